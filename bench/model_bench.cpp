@@ -1,11 +1,10 @@
 // Model throughput: quarter turns, move texts parsed and facelet texts written per second.
-#include <benchmark/benchmark.h>
-
-#include <string>
-
 #include "model/Cubi.h"
 #include "model/Notation.h"
 #include "model/Random.h"
+
+#include <benchmark/benchmark.h>
+#include <string>
 
 namespace {
 

@@ -1,9 +1,9 @@
 #include "model/Cubi.h"
 
-#include <algorithm>
-
 #include "model/Notation.h"
 #include "model/Random.h"
+
+#include <algorithm>
 
 namespace {
 
@@ -183,7 +183,8 @@ std::string TRubikCube::MoveFromStickerPair(int From, int To) const {
         }
     }
     for (int face = 0; face < FaceCount; ++face) {
-        if (std::string move = match(tables.FaceRings[face], std::string(1, FaceLetters[face])); !move.empty()) {
+        if (std::string move = match(tables.FaceRings[face], std::string(1, FaceLetters[face]));
+            !move.empty()) {
             return move;
         }
     }

@@ -16,14 +16,14 @@
 //
 // A sticker id is face * N^2 + grid index; it names a position, not a physical sticker.
 
+#include "model/TurnTables.h"
+
 #include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
-
-#include "model/TurnTables.h"
 
 struct TMove;
 

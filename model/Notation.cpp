@@ -4,7 +4,9 @@
 
 namespace {
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 // The turn count of a suffix character after a complete move name.
 int TurnsOfSuffix(char suffix) {

@@ -28,7 +28,8 @@ TCycle SliceCycle(int axis, int k, int N) {
     case 0: // V
         return {{{U, S - N + 1 + k, -N}, {B, N - 2 - k, +N}, {D, S - N + 1 + k, -N}, {F, S - N + 1 + k, -N}}};
     case 1: // M
-        return {{{U, (k + 1) * N, +1}, {R, N - 2 - k, +N}, {D, S - (k + 1) * N - 1, -1}, {L, S - N + 1 + k, -N}}};
+        return {
+            {{U, (k + 1) * N, +1}, {R, N - 2 - k, +N}, {D, S - (k + 1) * N - 1, -1}, {L, S - N + 1 + k, -N}}};
     default: // H
         return {{{F, S - (k + 1) * N - 1, -1},
                  {L, S - (k + 1) * N - 1, -1},

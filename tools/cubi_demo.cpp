@@ -1,11 +1,11 @@
 // Scrambles a 3x3x3 cube with a seed, prints it as an unfolded net and as its facelet text, then
 // cleans it and prints the text again. Usage: torvane-demo [seed] [move text]
+#include "model/Cubi.h"
+#include "model/Random.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-
-#include "model/Cubi.h"
-#include "model/Random.h"
 
 namespace {
 

@@ -12,23 +12,33 @@ struct Vec {
     bool operator==(const Vec&) const = default;
 };
 
-inline Vec operator+(Vec a, Vec b) { return {a.x + b.x, a.y + b.y, a.z + b.z}; }
-inline Vec operator-(Vec a, Vec b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
-inline Vec operator*(int k, Vec a) { return {k * a.x, k * a.y, k * a.z}; }
-inline int Dot(Vec a, Vec b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
-inline Vec Cross(Vec a, Vec b) { return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x}; }
+inline Vec operator+(Vec a, Vec b) {
+    return {a.x + b.x, a.y + b.y, a.z + b.z};
+}
+inline Vec operator-(Vec a, Vec b) {
+    return {a.x - b.x, a.y - b.y, a.z - b.z};
+}
+inline Vec operator*(int k, Vec a) {
+    return {k * a.x, k * a.y, k * a.z};
+}
+inline int Dot(Vec a, Vec b) {
+    return a.x * b.x + a.y * b.y + a.z * b.z;
+}
+inline Vec Cross(Vec a, Vec b) {
+    return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
+}
 
 // Outward normal, direction of increasing column, direction of increasing row; faces U F R B L D.
 struct FaceFrame {
     Vec Normal, Right, Down;
 };
 inline constexpr std::array<FaceFrame, 6> Frames = {{
-    {{0, 1, 0}, {1, 0, 0}, {0, 0, 1}},   // U: row 0 at the back, column 0 at L
-    {{0, 0, 1}, {1, 0, 0}, {0, -1, 0}},  // F: row 0 at U, column 0 at L
-    {{1, 0, 0}, {0, 0, -1}, {0, -1, 0}}, // R: column 0 at F
+    {{0, 1, 0}, {1, 0, 0}, {0, 0, 1}},    // U: row 0 at the back, column 0 at L
+    {{0, 0, 1}, {1, 0, 0}, {0, -1, 0}},   // F: row 0 at U, column 0 at L
+    {{1, 0, 0}, {0, 0, -1}, {0, -1, 0}},  // R: column 0 at F
     {{0, 0, -1}, {-1, 0, 0}, {0, -1, 0}}, // B: column 0 at R
-    {{-1, 0, 0}, {0, 0, 1}, {0, -1, 0}}, // L: column 0 at B
-    {{0, -1, 0}, {1, 0, 0}, {0, 0, -1}}, // D: row 0 at the front, column 0 at L
+    {{-1, 0, 0}, {0, 0, 1}, {0, -1, 0}},  // L: column 0 at B
+    {{0, -1, 0}, {1, 0, 0}, {0, 0, -1}},  // D: row 0 at the front, column 0 at L
 }};
 
 // Centre of the sticker at position index of face f on a cube of size N.
@@ -54,7 +64,9 @@ inline int StickerAt(int N, Vec centre, Vec normal) {
 }
 
 // A clockwise quarter turn about Axis as seen from the side Axis points to.
-inline Vec QuarterTurn(Vec axis, Vec v) { return Dot(axis, v) * axis - Cross(axis, v); }
+inline Vec QuarterTurn(Vec axis, Vec v) {
+    return Dot(axis, v) * axis - Cross(axis, v);
+}
 
 // Layer of a point along a unit axis: 0 at the negative side up to N - 1 at the positive side.
 inline int LayerAlong(int N, Vec axis, Vec p) {

@@ -1,9 +1,8 @@
 // States, whole-text moves and the facelet text for engines.
-#include <gtest/gtest.h>
-
-#include <string>
-
 #include "model/Cubi.h"
+
+#include <gtest/gtest.h>
+#include <string>
 
 namespace {
 
@@ -15,7 +14,9 @@ std::string Repeat(const std::string& s, int n) {
     return out;
 }
 
-std::string Face(char c) { return std::string(9, c); }
+std::string Face(char c) {
+    return std::string(9, c);
+}
 
 bool AllAtHome(const CubeState0& s, int faceArea, std::uint8_t (*color)(int)) {
     for (int f = 0; f < 6; ++f) {
@@ -29,8 +30,12 @@ bool AllAtHome(const CubeState0& s, int faceArea, std::uint8_t (*color)(int)) {
     return true;
 }
 
-std::uint8_t NoColorOf(int) { return NoColor; }
-std::uint8_t OwnColor(int f) { return static_cast<std::uint8_t>(f); }
+std::uint8_t NoColorOf(int) {
+    return NoColor;
+}
+std::uint8_t OwnColor(int f) {
+    return static_cast<std::uint8_t>(f);
+}
 
 TEST(CubeState, NewCubeIsEmptyAndCleanAndEmptyNeverMix) {
     for (std::uint8_t size : {0, 1}) {

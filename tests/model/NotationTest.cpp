@@ -1,11 +1,11 @@
 // The move notation: which texts are moves, what they parse to, and how they split and invert.
-#include <gtest/gtest.h>
-
-#include <string>
-#include <vector>
+#include "model/Notation.h"
 
 #include "model/Cubi.h"
-#include "model/Notation.h"
+
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -16,27 +16,19 @@ TEST(Notation, AcceptsAndRefusesWholeTexts) {
         bool valid;
     };
     const Case cases[] = {
-        {"R U Ri Ui", 1, true},
-        {"F2 V0 H0i M02", 1, true},
-        {"", 1, true},
-        {"   ", 1, true},
-        {"U", 0, true},
-        {"u", 1, false},
-        {"U'", 1, false},
-        {"Ux", 1, false},
-        {"X", 1, false},
-        {"u R", 1, false},  // refused as a whole, R included
-        {"R u", 1, false},  // also when the bad token comes last
-        {"Uii", 1, false},  // over-long face token
-        {"U2i", 1, false},
-        {"V0ii", 1, false}, // over-long slice token
-        {"V", 1, false},    // slice letter alone
-        {"Vx", 1, false},   // not a digit
-        {"V1", 1, false},   // no such slice on a 3x3x3 cube
-        {"H9i", 1, false},
-        {"V0", 0, false},   // no slices at all on a 2x2x2 cube
-        {"M0i", 0, false},
-        {"V0x", 1, false},
+        {"R U Ri Ui", 1, true}, {"F2 V0 H0i M02", 1, true},
+        {"", 1, true},          {"   ", 1, true},
+        {"U", 0, true},         {"u", 1, false},
+        {"U'", 1, false},       {"Ux", 1, false},
+        {"X", 1, false},        {"u R", 1, false},  // refused as a whole, R included
+        {"R u", 1, false},                          // also when the bad token comes last
+        {"Uii", 1, false},                          // over-long face token
+        {"U2i", 1, false},      {"V0ii", 1, false}, // over-long slice token
+        {"V", 1, false},                            // slice letter alone
+        {"Vx", 1, false},                           // not a digit
+        {"V1", 1, false},                           // no such slice on a 3x3x3 cube
+        {"H9i", 1, false},      {"V0", 0, false},   // no slices at all on a 2x2x2 cube
+        {"M0i", 0, false},      {"V0x", 1, false},
         {"R\tU", 1, false}, // only blanks separate tokens
     };
     for (const Case& c : cases) {
@@ -62,7 +54,7 @@ TEST(Notation, ParsesTokensIntoMoves) {
         int index, slice;
     };
     const Expected expected[] = {
-        {"U", 1, true, 0, 0},  {"Fi", 3, true, 1, 0},   {"R2", 2, true, 2, 0}, {"V0", 1, false, 0, 0},
+        {"U", 1, true, 0, 0},    {"Fi", 3, true, 1, 0},   {"R2", 2, true, 2, 0}, {"V0", 1, false, 0, 0},
         {"M0i", 3, false, 1, 0}, {"H02", 2, false, 2, 0}, {"D", 1, true, 5, 0},
     };
     ASSERT_EQ(moves->size(), std::size(expected));
@@ -114,9 +106,9 @@ TEST(Notation, InverseMoves) {
         const char* inverse;
     };
     const Case cases[] = {
-        {"U", "Ui"}, {"Ui", "U"},   {"U2", "U2"},  {"V0", "V0i"}, {"V0i", "V0"}, {"H02", "H02"},
-        {"M0i", "M0"}, {"Q", ""},   {"", ""},      {"u", ""},     {"U'", ""},    {"Uii", ""},
-        {"V", ""},   {"Vx", ""},    {"V0ii", ""},  {"D2", "D2"},
+        {"U", "Ui"},   {"Ui", "U"}, {"U2", "U2"}, {"V0", "V0i"}, {"V0i", "V0"}, {"H02", "H02"},
+        {"M0i", "M0"}, {"Q", ""},   {"", ""},     {"u", ""},     {"U'", ""},    {"Uii", ""},
+        {"V", ""},     {"Vx", ""},  {"V0ii", ""}, {"D2", "D2"},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(InverseMove(c.token), c.inverse) << '"' << c.token << '"';

@@ -1,14 +1,13 @@
 // Random moves and scrambles: reproducible for a seed, well formed, and a real mix.
-#include <gtest/gtest.h>
+#include "model/Cubi.h"
+#include "model/Notation.h"
+#include "model/Random.h"
 
+#include <gtest/gtest.h>
 #include <map>
 #include <set>
 #include <string>
 #include <vector>
-
-#include "model/Cubi.h"
-#include "model/Notation.h"
-#include "model/Random.h"
 
 namespace {
 

@@ -1,11 +1,10 @@
 // Mouse turns: for every pair of sticker positions, the move that carries one towards the other.
-#include <gtest/gtest.h>
-
-#include <string>
-
 #include "CubeGeometry.h"
 #include "model/Cubi.h"
 #include "model/Notation.h"
+
+#include <gtest/gtest.h>
+#include <string>
 
 using namespace geometry;
 
@@ -76,9 +75,9 @@ TEST(StickerPair, KnownDragsOnTheStandardCube) {
         const char* move;
     };
     const Case cases[] = {
-        {6, 7, "F"},   {7, 6, "Fi"}, {3, 4, "M0"}, {7, 4, "V0"}, {4, 7, "V0i"},
-        {8, 18, "F"},  // U bottom-right to R top-left, across the edge
-        {18, 8, "Fi"}, {6, 6, ""},   {0, 8, ""},
+        {6, 7, "F"},   {7, 6, "Fi"},  {3, 4, "M0"},
+        {7, 4, "V0"},  {4, 7, "V0i"}, {8, 18, "F"}, // U bottom-right to R top-left, across the edge
+        {18, 8, "Fi"}, {6, 6, ""},    {0, 8, ""},
     };
     TRubikCube cube(1);
     for (const Case& c : cases) {

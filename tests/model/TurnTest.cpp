@@ -1,14 +1,13 @@
 // Face and slice turns checked against the cube's geometry: every turn must carry each sticker of
 // its layer to where a rigid quarter rotation of that layer puts it, turn the sticker's counter by
 // the quarter turns that rotation gives it against its new face's grid, and leave all else alone.
-#include <gtest/gtest.h>
-
-#include <functional>
-#include <string>
-#include <vector>
-
 #include "CubeGeometry.h"
 #include "model/Cubi.h"
+
+#include <functional>
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
 
 using namespace geometry;
 
@@ -25,8 +24,8 @@ std::vector<Turn> TurnsOf(const TRubikCube& cube) {
     std::vector<Turn> turns;
     const int N = cube.Size;
     for (int f = 0; f < 6; ++f) {
-        turns.push_back({std::string(1, FaceLetters[f]), Frames[f].Normal, N - 1,
-                         [f](TRubikCube& c) { c.TurnFace(f); }});
+        turns.push_back(
+            {std::string(1, FaceLetters[f]), Frames[f].Normal, N - 1, [f](TRubikCube& c) { c.TurnFace(f); }});
     }
     const Vec axes[3] = {{1, 0, 0}, {0, 0, 1}, {0, 1, 0}}; // V turns like R, M like F, H like U
     for (int a = 0; a < 3; ++a) {
@@ -92,12 +91,14 @@ TEST_P(TurnTest, EveryTurnIsTheRigidRotationOfItsLayer) {
                 const int target = StickerAt(N, QuarterTurn(turn.Axis, centre), normal);
                 ASSERT_GE(target, 0);
                 const int tf = target / S, ti = target % S;
-                EXPECT_EQ(after.Cubies[tf][ti], record) << f << "/" << i << " should reach " << tf << "/" << ti;
+                EXPECT_EQ(after.Cubies[tf][ti], record)
+                    << f << "/" << i << " should reach " << tf << "/" << ti;
                 // The sticker's "up" (towards row 0) turns with the layer; its counter must grow by the
                 // clockwise quarter turns between the new face's up and the carried one.
                 const Vec carriedUp = QuarterTurn(turn.Axis, -1 * Frames[f].Down);
                 const int expected = QuartersBetween(Frames[tf].Normal, -1 * Frames[tf].Down, carriedUp);
-                EXPECT_EQ(after_counter - before_counter, expected) << "counter of sticker from " << f << "/" << i;
+                EXPECT_EQ(after_counter - before_counter, expected)
+                    << "counter of sticker from " << f << "/" << i;
                 moved += (tf != f || ti != i);
             }
         }

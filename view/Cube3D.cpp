@@ -1,0 +1,362 @@
+#include "view/Cube3D.h"
+
+#include "view/SystemColors.h"
+
+#include <GL/gl.h>
+#include <GL/glu.h>
+#include <QApplication>
+#include <QCursor>
+#include <QEvent>
+#include <QThread>
+#include <cmath>
+
+namespace {
+
+constexpr float Pi = 3.14159265358979f;
+constexpr float EnvironmentScale = 40.0f;
+constexpr double NearPlane = 1.0;
+constexpr double FarPlane = EnvironmentScale * 32.0;
+constexpr int SurfaceEventInterval = 50; // ms between looks at the surface's window events
+
+float Radians(float degrees) {
+    return degrees * Pi / 180.0f;
+}
+
+} // namespace
+
+// Hands the render window's resize and paint events to the view, and lets the drawing surface's own
+// exposures through while the view lives.
+class TCubeEventFilter : public QObject {
+public:
+    explicit TCubeEventFilter(TCube3D& view) : View(view) { startTimer(SurfaceEventInterval); }
+
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == View.RenderWindow) {
+            if (event->type() == QEvent::Resize) {
+                View.Resize();
+            } else if (event->type() == QEvent::Paint) {
+                View.Draw();
+            }
+        }
+        return false;
+    }
+
+protected:
+    void timerEvent(QTimerEvent*) override { DispatchSurfaceEvents(); }
+
+private:
+    TCube3D& View;
+};
+
+TCube3D::TCube3D(QWidget* owner, QWidget* renderWindow, std::uint8_t sizeIndex)
+    : Owner(owner), RenderWindow(renderWindow), Cube(std::make_unique<TRubikCube>(sizeIndex)) {
+    Settings.StickerType = 0;
+    Settings.EnvironmentType = 0;
+}
+
+TCube3D::~TCube3D() {
+    // The move and animate threads stop first once they exist; then the lists and the context go.
+    if (EventFilter && RenderWindow) {
+        RenderWindow->removeEventFilter(EventFilter.get());
+    }
+    EventFilter.reset();
+    if (DC && RC) {
+        try {
+            std::lock_guard lock(Lock);
+            TGLActivation active(DC, RC);
+            for (unsigned* list : {&StickerList, &EnvironmentList, &CubieFaceList}) {
+                if (*list) {
+                    glDeleteLists(*list, 1);
+                }
+            }
+            if (StickerTexture) {
+                glDeleteTextures(1, &StickerTexture);
+            }
+        } catch (const std::exception&) {
+            // The context is already unusable; it is destroyed below all the same.
+        }
+    }
+    if (RC) {
+        try {
+            DestroyGLContext(RC);
+        } catch (const std::exception&) {
+        }
+    }
+    ReleaseDC(DC);
+}
+
+int TCube3D::ClientWidth() const {
+    return RenderWindow ? RenderWindow->width() : 0;
+}
+int TCube3D::ClientHeight() const {
+    return RenderWindow ? RenderWindow->height() : 0;
+}
+
+void TCube3D::Init() {
+    const QPoint cursor = QCursor::pos();
+    LastMouseX = cursor.x();
+    LastMouseY = cursor.y();
+    DefaultDistance = static_cast<float>(Cube->Size) * 6.0f;
+    CubeDistance = DefaultDistance;
+    CubieSpacing = 1.98f;
+    DragThreshold = 6.0f;
+    CubeCentre = static_cast<float>(Cube->SliceCount + 1) / 2.0f;
+    ArcBall = std::make_unique<TArcBall>();
+    ResetCubeView();
+    ResetEnvironmentView();
+    UpdateEnvironmentCamera();
+    EventFilter = std::make_unique<TCubeEventFilter>(*this);
+    if (RenderWindow) {
+        RenderWindow->installEventFilter(EventFilter.get());
+    }
+    InitGL();
+}
+
+void TCube3D::InitGL() {
+    std::lock_guard lock(Lock);
+    if (DC == nullptr) {
+        // A native window of its own, so that the surface can be its child.
+        RenderWindow->setAttribute(Qt::WA_NativeWindow);
+        RenderWindow->setAttribute(Qt::WA_NoSystemBackground);
+        RenderWindow->setAttribute(Qt::WA_OpaquePaintEvent);
+        DC = GetDC(static_cast<std::uintptr_t>(RenderWindow->winId()), ClientWidth(), ClientHeight());
+    }
+    RC = CreateGLContext(DC, opDoubleBuffered, 32, 0, 0, 0, 0, nullptr);
+    TGLActivation active(DC, RC);
+
+    glShadeModel(GL_SMOOTH);
+    glClearDepth(1.0);
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LESS);
+    glEnable(GL_CULL_FACE);
+    glFrontFace(GL_CCW);
+    glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
+    glEnable(GL_NORMALIZE);
+
+    const GLfloat materialAmbient[] = {0, 0, 0, 1}, materialDiffuse[] = {0.01f, 0.01f, 0.01f, 1},
+                  materialSpecular[] = {0.5f, 0.5f, 0.5f, 1};
+    glMaterialfv(GL_FRONT, GL_AMBIENT, materialAmbient);
+    glMaterialfv(GL_FRONT, GL_DIFFUSE, materialDiffuse);
+    glMaterialfv(GL_FRONT, GL_SPECULAR, materialSpecular);
+    glMaterialf(GL_FRONT, GL_SHININESS, 32);
+
+    const GLfloat ambient0[] = {0, 0, 0, 1}, diffuse0[] = {0.2f, 0.2f, 0.2f, 1},
+                  specular0[] = {0.9f, 0.9f, 0.9f, 1};
+    glLightfv(GL_LIGHT0, GL_AMBIENT, ambient0);
+    glLightfv(GL_LIGHT0, GL_DIFFUSE, diffuse0);
+    glLightfv(GL_LIGHT0, GL_SPECULAR, specular0);
+
+    const GLfloat ambient1[] = {0.7f, 0.7f, 0.7f, 1}, diffuse1[] = {0.5f, 0.5f, 0.5f, 1},
+                  specular1[] = {0.3f, 0.3f, 0.3f, 1}, position1[] = {2, 3, 2, 1};
+    glLightfv(GL_LIGHT1, GL_AMBIENT, ambient1);
+    glLightfv(GL_LIGHT1, GL_DIFFUSE, diffuse1);
+    glLightfv(GL_LIGHT1, GL_SPECULAR, specular1);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity(); // light 1 stays fixed relative to the camera
+    glLightfv(GL_LIGHT1, GL_POSITION, position1);
+    glLightf(GL_LIGHT1, GL_SPOT_EXPONENT, 60);
+    glLightf(GL_LIGHT1, GL_SPOT_CUTOFF, 30);
+
+    glEnable(GL_LIGHT0);
+    glEnable(GL_LIGHT1);
+    glEnable(GL_COLOR_MATERIAL);
+
+    LoadStickerTexture();
+    BuildCubieFaceList();
+    BuildStickerList();
+}
+
+void TCube3D::LoadStickerTexture() {
+    // Sticker images come with the texture loaders; until a file is named nothing is loaded and the
+    // texture keeps its value.
+}
+
+float TCube3D::AspectRatio() const {
+    const int h = ClientHeight();
+    return h == 0 ? 1.0f : static_cast<float>(ClientWidth()) / static_cast<float>(h);
+}
+
+TRGB TCube3D::ColorToGL(TColor color) {
+    const TColor rgb = ResolveColor(color);
+    return {static_cast<double>(rgb & 0xFF) / 255.0, static_cast<double>((rgb >> 8) & 0xFF) / 255.0,
+            static_cast<double>((rgb >> 16) & 0xFF) / 255.0};
+}
+
+void TCube3D::DrawFrame(std::int32_t LayerX, std::int32_t LayerY, float Angle, std::int32_t LayerZ) {
+    ArcBall->SetRadius(static_cast<float>(ClientWidth()) / 2.0f);
+    glViewport(0, 0, ClientWidth(), ClientHeight());
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(FieldOfView, AspectRatio(), NearPlane, FarPlane);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    if (Settings.EnvironmentType == 0) {
+        const TRGB c = ColorToGL(Settings.BackgroundColor);
+        glClearColor(static_cast<GLclampf>(c.Red), static_cast<GLclampf>(c.Green),
+                     static_cast<GLclampf>(c.Blue), 0);
+    } else {
+        glClearColor(0, 0, 0, 0);
+    }
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    DrawCube(LayerX, LayerY, TRenderMode::Render, Angle, LayerZ);
+    if (Settings.EnvironmentType == 1) {
+        UpdateEnvironmentCamera();
+        gluLookAt(EnvEye[0], EnvEye[1], EnvEye[2], 0, 0, 0, EnvUp[0], EnvUp[1], EnvUp[2]);
+        if (EnvironmentList) {
+            glCallList(EnvironmentList);
+        }
+    }
+    glFinish();
+}
+
+void TCube3D::RenderFrame(std::int32_t LayerX, std::int32_t LayerY, float Angle, std::int32_t LayerZ) {
+    if (RC == nullptr) {
+        return; // no context: nothing may draw
+    }
+    std::lock_guard lock(Lock);
+    TGLActivation active(DC, RC);
+    DrawFrame(LayerX, LayerY, Angle, LayerZ);
+    SwapBuffers(DC);
+    glFlush();
+}
+
+std::vector<std::uint8_t> TCube3D::CaptureFrame(int& Width, int& Height, std::int32_t LayerX,
+                                                std::int32_t LayerY, float Angle, std::int32_t LayerZ) {
+    Width = Height = 0;
+    if (RC == nullptr) {
+        return {};
+    }
+    std::lock_guard lock(Lock);
+    TGLActivation active(DC, RC);
+    DrawFrame(LayerX, LayerY, Angle, LayerZ);
+    Width = ClientWidth();
+    Height = ClientHeight();
+    std::vector<std::uint8_t> pixels(static_cast<std::size_t>(Width) * Height * 4);
+    glReadBuffer(GL_BACK);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, Width, Height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+    return pixels;
+}
+
+void TCube3D::Draw() {
+    if (MoveInProgress) {
+        return;
+    }
+    RenderFrame(NoLayer, NoLayer, 0, NoLayer);
+}
+
+void TCube3D::Redraw() {
+    if (RC == nullptr) {
+        return;
+    }
+    {
+        std::lock_guard lock(Lock);
+        TGLActivation active(DC, RC);
+        if (Settings.Lighting) {
+            glEnable(GL_LIGHTING);
+        } else {
+            glDisable(GL_LIGHTING);
+        }
+        if (EnvironmentDirty) {
+            // The skybox is rebuilt here once environments can be loaded.
+            EnvironmentDirty = false;
+        }
+        if (CubeDirty) {
+            LoadStickerTexture();
+            BuildStickerList();
+            CubeDirty = false;
+        }
+    }
+    Draw();
+}
+
+void TCube3D::Refresh() {
+    if (QThread::currentThread() == qApp->thread()) {
+        Redraw();
+        return;
+    }
+    // The caller must not hold Lock: the UI thread takes it to draw.
+    QMetaObject::invokeMethod(
+        RenderWindow, [this] { Redraw(); }, Qt::BlockingQueuedConnection);
+}
+
+void TCube3D::Resize() {
+    ResizeDC(DC, ClientWidth(), ClientHeight());
+    if (ResizeRedraw) {
+        QApplication::processEvents(); // let pending window events run before the frame
+        Redraw();
+    }
+}
+
+bool TCube3D::ZoomCube(float Delta) {
+    float d = CubeDistance + Delta;
+    bool inRange = true;
+    if (d < DefaultDistance / 2) {
+        d = DefaultDistance / 2;
+        inRange = false;
+    } else if (d > DefaultDistance * 3 / 2) {
+        d = DefaultDistance * 3 / 2;
+        inRange = false;
+    }
+    CubeDistance = d;
+    Redraw();
+    return inRange;
+}
+
+bool TCube3D::MoveEnvironment(float Delta) {
+    float d = EnvDistance + Delta;
+    bool inRange = true;
+    if (d < 0.5f) {
+        d = 0.5f;
+        inRange = false;
+    } else if (d > EnvironmentScale * 2) {
+        d = EnvironmentScale * 2;
+        inRange = false;
+    }
+    EnvDistance = d;
+    Redraw();
+    return inRange;
+}
+
+void TCube3D::ResetCubeView() {
+    ArcBall->Reset(static_cast<float>(ClientWidth()) / 2.0f);
+    ArcBall->TurnBy(60, 60);
+    CubeDistance = DefaultDistance;
+}
+
+void TCube3D::ResetEnvironmentView() {
+    EnvDistance = EnvironmentScale * 2;
+    EnvAzimuth = 90;
+    EnvElevation = 0;
+}
+
+void TCube3D::UpdateEnvironmentCamera() {
+    const float a = Radians(EnvAzimuth), e = Radians(EnvElevation), u = Radians(EnvElevation + 90),
+                d = EnvDistance;
+    EnvEye[0] = std::cos(a) * std::cos(e) * d;
+    EnvEye[1] = std::sin(e) * d;
+    EnvEye[2] = std::sin(a) * std::cos(e) * d;
+    EnvUp[0] = std::cos(a) * std::cos(u) * d;
+    EnvUp[1] = std::sin(u) * d;
+    EnvUp[2] = std::sin(a) * std::cos(u) * d;
+}
+
+std::string TCube3D::GetGLVendor() {
+    if (RC == nullptr) {
+        return {};
+    }
+    std::lock_guard lock(Lock);
+    TGLActivation active(DC, RC);
+    const auto* s = reinterpret_cast<const char*>(glGetString(GL_VENDOR));
+    return s ? s : "";
+}
+
+std::string TCube3D::GetGLRenderer() {
+    if (RC == nullptr) {
+        return {};
+    }
+    std::lock_guard lock(Lock);
+    TGLActivation active(DC, RC);
+    const auto* s = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
+    return s ? s : "";
+}
