@@ -1,5 +1,7 @@
 #include "view/Cube3D.h"
 
+#include "animation/Thread.h"
+#include "model/Notation.h"
 #include "view/SystemColors.h"
 
 #include <GL/gl.h>
@@ -52,10 +54,32 @@ TCube3D::TCube3D(QWidget* owner, QWidget* renderWindow, std::uint8_t sizeIndex)
     : Owner(owner), RenderWindow(renderWindow), Cube(std::make_unique<TRubikCube>(sizeIndex)) {
     Settings.StickerType = 0;
     Settings.EnvironmentType = 0;
+    if (RenderWindow) {
+        Width = RenderWindow->width();
+        Height = RenderWindow->height();
+    }
+}
+
+float TurnStep(std::int32_t speed) {
+    return TurnSteps[speed < 0 ? 0 : speed > 2 ? 2 : speed];
+}
+
+void TCube3D::StopThreads() {
+    // Move thread first: it finishes the move it performs, drops the rest and ends. The animate
+    // thread's pending redraw is cancelled, so neither waits for this (the UI) thread.
+    for (TThread* thread :
+         {static_cast<TThread*>(MoveThread.get()), static_cast<TThread*>(AnimateThread.get())}) {
+        if (thread) {
+            thread->Terminate();
+            thread->WaitFor();
+        }
+    }
+    MoveThread.reset();
+    AnimateThread.reset();
 }
 
 TCube3D::~TCube3D() {
-    // The move and animate threads stop first once they exist; then the lists and the context go.
+    StopThreads();
     if (EventFilter && RenderWindow) {
         RenderWindow->removeEventFilter(EventFilter.get());
     }
@@ -86,13 +110,21 @@ TCube3D::~TCube3D() {
 }
 
 int TCube3D::ClientWidth() const {
-    return RenderWindow ? RenderWindow->width() : 0;
+    return Width;
 }
 int TCube3D::ClientHeight() const {
-    return RenderWindow ? RenderWindow->height() : 0;
+    return Height;
+}
+
+QObject* TCube3D::HandOffContext() const {
+    return EventFilter.get();
 }
 
 void TCube3D::Init() {
+    if (RenderWindow) {
+        Width = RenderWindow->width();
+        Height = RenderWindow->height();
+    }
     const QPoint cursor = QCursor::pos();
     LastMouseX = cursor.x();
     LastMouseY = cursor.y();
@@ -110,6 +142,9 @@ void TCube3D::Init() {
         RenderWindow->installEventFilter(EventFilter.get());
     }
     InitGL();
+    MoveThread = std::make_unique<TMakeMoveThread>(*this);
+    MoveThread->Start();
+    AnimateThread = std::make_unique<TAnimateThread>(*this); // suspended until SetAutoRotate(true)
 }
 
 void TCube3D::InitGL() {
@@ -213,6 +248,9 @@ void TCube3D::RenderFrame(std::int32_t LayerX, std::int32_t LayerY, float Angle,
     if (RC == nullptr) {
         return; // no context: nothing may draw
     }
+    if (FrameObserver) {
+        FrameObserver(LayerX, LayerY, Angle, LayerZ);
+    }
     std::lock_guard lock(Lock);
     TGLActivation active(DC, RC);
     DrawFrame(LayerX, LayerY, Angle, LayerZ);
@@ -220,21 +258,21 @@ void TCube3D::RenderFrame(std::int32_t LayerX, std::int32_t LayerY, float Angle,
     glFlush();
 }
 
-std::vector<std::uint8_t> TCube3D::CaptureFrame(int& Width, int& Height, std::int32_t LayerX,
+std::vector<std::uint8_t> TCube3D::CaptureFrame(int& FrameWidth, int& FrameHeight, std::int32_t LayerX,
                                                 std::int32_t LayerY, float Angle, std::int32_t LayerZ) {
-    Width = Height = 0;
+    FrameWidth = FrameHeight = 0;
     if (RC == nullptr) {
         return {};
     }
     std::lock_guard lock(Lock);
     TGLActivation active(DC, RC);
     DrawFrame(LayerX, LayerY, Angle, LayerZ);
-    Width = ClientWidth();
-    Height = ClientHeight();
-    std::vector<std::uint8_t> pixels(static_cast<std::size_t>(Width) * Height * 4);
+    FrameWidth = ClientWidth();
+    FrameHeight = ClientHeight();
+    std::vector<std::uint8_t> pixels(static_cast<std::size_t>(FrameWidth) * FrameHeight * 4);
     glReadBuffer(GL_BACK);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, Width, Height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+    glReadPixels(0, 0, FrameWidth, FrameHeight, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
     return pixels;
 }
 
@@ -276,11 +314,109 @@ void TCube3D::Refresh() {
         return;
     }
     // The caller must not hold Lock: the UI thread takes it to draw.
-    QMetaObject::invokeMethod(
-        RenderWindow, [this] { Redraw(); }, Qt::BlockingQueuedConnection);
+    TRefreshThread(*this).Run();
+}
+
+void TCube3D::SetAutoRotate(bool Value) {
+    if (Value == AutoRotate || !AnimateThread) {
+        return;
+    }
+    AutoRotate = Value;
+    if (Value) {
+        AnimateThread->Resume();
+    } else if (!AnimateThread->Suspended()) {
+        AnimateThread->Suspend();
+    }
+}
+
+void TCube3D::SplitMoves(const std::string& Text, std::vector<std::string>& List) {
+    ::SplitMoves(Text, List);
+}
+
+bool TCube3D::ExecuteMoves(const std::string& Text, bool Animate, bool Record,
+                           std::vector<std::string>* History) {
+    const auto moves = ParseMoves(Text, Cube->SliceCount, Animate);
+    if (!moves) {
+        return false;
+    }
+    for (const TMove& move : *moves) {
+        if (MoveThread) {
+            MoveThread->AddMove(move);
+        } else {
+            Cube->Perform(move); // a view without threads (not initialised) turns at once
+        }
+        if (Record && History) {
+            History->push_back(InverseMove(move.Name));
+        }
+    }
+    if (MoveThread) {
+        MoveThread->Wake();
+    }
+    return true;
+}
+
+void TCube3D::ChangeCube(const std::function<void(TRubikCube&)>& Change) {
+    if (!MoveThread) {
+        Change(*Cube);
+        return;
+    }
+    std::lock_guard lock(MoveThread->QueueLock);
+    Change(*Cube);
+}
+
+void TCube3D::AnimateLayer(std::int32_t LayerX, std::int32_t LayerY, std::int32_t LayerZ, bool clockwise) {
+    const float step = TurnStep(Settings.CubeFaceRotationSpeed);
+    if (clockwise) {
+        for (float angle = 360; angle >= 270; angle -= step) {
+            RenderFrame(LayerX, LayerY, angle, LayerZ);
+        }
+    } else {
+        for (float angle = 0; angle <= 90; angle += step) {
+            RenderFrame(LayerX, LayerY, angle, LayerZ);
+        }
+    }
+}
+
+void TCube3D::AnimateFaceTurn(int face, bool clockwise) {
+    const int last = Cube->Size - 1;
+    // Seen from B, L and D a clockwise turn is counter-clockwise about the positive axis.
+    switch (face) {
+    case 0:
+        return AnimateLayer(NoLayer, last, NoLayer, clockwise);
+    case 1:
+        return AnimateLayer(NoLayer, NoLayer, last, clockwise);
+    case 2:
+        return AnimateLayer(last, NoLayer, NoLayer, clockwise);
+    case 3:
+        return AnimateLayer(NoLayer, NoLayer, 0, !clockwise);
+    case 4:
+        return AnimateLayer(0, NoLayer, NoLayer, !clockwise);
+    case 5:
+        return AnimateLayer(NoLayer, 0, NoLayer, !clockwise);
+    default:
+        return;
+    }
+}
+
+void TCube3D::AnimateSliceTurn(int axis, int slice, bool clockwise) {
+    const int layer = slice + 1;
+    switch (axis) {
+    case 0:
+        return AnimateLayer(layer, NoLayer, NoLayer, clockwise);
+    case 1:
+        return AnimateLayer(NoLayer, NoLayer, layer, clockwise);
+    case 2:
+        return AnimateLayer(NoLayer, layer, NoLayer, clockwise);
+    default:
+        return;
+    }
 }
 
 void TCube3D::Resize() {
+    if (RenderWindow) {
+        Width = RenderWindow->width();
+        Height = RenderWindow->height();
+    }
     ResizeDC(DC, ClientWidth(), ClientHeight());
     if (ResizeRedraw) {
         QApplication::processEvents(); // let pending window events run before the frame
@@ -341,22 +477,19 @@ void TCube3D::UpdateEnvironmentCamera() {
     EnvUp[2] = std::sin(a) * std::cos(u) * d;
 }
 
-std::string TCube3D::GetGLVendor() {
+std::string TCube3D::ContextString(unsigned name) {
     if (RC == nullptr) {
         return {};
     }
     std::lock_guard lock(Lock);
     TGLActivation active(DC, RC);
-    const auto* s = reinterpret_cast<const char*>(glGetString(GL_VENDOR));
-    return s ? s : "";
+    return CurrentGLString(name);
+}
+
+std::string TCube3D::GetGLVendor() {
+    return ContextString(GL_VENDOR);
 }
 
 std::string TCube3D::GetGLRenderer() {
-    if (RC == nullptr) {
-        return {};
-    }
-    std::lock_guard lock(Lock);
-    TGLActivation active(DC, RC);
-    const auto* s = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
-    return s ? s : "";
+    return ContextString(GL_RENDERER);
 }

@@ -18,9 +18,11 @@
 #include <QWidget>
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 inline constexpr std::int32_t NoLayer = -2147483647;
 inline constexpr std::uint32_t NoSticker = 2147483647u;
@@ -33,6 +35,14 @@ struct TRGB {
 };
 
 class TCubeEventFilter;
+class TMakeMoveThread;
+class TAnimateThread;
+
+// Degrees per animation frame, by CubeFaceRotationSpeed 0 (slow), 1, 2 (fast): 91, 46 and 21
+// frames per quarter turn, both end angles included.
+inline constexpr float TurnSteps[3] = {1.0f, 2.0f, 4.5f};
+// The step for a speed from the settings file, which may hold any number: the nearest valid speed.
+float TurnStep(std::int32_t speed);
 
 class TCube3D {
 public:
@@ -56,7 +66,7 @@ public:
     // One whole frame; at most one layer argument names a layer, the others are NoLayer.
     void RenderFrame(std::int32_t LayerX, std::int32_t LayerY, float Angle, std::int32_t LayerZ);
     // Renders one frame like RenderFrame and returns it as bottom-up RGBA rows, without showing it.
-    std::vector<std::uint8_t> CaptureFrame(int& Width, int& Height, std::int32_t LayerX = NoLayer,
+    std::vector<std::uint8_t> CaptureFrame(int& FrameWidth, int& FrameHeight, std::int32_t LayerX = NoLayer,
                                            std::int32_t LayerY = NoLayer, float Angle = 0,
                                            std::int32_t LayerZ = NoLayer);
     // The window's size has changed: the surface follows, and the frame is redrawn if ResizeRedraw.
@@ -74,6 +84,26 @@ public:
     void EnvironmentAzimuthUp() { EnvAzimuth = EnvAzimuth + 1.0f; }
     void EnvironmentAzimuthDown() { EnvAzimuth = EnvAzimuth - 1.0f; }
     void UpdateEnvironmentCamera();
+
+    // Switches the preview's own spinning (the animate thread) on or off.
+    void SetAutoRotate(bool Value);
+
+    // The tokens of a move text in order; splitting stops at two blanks in a row.
+    static void SplitMoves(const std::string& Text, std::vector<std::string>& List);
+    // Checks the whole text; if every token is valid, queues its moves with the move thread (and, with
+    // Record, appends the inverse of each to History) and wakes it. False, with nothing queued or
+    // recorded, if a token is invalid.
+    bool ExecuteMoves(const std::string& Text, bool Animate, bool Record, std::vector<std::string>* History);
+    // Runs Change on the model while no move is being performed (it waits for the current one), for
+    // Clean, Empty, Scramble, SetState and painting from the UI thread.
+    void ChangeCube(const std::function<void(TRubikCube&)>& Change);
+
+    // The frames of one quarter turn of a face or an inner slice, drawn by the move thread.
+    void AnimateFaceTurn(int face, bool clockwise);
+    void AnimateSliceTurn(int axis, int slice, bool clockwise);
+
+    // The object that hand-offs to the UI thread run on; gone with the view, which drops them.
+    QObject* HandOffContext() const;
 
     std::string GetGLVendor();
     std::string GetGLRenderer();
@@ -101,7 +131,7 @@ public:
     std::unique_ptr<TArcBall> ArcBall;
     std::atomic<float> CubeDistance{0};
     bool Enabled = false;
-    bool AutoRotate = false;
+    std::atomic<bool> AutoRotate{false};
     float CubeCentre = 0;
     float DragThreshold = 6.0f;
     float DefaultDistance = 0;
@@ -110,6 +140,8 @@ public:
     // Re-entrant for its holder; serialises all GL work of this view.
     std::recursive_mutex Lock;
     std::atomic<bool> MoveInProgress{false};
+    std::unique_ptr<TMakeMoveThread> MoveThread;
+    std::unique_ptr<TAnimateThread> AnimateThread;
 
     unsigned StickerList = 0;
     unsigned CubieFaceList = 0;
@@ -127,6 +159,10 @@ public:
     std::atomic<bool> EnvironmentDirty{false};
     std::atomic<bool> CubeDirty{false};
     tCubeSettings Settings;
+    // Told of every frame about to be drawn (layers and angle), on the drawing thread. For tools and
+    // tests that follow an animation; set it before Init.
+    std::function<void(std::int32_t LayerX, std::int32_t LayerY, float Angle, std::int32_t LayerZ)>
+        FrameObserver;
 
 private:
     void InitGL();
@@ -137,8 +173,16 @@ private:
     void RotateStickerImage(int face, int index);
     // The frame itself, with Lock held and the context current.
     void DrawFrame(std::int32_t LayerX, std::int32_t LayerY, float Angle, std::int32_t LayerZ);
+    // A GL string of this view's context, read under Lock.
+    std::string ContextString(unsigned name);
     int ClientWidth() const;
     int ClientHeight() const;
 
+    // Draws the frames of one turning layer from 360 down to 270 degrees, or from 0 up to 90.
+    void AnimateLayer(std::int32_t LayerX, std::int32_t LayerY, std::int32_t LayerZ, bool clockwise);
+    void StopThreads();
+
     std::unique_ptr<TCubeEventFilter> EventFilter;
+    // The window's client size, kept here for the drawing threads (widgets belong to the UI thread).
+    std::atomic<int> Width{0}, Height{0};
 };

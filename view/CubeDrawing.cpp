@@ -56,14 +56,19 @@ void Polygon(std::initializer_list<std::array<float, 3>> points) {
     glEnd();
 }
 
+// Replaces the list behind name by a new one, open for compiling.
+void BeginList(unsigned& name) {
+    if (name && glIsList(name)) {
+        glDeleteLists(name, 1);
+    }
+    name = glGenLists(1);
+    glNewList(name, GL_COMPILE);
+}
+
 } // namespace
 
 void TCube3D::BuildCubieFaceList() {
-    if (CubieFaceList && glIsList(CubieFaceList)) {
-        glDeleteLists(CubieFaceList, 1);
-    }
-    CubieFaceList = glGenLists(1);
-    glNewList(CubieFaceList, GL_COMPILE);
+    BeginList(CubieFaceList);
     glPushMatrix();
     glScalef(0.9f, 0.9f, 0.99f);
     glColor3f(0, 0, 0);
@@ -91,11 +96,7 @@ void TCube3D::BuildCubieFaceList() {
 }
 
 void TCube3D::BuildStickerList() {
-    if (StickerList && glIsList(StickerList)) {
-        glDeleteLists(StickerList, 1);
-    }
-    StickerList = glGenLists(1);
-    glNewList(StickerList, GL_COMPILE);
+    BeginList(StickerList);
     glPushMatrix();
     glScalef(0.8f, 0.8f, 1);
     if (Settings.StickerType == 0) {

@@ -386,12 +386,8 @@ void ActivateGLContext(HDC Surface, HGLRC Context) {
     ++t.Count;
     if (Surface->ConfigId != t.PixelFormat) {
         // A new pixel format on this thread: read what the implementation offers again.
-        const auto text = [](GLenum name) {
-            const auto* s = reinterpret_cast<const char*>(glGetString(name));
-            return std::string(s ? s : "");
-        };
-        t.Version = text(GL_VERSION);
-        t.Extensions = text(GL_EXTENSIONS);
+        t.Version = CurrentGLString(GL_VERSION);
+        t.Extensions = CurrentGLString(GL_EXTENSIONS);
         t.PixelFormat = Surface->ConfigId;
     }
 }
@@ -434,6 +430,11 @@ void SwapBuffers(HDC Surface) {
     if (Surface && Surface->Handle) {
         glXSwapBuffers(Service().Connection, Surface->Handle);
     }
+}
+
+std::string CurrentGLString(unsigned name) {
+    const auto* text = reinterpret_cast<const char*>(glGetString(name));
+    return text ? text : "";
 }
 
 int ActivationCount() {

@@ -70,6 +70,9 @@ void DeactivateGLContext();
 void DestroyGLContext(HGLRC Context);
 void SwapBuffers(HDC Surface);
 
+// A string of the context current on this thread (GL_VENDOR, GL_VERSION, ...); empty if none.
+std::string CurrentGLString(unsigned name);
+
 // The calling thread's activation depth (0 when nothing is current on it).
 int ActivationCount();
 // Depth of the pixel format last described for the surface: colour, alpha and depth-buffer bits.

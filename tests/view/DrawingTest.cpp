@@ -247,3 +247,34 @@ TEST_F(DrawingTest, CameraLimits) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(DrawingTest, SurfaceFollowsTheWindowAndRefreshComesBackFromAnyThread) {
+    Window->resize(200, 120);
+    QTest::qWait(50);
+    int w = 0, h = 0;
+    Frame = View->CaptureFrame(w, h);
+    ASSERT_EQ(w, 200);
+    ASSERT_EQ(h, 120);
+    // The cube sits in the middle of the new frame, not in the old one's.
+    const std::size_t centre = (static_cast<std::size_t>(60) * 200 + 100) * 4;
+    EXPECT_NE(Frame[centre] | Frame[centre + 1] << 8 | Frame[centre + 2] << 16, 0x402010u);
+
+    // Refresh from a worker: the redraw runs on the UI thread while the worker waits for it.
+    std::atomic<bool> done{false};
+    View->Settings.Lighting = false; // something for Redraw to apply
+    std::thread worker([&] {
+        View->Refresh();
+        done = true;
+    });
+    for (int i = 0; i < 200 && !done; ++i) {
+        QTest::qWait(10);
+    }
+    worker.join();
+    EXPECT_TRUE(done) << "Refresh from a worker came back";
+    EXPECT_NE(View->GetGLRenderer(), "");
+    EXPECT_NE(View->GetGLVendor(), "");
+}
+
+} // namespace

@@ -1,0 +1,247 @@
+#include "animation/Thread.h"
+
+#include "sound/Sound.h"
+#include "view/Cube3D.h"
+
+#include <QCoreApplication>
+#include <QMetaObject>
+#include <chrono>
+
+namespace {
+
+constexpr int WakeTimeout = 250;    // ms: how soon an idle move thread notices a termination request
+constexpr int AnimateInterval = 10; // ms between the steps of a spinning preview
+
+std::string EventName(const void* thread) {
+    return "RubikMakeMoveThread" + std::to_string(reinterpret_cast<std::uintptr_t>(thread));
+}
+
+} // namespace
+
+void TAutoResetEvent::Set() {
+    {
+        std::lock_guard lock(Mutex);
+        IsSet = true;
+    }
+    Signal.notify_one();
+}
+
+bool TAutoResetEvent::WaitFor(int Milliseconds) {
+    std::unique_lock lock(Mutex);
+    if (!Signal.wait_for(lock, std::chrono::milliseconds(Milliseconds), [this] { return IsSet; })) {
+        return false;
+    }
+    IsSet = false;
+    return true;
+}
+
+TThread::TThread() = default;
+
+TThread::~TThread() {
+    // A derived class must have ended its thread: Execute belongs to it and is gone by now.
+    if (Worker.joinable()) {
+        Terminate();
+        Worker.join();
+    }
+}
+
+void TThread::Resume() {
+    std::lock_guard lock(Mutex);
+    IsSuspended = false;
+    if (!Launched) {
+        Launched = true;
+        Worker = std::thread([this] { Run(); });
+    }
+    Changed.notify_all();
+}
+
+void TThread::Suspend() {
+    std::lock_guard lock(Mutex);
+    IsSuspended = true;
+}
+
+void TThread::Terminate() {
+    std::lock_guard lock(Mutex);
+    IsTerminated = true;
+    Changed.notify_all();
+}
+
+void TThread::WaitFor() {
+    std::thread worker;
+    {
+        std::lock_guard lock(Mutex);
+        if (!Launched) {
+            return; // never started: nothing runs
+        }
+        worker = std::move(Worker);
+    }
+    if (worker.joinable()) {
+        worker.join();
+    }
+}
+
+void TThread::CheckSuspended() {
+    std::unique_lock lock(Mutex);
+    Changed.wait(lock, [this] { return !IsSuspended || IsTerminated; });
+}
+
+void TThread::Run() {
+    CheckSuspended();
+    if (!IsTerminated) {
+        Execute();
+    }
+}
+
+bool TUIHandOff::Run(QObject* Context, const std::function<void()>& Work) {
+    std::uint64_t ticket;
+    {
+        std::lock_guard lock(Mutex);
+        if (Cancelled || Context == nullptr) {
+            return false;
+        }
+        ticket = ++Issued;
+    }
+    // Freeing the context releases the wait: the queued call is then dropped by Qt, never run.
+    const QMetaObject::Connection gone = QObject::connect(Context, &QObject::destroyed, [this] { Cancel(); });
+    QMetaObject::invokeMethod(
+        Context,
+        [this, Work, ticket] {
+            Work();
+            std::lock_guard lock(Mutex);
+            Finished = std::max(Finished, ticket);
+            Done.notify_all();
+        },
+        Qt::QueuedConnection);
+    std::unique_lock lock(Mutex);
+    Done.wait(lock, [&] { return Finished >= ticket || Cancelled; });
+    const bool ran = Finished >= ticket;
+    lock.unlock();
+    QObject::disconnect(gone);
+    return ran;
+}
+
+void TUIHandOff::Cancel() {
+    std::lock_guard lock(Mutex);
+    Cancelled = true;
+    Done.notify_all();
+}
+
+TMakeMoveThread::TMakeMoveThread(TCube3D& view) : View(view), WakeEvent(EventName(this)) {}
+
+TMakeMoveThread::~TMakeMoveThread() {
+    Terminate();
+    WaitFor();
+}
+
+void TMakeMoveThread::AddMove(const TMove& Move) {
+    std::lock_guard lock(QueueLock);
+    Queue.push_back(Move);
+}
+
+std::size_t TMakeMoveThread::Pending() {
+    std::lock_guard lock(QueueLock);
+    return Queue.size();
+}
+
+void TMakeMoveThread::Terminate() {
+    TThread::Terminate();
+    WakeEvent.Set(); // no need to sit out the wait time-out
+}
+
+void TMakeMoveThread::Execute() {
+    while (!Terminated()) {
+        if (!WakeEvent.WaitFor(WakeTimeout)) {
+            continue;
+        }
+        while (!Terminated()) {
+            std::lock_guard lock(QueueLock);
+            if (Queue.empty()) {
+                break;
+            }
+            const TMove move = std::move(Queue.front());
+            Queue.pop_front();
+            const bool sounds = View.Settings.SoundsON;
+            if (sounds) {
+                RotationSound().Play();
+            }
+            PerformMove(move);
+            if (sounds) {
+                RotationSound().Stop();
+            }
+        }
+    }
+    std::lock_guard lock(QueueLock);
+    Queue.clear(); // what is still queued is dropped, not performed
+}
+
+void TMakeMoveThread::PerformMove(const TMove& Move) {
+    View.MoveInProgress = true;
+    TRubikCube& cube = *View.Cube;
+    const auto animate = [&](bool clockwise) {
+        if (!Move.Animate) {
+            return;
+        }
+        try {
+            if (Move.IsFace) {
+                View.AnimateFaceTurn(Move.Index, clockwise);
+            } else {
+                View.AnimateSliceTurn(Move.Index, Move.Slice, clockwise);
+            }
+        } catch (const std::exception&) {
+            // A frame that cannot be drawn must neither end the thread nor lose the turn: the frames
+            // are only the picture of it, and the view shows the new state at its next frame.
+        }
+    };
+    const auto turn = [&] {
+        if (Move.IsFace) {
+            cube.TurnFace(Move.Index);
+        } else {
+            cube.TurnSlice(Move.Index, Move.Slice);
+        }
+    };
+    if (Move.Turns == 1 || Move.Turns == 2) {
+        for (int t = 0; t < Move.Turns; ++t) {
+            animate(true);
+            turn();
+        }
+    } else if (Move.Turns == 3) {
+        animate(false);
+        turn();
+        turn();
+        turn();
+    }
+    View.MoveInProgress = false;
+}
+
+TAnimateThread::TAnimateThread(TCube3D& view) : View(view) {}
+
+TAnimateThread::~TAnimateThread() {
+    Terminate();
+    WaitFor();
+}
+
+void TAnimateThread::Terminate() {
+    TThread::Terminate();
+    HandOff.Cancel(); // a redraw waiting for the UI thread must not hold up the end
+}
+
+void TAnimateThread::Execute() {
+    while (!Terminated()) {
+        CheckSuspended();
+        if (Terminated()) {
+            break;
+        }
+        AnimateStep();
+        std::this_thread::sleep_for(std::chrono::milliseconds(AnimateInterval));
+    }
+}
+
+void TAnimateThread::AnimateStep() {
+    View.EnvironmentAzimuthDown();
+    View.ArcBall->TurnBy(1.0f, 2.0f);
+    HandOff.Run(View.HandOffContext(), [this] { View.Redraw(); });
+}
+
+bool TRefreshThread::Run() {
+    return HandOff.Run(View.HandOffContext(), [this] { View.Redraw(); });
+}

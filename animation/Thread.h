@@ -1,0 +1,145 @@
+#pragma once
+// The worker threads of a view: the move thread that performs queued moves with animated layer turns,
+// the animate thread that spins a preview, and the hand-off that carries one redraw over to the UI
+// thread. Plus the two primitives they are built from: a thread that can start suspended, be
+// suspended, resumed and asked to end; and a named auto-reset event with a wait time-out.
+//
+// Lock order: a move thread holds QueueLock for the whole of one move and takes the view's Lock
+// inside each frame; the UI thread takes QueueLock only to queue a move or change the model, never
+// while it holds the view's Lock. No thread waits for the UI thread while it holds either lock.
+
+#include "model/Notation.h"
+
+#include <QObject>
+#include <QPointer>
+#include <atomic>
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+
+class TCube3D;
+
+// One signal releases one wait; a signal nobody waits for stays until the next wait takes it.
+class TAutoResetEvent {
+public:
+    explicit TAutoResetEvent(std::string name) : Name(std::move(name)) {}
+    void Set();
+    // True when the event was set (and is now reset), false after Milliseconds without a signal.
+    bool WaitFor(int Milliseconds);
+    const std::string Name; // for diagnostics only
+
+private:
+    std::mutex Mutex;
+    std::condition_variable Signal;
+    bool IsSet = false;
+};
+
+// A thread whose work is Execute(). It is created suspended; Start or Resume lets it run. Suspension
+// is cooperative: Execute calls CheckSuspended() where it may pause.
+class TThread {
+public:
+    TThread();
+    virtual ~TThread();
+    TThread(const TThread&) = delete;
+    TThread& operator=(const TThread&) = delete;
+
+    void Start() { Resume(); }
+    void Resume();
+    void Suspend();
+    bool Suspended() const { return IsSuspended; }
+    // Asks Execute to end soon; wakes a suspended thread so that it can.
+    virtual void Terminate();
+    bool Terminated() const { return IsTerminated; }
+    // Waits until the thread has ended. Terminate first, or this waits for Execute to end by itself.
+    void WaitFor();
+
+protected:
+    virtual void Execute() = 0;
+    // Blocks while the thread is suspended (and not asked to end).
+    void CheckSuspended();
+
+private:
+    void Run();
+
+    std::mutex Mutex;
+    std::condition_variable Changed;
+    std::atomic<bool> IsSuspended{true};
+    std::atomic<bool> IsTerminated{false};
+    bool Launched = false;
+    std::thread Worker;
+};
+
+// Runs a function on the UI thread and waits until it has run, unless cancelled first. A pending call
+// whose context object is gone (its view was freed) is dropped, never run.
+class TUIHandOff {
+public:
+    // From a thread other than the UI thread. False when cancelled or the context is gone.
+    bool Run(QObject* Context, const std::function<void()>& Work);
+    // Releases a Run that waits, now and for good.
+    void Cancel();
+
+private:
+    std::mutex Mutex;
+    std::condition_variable Done;
+    bool Cancelled = false;
+    std::uint64_t Finished = 0;
+    std::uint64_t Issued = 0;
+};
+
+// Performs the moves that ExecuteMoves queued, one after another, each shown as an animated turn.
+class TMakeMoveThread : public TThread {
+public:
+    explicit TMakeMoveThread(TCube3D& View);
+    ~TMakeMoveThread() override;
+
+    // Appends a copy of the move, under QueueLock: waits while a move is being performed.
+    void AddMove(const TMove& Move);
+    void Wake() { WakeEvent.Set(); }
+    void Terminate() override;
+    // Moves waiting to be performed.
+    std::size_t Pending();
+
+    TCube3D& View;
+    // Guards Queue, and is held for the whole time one move is performed.
+    std::recursive_mutex QueueLock;
+    std::deque<TMove> Queue;
+    TAutoResetEvent WakeEvent;
+
+protected:
+    void Execute() override;
+    void PerformMove(const TMove& Move);
+};
+
+// Spins a preview: every 10 ms one step of azimuth and arcball, then a redraw on the UI thread.
+class TAnimateThread : public TThread {
+public:
+    explicit TAnimateThread(TCube3D& View);
+    ~TAnimateThread() override;
+    void Terminate() override;
+    void AnimateStep();
+
+    TCube3D& View;
+
+protected:
+    void Execute() override;
+
+private:
+    TUIHandOff HandOff;
+};
+
+// Carries one redraw of the view over to the UI thread and waits for it; used by Refresh when it is
+// called off the UI thread.
+class TRefreshThread {
+public:
+    explicit TRefreshThread(TCube3D& view) : View(view) {}
+    bool Run();
+    void Cancel() { HandOff.Cancel(); }
+
+    TCube3D& View;
+
+private:
+    TUIHandOff HandOff;
+};
