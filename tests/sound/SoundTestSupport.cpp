@@ -1,0 +1,217 @@
+#include "SoundTestSupport.h"
+
+#include "sound/Sound.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <numbers>
+#include <sstream>
+#include <stdexcept>
+#include <thread>
+
+namespace soundtest {
+
+TTempFolder::TTempFolder() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "torvane-sound-XXXXXX").string();
+    if (mkdtemp(pattern.data()) == nullptr) {
+        throw std::runtime_error("cannot make a temporary folder from " + pattern);
+    }
+    Folder = pattern;
+}
+
+TTempFolder::~TTempFolder() {
+    std::error_code ignored;
+    std::filesystem::remove_all(Folder, ignored);
+}
+
+TCurrentFolder::TCurrentFolder(const std::filesystem::path& Folder) : Previous(std::filesystem::current_path()) {
+    std::filesystem::current_path(Folder);
+}
+
+TCurrentFolder::~TCurrentFolder() {
+    std::error_code ignored;
+    std::filesystem::current_path(Previous, ignored);
+}
+
+std::filesystem::path ProgramSound(std::string_view Name) {
+    return std::filesystem::path(TORVANE_PROGRAM_SOUNDS) / Name;
+}
+
+std::filesystem::path SourceSound(std::string_view Name) {
+    return std::filesystem::path(TORVANE_SOURCE_SOUNDS) / Name;
+}
+
+void PutProgramSounds(const std::filesystem::path& Folder) {
+    std::filesystem::create_directories(Folder / "sounds");
+    for (const char* name : {"restart.wav", "rotation.wav"}) {
+        std::filesystem::copy_file(ProgramSound(name), Folder / "sounds" / name,
+                                   std::filesystem::copy_options::overwrite_existing);
+    }
+}
+
+std::string ReadBytes(const std::filesystem::path& File) {
+    std::ifstream in(File, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void WriteBytes(const std::filesystem::path& File, std::string_view Bytes) {
+    std::filesystem::create_directories(File.parent_path());
+    std::ofstream out(File, std::ios::binary | std::ios::trunc);
+    out.write(Bytes.data(), static_cast<std::streamsize>(Bytes.size()));
+    if (!out) {
+        throw std::runtime_error("cannot write " + File.string());
+    }
+}
+
+std::string U16(unsigned Value) {
+    return {static_cast<char>(Value & 0xFF), static_cast<char>((Value >> 8) & 0xFF)};
+}
+
+std::string U32(std::uint32_t Value) {
+    return U16(Value & 0xFFFF) + U16(Value >> 16);
+}
+
+std::string Chunk(std::string_view Id, std::string_view Body) {
+    std::string chunk(Id);
+    chunk += U32(static_cast<std::uint32_t>(Body.size()));
+    chunk += Body;
+    if (Body.size() % 2 != 0) {
+        chunk += '\0';
+    }
+    return chunk;
+}
+
+std::string WaveFile(const TWaveSpec& Spec) {
+    const unsigned blockAlign = Spec.Channels * ((Spec.Bits + 7) / 8);
+    const std::string format = U16(Spec.FormatTag) + U16(Spec.Channels) + U32(Spec.Rate) +
+                               U32(Spec.Rate * blockAlign) + U16(blockAlign) + U16(Spec.Bits);
+    const std::string body = "WAVE" + Chunk("fmt ", format) + Spec.Extra + Chunk("data", Spec.Samples);
+    return "RIFF" + U32(static_cast<std::uint32_t>(body.size())) + body;
+}
+
+std::string ToneSamples(int Frames, unsigned Channels, unsigned Bits, std::uint32_t Rate) {
+    std::string bytes;
+    for (int i = 0; i < Frames; ++i) {
+        const double value = std::sin(2.0 * std::numbers::pi * 440.0 * i / Rate) / 3.0;
+        for (unsigned c = 0; c < Channels; ++c) {
+            if (Bits == 8) {
+                bytes += static_cast<char>(static_cast<unsigned char>(std::lround(128.0 + 127.0 * value)));
+            } else {
+                bytes += U16(static_cast<unsigned>(static_cast<std::uint16_t>(std::lround(32767.0 * value))));
+            }
+        }
+    }
+    return bytes;
+}
+
+std::string LoopingSamplerChunk(std::uint32_t Frames) {
+    std::string body;
+    body += U32(0) + U32(0) + U32(45351) + U32(60) + U32(0) + U32(0) + U32(0); // manufacturer .. SMPTE offset
+    body += U32(1) + U32(0);                                                    // one loop, no extra data
+    body += U32(0) + U32(0) + U32(0) + U32(Frames - 1) + U32(0) + U32(0);       // id, forward, start, end
+    return Chunk("smpl", body);
+}
+
+float TWave::Peak(std::size_t First, std::size_t Last) const {
+    float peak = 0.0f;
+    Last = std::min(Last, Frames());
+    for (std::size_t i = First * Channels; i < Last * Channels; ++i) {
+        peak = std::max(peak, std::fabs(Samples[i]));
+    }
+    return peak;
+}
+
+namespace {
+
+std::uint32_t ReadU32(std::string_view Bytes, std::size_t At) {
+    std::uint32_t value = 0;
+    for (int i = 3; i >= 0; --i) {
+        value = (value << 8) | static_cast<unsigned char>(Bytes[At + static_cast<std::size_t>(i)]);
+    }
+    return value;
+}
+
+unsigned ReadU16(std::string_view Bytes, std::size_t At) {
+    return static_cast<unsigned char>(Bytes[At]) | (static_cast<unsigned>(static_cast<unsigned char>(Bytes[At + 1])) << 8);
+}
+
+} // namespace
+
+std::optional<TWave> ReadWave(const std::filesystem::path& File) {
+    const std::string bytes = ReadBytes(File);
+    const std::string_view all(bytes);
+    if (all.size() < 12 || all.substr(0, 4) != "RIFF" || all.substr(8, 4) != "WAVE") {
+        return std::nullopt;
+    }
+    TWave wave;
+    unsigned formatTag = 0;
+    std::size_t at = 12;
+    while (at + 8 <= all.size()) {
+        const std::string_view id = all.substr(at, 4);
+        // A writer that did not finish may leave a size that runs past the end: take what is there.
+        const std::size_t size = std::min<std::size_t>(ReadU32(all, at + 4), all.size() - at - 8);
+        const std::string_view body = all.substr(at + 8, size);
+        if (id == "fmt " && size >= 16) {
+            formatTag = ReadU16(body, 0);
+            wave.Channels = ReadU16(body, 2);
+            wave.Rate = ReadU32(body, 4);
+            wave.Bits = ReadU16(body, 14);
+            if (formatTag == 0xFFFE && size >= 26) {
+                formatTag = ReadU16(body, 24); // the sub-format's leading tag
+            }
+        } else if (id == "data") {
+            if ((formatTag != 1 && formatTag != 3) || wave.Channels == 0 || wave.Bits % 8 != 0 || wave.Bits == 0) {
+                return std::nullopt;
+            }
+            const std::size_t width = wave.Bits / 8;
+            for (std::size_t i = 0; i + width <= body.size(); i += width) {
+                float value = 0.0f;
+                if (formatTag == 3 && width == 4) {
+                    const std::uint32_t raw = ReadU32(body, i);
+                    std::memcpy(&value, &raw, sizeof value);
+                } else if (width == 1) {
+                    value = (static_cast<unsigned char>(body[i]) - 128) / 128.0f;
+                } else {
+                    // Signed little-endian integer of any width: the top byte carries the sign.
+                    std::int64_t raw = static_cast<signed char>(body[i + width - 1]);
+                    for (std::size_t b = width - 1; b-- > 0;) {
+                        raw = raw * 256 + static_cast<unsigned char>(body[i + b]);
+                    }
+                    value = static_cast<float>(static_cast<double>(raw) / std::ldexp(1.0, static_cast<int>(wave.Bits) - 1));
+                }
+                wave.Samples.push_back(value);
+            }
+            return wave;
+        }
+        at += 8 + size + (size % 2);
+    }
+    return std::nullopt;
+}
+
+std::string SoundErrorOf(const std::function<void()>& Action) {
+    try {
+        Action();
+    } catch (const ESoundError& e) {
+        return e.what();
+    } catch (...) {
+        return "(other exception)";
+    }
+    return "(nothing raised)";
+}
+
+bool WaitFor(const std::function<bool()>& Condition, std::chrono::milliseconds Limit) {
+    const auto end = std::chrono::steady_clock::now() + Limit;
+    while (!Condition()) {
+        if (std::chrono::steady_clock::now() >= end) {
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return true;
+}
+
+} // namespace soundtest
