@@ -75,15 +75,3 @@ void QueueToFirstFrame(benchmark::State& state) {
 BENCHMARK(QueueToFirstFrame)->Unit(benchmark::kMicrosecond)->UseManualTime()->Iterations(20);
 
 } // namespace
-
-int main(int argc, char** argv) {
-    InitWindowSystemThreads();
-    QApplication app(argc, argv);
-    if (!LoadGLLibraries()) {
-        return 1;
-    }
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

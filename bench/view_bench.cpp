@@ -59,15 +59,3 @@ void StickerListRebuild(benchmark::State& state) {
 BENCHMARK(StickerListRebuild)->Unit(benchmark::kMillisecond);
 
 } // namespace
-
-int main(int argc, char** argv) {
-    InitWindowSystemThreads();
-    QApplication app(argc, argv);
-    if (!LoadGLLibraries()) {
-        return 1;
-    }
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
