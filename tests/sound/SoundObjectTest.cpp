@@ -28,8 +28,8 @@ protected:
     void TearDown() override { CloseSound(); }
 
     // Writes a WAV file into the test folder and gives its name.
-    std::string Wave(const std::string& Name, const TWaveSpec& Spec) const {
-        WriteBytes(Folder.Path() / Name, WaveFile(Spec));
+    std::string Wave(const std::string& Name, const TWaveFormat& Format) const {
+        WriteBytes(Folder.Path() / Name, WaveFile(Format));
         return (Folder.Path() / Name).string();
     }
     std::string Tone(const std::string& Name, int Frames, unsigned Channels = 1, unsigned Bits = 16,

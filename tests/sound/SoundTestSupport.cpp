@@ -85,11 +85,11 @@ std::string Chunk(std::string_view Id, std::string_view Body) {
     return chunk;
 }
 
-std::string WaveFile(const TWaveSpec& Spec) {
-    const unsigned blockAlign = Spec.Channels * ((Spec.Bits + 7) / 8);
-    const std::string format = U16(Spec.FormatTag) + U16(Spec.Channels) + U32(Spec.Rate) +
-                               U32(Spec.Rate * blockAlign) + U16(blockAlign) + U16(Spec.Bits);
-    const std::string body = "WAVE" + Chunk("fmt ", format) + Spec.Extra + Chunk("data", Spec.Samples);
+std::string WaveFile(const TWaveFormat& Format) {
+    const unsigned blockAlign = Format.Channels * ((Format.Bits + 7) / 8);
+    const std::string format = U16(Format.FormatTag) + U16(Format.Channels) + U32(Format.Rate) +
+                               U32(Format.Rate * blockAlign) + U16(blockAlign) + U16(Format.Bits);
+    const std::string body = "WAVE" + Chunk("fmt ", format) + Format.Extra + Chunk("data", Format.Samples);
     return "RIFF" + U32(static_cast<std::uint32_t>(body.size())) + body;
 }
 

@@ -55,7 +55,7 @@ std::string U16(unsigned Value);
 std::string U32(std::uint32_t Value);
 
 // A WAV file with a "fmt " chunk of the given fields, Extra chunks and a "data" chunk.
-struct TWaveSpec {
+struct TWaveFormat {
     unsigned FormatTag = 1; // PCM
     unsigned Channels = 1;
     std::uint32_t Rate = 22050;
@@ -63,7 +63,7 @@ struct TWaveSpec {
     std::string Samples;     // the body of the "data" chunk
     std::string Extra;       // chunks between "fmt " and "data"
 };
-std::string WaveFile(const TWaveSpec& Spec);
+std::string WaveFile(const TWaveFormat& Format);
 
 // Frames of a 440 Hz sine at a third of full scale, as sample bytes of the given layout.
 std::string ToneSamples(int Frames, unsigned Channels, unsigned Bits, std::uint32_t Rate);
