@@ -3,7 +3,6 @@
 #include <AL/al.h>
 #include <AL/alc.h>
 #include <AL/alut.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -154,13 +153,15 @@ void TSoundObject::LoadLocked(const std::string& FileName) {
     // Only plain files: ALUT would wait forever on a named pipe and never finish a device file.
     std::error_code error;
     const std::filesystem::path path(FileName);
-    if (!std::filesystem::is_regular_file(path, error) || std::filesystem::file_size(path, error) > MaxFileBytes ||
-        error) {
+    if (!std::filesystem::is_regular_file(path, error) ||
+        std::filesystem::file_size(path, error) > MaxFileBytes || error) {
         throw ESoundError(AssignFailure);
     }
     ALenum format = AL_NONE;
     ALsizei size = 0;
     ALfloat frequency = 0.0f;
+    // ALUT refuses to work while OpenAL holds an unread error from an earlier, unchecked call.
+    ClearALError();
     const std::unique_ptr<void, TFreeSamples> samples(
         alutLoadMemoryFromFile(FileName.c_str(), &format, &size, &frequency));
     if (!samples) {

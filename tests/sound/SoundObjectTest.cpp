@@ -1,17 +1,15 @@
 // One player on an open device: loading, the settings it hands to its source, start and stop, and
 // the failures it reports. Runs on whatever device OpenAL opens (the null device under scripts/test).
-#include <gtest/gtest.h>
-
-#include <sys/stat.h>
+#include "SoundTestSupport.h"
+#include "sound/Sound.h"
 
 #include <chrono>
 #include <filesystem>
+#include <gtest/gtest.h>
 #include <memory>
 #include <string>
+#include <sys/stat.h>
 #include <thread>
-
-#include "SoundTestSupport.h"
-#include "sound/Sound.h"
 
 using namespace soundtest;
 using namespace std::chrono_literals;
@@ -34,7 +32,9 @@ protected:
     }
     std::string Tone(const std::string& Name, int Frames, unsigned Channels = 1, unsigned Bits = 16,
                      std::uint32_t Rate = 22050) const {
-        return Wave(Name, {.Channels = Channels, .Rate = Rate, .Bits = Bits,
+        return Wave(Name, {.Channels = Channels,
+                           .Rate = Rate,
+                           .Bits = Bits,
                            .Samples = ToneSamples(Frames, Channels, Bits, Rate)});
     }
 
@@ -75,7 +75,8 @@ TEST_F(SoundObject, LoadsPlainPcmFiles) {
                      std::to_string(c.rate) + " Hz");
         TSoundObject player;
         player.Looping = true;
-        ASSERT_EQ(SoundErrorOf([&] { player.LoadFromFile(Tone("tone.wav", c.frames, c.channels, c.bits, c.rate)); }),
+        ASSERT_EQ(SoundErrorOf(
+                      [&] { player.LoadFromFile(Tone("tone.wav", c.frames, c.channels, c.bits, c.rate)); }),
                   "(nothing raised)");
         const TSourceInfo info = player.Inspect();
         EXPECT_TRUE(info.BufferAttached);
@@ -147,7 +148,8 @@ TEST_F(SoundObject, LoadsAgainIntoTheSameBufferWhilePlaying) {
     player.Play();
     ASSERT_TRUE(player.Inspect().Sounding);
     // OpenAL will not take new data for a buffer that a source holds; the player must let go first.
-    ASSERT_EQ(SoundErrorOf([&] { player.LoadFromFile(Tone("second.wav", 500, 2, 8, 11025)); }), "(nothing raised)");
+    ASSERT_EQ(SoundErrorOf([&] { player.LoadFromFile(Tone("second.wav", 500, 2, 8, 11025)); }),
+              "(nothing raised)");
     const TSourceInfo info = player.Inspect();
     EXPECT_TRUE(info.BufferAttached);
     EXPECT_EQ(info.Channels, 2);
@@ -224,7 +226,8 @@ TEST_F(SoundObject, PlayStartsAgainFromTheBeginning) {
     TSoundObject player;
     player.LoadFromFile(Tone("long.wav", 5 * 22050));
     player.Play();
-    ASSERT_TRUE(WaitFor([&] { return player.Inspect().Offset > 22050 / 4; }, 3s)) << "the device does not play";
+    ASSERT_TRUE(WaitFor([&] { return player.Inspect().Offset > 22050 / 4; }, 3s))
+        << "the device does not play";
     const int before = player.Inspect().Offset;
     player.Play();
     EXPECT_LT(player.Inspect().Offset, before / 2);
@@ -267,7 +270,8 @@ TEST_F(SoundObject, DestroyLeavesASilentPlayer) {
     EXPECT_TRUE(player.Playing());
     player.Stop();
     EXPECT_FALSE(player.Playing());
-    EXPECT_EQ(SoundErrorOf([&] { player.LoadFromFile(Tone("tone.wav", 100)); }), "Cannot assign wave data to buffer");
+    EXPECT_EQ(SoundErrorOf([&] { player.LoadFromFile(Tone("tone.wav", 100)); }),
+              "Cannot assign wave data to buffer");
 }
 
 TEST_F(SoundObject, ManyPlayersLiveSideBySide) {
@@ -283,7 +287,8 @@ TEST_F(SoundObject, ManyPlayersLiveSideBySide) {
     }
     players.erase(players.begin(), players.begin() + 16);
     for (const auto& player : players) {
-        EXPECT_TRUE(player->Inspect().BufferAttached) << "deleting one player took another's source or buffer";
+        EXPECT_TRUE(player->Inspect().BufferAttached)
+            << "deleting one player took another's source or buffer";
     }
 }
 

@@ -28,7 +28,8 @@ TTempFolder::~TTempFolder() {
     std::filesystem::remove_all(Folder, ignored);
 }
 
-TCurrentFolder::TCurrentFolder(const std::filesystem::path& Folder) : Previous(std::filesystem::current_path()) {
+TCurrentFolder::TCurrentFolder(const std::filesystem::path& Folder)
+    : Previous(std::filesystem::current_path()) {
     std::filesystem::current_path(Folder);
 }
 
@@ -111,8 +112,8 @@ std::string ToneSamples(int Frames, unsigned Channels, unsigned Bits, std::uint3
 std::string LoopingSamplerChunk(std::uint32_t Frames) {
     std::string body;
     body += U32(0) + U32(0) + U32(45351) + U32(60) + U32(0) + U32(0) + U32(0); // manufacturer .. SMPTE offset
-    body += U32(1) + U32(0);                                                    // one loop, no extra data
-    body += U32(0) + U32(0) + U32(0) + U32(Frames - 1) + U32(0) + U32(0);       // id, forward, start, end
+    body += U32(1) + U32(0);                                                   // one loop, no extra data
+    body += U32(0) + U32(0) + U32(0) + U32(Frames - 1) + U32(0) + U32(0);      // id, forward, start, end
     return Chunk("smpl", body);
 }
 
@@ -136,7 +137,8 @@ std::uint32_t ReadU32(std::string_view Bytes, std::size_t At) {
 }
 
 unsigned ReadU16(std::string_view Bytes, std::size_t At) {
-    return static_cast<unsigned char>(Bytes[At]) | (static_cast<unsigned>(static_cast<unsigned char>(Bytes[At + 1])) << 8);
+    return static_cast<unsigned char>(Bytes[At]) |
+           (static_cast<unsigned>(static_cast<unsigned char>(Bytes[At + 1])) << 8);
 }
 
 } // namespace
@@ -164,7 +166,8 @@ std::optional<TWave> ReadWave(const std::filesystem::path& File) {
                 formatTag = ReadU16(body, 24); // the sub-format's leading tag
             }
         } else if (id == "data") {
-            if ((formatTag != 1 && formatTag != 3) || wave.Channels == 0 || wave.Bits % 8 != 0 || wave.Bits == 0) {
+            if ((formatTag != 1 && formatTag != 3) || wave.Channels == 0 || wave.Bits % 8 != 0 ||
+                wave.Bits == 0) {
                 return std::nullopt;
             }
             const std::size_t width = wave.Bits / 8;
@@ -181,7 +184,8 @@ std::optional<TWave> ReadWave(const std::filesystem::path& File) {
                     for (std::size_t b = width - 1; b-- > 0;) {
                         raw = raw * 256 + static_cast<unsigned char>(body[i + b]);
                     }
-                    value = static_cast<float>(static_cast<double>(raw) / std::ldexp(1.0, static_cast<int>(wave.Bits) - 1));
+                    value = static_cast<float>(static_cast<double>(raw) /
+                                               std::ldexp(1.0, static_cast<int>(wave.Bits) - 1));
                 }
                 wave.Samples.push_back(value);
             }

@@ -60,8 +60,8 @@ struct TWaveFormat {
     unsigned Channels = 1;
     std::uint32_t Rate = 22050;
     unsigned Bits = 16;
-    std::string Samples;     // the body of the "data" chunk
-    std::string Extra;       // chunks between "fmt " and "data"
+    std::string Samples; // the body of the "data" chunk
+    std::string Extra;   // chunks between "fmt " and "data"
 };
 std::string WaveFile(const TWaveFormat& Format);
 

@@ -1,0 +1,101 @@
+// What a listener hears: OpenAL Soft's wave-file backend records the mix, and the record shows the
+// rotation sound while a turn is animated and silence once it has ended.
+#include "SoundTestSupport.h"
+#include "animation/Thread.h"
+#include "sound/Sound.h"
+#include "view/Cube3D.h"
+
+#include <QTest>
+#include <QWidget>
+#include <chrono>
+#include <cstdlib>
+#include <gtest/gtest.h>
+#include <memory>
+#include <mutex>
+#include <optional>
+
+using namespace soundtest;
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+TEST(WaveOutput, TheRotationSoundIsHeardDuringATurnAndNotAfterIt) {
+    TTempFolder folder;
+    PutProgramSounds(folder.Path());
+    TCurrentFolder here(folder.Path());
+    const auto record = folder.Path() / "heard.wav";
+    WriteBytes(folder.Path() / "alsoft.conf",
+               "[general]\ndrivers = wave\nfrequency = 22050\n[wave]\nfile = " + record.string() + "\n");
+    // Before the first OpenAL call of this process, which reads them.
+    setenv("ALSOFT_CONF", (folder.Path() / "alsoft.conf").c_str(), 1);
+    setenv("ALSOFT_DRIVERS", "wave", 1);
+
+    const Clock::time_point opening = Clock::now();
+    InitSound();
+    const Clock::time_point opened = Clock::now();
+    ASSERT_EQ(SoundFailure(), "");
+
+    ASSERT_TRUE(LoadGLLibraries());
+    auto window = std::make_unique<QWidget>();
+    window->resize(48, 48);
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    auto view = std::make_unique<TCube3D>(window.get(), window.get(), 1);
+    view->Cube->Clean();
+    view->Mode = 1;
+    view->Settings.SoundsON = true;
+    view->Settings.CubeFaceRotationSpeed = 0; // the slowest turn: the most frames to listen to
+    std::mutex lock;
+    std::optional<Clock::time_point> firstFrame, lastFrame;
+    view->FrameObserver = [&](std::int32_t x, std::int32_t y, float, std::int32_t z) {
+        if (x == NoLayer && y == NoLayer && z == NoLayer) {
+            return; // a redraw, not a turn
+        }
+        std::lock_guard guard(lock);
+        const Clock::time_point now = Clock::now();
+        if (!firstFrame) {
+            firstFrame = now;
+        }
+        lastFrame = now;
+    };
+    view->Init();
+
+    QTest::qWait(400); // a stretch of silence before the turn
+    ASSERT_TRUE(view->ExecuteMoves("U", true, false, nullptr));
+    ASSERT_TRUE(WaitFor(
+        [&] {
+            QTest::qWait(1);
+            std::lock_guard queue(view->MoveThread->QueueLock);
+            return view->MoveThread->Queue.empty() && !view->MoveInProgress && lastFrame.has_value();
+        },
+        30s));
+    QTest::qWait(800); // and after it
+    view.reset();
+    CloseSound(); // the backend completes the file when the device closes
+
+    std::optional<TWave> heard = ReadWave(record);
+    ASSERT_TRUE(heard.has_value()) << "no wave file at " << record;
+    const std::optional<TWave> source = ReadWave(ProgramSound("rotation.wav"));
+    ASSERT_TRUE(source.has_value());
+    const float loud = source->Peak(0, source->Frames());
+    ASSERT_GT(loud, 0.05f);
+
+    // The backend writes each sample once its time has come, so a moment maps to a frame index; the
+    // device started somewhere in [opening, opened], and mixing runs up to a period late.
+    const auto frameAt = [&](Clock::time_point t, Clock::time_point origin) {
+        const double seconds = std::chrono::duration<double>(t - origin).count();
+        return static_cast<std::size_t>(std::max(0.0, seconds * heard->Rate));
+    };
+    const Clock::time_point first = *firstFrame, last = *lastFrame;
+    ASSERT_GT(last - first, 200ms) << "the turn was too quick to listen to";
+    const auto quarter = (last - first) / 4;
+    const float during = heard->Peak(frameAt(first + quarter, opening), frameAt(last - quarter, opened));
+    const float before = heard->Peak(frameAt(opened + 100ms, opening), frameAt(first - 150ms, opened));
+    const float after = heard->Peak(frameAt(last + 250ms, opening), frameAt(last + 700ms, opened));
+    EXPECT_GT(during, loud * 0.25f) << "the turn was silent";
+    EXPECT_LT(before, 0.01f) << "a sound played before the turn";
+    EXPECT_LT(after, 0.01f) << "the rotation sound went on after the turn";
+}
+
+} // namespace
