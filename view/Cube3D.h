@@ -11,6 +11,7 @@
 
 #include "model/Cubi.h"
 #include "view/ArcBall.h"
+#include "view/CubeMessages.h"
 #include "view/CubeSettings.h"
 #include "view/OpenGL.h"
 
@@ -108,6 +109,17 @@ public:
     std::string GetGLVendor();
     std::string GetGLRenderer();
 
+    // The mouse of the game window, in client pixels (origin top left). They do nothing unless the
+    // view is Enabled and not spinning by itself. A drag across stickers sends TCubeMovesEvent to
+    // Owner, a right click TCubePopupEvent; a click in paint mode paints or clears one sticker.
+    void MouseDown(TMouseButton Button, std::int32_t X, std::int32_t Y);
+    void MouseMove(std::int32_t X, std::int32_t Y);
+    void MouseUp(TMouseButton Button, std::int32_t X, std::int32_t Y);
+    // The id (face * FaceArea + index) of the sticker under the pixel, or -1 for none. UI thread only.
+    std::int32_t PickSticker(std::int32_t X, std::int32_t Y);
+    // False for ids outside 0 .. 6 * FaceArea - 1 (so for -1 and NoSticker).
+    bool DecodeStickerName(std::int64_t Id, std::uint8_t& Face, std::int32_t& Index) const;
+
     // Draws the cube (cubies, stickers, one layer turned by Angle) with Lock held and the context
     // current; in Select mode each outer cubie face carries its sticker id as its GL name.
     void DrawCube(std::int32_t LayerX, std::int32_t LayerY, TRenderMode RenderMode, float Angle,
@@ -181,6 +193,10 @@ private:
     // Draws the frames of one turning layer from 360 down to 270 degrees, or from 0 up to 90.
     void AnimateLayer(std::int32_t LayerX, std::int32_t LayerY, std::int32_t LayerZ, bool clockwise);
     void StopThreads();
+    // Tries to turn a layer from the current press; from MouseMove only.
+    void DragTurn(std::int32_t X, std::int32_t Y);
+    // The drag distance in pixels beyond which a press on a sticker turns a layer.
+    std::int32_t DragTurnThreshold() const;
 
     std::unique_ptr<TCubeEventFilter> EventFilter;
     // The window's client size, kept here for the drawing threads (widgets belong to the UI thread).

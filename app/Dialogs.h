@@ -1,0 +1,43 @@
+#pragma once
+// Every message box of the program goes through here: a modal QMessageBox with the title and text
+// exactly as given. While a TMessageRecorder lives, boxes are recorded and answered instead of shown,
+// so that no test ever blocks on a dialog.
+//
+// Threads: the boxes are for the UI thread. InstallViewMessages routes the view's messages (texture
+// loaders and the like, which may come from a drawing thread holding the view's Lock) to the UI thread
+// without making that thread wait.
+
+#include <string>
+#include <vector>
+
+enum class TMessageIcon { None, Information, Warning, Error, Question };
+
+// An OK box.
+void ShowMessageBox(const std::string& Title, const std::string& Text,
+                    TMessageIcon Icon = TMessageIcon::None);
+// A Yes / No box; true for Yes.
+bool AskYesNo(const std::string& Title, const std::string& Text, TMessageIcon Icon = TMessageIcon::Warning);
+
+// Shows the view's messages as plain boxes on the UI thread.
+void InstallViewMessages();
+
+struct TShownMessage {
+    std::string Title;
+    std::string Text;
+    TMessageIcon Icon = TMessageIcon::None;
+    bool Question = false;
+
+    bool operator==(const TShownMessage&) const = default;
+};
+
+// While one exists (one at a time), boxes are recorded here and questions get Answer. UI thread only.
+class TMessageRecorder {
+public:
+    TMessageRecorder();
+    ~TMessageRecorder();
+    TMessageRecorder(const TMessageRecorder&) = delete;
+    TMessageRecorder& operator=(const TMessageRecorder&) = delete;
+
+    std::vector<TShownMessage> Shown;
+    bool Answer = true;
+};

@@ -1,0 +1,378 @@
+#include "app/FormGame.h"
+
+#include "animation/Thread.h"
+#include "app/Dialogs.h"
+#include "sound/Sound.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QFrame>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QVBoxLayout>
+#include <QWheelEvent>
+
+namespace {
+
+constexpr int PalettePanelHeight = 60;
+constexpr int WheelNotch = 120;
+
+TMouseButton ButtonOf(Qt::MouseButton Button) {
+    switch (Button) {
+    case Qt::LeftButton:
+        return TMouseButton::Left;
+    case Qt::RightButton:
+        return TMouseButton::Right;
+    default:
+        return TMouseButton::Middle;
+    }
+}
+
+} // namespace
+
+TFormGame::TFormGame(QWidget* Owner, const tCubeSettings& settings, const std::string& gameName,
+                     const std::string& KindName, bool FullScreen, std::int32_t sizeIndex)
+    : QWidget(Owner), SizeIndex(sizeIndex), Settings(settings), GameName(gameName) {
+    setAttribute(Qt::WA_DeleteOnClose);
+    setFocusPolicy(Qt::StrongFocus);
+    setAutoFillBackground(true);
+    QPalette black = palette();
+    black.setColor(QPalette::Window, Qt::black);
+    setPalette(black);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    PanelPallete = new QFrame(this);
+    PanelPallete->setObjectName("PanelPallete");
+    PanelPallete->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    PanelPallete->setFixedHeight(PalettePanelHeight);
+    PanelPallete->hide();
+    layout->addWidget(PanelPallete);
+    ClientArea = new QWidget(this);
+    ClientArea->setObjectName("ClientArea");
+    ClientArea->setMouseTracking(true); // every move sets the cursor and redraws
+    ClientArea->setFocusPolicy(Qt::NoFocus);
+    ClientArea->installEventFilter(this);
+    layout->addWidget(ClientArea, 1);
+
+    ActionScrambleCube =
+        AddAction("ActionScrambleCube", "Scramble", QKeySequence(Qt::Key_F2), &TFormGame::ScrambleCube);
+    ActionCleanCube = AddAction("ActionCleanCube", "Clean", QKeySequence(Qt::Key_F3), &TFormGame::CleanCube);
+    ActionEmptyCube = AddAction("ActionEmptyCube", "Empty", QKeySequence(Qt::Key_F4), &TFormGame::EmptyCube);
+    ActionPaint = AddAction("ActionPaint", "Paint", QKeySequence(Qt::Key_F6), &TFormGame::Paint);
+    ActionPlay = AddAction("ActionPlay", "Play", QKeySequence(Qt::Key_F5), &TFormGame::Play);
+    ActionUndo =
+        AddAction("ActionUndo", "Undo", QKeySequence(Qt::SHIFT | Qt::Key_Backspace), &TFormGame::Undo);
+    ActionRedo = AddAction("ActionRedo", "Redo", QKeySequence(Qt::ALT | Qt::Key_Backspace), &TFormGame::Redo);
+    ActionUndoAll =
+        AddAction("ActionUndoAll", "Undo All", QKeySequence(Qt::CTRL | Qt::Key_R), &TFormGame::UndoAll);
+    ActionSolve = AddAction("ActionSolve", "Solve", QKeySequence(Qt::Key_F7), &TFormGame::Solve);
+    ActionEnvironNear = AddAction("ActionEnvironNear", "Environment Near", QKeySequence(Qt::CTRL | Qt::Key_A),
+                                  &TFormGame::EnvironNear);
+    ActionEnvironFar = AddAction("ActionEnvironFar", "Environment Far", QKeySequence(Qt::CTRL | Qt::Key_I),
+                                 &TFormGame::EnvironFar);
+    ActionResetEnvironView =
+        AddAction("ActionResetEnvironView", "Reset Environment View",
+                  QKeySequence(Qt::SHIFT | Qt::Key_Escape), &TFormGame::ResetEnvironView);
+    ActionCubeZoomIn =
+        AddAction("ActionCubeZoomIn", "Zoom In", QKeySequence(Qt::Key_Insert), &TFormGame::CubeZoomIn);
+    ActionCubeZoomOut = AddAction("ActionCubeZoomOut", "Zoom Out", QKeySequence(Qt::SHIFT | Qt::Key_Insert),
+                                  &TFormGame::CubeZoomOut);
+    ActionResetCubeView = AddAction("ActionResetCubeView", "Reset Cube View", QKeySequence(Qt::Key_Escape),
+                                    &TFormGame::ResetCubeView);
+    ActionClose = AddAction("ActionClose", "Close", QKeySequence(), &TFormGame::CloseGame);
+    ActionSettings = AddAction("ActionSettings", "Settings...", QKeySequence(), &TFormGame::ChangeSettings);
+    BuildPopupMenu();
+
+    // The view's standard camera is measured against the client width: lay the window out first.
+    resize(600, 600);
+    layout->activate();
+    TRubikCube first(static_cast<std::uint8_t>(SizeIndex));
+    first.Clean();
+    SetupView(SizeIndex, first.GetState(), Settings, true);
+
+    setWindowTitle(QString::fromStdString(KindName + " [" + GameName + "]"));
+    if (FullScreen) {
+        setWindowFlags(windowFlags() | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+        setWindowState(Qt::WindowMaximized);
+    }
+    BuildSolveWithMenu();
+}
+
+TFormGame::~TFormGame() {
+    // The view goes first: it finishes the move being performed and stops its threads while the
+    // window it draws into still exists.
+    View.reset();
+}
+
+QAction* TFormGame::AddAction(const char* Name, const char* Caption, const QKeySequence& Shortcut,
+                              void (TFormGame::*Slot)()) {
+    auto* action = new QAction(QString::fromUtf8(Caption), this);
+    action->setObjectName(QString::fromUtf8(Name));
+    action->setShortcut(Shortcut);
+    // Several games are open at once: a shortcut belongs to the game that has the focus.
+    action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    connect(action, &QAction::triggered, this, Slot);
+    addAction(action);
+    return action;
+}
+
+void TFormGame::BuildPopupMenu() {
+    PopupGameMenu = new QMenu(this);
+    PopupGameMenu->setObjectName("PopupGameMenu");
+    mSolveWith = PopupGameMenu->addMenu("Solve with...");
+    mSolveWith->setObjectName("mSolveWith");
+    mSolveWith->menuAction()->setVisible(false);
+    const std::vector<std::vector<QAction*>> groups = {
+        {ActionCleanCube, ActionEmptyCube, ActionScrambleCube},
+        {ActionPlay, ActionPaint},
+        {ActionRedo, ActionUndo, ActionUndoAll},
+        {ActionCubeZoomIn, ActionCubeZoomOut, ActionResetCubeView},
+        {ActionEnvironFar, ActionEnvironNear, ActionResetEnvironView},
+        {ActionSettings},
+        {ActionClose},
+    };
+    for (const auto& group : groups) {
+        PopupGameMenu->addSeparator();
+        for (QAction* action : group) {
+            PopupGameMenu->addAction(action);
+        }
+    }
+}
+
+void TFormGame::SetupView(std::int32_t sizeIndex, const CubeState0& State, const tCubeSettings& settings,
+                          bool Play) {
+    View.reset();
+    View = std::make_unique<TCube3D>(this, ClientArea, static_cast<std::uint8_t>(sizeIndex));
+    View->Mode = Play ? 1 : 0;
+    View->Enabled = true;
+    View->Settings = settings;
+    try {
+        View->Init();
+    } catch (const std::exception& e) {
+        // The view stays blank; the game still works and can be closed.
+        ShowMessageBox("3D Torvane", e.what(), TMessageIcon::Error);
+    }
+    View->ChangeCube([&](TRubikCube& cube) { cube.SetState(State); });
+    View->Refresh();
+}
+
+void TFormGame::PlayMoves(const std::string& Text, bool Animate, bool Record) {
+    if (!View->ExecuteMoves(Text, Animate, Record, &History.UndoList)) {
+        ShowMessageBox("Warning", "'" + Text + "' contains invalid move(s).\nThis move sequence is cancelled",
+                       TMessageIcon::Warning);
+    }
+    if (Record) {
+        History.Recorded();
+    }
+}
+
+void TFormGame::BuildSolveWithMenu() {
+    mSolveWith->clear();
+    mSolveWith->setEnabled(!mSolveWith->actions().isEmpty());
+}
+
+bool TFormGame::event(QEvent* Event) {
+    switch (static_cast<int>(Event->type())) {
+    case WM_CUBEMOVES:
+        PlayMoves(static_cast<TCubeMovesEvent*>(Event)->Moves, View->Settings.AnimateFaceRotations, true);
+        return true;
+    case WM_CUBECOLOR:
+        View->PaintColor = static_cast<TCubeColorEvent*>(Event)->Color;
+        return true;
+    case WM_CUBEPOPUP: {
+        const auto* popup = static_cast<TCubePopupEvent*>(Event);
+        PopupGameMenu->exec(ClientArea->mapToGlobal(QPoint(popup->X, popup->Y)));
+        return true;
+    }
+    default:
+        return QWidget::event(Event);
+    }
+}
+
+bool TFormGame::eventFilter(QObject* Watched, QEvent* Event) {
+    if (Watched != ClientArea || !View) {
+        return QWidget::eventFilter(Watched, Event);
+    }
+    switch (Event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick: {
+        const auto* mouse = static_cast<QMouseEvent*>(Event);
+        const QPoint at = mouse->position().toPoint();
+        View->MouseDown(ButtonOf(mouse->button()), at.x(), at.y());
+        return true;
+    }
+    case QEvent::MouseMove: {
+        const QPoint at = static_cast<QMouseEvent*>(Event)->position().toPoint();
+        View->MouseMove(at.x(), at.y());
+        return true;
+    }
+    case QEvent::MouseButtonRelease: {
+        const auto* mouse = static_cast<QMouseEvent*>(Event);
+        const QPoint at = mouse->position().toPoint();
+        View->MouseUp(ButtonOf(mouse->button()), at.x(), at.y());
+        return true;
+    }
+    default:
+        return QWidget::eventFilter(Watched, Event);
+    }
+}
+
+void TFormGame::keyPressEvent(QKeyEvent* Event) {
+    const bool keypad = Event->modifiers() & Qt::KeypadModifier;
+    switch (Event->key()) {
+    case Qt::Key_Plus:
+        if (keypad) {
+            ActionCubeZoomIn->trigger();
+        }
+        break;
+    case Qt::Key_Minus:
+        if (keypad) {
+            ActionCubeZoomOut->trigger();
+        }
+        break;
+    case Qt::Key_Up:
+        View->EnvironmentElevationUp();
+        break;
+    case Qt::Key_Down:
+        View->EnvironmentElevationDown();
+        break;
+    case Qt::Key_Right:
+        View->EnvironmentAzimuthDown();
+        break;
+    case Qt::Key_Left:
+        View->EnvironmentAzimuthUp();
+        break;
+    case Qt::Key_F:
+        if (Event->modifiers() & Qt::ControlModifier) {
+            close();
+            return; // the window is on its way out: nothing to refresh
+        }
+        break;
+    default:
+        break;
+    }
+    Event->accept();
+    View->Refresh();
+}
+
+void TFormGame::wheelEvent(QWheelEvent* Event) {
+    WheelRest += Event->angleDelta().y();
+    while (WheelRest >= WheelNotch) {
+        WheelRest -= WheelNotch;
+        ActionCubeZoomIn->trigger();
+    }
+    while (WheelRest <= -WheelNotch) {
+        WheelRest += WheelNotch;
+        ActionCubeZoomOut->trigger();
+    }
+    Event->accept();
+}
+
+void TFormGame::closeEvent(QCloseEvent* Event) {
+    // A press in progress ends with the window: nothing of it may outlive the close.
+    if (View) {
+        View->Enabled = false;
+    }
+    Event->accept();
+}
+
+void TFormGame::ScrambleCube() {
+    View->ChangeCube([](TRubikCube& cube) { cube.Scramble(); });
+    View->Refresh();
+}
+
+void TFormGame::CleanCube() {
+    View->ChangeCube([](TRubikCube& cube) { cube.Clean(); });
+    View->Refresh();
+}
+
+void TFormGame::EmptyCube() {
+    View->ChangeCube([](TRubikCube& cube) { cube.Empty(); });
+    View->Refresh();
+}
+
+void TFormGame::Paint() {
+    if (View->Mode == 0) {
+        return;
+    }
+    View->ResizeRedraw = false;
+    PanelPallete->show();
+    View->ResizeRedraw = true;
+    View->ChangeCube([](TRubikCube& cube) { cube.Empty(); });
+    View->Mode = 0;
+    View->Refresh();
+}
+
+void TFormGame::Play() {
+    if (View->Mode == 1) {
+        return;
+    }
+    View->ResizeRedraw = false;
+    PanelPallete->hide();
+    View->ResizeRedraw = true;
+    View->Mode = 1;
+    View->Refresh();
+}
+
+void TFormGame::Undo() {
+    History.Undo([this](const std::string& Moves, bool Animate) { PlayMoves(Moves, Animate, false); },
+                 View->Settings.AnimateFaceRotations);
+}
+
+void TFormGame::Redo() {
+    History.Redo([this](const std::string& Moves, bool Animate) { PlayMoves(Moves, Animate, false); },
+                 View->Settings.AnimateFaceRotations);
+}
+
+void TFormGame::UndoAll() {
+    if (!AskYesNo("Restart", "Do you want to restart this game?", TMessageIcon::Warning)) {
+        return;
+    }
+    History.UndoAll([this](const std::string& Moves, bool Animate) { PlayMoves(Moves, Animate, false); },
+                    [this] {
+                        if (Settings.SoundsON) {
+                            RestartSound().Play();
+                        }
+                    });
+}
+
+void TFormGame::Solve() {
+    ShowMessageBox("Solve", "No solver engine is installed for this cube.", TMessageIcon::Information);
+}
+
+void TFormGame::EnvironNear() {
+    View->MoveEnvironment(-3.0f);
+}
+
+void TFormGame::EnvironFar() {
+    View->MoveEnvironment(3.0f);
+}
+
+void TFormGame::ResetEnvironView() {
+    View->ResetEnvironmentView();
+    View->Refresh();
+}
+
+void TFormGame::CubeZoomIn() {
+    View->ZoomCube(-1.0f);
+}
+
+void TFormGame::CubeZoomOut() {
+    View->ZoomCube(1.0f);
+}
+
+void TFormGame::ResetCubeView() {
+    View->ResetCubeView();
+    View->Refresh();
+}
+
+void TFormGame::CloseGame() {
+    close();
+}
+
+void TFormGame::ChangeSettings() {
+    ShowMessageBox("Settings", "This version has no settings dialog yet.", TMessageIcon::Information);
+}

@@ -1,0 +1,104 @@
+#pragma once
+// The window of one game: one cube, its commands (actions with shortcuts, a popup menu, keys and the
+// mouse wheel), its undo and redo history and its own copy of the appearance settings. A child of the
+// main window's workspace, and usable on its own.
+//
+// The view draws into ClientArea, below the palette panel of paint mode; the mouse over ClientArea goes
+// to the view, which turns layers, rotates the cube or the environment and asks for the popup menu.
+
+#include "model/History.h"
+#include "view/Cube3D.h"
+#include "view/CubeSettings.h"
+
+#include <QWidget>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+class QAction;
+class QFrame;
+class QMenu;
+
+class TFormGame : public QWidget {
+    Q_OBJECT
+
+public:
+    // A clean cube of SizeIndex in the standard view, in play mode, with an empty history. The caption
+    // is KindName followed by " [GameName]".
+    TFormGame(QWidget* Owner, const tCubeSettings& Settings, const std::string& GameName,
+              const std::string& KindName, bool FullScreen, std::int32_t SizeIndex);
+    ~TFormGame() override;
+
+    // Creates the view of the given size, hands it the settings and state, and starts it.
+    void SetupView(std::int32_t SizeIndex, const CubeState0& State, const tCubeSettings& Settings, bool Play);
+    // The one path by which the window performs move texts. An invalid text is refused with a warning
+    // and nothing is performed; with Record the moves go into the history and the redo chain ends.
+    void PlayMoves(const std::string& Text, bool Animate, bool Record);
+    // The "Solve with..." submenu. Without any solver engine it stays empty and disabled.
+    void BuildSolveWithMenu();
+
+    std::unique_ptr<TCube3D> View;
+    TMoveHistory History; // UndoList and RedoList
+    std::vector<std::string> SolutionList;
+    std::int32_t EngineIndex = 0;
+    std::int32_t SizeIndex = 1;
+    tCubeSettings Settings;
+    std::string GameName;
+
+    QFrame* PanelPallete = nullptr;
+    QWidget* ClientArea = nullptr; // the view draws here
+    QMenu* PopupGameMenu = nullptr;
+    QMenu* mSolveWith = nullptr;
+
+    QAction* ActionScrambleCube = nullptr;
+    QAction* ActionCleanCube = nullptr;
+    QAction* ActionEmptyCube = nullptr;
+    QAction* ActionPaint = nullptr;
+    QAction* ActionPlay = nullptr;
+    QAction* ActionUndo = nullptr;
+    QAction* ActionRedo = nullptr;
+    QAction* ActionUndoAll = nullptr;
+    QAction* ActionSolve = nullptr;
+    QAction* ActionEnvironNear = nullptr;
+    QAction* ActionEnvironFar = nullptr;
+    QAction* ActionResetEnvironView = nullptr;
+    QAction* ActionCubeZoomIn = nullptr;
+    QAction* ActionCubeZoomOut = nullptr;
+    QAction* ActionResetCubeView = nullptr;
+    QAction* ActionClose = nullptr;
+    QAction* ActionSettings = nullptr;
+
+protected:
+    bool event(QEvent* Event) override;
+    bool eventFilter(QObject* Watched, QEvent* Event) override;
+    void keyPressEvent(QKeyEvent* Event) override;
+    void wheelEvent(QWheelEvent* Event) override;
+    void closeEvent(QCloseEvent* Event) override;
+
+private:
+    QAction* AddAction(const char* Name, const char* Caption, const QKeySequence& Shortcut,
+                       void (TFormGame::*Slot)());
+    void BuildPopupMenu();
+
+    void ScrambleCube();
+    void CleanCube();
+    void EmptyCube();
+    void Paint();
+    void Play();
+    void Undo();
+    void Redo();
+    void UndoAll();
+    void Solve();
+    void EnvironNear();
+    void EnvironFar();
+    void ResetEnvironView();
+    void CubeZoomIn();
+    void CubeZoomOut();
+    void ResetCubeView();
+    void CloseGame();
+    void ChangeSettings();
+
+    // Wheel movement not yet worth a notch (high-resolution wheels send parts of one).
+    int WheelRest = 0;
+};
