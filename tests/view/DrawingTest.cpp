@@ -1,5 +1,6 @@
 // What the view really draws, read back from the frame: sticker colours where the stickers must be,
 // the background around them, changes in the model, a turned layer, and a screenshot to look at.
+#include "support/StickerPixels.h"
 #include "view/Cube3D.h"
 
 #include <QImage>
@@ -48,15 +49,7 @@ protected:
         return {Frame[i], Frame[i + 1], Frame[i + 2]};
     }
 
-    // Where a point of the cube's own frame lands in the window: the rotation, the camera at
-    // (0, 0, CubeDistance) and a 45-degree perspective, worked out here independently of GL.
-    QPoint Project(TVector3 p) const {
-        const TVector3 e = Transform(View->ArcBall->Rotation, p);
-        const float f = 1.0f / std::tan(22.5f * 3.14159265f / 180.0f);
-        const float depth = View->CubeDistance - e.z;
-        return {static_cast<int>(std::lround((f * e.x / depth + 1) / 2 * Side)),
-                static_cast<int>(std::lround((1 - f * e.y / depth) / 2 * Side))};
-    }
+    QPoint Project(TVector3 p) const { return testsupport::ProjectToWindow(*View, p, Side, Side); }
 
     // The face colour (code 0..6) a lit pixel shows: nearest in hue and saturation, brightness aside.
     int Classify(TPixel p) const {

@@ -1,0 +1,357 @@
+// Picking and the mouse on a real view: the sticker under each pixel, the drag that turns a layer in
+// the pointer's sense, the arcball and environment drags, the popup click, paint clicks and cursors.
+#include "support/StickerPixels.h"
+#include "view/Cube3D.h"
+
+#include <QBitmap>
+#include <QTest>
+#include <QWidget>
+#include <gtest/gtest.h>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int Side = 400;
+
+// The owner of the view: records what the view tells it.
+class TRecordingOwner : public QWidget {
+public:
+    std::vector<std::string> Moves;
+    std::vector<QPoint> Popups;
+
+protected:
+    bool event(QEvent* e) override {
+        if (static_cast<int>(e->type()) == WM_CUBEMOVES) {
+            Moves.push_back(static_cast<TCubeMovesEvent*>(e)->Moves);
+            return true;
+        }
+        if (static_cast<int>(e->type()) == WM_CUBEPOPUP) {
+            const auto* popup = static_cast<TCubePopupEvent*>(e);
+            Popups.emplace_back(popup->X, popup->Y);
+            return true;
+        }
+        return QWidget::event(e);
+    }
+};
+
+class PickingTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(LoadGLLibraries());
+        Window = std::make_unique<TRecordingOwner>();
+        Window->resize(Side, Side);
+        Window->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(Window.get()));
+        View = std::make_unique<TCube3D>(Window.get(), Window.get(), 1);
+        View->Cube->Clean();
+        View->Mode = 1;
+        View->Settings = BuiltInSettings;
+        View->Init();
+        View->Enabled = true;
+    }
+
+    QPoint Centre(int id) const {
+        const std::optional<QPoint> p = testsupport::VisibleStickerPixel(*View, id, Side, Side);
+        EXPECT_TRUE(p.has_value()) << "sticker " << id << " is not in sight";
+        return p.value_or(QPoint(0, 0));
+    }
+
+    // A drag in steps of at most three pixels from one point by (dx, dy), released at its end.
+    void Drag(QPoint from, int dx, int dy, TMouseButton button = TMouseButton::Left) {
+        View->MouseDown(button, from.x(), from.y());
+        const int steps = (std::max(std::abs(dx), std::abs(dy)) + 2) / 3;
+        for (int s = 1; s <= steps; ++s) {
+            View->MouseMove(from.x() + dx * s / steps, from.y() + dy * s / steps);
+        }
+        View->MouseUp(button, from.x() + dx, from.y() + dy);
+    }
+
+    std::unique_ptr<TRecordingOwner> Window;
+    std::unique_ptr<TCube3D> View;
+};
+
+TEST_F(PickingTest, EverySticker_InSightIsPickedAtItsCentre_AndNothingAroundTheCube) {
+    struct TCase {
+        const char* Name;
+        float TurnA, TurnB; // an extra arcball turn after the standard view
+    };
+    const TCase cases[] = {{"standard view", 0, 0}, {"turned to the back", -150, 20}, {"from below", 30, -140}};
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        View->ResetCubeView();
+        View->ArcBall->TurnBy(c.TurnA, c.TurnB);
+        int inSight = 0;
+        for (int id = 0; id < 54; ++id) {
+            const std::optional<QPoint> p = testsupport::VisibleStickerPixel(*View, id, Side, Side);
+            if (p) {
+                ++inSight;
+                EXPECT_EQ(View->PickSticker(p->x(), p->y()), id) << "at " << p->x() << "," << p->y();
+            }
+        }
+        EXPECT_GE(inSight, 9);
+        for (const QPoint corner : {QPoint(1, 1), QPoint(Side - 2, 1), QPoint(1, Side - 2), QPoint(Side - 2, Side - 2)}) {
+            EXPECT_EQ(View->PickSticker(corner.x(), corner.y()), -1);
+        }
+        EXPECT_EQ(View->PickSticker(-50, Side / 2), -1) << "outside the window";
+    }
+}
+
+TEST_F(PickingTest, StickerIdsDecodeWithinTheCubeOnly) {
+    struct TCase {
+        std::int64_t Id;
+        bool Valid;
+        int Face, Index;
+    };
+    const TCase cases[] = {{0, true, 0, 0},         {8, true, 0, 8},   {9, true, 1, 0}, {53, true, 5, 8},
+                           {54, false, 0, 0},       {-1, false, 0, 0}, {NoSticker, false, 0, 0},
+                           {-2147483648LL, false, 0, 0}};
+    for (const TCase& c : cases) {
+        std::uint8_t face = 99;
+        std::int32_t index = 99;
+        EXPECT_EQ(View->DecodeStickerName(c.Id, face, index), c.Valid) << c.Id;
+        if (c.Valid) {
+            EXPECT_EQ(face, c.Face) << c.Id;
+            EXPECT_EQ(index, c.Index) << c.Id;
+        }
+    }
+    TCube3D small(nullptr, nullptr, 0);
+    std::uint8_t face = 0;
+    std::int32_t index = 0;
+    EXPECT_TRUE(small.DecodeStickerName(23, face, index));
+    EXPECT_EQ(face, 5);
+    EXPECT_EQ(index, 3);
+    EXPECT_FALSE(small.DecodeStickerName(24, face, index));
+}
+
+// The axis a move turns about: 0 x (R, L, V), 1 y (U, D, H), 2 z (F, B, M).
+int AxisOfTurn(const std::string& move) {
+    switch (move.at(0)) {
+    case 'R': case 'L': case 'V':
+        return 0;
+    case 'U': case 'D': case 'H':
+        return 1;
+    default:
+        return 2;
+    }
+}
+
+// A user's drag from one sticker towards a neighbour, stopping short of it: the probes find it.
+TEST_F(PickingTest, ADragTowardsANeighbourTurnsTheirLayerOnceInThePointersSense) {
+    // U 0-8, F 9-17 and L 36-44 are in sight in the standard view.
+    const std::pair<int, int> cases[] = {
+        {13, 14}, {14, 13}, {13, 10}, {13, 16}, {9, 10}, {9, 12}, {17, 16}, {17, 14}, // on F
+        {4, 5},   {4, 1},   {0, 3},   {40, 41}, {40, 37}, // on U and L
+        {10, 7},  {7, 10},  {9, 38},  {38, 9},  {6, 38},  // across edges
+    };
+    for (const auto& [from, to] : cases) {
+        SCOPED_TRACE("from " + std::to_string(from) + " towards " + std::to_string(to));
+        View->Cube->Clean();
+        Window->Moves.clear();
+        const QPoint a = Centre(from), b = Centre(to);
+        const QPoint drag = (b - a) * 0.6;
+        Drag(a, drag.x(), drag.y());
+        ASSERT_EQ(Window->Moves.size(), 1u) << "one press makes one turn";
+        const std::string move = Window->Moves[0];
+        TRubikCube turned(1);
+        turned.Clean();
+        ASSERT_TRUE(turned.PerformMoves(move));
+        ASSERT_NE(turned.GetState(), View->Cube->GetState()) << "the view only asks; the window plays";
+        const auto whereIs = [&](const TCubie& sticker) {
+            for (int id = 0; id < 54; ++id) {
+                if (turned.GetState().Cubies[id / 9][id % 9] == sticker) {
+                    return id;
+                }
+            }
+            return -1;
+        };
+        const CubeState0& clean = View->Cube->GetState();
+        const int now = whereIs(clean.Cubies[from / 9][from % 9]);
+        EXPECT_NE(now, from) << move << " does not turn the pressed sticker";
+        EXPECT_NE(whereIs(clean.Cubies[to / 9][to % 9]), to) << move << " does not turn the neighbour";
+        // The sense: where the turn starts to carry the pressed sticker, seen in the window. For a
+        // quarter turn that is the new position less its part along the axis.
+        const TVector3 p = testsupport::StickerPoint(*View, from);
+        TVector3 t = testsupport::StickerPoint(*View, now);
+        (AxisOfTurn(move) == 0 ? t.x : AxisOfTurn(move) == 1 ? t.y : t.z) = 0;
+        const QPoint heading = testsupport::ProjectToWindow(*View, {p.x + 0.3f * t.x, p.y + 0.3f * t.y, p.z + 0.3f * t.z},
+                                                            Side, Side) - a;
+        EXPECT_GT(QPoint::dotProduct(heading, drag), 0) << move << " turns against the pointer";
+    }
+}
+
+TEST_F(PickingTest, TheThresholdGrowsWithTheZoom) {
+    struct TCase {
+        float DistanceFactor;
+        int Threshold;
+    };
+    const TCase cases[] = {{1.0f, 6}, {0.5f, 12}, {1.5f, 4}};
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.DistanceFactor);
+        View->ResetCubeView();
+        View->CubeDistance = View->DefaultDistance * c.DistanceFactor;
+        const QPoint from = Centre(13);
+        for (const QPoint step : {QPoint(1, 0), QPoint(0, -1)}) {
+            View->MouseDown(TMouseButton::Left, from.x(), from.y());
+            View->MouseMove(from.x() + step.x() * c.Threshold, from.y() + step.y() * c.Threshold);
+            EXPECT_EQ(View->MouseButton, 0) << "a move of the threshold itself decides nothing";
+            View->MouseMove(from.x() + step.x() * (c.Threshold + 1), from.y() + step.y() * (c.Threshold + 1));
+            EXPECT_EQ(View->MouseButton, 2) << "one pixel more, and the press has made its decision";
+            View->MouseUp(TMouseButton::Left, from.x(), from.y());
+        }
+    }
+}
+
+TEST_F(PickingTest, APressIsSpentByItsOneDecision) {
+    const QPoint from = Centre(13);
+    const QPoint towards = Centre(14) - from;
+    View->MouseDown(TMouseButton::Left, from.x(), from.y());
+    for (int s = 1; s <= 40; ++s) {
+        View->MouseMove(from.x() + towards.x() * s / 10, from.y() + towards.y() * s / 10);
+    }
+    for (int y = 1; y <= 100; y += 3) {
+        View->MouseMove(from.x(), from.y() + y);
+    }
+    View->MouseUp(TMouseButton::Left, from.x(), from.y() + 100);
+    EXPECT_EQ(Window->Moves.size(), 1u);
+}
+
+TEST_F(PickingTest, DragsThatTurnNothing) {
+    const QPoint outside(10, Side / 2);
+    const QPoint sticker = Centre(13);
+    struct TCase {
+        const char* Name;
+        std::function<void()> Mouse;
+    };
+    const TCase cases[] = {
+        {"a click on a sticker", [&] { Drag(sticker, 0, 0); }},
+        {"press outside, release on a sticker",
+         [&] {
+             View->MouseDown(TMouseButton::Left, outside.x(), outside.y());
+             View->MouseUp(TMouseButton::Left, sticker.x(), sticker.y());
+         }},
+        {"a drag from outside across the cube", [&] { Drag(outside, sticker.x() - outside.x(), 0); }},
+        {"a right drag across the cube", [&] { Drag(sticker, 40, 0, TMouseButton::Right); }},
+        {"a middle drag", [&] { Drag(sticker, 40, 0, TMouseButton::Middle); }},
+        {"moves without a press", [&] {
+             for (int x = 0; x < Side; x += 7) {
+                 View->MouseMove(x, Side / 2);
+             }
+         }},
+        {"a release without a press", [&] { View->MouseUp(TMouseButton::Left, sticker.x(), sticker.y()); }},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        Window->Moves.clear();
+        c.Mouse();
+        EXPECT_TRUE(Window->Moves.empty());
+        EXPECT_EQ(View->MouseButton, 2);
+        EXPECT_EQ(View->DownSticker, -1);
+    }
+}
+
+TEST_F(PickingTest, ADragThatLeavesTheWindowTurnsAtMostOnce) {
+    const QPoint from = Centre(11); // the right column of F, at the silhouette's edge
+    View->MouseDown(TMouseButton::Left, from.x(), from.y());
+    for (int x = from.x(); x < Side + 400; x += 3) {
+        View->MouseMove(x, from.y() + (x - from.x()) / 3);
+    }
+    View->MouseMove(-3000, -3000);
+    View->MouseUp(TMouseButton::Left, -3000, -3000);
+    EXPECT_LE(Window->Moves.size(), 1u);
+    EXPECT_EQ(View->MouseButton, 2);
+}
+
+TEST_F(PickingTest, ADragFromOutsideTheCubeTurnsTheCubeNotTheModel) {
+    const TMatrix4 before = View->ArcBall->GetRotation();
+    Drag({20, Side / 2}, 0, 60);
+    EXPECT_NE(View->ArcBall->GetRotation(), before);
+    EXPECT_TRUE(Window->Moves.empty());
+    TRubikCube clean(1);
+    EXPECT_EQ(View->Cube->GetState(), clean.Clean());
+}
+
+TEST_F(PickingTest, RightDragsTurnTheEnvironmentAndARightClickAsksForThePopup) {
+    const float azimuth = View->EnvAzimuth, elevation = View->EnvElevation;
+    Drag({100, 100}, 30, -20, TMouseButton::Right);
+    EXPECT_FLOAT_EQ(View->EnvAzimuth, azimuth - 30);
+    EXPECT_FLOAT_EQ(View->EnvElevation, elevation + 20);
+    EXPECT_TRUE(Window->Popups.empty()) << "a right release elsewhere is no click";
+
+    Drag({123, 45}, 0, 0, TMouseButton::Right);
+    ASSERT_EQ(Window->Popups.size(), 1u);
+    EXPECT_EQ(Window->Popups[0], QPoint(123, 45));
+    Drag({123, 45}, 0, 0, TMouseButton::Left);
+    EXPECT_EQ(Window->Popups.size(), 1u) << "only the right button asks for the menu";
+}
+
+TEST_F(PickingTest, WhileTheCubeSpinsByItselfOrIsDisabledTheMouseIsIgnored) {
+    for (const bool spinning : {true, false}) {
+        SCOPED_TRACE(spinning ? "spinning" : "disabled");
+        View->AutoRotate = spinning;
+        View->Enabled = spinning; // spinning while enabled, then still while disabled
+        const float azimuth = View->EnvAzimuth;
+        Drag(Centre(13), 30, 0);
+        Drag({100, 100}, 30, 0, TMouseButton::Right);
+        Drag({100, 100}, 0, 0, TMouseButton::Right);
+        EXPECT_TRUE(Window->Moves.empty());
+        EXPECT_TRUE(Window->Popups.empty());
+        EXPECT_FLOAT_EQ(View->EnvAzimuth, azimuth);
+    }
+}
+
+TEST_F(PickingTest, PaintClicksPaintAndClearAndDragsTurnTheCube) {
+    View->Mode = 0;
+    View->Cube->Empty();
+    View->PaintColor = 3;
+    const QPoint f = Centre(13);
+    const auto colour = [&](int id) { return View->Cube->GetState().Cubies[id / 9][id % 9].Color; };
+    Drag(f, 0, 0);
+    EXPECT_EQ(colour(13), 3);
+    Drag(f, 0, 0, TMouseButton::Right);
+    EXPECT_EQ(colour(13), NoColor) << "a click with any button toggles";
+    EXPECT_EQ(Window->Popups.size(), 1u) << "and a right click also asks for the menu";
+    View->PaintColor = 5;
+    Drag(Centre(4), 0, 0, TMouseButton::Middle);
+    EXPECT_EQ(colour(4), 5);
+    Drag({5, 5}, 0, 0);
+    EXPECT_EQ(View->Cube->GetState().Cubies[0][4].Color, 5) << "a click beside the cube paints nothing";
+
+    const TMatrix4 before = View->ArcBall->GetRotation();
+    Drag(f, 40, 0);
+    EXPECT_TRUE(Window->Moves.empty()) << "no turns in paint mode";
+    EXPECT_NE(View->ArcBall->GetRotation(), before);
+}
+
+TEST_F(PickingTest, TheCursorTellsWhatLiesUnderThePointer) {
+    QBitmap bucket(32, 32);
+    bucket.fill(Qt::color1);
+    SetScreenCursor(1, QCursor(bucket, bucket, 5, 27));
+    const QPoint sticker = Centre(13);
+    const QPoint painted = Centre(4);
+    struct TCase {
+        const char* Name;
+        std::uint8_t Mode;
+        QPoint At;
+        Qt::CursorShape Shape;
+    };
+    const TCase cases[] = {
+        {"play, sticker", 1, sticker, Qt::PointingHandCursor},
+        {"play, nothing", 1, {3, 3}, Qt::CrossCursor},
+        {"paint, no colour", 0, sticker, Qt::BitmapCursor},
+        {"paint, coloured", 0, painted, Qt::WhatsThisCursor},
+        {"paint, nothing", 0, {3, 3}, Qt::CrossCursor},
+    };
+    View->Cube->Clean();
+    View->Cube->GetState().Cubies[1][4].Color = NoColor;
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        View->Mode = c.Mode;
+        View->MouseMove(c.At.x(), c.At.y());
+        EXPECT_EQ(Window->cursor().shape(), c.Shape);
+    }
+}
+
+} // namespace
