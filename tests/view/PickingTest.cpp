@@ -78,7 +78,8 @@ TEST_F(PickingTest, EverySticker_InSightIsPickedAtItsCentre_AndNothingAroundTheC
         const char* Name;
         float TurnA, TurnB; // an extra arcball turn after the standard view
     };
-    const TCase cases[] = {{"standard view", 0, 0}, {"turned to the back", -150, 20}, {"from below", 30, -140}};
+    const TCase cases[] = {
+        {"standard view", 0, 0}, {"turned to the back", -150, 20}, {"from below", 30, -140}};
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.Name);
         View->ResetCubeView();
@@ -92,7 +93,8 @@ TEST_F(PickingTest, EverySticker_InSightIsPickedAtItsCentre_AndNothingAroundTheC
             }
         }
         EXPECT_GE(inSight, 9);
-        for (const QPoint corner : {QPoint(1, 1), QPoint(Side - 2, 1), QPoint(1, Side - 2), QPoint(Side - 2, Side - 2)}) {
+        for (const QPoint corner :
+             {QPoint(1, 1), QPoint(Side - 2, 1), QPoint(1, Side - 2), QPoint(Side - 2, Side - 2)}) {
             EXPECT_EQ(View->PickSticker(corner.x(), corner.y()), -1);
         }
         EXPECT_EQ(View->PickSticker(-50, Side / 2), -1) << "outside the window";
@@ -105,9 +107,9 @@ TEST_F(PickingTest, StickerIdsDecodeWithinTheCubeOnly) {
         bool Valid;
         int Face, Index;
     };
-    const TCase cases[] = {{0, true, 0, 0},         {8, true, 0, 8},   {9, true, 1, 0}, {53, true, 5, 8},
-                           {54, false, 0, 0},       {-1, false, 0, 0}, {NoSticker, false, 0, 0},
-                           {-2147483648LL, false, 0, 0}};
+    const TCase cases[] = {
+        {0, true, 0, 0},   {8, true, 0, 8},   {9, true, 1, 0},          {53, true, 5, 8},
+        {54, false, 0, 0}, {-1, false, 0, 0}, {NoSticker, false, 0, 0}, {-2147483648LL, false, 0, 0}};
     for (const TCase& c : cases) {
         std::uint8_t face = 99;
         std::int32_t index = 99;
@@ -129,9 +131,13 @@ TEST_F(PickingTest, StickerIdsDecodeWithinTheCubeOnly) {
 // The axis a move turns about: 0 x (R, L, V), 1 y (U, D, H), 2 z (F, B, M).
 int AxisOfTurn(const std::string& move) {
     switch (move.at(0)) {
-    case 'R': case 'L': case 'V':
+    case 'R':
+    case 'L':
+    case 'V':
         return 0;
-    case 'U': case 'D': case 'H':
+    case 'U':
+    case 'D':
+    case 'H':
         return 1;
     default:
         return 2;
@@ -142,9 +148,9 @@ int AxisOfTurn(const std::string& move) {
 TEST_F(PickingTest, ADragTowardsANeighbourTurnsTheirLayerOnceInThePointersSense) {
     // U 0-8, F 9-17 and L 36-44 are in sight in the standard view.
     const std::pair<int, int> cases[] = {
-        {13, 14}, {14, 13}, {13, 10}, {13, 16}, {9, 10}, {9, 12}, {17, 16}, {17, 14}, // on F
-        {4, 5},   {4, 1},   {0, 3},   {40, 41}, {40, 37}, // on U and L
-        {10, 7},  {7, 10},  {9, 38},  {38, 9},  {6, 38},  // across edges
+        {13, 14}, {14, 13}, {13, 10}, {13, 16}, {9, 10},  {9, 12}, {17, 16}, {17, 14}, // on F
+        {4, 5},   {4, 1},   {0, 3},   {40, 41}, {40, 37},                              // on U and L
+        {10, 7},  {7, 10},  {9, 38},  {38, 9},  {6, 38},                               // across edges
     };
     for (const auto& [from, to] : cases) {
         SCOPED_TRACE("from " + std::to_string(from) + " towards " + std::to_string(to));
@@ -176,8 +182,10 @@ TEST_F(PickingTest, ADragTowardsANeighbourTurnsTheirLayerOnceInThePointersSense)
         const TVector3 p = testsupport::StickerPoint(*View, from);
         TVector3 t = testsupport::StickerPoint(*View, now);
         (AxisOfTurn(move) == 0 ? t.x : AxisOfTurn(move) == 1 ? t.y : t.z) = 0;
-        const QPoint heading = testsupport::ProjectToWindow(*View, {p.x + 0.3f * t.x, p.y + 0.3f * t.y, p.z + 0.3f * t.z},
-                                                            Side, Side) - a;
+        const QPoint heading =
+            testsupport::ProjectToWindow(*View, {p.x + 0.3f * t.x, p.y + 0.3f * t.y, p.z + 0.3f * t.z}, Side,
+                                         Side) -
+            a;
         EXPECT_GT(QPoint::dotProduct(heading, drag), 0) << move << " turns against the pointer";
     }
 }
@@ -235,7 +243,8 @@ TEST_F(PickingTest, DragsThatTurnNothing) {
         {"a drag from outside across the cube", [&] { Drag(outside, sticker.x() - outside.x(), 0); }},
         {"a right drag across the cube", [&] { Drag(sticker, 40, 0, TMouseButton::Right); }},
         {"a middle drag", [&] { Drag(sticker, 40, 0, TMouseButton::Middle); }},
-        {"moves without a press", [&] {
+        {"moves without a press",
+         [&] {
              for (int x = 0; x < Side; x += 7) {
                  View->MouseMove(x, Side / 2);
              }
