@@ -8,6 +8,7 @@
 #include <QCloseEvent>
 #include <QFrame>
 #include <QKeyEvent>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QVBoxLayout>
@@ -247,7 +248,7 @@ void TFormGame::keyPressEvent(QKeyEvent* Event) {
         break;
     case Qt::Key_F:
         if (Event->modifiers() & Qt::ControlModifier) {
-            close();
+            CloseGame();
             return; // the window is on its way out: nothing to refresh
         }
         break;
@@ -370,7 +371,12 @@ void TFormGame::ResetCubeView() {
 }
 
 void TFormGame::CloseGame() {
-    close();
+    // In the workspace the frame around the game is the window to close; it closes the game first.
+    if (auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget())) {
+        frame->close();
+    } else {
+        close();
+    }
 }
 
 void TFormGame::ChangeSettings() {

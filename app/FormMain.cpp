@@ -1,0 +1,364 @@
+#include "app/FormMain.h"
+
+#include "app/Dialogs.h"
+#include "app/FormGame.h"
+#include "app/Version.h"
+#include "model/Random.h"
+#include "sound/Sound.h"
+#include "view/CubeMessages.h"
+#include "view/OpenGL.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QPixmap>
+#include <QQuickItem>
+#include <QQuickView>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <chrono>
+#include <cmath>
+
+namespace {
+
+constexpr TColor Blue = 0xFF0000, Red = 0x0000FF, Yellow = 0x00FFFF, Orange = 0x0080FF, White = 0xFFFFFF,
+                 Green = 0x008000, Grey = 0x808080;
+constexpr int AdvertisementHeight = 98;
+const QString GameFilter = QStringLiteral("Halvorn Cube (*.hvc)");
+
+} // namespace
+
+// The cursors are resources of the app library, which is static: they are registered by hand.
+static void InitResources() {
+    Q_INIT_RESOURCE(resources);
+}
+
+const std::array<TCubeKind, 4> CubeKinds = {{
+    {"Rubik's Cube", {Blue, Red, Yellow, Orange, White, Green, Grey}},
+    {"Arxon Cube", {Blue, Yellow, Red, Orange, White, Green, Grey}},
+    {"OddzOn Cube", {Blue, Yellow, Red, Green, Orange, White, Grey}},
+    {"Bicolor Cube", {Red, Red, Red, White, White, White, Grey}},
+}};
+
+TFormMain::TFormMain(QString programFolder)
+    : Folder(programFolder.isEmpty() ? QCoreApplication::applicationDirPath() : std::move(programFolder)) {
+    setWindowTitle(QApplication::applicationName());
+
+    auto* central = new QWidget(this);
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    MdiArea = new QMdiArea(central);
+    MdiArea->setObjectName("MdiArea");
+    MdiArea->setBackground(palette().brush(QPalette::Dark)); // the desktop's workspace colour
+    layout->addWidget(MdiArea, 1);
+    PanelAdvertisement = new QGroupBox("Advertisement", central);
+    PanelAdvertisement->setObjectName("PanelAdvertisement");
+    PanelAdvertisement->setFixedHeight(AdvertisementHeight);
+    auto* panelLayout = new QVBoxLayout(PanelAdvertisement);
+    panelLayout->setContentsMargins(2, 2, 2, 2);
+    BrowserWindow = new QQuickView();
+    BrowserWindow->setResizeMode(QQuickView::SizeRootObjectToView);
+    BrowserWindow->setSource(QUrl("qrc:/banner/Banner.qml"));
+    WebBrowser = BrowserWindow->rootObject();
+    // The games make the workspace native; the panel must be too, or the browser window would lie
+    // beneath it.
+    PanelAdvertisement->winId();
+    QWidget* browserContainer = QWidget::createWindowContainer(BrowserWindow, PanelAdvertisement);
+    browserContainer->setObjectName("WebBrowser");
+    panelLayout->addWidget(browserContainer);
+    layout->addWidget(PanelAdvertisement);
+    setCentralWidget(central);
+    TimerAdvertisement = new QTimer(this);
+    TimerAdvertisement->setInterval(AdvertisementInterval);
+    connect(TimerAdvertisement, &QTimer::timeout, this, &TFormMain::LoadBanner);
+    if (WebBrowser) {
+        connect(WebBrowser, SIGNAL(pageLoaded(bool)), this, SLOT(BannerLoaded(bool)));
+    }
+    CreateMenus();
+
+    if (!LoadGLLibraries()) {
+        ShowMessageBox("Fatal Error", "OpenGL is not supported !", TMessageIcon::Error);
+        FatalEnd = true;
+        for (QAction* action : ActionNewGame) {
+            action->setEnabled(false);
+        }
+        // The loop ends at its next turn; nothing that needs OpenGL is started.
+        QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(1); });
+        return;
+    }
+    InstallViewMessages();
+    InitSound();
+    SoundStarted = true;
+    RandomSeed(static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()));
+    InitResources();
+    SetScreenCursor(1, QCursor(QPixmap(":/cursors/Eimer.xpm"), 5, 27));
+    SetScreenCursor(2, QCursor(QPixmap(":/cursors/Pipette.xpm"), 5, 23));
+}
+
+TFormMain::~TFormMain() {
+    // Games first, while the services they use are still there.
+    for (QMdiSubWindow* window : MdiArea->subWindowList()) {
+        delete window;
+    }
+    if (SoundStarted) {
+        CloseSound();
+    }
+    if (!FatalEnd) {
+        UnloadGLLibraries();
+    }
+}
+
+QAction* TFormMain::AddAction(QMenu* Menu, const char* Name, const QString& Caption) {
+    auto* action = Menu->addAction(Caption);
+    action->setObjectName(QString::fromUtf8(Name));
+    return action;
+}
+
+void TFormMain::CreateMenus() {
+    MenuGame = menuBar()->addMenu("Game");
+    MenuGame->setObjectName("MenuGame");
+    MenuNewGame = MenuGame->addMenu("New Game");
+    MenuNewGame->setObjectName("MenuNewGame");
+    for (int kind = 0; kind < static_cast<int>(CubeKinds.size()); ++kind) {
+        QAction* action = AddAction(MenuNewGame, "ActionNewGameExecute", CubeKinds[kind].Name);
+        action->setData(kind); // the tag
+        connect(action, &QAction::triggered, this, [this, kind] { NewGame(kind); });
+        ActionNewGame[kind] = action;
+    }
+    ActionNewGameFullscreen = AddAction(MenuGame, "ActionNewGameFullscreen", "New Game - Fullscreen");
+    ActionNewGameFullscreen->setEnabled(false);
+    ActionNewGameFullscreen->setVisible(false);
+    ActionLoadGame = AddAction(MenuGame, "ActionLoadGame", "ActionLoadGame");
+    ActionLoadGame->setEnabled(false);
+    ActionLoadGame->setVisible(false);
+    connect(ActionLoadGame, &QAction::triggered, this, &TFormMain::LoadGame);
+    ActionSaveGame = AddAction(MenuGame, "ActionSaveGame", "Save");
+    ActionSaveGame->setEnabled(false);
+    ActionSaveGame->setVisible(false);
+    connect(ActionSaveGame, &QAction::triggered, this, &TFormMain::SaveGame);
+    MenuGame->addSeparator();
+    ActionEngines = AddAction(MenuGame, "ActionEngines", "Engines...");
+    ActionEngines->setVisible(false);
+    ActionDefaultSettings = AddAction(MenuGame, "ActionDefaultSettings", "Default Settings...");
+    connect(ActionDefaultSettings, &QAction::triggered, this, [] {
+        ShowMessageBox("Default Settings", "This version has no settings dialog yet.",
+                       TMessageIcon::Information);
+    });
+    MenuGame->addSeparator();
+    ActionExit = AddAction(MenuGame, "ActionExit", "Exit");
+    ActionExit->setShortcut(QKeySequence(Qt::ALT | Qt::Key_Q));
+    connect(ActionExit, &QAction::triggered, this, &QWidget::close);
+
+    MenuWindow = menuBar()->addMenu("Window");
+    MenuWindow->setObjectName("MenuWindow");
+    WindowClose1 = AddAction(MenuWindow, "WindowClose1", "C&lose");
+    connect(WindowClose1, &QAction::triggered, MdiArea, &QMdiArea::closeActiveSubWindow);
+    WindowCascade1 = AddAction(MenuWindow, "WindowCascade1", "&Cascade");
+    connect(WindowCascade1, &QAction::triggered, MdiArea, &QMdiArea::cascadeSubWindows);
+    WindowTileHorizontal1 = AddAction(MenuWindow, "WindowTileHorizontal1", "Tile &Horizontally");
+    connect(WindowTileHorizontal1, &QAction::triggered, this, &TFormMain::TileHorizontally);
+    WindowTileVertical1 = AddAction(MenuWindow, "WindowTileVertical1", "&Tile Vertically");
+    connect(WindowTileVertical1, &QAction::triggered, this, &TFormMain::TileVertically);
+    WindowMinimizeAll1 = AddAction(MenuWindow, "WindowMinimizeAll1", "&Minimize All");
+    connect(WindowMinimizeAll1, &QAction::triggered, this, &TFormMain::MinimizeAll);
+    WindowArrange1 = AddAction(MenuWindow, "WindowArrange1", "&Arrange");
+    connect(WindowArrange1, &QAction::triggered, this, &TFormMain::ArrangeIcons);
+    connect(MenuWindow, &QMenu::aboutToShow, this, &TFormMain::UpdateWindowMenu);
+    connect(MdiArea, &QMdiArea::subWindowActivated, this, &TFormMain::UpdateWindowMenu);
+    UpdateWindowMenu();
+
+    MenuHelp = menuBar()->addMenu("Help");
+    MenuHelp->setObjectName("MenuHelp");
+    ActionOnlineHelp = AddAction(MenuHelp, "ActionOnlineHelp", "Online Help");
+    connect(ActionOnlineHelp, &QAction::triggered, this,
+            [this] { OpenAddress(QUrl(QString(WebSite) + HelpPath)); });
+    MenuHelp->addSeparator();
+    ActionSendBugReport = AddAction(MenuHelp, "ActionSendBugReport", "Bug Report...");
+    connect(ActionSendBugReport, &QAction::triggered, this, [this] { OpenAddress(QUrl(SupportMail)); });
+    ActionShowCheckUpdates = AddAction(MenuHelp, "ActionShowCheckUpdates", "Check Updates...");
+    connect(ActionShowCheckUpdates, &QAction::triggered, this,
+            [this] { OpenAddress(QUrl(QString(WebSite) + "/")); });
+    MenuHelp->addSeparator();
+    ActionShowAboutBox = AddAction(MenuHelp, "ActionShowAboutBox", "About");
+    connect(ActionShowAboutBox, &QAction::triggered, this, [] {
+        ShowMessageBox("About", std::string("3D Torvane\nVersion ") + TorvaneVersion,
+                       TMessageIcon::Information);
+    });
+}
+
+TFormGame* TFormMain::NewGame(int Kind) {
+    if (FatalEnd || Kind < 0 || Kind >= static_cast<int>(CubeKinds.size())) {
+        return nullptr;
+    }
+    tCubeSettings settings = DefaultSettings;
+    settings.FaceColors = CubeKinds[Kind].Colors;
+    const std::string name = "Untitled-" + std::to_string(UntitledCounter);
+    auto* game = new TFormGame(nullptr, settings, name, CubeKinds[Kind].Name, false, 1);
+    QMdiSubWindow* window = MdiArea->addSubWindow(game);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    connect(window, &QObject::destroyed, this, &TFormMain::UpdateWindowMenu, Qt::QueuedConnection);
+    window->show();
+    game->setFocus();
+    ++UntitledCounter;
+    UpdateWindowMenu();
+    return game;
+}
+
+void TFormMain::UpdateWindowMenu() {
+    const QList<QMdiSubWindow*> windows = MdiArea->subWindowList();
+    for (QAction* action : {WindowClose1, WindowCascade1, WindowTileHorizontal1, WindowTileVertical1,
+                            WindowMinimizeAll1, WindowArrange1}) {
+        action->setEnabled(!windows.isEmpty());
+    }
+    // Below the six commands, the open games; choosing one activates it.
+    const QList<QAction*> entries = MenuWindow->actions();
+    for (qsizetype i = 6; i < entries.size(); ++i) {
+        MenuWindow->removeAction(entries[i]);
+        entries[i]->deleteLater();
+    }
+    if (windows.isEmpty()) {
+        return;
+    }
+    MenuWindow->addSeparator();
+    int number = 1;
+    for (QMdiSubWindow* window : windows) {
+        QAction* entry = MenuWindow->addAction(QString("&%1 %2").arg(number++).arg(window->windowTitle()));
+        entry->setCheckable(true);
+        entry->setChecked(window == MdiArea->activeSubWindow());
+        connect(entry, &QAction::triggered, this, [this, w = QPointer<QMdiSubWindow>(window)] {
+            if (w) {
+                MdiArea->setActiveSubWindow(w);
+            }
+        });
+    }
+}
+
+// Rows, one game each, the full width of the workspace.
+void TFormMain::TileHorizontally() {
+    QList<QMdiSubWindow*> windows;
+    for (QMdiSubWindow* window : MdiArea->subWindowList()) {
+        if (!window->isMinimized()) {
+            windows << window;
+        }
+    }
+    if (windows.isEmpty()) {
+        return;
+    }
+    const QRect area = MdiArea->viewport()->rect();
+    const int height = area.height() / static_cast<int>(windows.size());
+    for (int i = 0; i < windows.size(); ++i) {
+        windows[i]->showNormal();
+        windows[i]->setGeometry(0, i * height, area.width(), height);
+    }
+}
+
+// Columns, one game each, the full height of the workspace.
+void TFormMain::TileVertically() {
+    QList<QMdiSubWindow*> windows;
+    for (QMdiSubWindow* window : MdiArea->subWindowList()) {
+        if (!window->isMinimized()) {
+            windows << window;
+        }
+    }
+    if (windows.isEmpty()) {
+        return;
+    }
+    const QRect area = MdiArea->viewport()->rect();
+    const int width = area.width() / static_cast<int>(windows.size());
+    for (int i = 0; i < windows.size(); ++i) {
+        windows[i]->showNormal();
+        windows[i]->setGeometry(i * width, 0, width, area.height());
+    }
+}
+
+void TFormMain::MinimizeAll() {
+    for (QMdiSubWindow* window : MdiArea->subWindowList()) {
+        window->showMinimized();
+    }
+}
+
+// The minimised games in a row along the bottom of the workspace.
+void TFormMain::ArrangeIcons() {
+    const QRect area = MdiArea->viewport()->rect();
+    int x = 0;
+    for (QMdiSubWindow* window : MdiArea->subWindowList()) {
+        if (window->isMinimized()) {
+            window->move(x, area.height() - window->height());
+            x += window->width();
+        }
+    }
+}
+
+void TFormMain::showEvent(QShowEvent* Event) {
+    QMainWindow::showEvent(Event);
+    if (!Shown && !FatalEnd) {
+        Shown = true;
+        TimerAdvertisement->start();
+        LoadBanner();
+    }
+}
+
+void TFormMain::LoadBanner() {
+    BannerFallbacks = 0;
+    if (WebBrowser) {
+        WebBrowser->setProperty("url", QUrl(QString(WebSite) + BannerPath));
+    }
+}
+
+QUrl TFormMain::BannerUrl() const {
+    return WebBrowser ? WebBrowser->property("url").toUrl() : QUrl();
+}
+
+void TFormMain::ShowBlankBanner() {
+    QMetaObject::invokeMethod(WebBrowser, "loadHtml", Q_ARG(QString, QString()), Q_ARG(QUrl, QUrl()));
+}
+
+void TFormMain::BannerLoaded(bool Ok) {
+    if (Ok) {
+        return;
+    }
+    // The local page once; if that fails too, the panel stays blank until the next reload.
+    if (BannerFallbacks > 0 || !WebBrowser) {
+        return;
+    }
+    ++BannerFallbacks;
+    const QString local = Folder + "/banner.htm";
+    if (QFileInfo::exists(local)) {
+        WebBrowser->setProperty("url", QUrl::fromLocalFile(local));
+    } else {
+        ShowBlankBanner();
+    }
+}
+
+void TFormMain::OpenAddress(const QUrl& Address) {
+    if (!QDesktopServices::openUrl(Address)) {
+        ShowMessageBox("3D Torvane", "The desktop could not open " + Address.toString().toStdString() + ".");
+    }
+}
+
+void TFormMain::SaveGame() {
+    QFileDialog dialog(this, QString(), QString(), GameFilter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix("hvc");
+    if (dialog.exec() == QDialog::Accepted) {
+        QDir::setCurrent(Folder); // the sounds are opened relative to the current folder
+    }
+}
+
+void TFormMain::LoadGame() {
+    QFileDialog dialog(this, QString(), QString(), GameFilter);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    if (dialog.exec() == QDialog::Accepted) {
+        QDir::setCurrent(Folder);
+    }
+}

@@ -1,0 +1,116 @@
+#pragma once
+// The main window: the workspace that holds every game window, the menus, the advertisement panel,
+// and the start and end of the process-wide services (OpenGL, sound, the generator, the cursors).
+
+#include "view/CubeSettings.h"
+
+#include <QMainWindow>
+#include <QString>
+#include <QUrl>
+#include <array>
+#include <cstdint>
+#include <string>
+
+class QAction;
+class QGroupBox;
+class QMdiArea;
+class QMenu;
+class QTimer;
+class QQuickView;
+class TFormGame;
+
+// A cube kind of the "New Game" menu: its name and the seven colours a new game gets (faces U F R B
+// L D, then a sticker without colour).
+struct TCubeKind {
+    const char* Name;
+    std::array<TColor, 7> Colors;
+};
+extern const std::array<TCubeKind, 4> CubeKinds;
+
+// Where our web pages live; only the paths below it are fixed.
+inline constexpr const char* WebSite = "https://www.torvane.example";
+inline constexpr const char* BannerPath = "/torvane/banner.htm";
+inline constexpr const char* HelpPath = "/torvane/help.htm";
+inline constexpr const char* SupportMail = "mailto:support@torvane.example?subject=3D%20Torvane";
+inline constexpr int AdvertisementInterval = 300000; // ms between banner reloads
+
+class TFormMain : public QMainWindow {
+    Q_OBJECT
+
+public:
+    // Starts the services in order. Without OpenGL it shows "OpenGL is not supported !" and asks the
+    // application to end with status 1 (Terminating() is then true); nothing else is started.
+    // ProgramFolder defaults to the folder of the running program.
+    explicit TFormMain(QString ProgramFolder = {});
+    // Closes every game (their views stop their threads), then the sound device and OpenGL.
+    ~TFormMain() override;
+
+    bool Terminating() const { return FatalEnd; }
+    const QString& ProgramFolder() const { return Folder; }
+
+    // A new game of kind 0..3 from the default settings with the kind's colours; its window.
+    TFormGame* NewGame(int Kind);
+
+    tCubeSettings DefaultSettings = BuiltInSettings;
+    int UntitledCounter = 1;
+
+    QMdiArea* MdiArea = nullptr;
+    QGroupBox* PanelAdvertisement = nullptr;
+    // The browser lives in a window of its own inside the panel: a browser widget would make the whole
+    // main window compose itself through OpenGL, which the games' native GL windows do not survive.
+    QQuickView* BrowserWindow = nullptr; // owned by its container in the panel
+    QObject* WebBrowser = nullptr;       // the page view in it
+    QTimer* TimerAdvertisement = nullptr;
+
+    QMenu* MenuGame = nullptr;
+    QMenu* MenuNewGame = nullptr;
+    QMenu* MenuWindow = nullptr;
+    QMenu* MenuHelp = nullptr;
+    std::array<QAction*, 4> ActionNewGame{};
+    QAction* ActionNewGameFullscreen = nullptr;
+    QAction* ActionLoadGame = nullptr;
+    QAction* ActionSaveGame = nullptr;
+    QAction* ActionEngines = nullptr;
+    QAction* ActionDefaultSettings = nullptr;
+    QAction* ActionExit = nullptr;
+    QAction* WindowClose1 = nullptr;
+    QAction* WindowCascade1 = nullptr;
+    QAction* WindowTileHorizontal1 = nullptr;
+    QAction* WindowTileVertical1 = nullptr;
+    QAction* WindowMinimizeAll1 = nullptr;
+    QAction* WindowArrange1 = nullptr;
+    QAction* ActionOnlineHelp = nullptr;
+    QAction* ActionSendBugReport = nullptr;
+    QAction* ActionShowCheckUpdates = nullptr;
+    QAction* ActionShowAboutBox = nullptr;
+
+    // How many times the local banner was asked for since the last reload of the web one.
+    int BannerFallbacks = 0;
+    // The page the panel shows or is loading.
+    QUrl BannerUrl() const;
+
+public slots:
+    void BannerLoaded(bool Ok);
+
+protected:
+    void showEvent(QShowEvent* Event) override;
+
+private:
+    void CreateMenus();
+    QAction* AddAction(QMenu* Menu, const char* Name, const QString& Caption);
+    void UpdateWindowMenu();
+    void TileHorizontally();
+    void TileVertically();
+    void MinimizeAll();
+    void ArrangeIcons();
+    void LoadBanner();
+    void ShowBlankBanner();
+    void OpenAddress(const QUrl& Address);
+    void SaveGame();
+    void LoadGame();
+
+    QString Folder;
+    bool FatalEnd = false;
+    bool Shown = false;
+    bool SoundStarted = false;
+};
