@@ -65,24 +65,11 @@ TFormMain::TFormMain(QString programFolder)
     PanelAdvertisement->setFixedHeight(AdvertisementHeight);
     auto* panelLayout = new QVBoxLayout(PanelAdvertisement);
     panelLayout->setContentsMargins(2, 2, 2, 2);
-    BrowserWindow = new QQuickView();
-    BrowserWindow->setResizeMode(QQuickView::SizeRootObjectToView);
-    BrowserWindow->setSource(QUrl("qrc:/banner/Banner.qml"));
-    WebBrowser = BrowserWindow->rootObject();
-    // The games make the workspace native; the panel must be too, or the browser window would lie
-    // beneath it.
-    PanelAdvertisement->winId();
-    QWidget* browserContainer = QWidget::createWindowContainer(BrowserWindow, PanelAdvertisement);
-    browserContainer->setObjectName("WebBrowser");
-    panelLayout->addWidget(browserContainer);
     layout->addWidget(PanelAdvertisement);
     setCentralWidget(central);
     TimerAdvertisement = new QTimer(this);
     TimerAdvertisement->setInterval(AdvertisementInterval);
-    connect(TimerAdvertisement, &QTimer::timeout, this, &TFormMain::LoadBanner);
-    if (WebBrowser) {
-        connect(WebBrowser, SIGNAL(pageLoaded(bool)), this, SLOT(BannerLoaded(bool)));
-    }
+    connect(TimerAdvertisement, &QTimer::timeout, this, &TFormMain::TimerAdvertisementTimer);
     CreateMenus();
 
     if (!LoadGLLibraries()) {
@@ -95,6 +82,7 @@ TFormMain::TFormMain(QString programFolder)
         QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(1); });
         return;
     }
+    CreateBrowser();
     InstallViewMessages();
     InitSound();
     SoundStarted = true;
@@ -114,6 +102,23 @@ TFormMain::~TFormMain() {
     }
     if (!FatalEnd) {
         UnloadGLLibraries();
+    }
+}
+
+void TFormMain::CreateBrowser() {
+    // The browser draws through OpenGL too, so it comes only once OpenGL is known to work.
+    BrowserWindow = new QQuickView();
+    BrowserWindow->setResizeMode(QQuickView::SizeRootObjectToView);
+    BrowserWindow->setSource(QUrl("qrc:/banner/Banner.qml"));
+    WebBrowser = BrowserWindow->rootObject();
+    // The games make the workspace native; the panel must be too, or the browser window would lie
+    // beneath it.
+    PanelAdvertisement->winId();
+    QWidget* container = QWidget::createWindowContainer(BrowserWindow, PanelAdvertisement);
+    container->setObjectName("WebBrowser");
+    PanelAdvertisement->layout()->addWidget(container);
+    if (WebBrowser) {
+        connect(WebBrowser, SIGNAL(pageLoaded(bool)), this, SLOT(BannerLoaded(bool)));
     }
 }
 
@@ -207,6 +212,9 @@ TFormGame* TFormMain::NewGame(int Kind) {
     window->setAttribute(Qt::WA_DeleteOnClose);
     connect(window, &QObject::destroyed, this, &TFormMain::UpdateWindowMenu, Qt::QueuedConnection);
     window->show();
+    // The frame takes the game's own size (600 by 600) plus its border and title.
+    const QSize frame = window->size() - game->size();
+    window->resize(600 + frame.width(), 600 + frame.height());
     game->setFocus();
     ++UntitledCounter;
     UpdateWindowMenu();
@@ -303,11 +311,11 @@ void TFormMain::showEvent(QShowEvent* Event) {
     if (!Shown && !FatalEnd) {
         Shown = true;
         TimerAdvertisement->start();
-        LoadBanner();
+        TimerAdvertisementTimer();
     }
 }
 
-void TFormMain::LoadBanner() {
+void TFormMain::TimerAdvertisementTimer() {
     BannerFallbacks = 0;
     if (WebBrowser) {
         WebBrowser->setProperty("url", QUrl(QString(WebSite) + BannerPath));

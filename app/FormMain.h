@@ -86,6 +86,8 @@ public:
 
     // How many times the local banner was asked for since the last reload of the web one.
     int BannerFallbacks = 0;
+    // Loads the banner page from our web site; the advertisement timer runs it every five minutes.
+    void TimerAdvertisementTimer();
     // The page the panel shows or is loading.
     QUrl BannerUrl() const;
 
@@ -97,13 +99,13 @@ protected:
 
 private:
     void CreateMenus();
+    void CreateBrowser();
     QAction* AddAction(QMenu* Menu, const char* Name, const QString& Caption);
     void UpdateWindowMenu();
     void TileHorizontally();
     void TileVertically();
     void MinimizeAll();
     void ArrangeIcons();
-    void LoadBanner();
     void ShowBlankBanner();
     void OpenAddress(const QUrl& Address);
     void SaveGame();

@@ -52,7 +52,7 @@ inline std::optional<QPoint> VisibleStickerPixel(const TCube3D& View, int Id, in
     const TVector3 n{tip.x - origin.x, tip.y - origin.y, tip.z - origin.z};
     const TVector3 toEye{-e.x, -e.y, View.CubeDistance - e.z};
     const float len = std::sqrt(toEye.x * toEye.x + toEye.y * toEye.y + toEye.z * toEye.z);
-    if ((n.x * toEye.x + n.y * toEye.y + n.z * toEye.z) / len < 0.25f) {
+    if ((n.x * toEye.x + n.y * toEye.y + n.z * toEye.z) / len < 0.1f) {
         return std::nullopt;
     }
     return ProjectToWindow(View, p, Width, Height);

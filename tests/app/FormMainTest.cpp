@@ -1,0 +1,285 @@
+// The main window as a user meets it: its menus, new games and their numbers and colours, the window
+// commands, the web commands, the banner with its local fallback, and start and end of the services.
+#include "app/FormMain.h"
+
+#include "app/Dialogs.h"
+#include "app/FormGame.h"
+#include "sound/Sound.h"
+#include "support/StickerPixels.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QImage>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <chrono>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace {
+
+QStringList VisibleEntries(QMenu* menu) {
+    QStringList entries;
+    for (QAction* action : menu->actions()) {
+        if (action->isVisible()) {
+            entries << (action->isSeparator() ? "-" : action->text());
+        }
+    }
+    return entries;
+}
+
+// Takes the URLs the desktop is asked to open.
+class TUrlCatcher : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> Opened;
+public slots:
+    void Open(const QUrl& url) { Opened << url; }
+};
+
+class FormMainTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(Folder.isValid());
+        Main = std::make_unique<TFormMain>(Folder.path());
+        ASSERT_FALSE(Main->Terminating());
+        Main->resize(1000, 760);
+        Main->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(Main.get()));
+    }
+
+    void CloseGame(TFormGame* game) {
+        qobject_cast<QMdiSubWindow*>(game->parentWidget())->close();
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QApplication::processEvents();
+    }
+
+    TMessageRecorder Messages;
+    QTemporaryDir Folder;
+    std::unique_ptr<TFormMain> Main;
+};
+
+TEST_F(FormMainTest, MenusAreThoseOfTheProgram) {
+    EXPECT_EQ(Main->windowTitle(), "3D Torvane");
+    EXPECT_EQ(VisibleEntries(Main->MenuGame).join("|"), "New Game|-|Default Settings...|-|Exit");
+    EXPECT_EQ(VisibleEntries(Main->MenuNewGame).join("|"),
+              "Rubik's Cube|Arxon Cube|OddzOn Cube|Bicolor Cube");
+    for (int kind = 0; kind < 4; ++kind) {
+        EXPECT_EQ(Main->ActionNewGame[kind]->data().toInt(), kind) << "the tag is the kind";
+    }
+    struct TRow {
+        QAction* Action;
+        const char* Name;
+        const char* Caption;
+        bool Enabled, Visible;
+    };
+    const TRow hidden[] = {
+        {Main->ActionNewGameFullscreen, "ActionNewGameFullscreen", "New Game - Fullscreen", false, false},
+        {Main->ActionLoadGame, "ActionLoadGame", "ActionLoadGame", false, false},
+        {Main->ActionSaveGame, "ActionSaveGame", "Save", false, false},
+        {Main->ActionEngines, "ActionEngines", "Engines...", false,
+         false}, // a hidden action is also disabled
+        {Main->ActionDefaultSettings, "ActionDefaultSettings", "Default Settings...", true, true},
+        {Main->ActionExit, "ActionExit", "Exit", true, true},
+    };
+    for (const TRow& row : hidden) {
+        SCOPED_TRACE(row.Name);
+        EXPECT_EQ(row.Action->objectName(), row.Name);
+        EXPECT_EQ(row.Action->text(), row.Caption);
+        EXPECT_EQ(row.Action->isEnabled(), row.Enabled);
+        EXPECT_EQ(row.Action->isVisible(), row.Visible);
+    }
+    EXPECT_EQ(Main->ActionExit->shortcut().toString(), "Alt+Q");
+    EXPECT_EQ(VisibleEntries(Main->MenuWindow).join("|"),
+              "C&lose|&Cascade|Tile &Horizontally|&Tile Vertically|&Minimize All|&Arrange");
+    EXPECT_EQ(VisibleEntries(Main->MenuHelp).join("|"),
+              "Online Help|-|Bug Report...|Check Updates...|-|About");
+}
+
+TEST_F(FormMainTest, NewGamesAreNumberedAcrossKindsAndGetTheKindsColours) {
+    Main->ActionNewGame[0]->trigger();
+    TFormGame* bicolor = Main->NewGame(3);
+    ASSERT_EQ(Main->MdiArea->subWindowList().size(), 2);
+    TFormGame* rubik = qobject_cast<TFormGame*>(Main->MdiArea->subWindowList()[0]->widget());
+    ASSERT_NE(rubik, nullptr);
+    EXPECT_EQ(rubik->windowTitle(), "Rubik's Cube [Untitled-1]");
+    EXPECT_EQ(bicolor->windowTitle(), "Bicolor Cube [Untitled-2]");
+    EXPECT_EQ(bicolor->Settings.FaceColors, CubeKinds[3].Colors);
+    EXPECT_EQ(bicolor->View->Settings.FaceColors, CubeKinds[3].Colors);
+
+    // What is drawn: U and F red, L white, whatever the defaults say.
+    QTest::qWait(100);
+    int w = 0, h = 0;
+    const std::vector<std::uint8_t> frame = bicolor->View->CaptureFrame(w, h);
+    ASSERT_GT(w, 0);
+    const auto pixel = [&](int id) {
+        const QPoint p = testsupport::VisibleStickerPixel(*bicolor->View, id, w, h).value_or(QPoint(-1, -1));
+        if (p.x() < 0 || p.y() < 0 || p.x() >= w || p.y() >= h) {
+            ADD_FAILURE() << "sticker " << id << " is not in the frame: " << p.x() << "," << p.y() << " of "
+                          << w << "x" << h << " distance " << bicolor->View->CubeDistance;
+            return std::array<int, 3>{0, 0, 0};
+        }
+        const std::size_t i = (static_cast<std::size_t>(h - 1 - p.y()) * w + p.x()) * 4;
+        return std::array<int, 3>{frame[i], frame[i + 1], frame[i + 2]};
+    };
+    for (const int id : {4, 13}) { // U and F centres
+        const auto p = pixel(id);
+        EXPECT_GT(p[0], 2 * p[1] + 20) << "sticker " << id << " is not red";
+        EXPECT_GT(p[0], 2 * p[2] + 20) << "sticker " << id << " is not red";
+    }
+    const auto white = pixel(40); // L centre
+    EXPECT_GT(std::min({white[0], white[1], white[2]}), 60);
+    EXPECT_LT(std::max({white[0], white[1], white[2]}) - std::min({white[0], white[1], white[2]}), 25);
+
+    CloseGame(bicolor);
+    EXPECT_EQ(Main->NewGame(1)->windowTitle(), "Arxon Cube [Untitled-3]") << "numbers are never reused";
+}
+
+TEST_F(FormMainTest, WindowCommandsOnlyWhileAGameIsOpen) {
+    const auto enabled = [&] {
+        return Main->WindowClose1->isEnabled() && Main->WindowCascade1->isEnabled() &&
+               Main->WindowTileHorizontal1->isEnabled() && Main->WindowTileVertical1->isEnabled() &&
+               Main->WindowMinimizeAll1->isEnabled() && Main->WindowArrange1->isEnabled();
+    };
+    const auto disabled = [&] {
+        return !Main->WindowClose1->isEnabled() && !Main->WindowCascade1->isEnabled() &&
+               !Main->WindowTileHorizontal1->isEnabled() && !Main->WindowTileVertical1->isEnabled() &&
+               !Main->WindowMinimizeAll1->isEnabled() && !Main->WindowArrange1->isEnabled();
+    };
+    EXPECT_TRUE(disabled());
+    TFormGame* first = Main->NewGame(0);
+    EXPECT_TRUE(enabled());
+    TFormGame* second = Main->NewGame(3);
+    emit Main->MenuWindow->aboutToShow();
+    QStringList games;
+    for (QAction* action : Main->MenuWindow->actions().mid(7)) {
+        games << action->text();
+    }
+    EXPECT_EQ(games.join("|"), "&1 Rubik's Cube [Untitled-1]|&2 Bicolor Cube [Untitled-2]");
+
+    Main->WindowTileVertical1->trigger();
+    const QRect a = first->parentWidget()->geometry(), b = second->parentWidget()->geometry();
+    EXPECT_EQ(a.top(), b.top());
+    EXPECT_EQ(a.height(), b.height());
+    EXPECT_LE(a.right(), b.left()) << "side by side";
+    Main->WindowTileHorizontal1->trigger();
+    EXPECT_LE(first->parentWidget()->geometry().bottom(), second->parentWidget()->geometry().top())
+        << "one above the other";
+    Main->WindowTileVertical1->trigger();
+    QTest::qWait(300);
+    first->View->Refresh();
+    second->View->Refresh();
+    QTest::qWait(200);
+    EXPECT_TRUE(QApplication::primaryScreen()->grabWindow(0).save("main_window.png")) << "for a look by eye";
+
+    Main->WindowMinimizeAll1->trigger();
+    EXPECT_TRUE(first->parentWidget()->isMinimized());
+    EXPECT_TRUE(second->parentWidget()->isMinimized());
+    Main->WindowClose1->trigger();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QApplication::processEvents();
+    EXPECT_EQ(Main->MdiArea->subWindowList().size(), 1);
+    EXPECT_TRUE(enabled());
+    CloseGame(qobject_cast<TFormGame*>(Main->MdiArea->subWindowList()[0]->widget()));
+    EXPECT_TRUE(disabled());
+}
+
+TEST_F(FormMainTest, WebCommandsGoToTheDesktop) {
+    TUrlCatcher catcher;
+    QDesktopServices::setUrlHandler("https", &catcher, "Open");
+    QDesktopServices::setUrlHandler("mailto", &catcher, "Open");
+    Main->ActionOnlineHelp->trigger();
+    Main->ActionSendBugReport->trigger();
+    Main->ActionShowCheckUpdates->trigger();
+    QDesktopServices::unsetUrlHandler("https");
+    QDesktopServices::unsetUrlHandler("mailto");
+    ASSERT_EQ(catcher.Opened.size(), 3);
+    EXPECT_EQ(catcher.Opened[0], QUrl(QString(WebSite) + "/torvane/help.htm"));
+    EXPECT_EQ(catcher.Opened[1].scheme(), "mailto");
+    EXPECT_EQ(catcher.Opened[2], QUrl(QString(WebSite) + "/"));
+    EXPECT_TRUE(Messages.Shown.empty());
+}
+
+TEST_F(FormMainTest, HiddenSaveAndLoadOnlyGoBackToTheProgramFolder) {
+    const QString elsewhere = QDir::tempPath();
+    for (QAction* action : {Main->ActionSaveGame, Main->ActionLoadGame}) {
+        SCOPED_TRACE(action->objectName().toStdString());
+        QDir::setCurrent(elsewhere);
+        QFile::remove(Folder.filePath("game.hvc"));
+        if (action == Main->ActionLoadGame) {
+            QFile existing(Folder.filePath("game.hvc"));
+            ASSERT_TRUE(existing.open(QIODevice::WriteOnly));
+        }
+        QString filter;
+        QTimer::singleShot(300, [&] {
+            if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
+                filter = dialog->nameFilters().join(";");
+                dialog->selectFile(Folder.filePath("game.hvc"));
+                static_cast<QDialog*>(dialog)->done(QDialog::Accepted); // as if the user had chosen the file
+            }
+        });
+        action->setEnabled(true);
+        action->trigger();
+        EXPECT_EQ(filter, "Halvorn Cube (*.hvc)");
+        EXPECT_EQ(QDir::currentPath(), Folder.path());
+        EXPECT_EQ(QFile(Folder.filePath("game.hvc")).size(), 0) << "nothing is written or read";
+    }
+}
+
+// Without a network the web page fails at once; the panel then shows the local page, once.
+TEST_F(FormMainTest, TheBannerFallsBackToTheLocalPageOnce) {
+    const auto waitFor = [](const std::function<bool()>& condition) {
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (std::chrono::steady_clock::now() < end && !condition()) {
+            QTest::qWait(50);
+        }
+        return condition();
+    };
+    // No banner.htm in the folder yet: the panel stays blank and does not try again.
+    ASSERT_TRUE(waitFor([&] { return Main->BannerFallbacks == 1; }));
+    QTest::qWait(1500);
+    EXPECT_EQ(Main->BannerFallbacks, 1);
+    EXPECT_FALSE(Main->BannerUrl().isLocalFile());
+
+    QFile page(Folder.filePath("banner.htm"));
+    ASSERT_TRUE(page.open(QIODevice::WriteOnly));
+    page.write("<html><body>ours</body></html>");
+    page.close();
+    Main->TimerAdvertisementTimer(); // the five-minute reload
+    const QUrl local = QUrl::fromLocalFile(Folder.filePath("banner.htm"));
+    ASSERT_TRUE(waitFor([&] { return Main->BannerUrl() == local; }));
+    QTest::qWait(1500);
+    EXPECT_EQ(Main->BannerUrl(), local);
+    EXPECT_EQ(Main->BannerFallbacks, 1);
+    EXPECT_EQ(Main->TimerAdvertisement->interval(), 300000);
+    EXPECT_TRUE(Main->TimerAdvertisement->isActive());
+}
+
+TEST(FormMainLifeTest, StartsAndEndsTwiceInOneProcess) {
+    TMessageRecorder messages;
+    for (int run = 0; run < 2; ++run) {
+        SCOPED_TRACE(run);
+        auto main = std::make_unique<TFormMain>();
+        ASSERT_FALSE(main->Terminating());
+        main->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(main.get()));
+        TFormGame* game = main->NewGame(0);
+        game->PlayMoves("U R", true, true);
+        QTest::qWait(50);
+        main.reset(); // mid-turn: the game waits for its turn, then everything ends
+        EXPECT_FALSE(RotationSound().Inspect().Audible) << "the sound device is closed";
+    }
+}
+
+} // namespace
+
+#include "FormMainTest.moc"
