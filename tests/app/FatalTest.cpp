@@ -10,6 +10,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <string>
 #include <sys/wait.h>
@@ -31,32 +32,34 @@ TEST(FatalStart, WithoutOpenGLTheProgramSaysSoAndEnds) {
     EXPECT_EQ(QApplication::exec(), 1);
 }
 
-// An X server without the GLX extension; its display number comes back through a pipe.
+// An X server without the GLX extension on a display number nobody uses; ready once its socket is there.
 pid_t StartServerWithoutGlx(std::string& display) {
-    int fds[2];
-    if (pipe(fds) != 0) {
-        return -1;
+    for (int number = 71; number < 140; ++number) {
+        const std::string socket = "/tmp/.X11-unix/X" + std::to_string(number);
+        const std::string lock = "/tmp/.X" + std::to_string(number) + "-lock";
+        if (access(socket.c_str(), F_OK) == 0 || access(lock.c_str(), F_OK) == 0) {
+            continue;
+        }
+        display = ":" + std::to_string(number);
+        const pid_t pid = fork();
+        if (pid == 0) {
+            execlp("Xvfb", "Xvfb", display.c_str(), "-extension", "GLX", "-nolisten", "tcp", "-screen", "0",
+                   "640x480x24", static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        for (int wait = 0; wait < 200; ++wait) {
+            if (access(socket.c_str(), F_OK) == 0) {
+                return pid;
+            }
+            if (waitpid(pid, nullptr, WNOHANG) == pid) {
+                break; // it did not start: try the next number
+            }
+            usleep(50000);
+        }
+        kill(pid, SIGTERM);
+        waitpid(pid, nullptr, 0);
     }
-    const pid_t pid = fork();
-    if (pid == 0) {
-        close(fds[0]);
-        const std::string fd = std::to_string(fds[1]);
-        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-extension", "GLX", "-nolisten", "tcp", "-screen",
-               "0", "640x480x24", static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    close(fds[1]);
-    char number[32] = {};
-    const ssize_t got = read(fds[0], number, sizeof number - 1);
-    close(fds[0]);
-    if (got <= 0) {
-        return -1;
-    }
-    display = ":" + std::string(number, static_cast<std::size_t>(got));
-    while (!display.empty() && (display.back() == '\n' || display.back() == ' ')) {
-        display.pop_back();
-    }
-    return pid;
+    return -1;
 }
 
 } // namespace

@@ -1,0 +1,77 @@
+// Start-up of the program's windows: from creating the main window to the first frame of a new game,
+// and the memory a process holds with one and with ten open games.
+// Run under a display (Xvfb): build/bench/app_bench
+#include "app/Dialogs.h"
+#include "app/FormGame.h"
+#include "app/FormMain.h"
+#include "view/OpenGL.h"
+
+#include <QApplication>
+#include <QTest>
+#include <QtWebEngineQuick/qtwebenginequickglobal.h>
+#include <benchmark/benchmark.h>
+#include <chrono>
+#include <fstream>
+#include <memory>
+#include <unistd.h>
+
+namespace {
+
+double ResidentMegabytes() {
+    std::ifstream statm("/proc/self/statm");
+    long size = 0, resident = 0;
+    statm >> size >> resident;
+    return static_cast<double>(resident) * static_cast<double>(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
+}
+
+// A game's constructor draws its first frame before it returns, so the time to the end of NewGame is
+// the time to the first frame on screen.
+void BM_MainWindowToFirstGameFrame(benchmark::State& state) {
+    TMessageRecorder messages;
+    for (auto _ : state) {
+        const auto start = std::chrono::steady_clock::now();
+        auto main = std::make_unique<TFormMain>();
+        main->resize(1000, 760);
+        main->show();
+        main->NewGame(0);
+        QApplication::processEvents();
+        const auto end = std::chrono::steady_clock::now();
+        state.SetIterationTime(std::chrono::duration<double>(end - start).count());
+        main.reset();
+        QApplication::processEvents();
+    }
+}
+BENCHMARK(BM_MainWindowToFirstGameFrame)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
+
+void BM_ResidentMemoryWithOpenGames(benchmark::State& state) {
+    TMessageRecorder messages;
+    for (auto _ : state) {
+        auto main = std::make_unique<TFormMain>();
+        main->resize(1000, 760);
+        main->show();
+        QTest::qWait(200);
+        const double before = ResidentMegabytes();
+        for (int i = 0; i < state.range(0); ++i) {
+            main->NewGame(i % 4);
+        }
+        QTest::qWait(200);
+        state.counters["resident_MB"] = ResidentMegabytes();
+        state.counters["per_game_MB"] = (ResidentMegabytes() - before) / static_cast<double>(state.range(0));
+        main.reset();
+        QApplication::processEvents();
+    }
+}
+BENCHMARK(BM_ResidentMemoryWithOpenGames)->Arg(1)->Arg(10)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    InitWindowSystemThreads();
+    QtWebEngineQuick::initialize();
+    QApplication app(argc, argv);
+    QApplication::setApplicationName("3D Torvane");
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
