@@ -170,9 +170,9 @@ void TFormMain::CreateMenus() {
     WindowCascade1 = AddAction(MenuWindow, "WindowCascade1", "&Cascade");
     connect(WindowCascade1, &QAction::triggered, MdiArea, &QMdiArea::cascadeSubWindows);
     WindowTileHorizontal1 = AddAction(MenuWindow, "WindowTileHorizontal1", "Tile &Horizontally");
-    connect(WindowTileHorizontal1, &QAction::triggered, this, &TFormMain::TileHorizontally);
+    connect(WindowTileHorizontal1, &QAction::triggered, this, [this] { Tile(true); });
     WindowTileVertical1 = AddAction(MenuWindow, "WindowTileVertical1", "&Tile Vertically");
-    connect(WindowTileVertical1, &QAction::triggered, this, &TFormMain::TileVertically);
+    connect(WindowTileVertical1, &QAction::triggered, this, [this] { Tile(false); });
     WindowMinimizeAll1 = AddAction(MenuWindow, "WindowMinimizeAll1", "&Minimize All");
     connect(WindowMinimizeAll1, &QAction::triggered, this, &TFormMain::MinimizeAll);
     WindowArrange1 = AddAction(MenuWindow, "WindowArrange1", "&Arrange");
@@ -250,8 +250,9 @@ void TFormMain::UpdateWindowMenu() {
     }
 }
 
-// Rows, one game each, the full width of the workspace.
-void TFormMain::TileHorizontally() {
+// The games that are not minimised side by side: in rows the full width of the workspace, or in
+// columns its full height.
+void TFormMain::Tile(bool InRows) {
     QList<QMdiSubWindow*> windows;
     for (QMdiSubWindow* window : MdiArea->subWindowList()) {
         if (!window->isMinimized()) {
@@ -262,29 +263,16 @@ void TFormMain::TileHorizontally() {
         return;
     }
     const QRect area = MdiArea->viewport()->rect();
-    const int height = area.height() / static_cast<int>(windows.size());
-    for (int i = 0; i < windows.size(); ++i) {
+    const int count = static_cast<int>(windows.size());
+    for (int i = 0; i < count; ++i) {
         windows[i]->showNormal();
-        windows[i]->setGeometry(0, i * height, area.width(), height);
-    }
-}
-
-// Columns, one game each, the full height of the workspace.
-void TFormMain::TileVertically() {
-    QList<QMdiSubWindow*> windows;
-    for (QMdiSubWindow* window : MdiArea->subWindowList()) {
-        if (!window->isMinimized()) {
-            windows << window;
+        if (InRows) {
+            const int height = area.height() / count;
+            windows[i]->setGeometry(0, i * height, area.width(), height);
+        } else {
+            const int width = area.width() / count;
+            windows[i]->setGeometry(i * width, 0, width, area.height());
         }
-    }
-    if (windows.isEmpty()) {
-        return;
-    }
-    const QRect area = MdiArea->viewport()->rect();
-    const int width = area.width() / static_cast<int>(windows.size());
-    for (int i = 0; i < windows.size(); ++i) {
-        windows[i]->showNormal();
-        windows[i]->setGeometry(i * width, 0, width, area.height());
     }
 }
 

@@ -102,8 +102,7 @@ private:
     void CreateBrowser();
     QAction* AddAction(QMenu* Menu, const char* Name, const QString& Caption);
     void UpdateWindowMenu();
-    void TileHorizontally();
-    void TileVertically();
+    void Tile(bool InRows);
     void MinimizeAll();
     void ArrangeIcons();
     void ShowBlankBanner();

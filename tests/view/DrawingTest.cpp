@@ -1,6 +1,7 @@
 // What the view really draws, read back from the frame: sticker colours where the stickers must be,
 // the background around them, changes in the model, a turned layer, and a screenshot to look at.
 #include "support/StickerPixels.h"
+#include "support/ViewFixture.h"
 #include "view/Cube3D.h"
 
 #include <QImage>
@@ -23,16 +24,9 @@ struct TPixel {
 class DrawingTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(LoadGLLibraries());
         Window = std::make_unique<QWidget>();
-        Window->resize(Side, Side);
-        Window->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(Window.get()));
-        View = std::make_unique<TCube3D>(Window.get(), Window.get(), 1);
-        View->Cube->Clean();
-        View->Mode = 1;
-        View->Settings = BuiltInSettings;
-        View->Init();
+        View = testsupport::StartView(*Window, Side);
+        ASSERT_NE(View, nullptr);
         View->Settings.BackgroundColor = 0x402010; // blue 0x40, green 0x20, red 0x10
     }
 

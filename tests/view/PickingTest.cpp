@@ -1,6 +1,7 @@
 // Picking and the mouse on a real view: the sticker under each pixel, the drag that turns a layer in
 // the pointer's sense, the arcball and environment drags, the popup click, paint clicks and cursors.
 #include "support/StickerPixels.h"
+#include "support/ViewFixture.h"
 #include "view/Cube3D.h"
 
 #include <QBitmap>
@@ -40,16 +41,9 @@ protected:
 class PickingTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(LoadGLLibraries());
         Window = std::make_unique<TRecordingOwner>();
-        Window->resize(Side, Side);
-        Window->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(Window.get()));
-        View = std::make_unique<TCube3D>(Window.get(), Window.get(), 1);
-        View->Cube->Clean();
-        View->Mode = 1;
-        View->Settings = BuiltInSettings;
-        View->Init();
+        View = testsupport::StartView(*Window, Side);
+        ASSERT_NE(View, nullptr);
         View->Enabled = true;
     }
 
