@@ -3,9 +3,12 @@
 #include "view/Messages.h"
 
 #include <QApplication>
+#include <QColorDialog>
+#include <QDesktopServices>
 #include <QMessageBox>
 #include <QMetaObject>
 #include <QThread>
+#include <QUrl>
 
 namespace {
 
@@ -61,6 +64,36 @@ bool AskYesNo(const std::string& Title, const std::string& Text, TMessageIcon Ic
         return recorder->Answer;
     }
     return RunBox(Title, Text, Icon, QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+}
+
+bool AskColor(TColor& Color) {
+    if (TMessageRecorder* recorder = ActiveRecorder()) {
+        recorder->ColorsAsked.push_back(Color);
+        if (recorder->ColorAnswer) {
+            Color = *recorder->ColorAnswer;
+        }
+        return recorder->ColorAnswer.has_value();
+    }
+    const QColor chosen =
+        QColorDialog::getColor(QColor(static_cast<int>(Color & 0xFF), static_cast<int>((Color >> 8) & 0xFF),
+                                      static_cast<int>((Color >> 16) & 0xFF)),
+                               QApplication::activeWindow());
+    if (!chosen.isValid()) {
+        return false;
+    }
+    Color = static_cast<TColor>(chosen.red()) | (static_cast<TColor>(chosen.green()) << 8) |
+            (static_cast<TColor>(chosen.blue()) << 16);
+    return true;
+}
+
+void OpenDesktopAddress(const std::string& Address) {
+    if (TMessageRecorder* recorder = ActiveRecorder()) {
+        recorder->Opened.push_back(Address);
+        return;
+    }
+    if (!QDesktopServices::openUrl(QUrl(QString::fromStdString(Address)))) {
+        ShowMessageBox("3D Torvane", "The desktop could not open " + Address + ".");
+    }
 }
 
 void InstallViewMessages() {

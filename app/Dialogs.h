@@ -7,6 +7,9 @@
 // loaders and the like, which may come from a drawing thread holding the view's Lock) to the UI thread
 // without making that thread wait.
 
+#include "view/CubeSettings.h"
+
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,6 +20,12 @@ void ShowMessageBox(const std::string& Title, const std::string& Text,
                     TMessageIcon Icon = TMessageIcon::None);
 // A Yes / No box; true for Yes.
 bool AskYesNo(const std::string& Title, const std::string& Text, TMessageIcon Icon = TMessageIcon::Warning);
+
+// The colour dialog, preset to Color (0x00BBGGRR); true and the new colour in Color if confirmed.
+bool AskColor(TColor& Color);
+
+// Hands an address (a web page or a "mailto:" link) to the desktop; a failure is shown in a box.
+void OpenDesktopAddress(const std::string& Address);
 
 // Shows the view's messages as plain boxes on the UI thread.
 void InstallViewMessages();
@@ -40,4 +49,9 @@ public:
 
     std::vector<TShownMessage> Shown;
     bool Answer = true;
+    // What the colour dialog answers: a colour, or nothing for Cancel. The presets it was opened with.
+    std::optional<TColor> ColorAnswer;
+    std::vector<TColor> ColorsAsked;
+    // The addresses handed to the desktop.
+    std::vector<std::string> Opened;
 };

@@ -2,9 +2,11 @@
 
 #include "animation/Thread.h"
 #include "app/Dialogs.h"
+#include "app/FramePallete.h"
 #include "sound/Sound.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QFrame>
 #include <QKeyEvent>
@@ -37,10 +39,6 @@ TFormGame::TFormGame(QWidget* Owner, const tCubeSettings& settings, const std::s
     : QWidget(Owner), SizeIndex(sizeIndex), Settings(settings), GameName(gameName) {
     setAttribute(Qt::WA_DeleteOnClose);
     setFocusPolicy(Qt::StrongFocus);
-    setAutoFillBackground(true);
-    QPalette black = palette();
-    black.setColor(QPalette::Window, Qt::black);
-    setPalette(black);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -50,12 +48,22 @@ TFormGame::TFormGame(QWidget* Owner, const tCubeSettings& settings, const std::s
     PanelPallete->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     PanelPallete->setFixedHeight(PalettePanelHeight);
     PanelPallete->hide();
+    auto* paletteLayout = new QVBoxLayout(PanelPallete);
+    paletteLayout->setContentsMargins(1, 1, 1, 1);
+    FramePallete = new TFramePallete(PanelPallete);
+    FramePallete->setObjectName("FramePallete");
+    paletteLayout->addWidget(FramePallete);
     layout->addWidget(PanelPallete);
     ClientArea = new QWidget(this);
     ClientArea->setObjectName("ClientArea");
     ClientArea->setMouseTracking(true); // every move sets the cursor and redraws
     ClientArea->setFocusPolicy(Qt::NoFocus);
     ClientArea->installEventFilter(this);
+    // Black where the cube is drawn, before the first frame and around it.
+    ClientArea->setAutoFillBackground(true);
+    QPalette black = ClientArea->palette();
+    black.setColor(QPalette::Window, Qt::black);
+    ClientArea->setPalette(black);
     layout->addWidget(ClientArea, 1);
 
     ActionScrambleCube =
@@ -158,6 +166,14 @@ void TFormGame::SetupView(std::int32_t sizeIndex, const CubeState0& State, const
     }
     View->ChangeCube([&](TRubikCube& cube) { cube.SetState(State); });
     View->Refresh();
+    FramePallete->SetView(View.get());
+    FramePallete->Game = this;
+}
+
+void TFormGame::PaintedChanged() {
+    if (View && View->Mode == 0) {
+        FramePallete->UpdateCounts();
+    }
 }
 
 void TFormGame::PlayMoves(const std::string& Text, bool Animate, bool Record) {
@@ -214,6 +230,7 @@ bool TFormGame::eventFilter(QObject* Watched, QEvent* Event) {
         const auto* mouse = static_cast<QMouseEvent*>(Event);
         const QPoint at = mouse->position().toPoint();
         View->MouseUp(ButtonOf(mouse->button()), at.x(), at.y());
+        PaintedChanged();
         return true;
     }
     default:
@@ -283,16 +300,19 @@ void TFormGame::closeEvent(QCloseEvent* Event) {
 void TFormGame::ScrambleCube() {
     View->ChangeCube([](TRubikCube& cube) { cube.Scramble(); });
     View->Refresh();
+    PaintedChanged();
 }
 
 void TFormGame::CleanCube() {
     View->ChangeCube([](TRubikCube& cube) { cube.Clean(); });
     View->Refresh();
+    PaintedChanged();
 }
 
 void TFormGame::EmptyCube() {
     View->ChangeCube([](TRubikCube& cube) { cube.Empty(); });
     View->Refresh();
+    PaintedChanged();
 }
 
 void TFormGame::Paint() {
@@ -305,6 +325,7 @@ void TFormGame::Paint() {
     View->ChangeCube([](TRubikCube& cube) { cube.Empty(); });
     View->Mode = 0;
     View->Refresh();
+    PaintedChanged();
 }
 
 void TFormGame::Play() {

@@ -19,6 +19,7 @@
 class QAction;
 class QFrame;
 class QMenu;
+class TFramePallete;
 
 class TFormGame : public QWidget {
     Q_OBJECT
@@ -47,6 +48,7 @@ public:
     std::string GameName;
 
     QFrame* PanelPallete = nullptr;
+    TFramePallete* FramePallete = nullptr;
     QWidget* ClientArea = nullptr; // the view draws here
     QMenu* PopupGameMenu = nullptr;
     QMenu* mSolveWith = nullptr;
@@ -80,6 +82,8 @@ private:
     QAction* AddAction(const char* Name, const char* Caption, const QKeySequence& Shortcut,
                        void (TFormGame::*Slot)());
     void BuildPopupMenu();
+    // The model has changed in paint mode: the palette's counts follow.
+    void PaintedChanged();
 
     void ScrambleCube();
     void CleanCube();

@@ -1,8 +1,8 @@
 #include "app/FormMain.h"
 
 #include "app/Dialogs.h"
+#include "app/FormAbout.h"
 #include "app/FormGame.h"
-#include "app/Version.h"
 #include "model/Random.h"
 #include "sound/Sound.h"
 #include "view/CubeMessages.h"
@@ -185,18 +185,19 @@ void TFormMain::CreateMenus() {
     MenuHelp->setObjectName("MenuHelp");
     ActionOnlineHelp = AddAction(MenuHelp, "ActionOnlineHelp", "Online Help");
     connect(ActionOnlineHelp, &QAction::triggered, this,
-            [this] { OpenAddress(QUrl(QString(WebSite) + HelpPath)); });
+            [this] { OpenDesktopAddress(std::string(WebSite) + HelpPath); });
     MenuHelp->addSeparator();
     ActionSendBugReport = AddAction(MenuHelp, "ActionSendBugReport", "Bug Report...");
-    connect(ActionSendBugReport, &QAction::triggered, this, [this] { OpenAddress(QUrl(SupportMail)); });
+    connect(ActionSendBugReport, &QAction::triggered, this,
+            [this] { OpenDesktopAddress(std::string("mailto:") + SupportMail); });
     ActionShowCheckUpdates = AddAction(MenuHelp, "ActionShowCheckUpdates", "Check Updates...");
     connect(ActionShowCheckUpdates, &QAction::triggered, this,
-            [this] { OpenAddress(QUrl(QString(WebSite) + "/")); });
+            [this] { OpenDesktopAddress(std::string(WebSite) + "/"); });
     MenuHelp->addSeparator();
     ActionShowAboutBox = AddAction(MenuHelp, "ActionShowAboutBox", "About");
-    connect(ActionShowAboutBox, &QAction::triggered, this, [] {
-        ShowMessageBox("About", std::string("3D Torvane\nVersion ") + TorvaneVersion,
-                       TMessageIcon::Information);
+    connect(ActionShowAboutBox, &QAction::triggered, this, [this] {
+        TFormAbout about(this); // freed when it closes
+        about.exec();
     });
 }
 
@@ -332,12 +333,6 @@ void TFormMain::BannerLoaded(bool Ok) {
         WebBrowser->setProperty("url", QUrl::fromLocalFile(local));
     } else {
         ShowBlankBanner();
-    }
-}
-
-void TFormMain::OpenAddress(const QUrl& Address) {
-    if (!QDesktopServices::openUrl(Address)) {
-        ShowMessageBox("3D Torvane", "The desktop could not open " + Address.toString().toStdString() + ".");
     }
 }
 

@@ -31,7 +31,7 @@ extern const std::array<TCubeKind, 4> CubeKinds;
 inline constexpr const char* WebSite = "https://www.torvane.example";
 inline constexpr const char* BannerPath = "/torvane/banner.htm";
 inline constexpr const char* HelpPath = "/torvane/help.htm";
-inline constexpr const char* SupportMail = "mailto:support@torvane.example?subject=3D%20Torvane";
+inline constexpr const char* SupportMail = "support@torvane.example";
 inline constexpr int AdvertisementInterval = 300000; // ms between banner reloads
 
 class TFormMain : public QMainWindow {
@@ -106,7 +106,6 @@ private:
     void MinimizeAll();
     void ArrangeIcons();
     void ShowBlankBanner();
-    void OpenAddress(const QUrl& Address);
     void SaveGame();
     void LoadGame();
 

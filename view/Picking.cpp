@@ -247,6 +247,7 @@ void TCube3D::MouseUp(TMouseButton Button, std::int32_t X, std::int32_t Y) {
                 std::uint8_t& sticker = cube.GetState().Cubies[face][index].Color;
                 sticker = sticker == NoColor ? color : NoColor;
             });
+            Draw(); // the user sees the sticker change at once, not at the next move of the mouse
         }
     }
 }
