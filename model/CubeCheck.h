@@ -1,0 +1,42 @@
+#pragma once
+// Why a painted 3x3x3 cube cannot be a real one, and which stickers are at fault, so that the game
+// window can say what to correct instead of only that something is wrong. Checks run in this order
+// and the first fault found is reported.
+//
+//   Uncoloured     stickers without colour
+//   Centres        two centres of the same colour
+//   ColourCount    a colour on more or fewer than nine stickers
+//   Edges          an edge piece that does not exist (two opposite colours) or is there twice
+//   Corners        a corner piece that does not exist, is mirrored, or is there twice
+//   FlippedEdge    an odd number of flipped edges
+//   TwistedCorner  corner twists that do not add up to whole turns
+//   Parity         two pieces swapped: the corner and edge arrangements disagree
+//
+// Faces are recognised by their centres' colours, so a cube painted with the centres elsewhere is
+// judged as the user painted it.
+
+#include "model/Cubi.h"
+
+#include <string>
+#include <vector>
+
+enum class TCubeFault {
+    None,
+    Uncoloured,
+    Centres,
+    ColourCount,
+    Edges,
+    Corners,
+    FlippedEdge,
+    TwistedCorner,
+    Parity
+};
+
+struct TCubeCheck {
+    TCubeFault Fault = TCubeFault::None;
+    std::string Reason;        // one sentence for the user; empty when the cube is fine
+    std::vector<int> Stickers; // ids (face * 9 + index) at fault, ascending; empty for Parity
+};
+
+// Only the 3x3x3 cube is checked; a 2x2x2 cube is reported as fine.
+TCubeCheck CheckCube(const TRubikCube& Cube);
