@@ -293,10 +293,9 @@ TEST_F(EnvironmentTest, NoGapsWhereTheFacesMeet) {
     std::vector<TRGBA> colors;
     for (int face = 0; face < Faces; ++face) {
         colors.push_back(QuarterColor(face, face % 2 == 1, face >= 3));
-        Folder.Write(std::string("Plain/") + FaceWords[face] + ".tga",
-                     MakeTGA(Solid(512, colors.back()), {.Type = 10}));
+        Folder.Write(std::string("Plain/") + FaceWords[face] + ".bmp", MakeBMP(Solid(256, colors.back())));
     }
-    StartView(Folder.Write("Plain.env", "[ENVIRON]\nPath=Plain/\nExtension=tga\n"));
+    StartView(Folder.Write("Plain.env", "[ENVIRON]\nPath=Plain/\nExtension=bmp\n"));
     for (const double elevation : {0.0, 30.0}) {
         View->ResetEnvironmentView();
         View->EnvElevation = static_cast<float>(elevation);
