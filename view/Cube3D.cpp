@@ -93,9 +93,7 @@ TCube3D::~TCube3D() {
                     glDeleteLists(*list, 1);
                 }
             }
-            if (StickerTexture) {
-                glDeleteTextures(1, &StickerTexture);
-            }
+            DeleteTextures();
         } catch (const std::exception&) {
             // The context is already unusable; it is destroyed below all the same.
         }
@@ -196,14 +194,13 @@ void TCube3D::InitGL() {
     glEnable(GL_LIGHT1);
     glEnable(GL_COLOR_MATERIAL);
 
+    if (Settings.EnvironmentType == 1) {
+        LoadEnvironment();
+        BuildEnvironmentList();
+    }
     LoadStickerTexture();
     BuildCubieFaceList();
     BuildStickerList();
-}
-
-void TCube3D::LoadStickerTexture() {
-    // Sticker images come with the texture loaders; until a file is named nothing is loaded and the
-    // texture keeps its value.
 }
 
 float TCube3D::AspectRatio() const {
@@ -296,7 +293,10 @@ void TCube3D::Redraw() {
             glDisable(GL_LIGHTING);
         }
         if (EnvironmentDirty) {
-            // The skybox is rebuilt here once environments can be loaded.
+            if (Settings.EnvironmentType == 1) {
+                LoadEnvironment();
+                BuildEnvironmentList();
+            }
             EnvironmentDirty = false;
         }
         if (CubeDirty) {

@@ -158,6 +158,7 @@ public:
     unsigned StickerList = 0;
     unsigned CubieFaceList = 0;
     unsigned EnvironmentList = 0;
+    // The skybox's pictures and textures, faces U F R B L D.
     std::string EnvironmentFiles[6];
     unsigned EnvironmentTextures[6] = {0, 0, 0, 0, 0, 0};
     unsigned StickerTexture = 0;
@@ -180,7 +181,13 @@ private:
     void InitGL();
     void BuildCubieFaceList();
     void BuildStickerList();
+    // The pictures (Environment.cpp), with Lock held and the context current: the sticker image, the
+    // skybox's six faces and its display list; DeleteTextures frees them all.
     void LoadStickerTexture();
+    void LoadEnvironment();
+    void BuildEnvironmentList();
+    void DrawEnvironmentFace();
+    void DeleteTextures();
     void DrawCubie(int x, int y, TRenderMode RenderMode, int z);
     void RotateStickerImage(int face, int index);
     // The frame itself, with Lock held and the context current.

@@ -1,6 +1,7 @@
 // The cube's geometry: bevelled black cubies and their stickers, compiled once into display lists
 // and replayed per cubie face, so that a frame sends only matrices, colours and list calls.
 #include "view/Cube3D.h"
+#include "view/DisplayLists.h"
 
 #include <GL/gl.h>
 #include <GL/glu.h>
@@ -54,15 +55,6 @@ void Polygon(std::initializer_list<std::array<float, 3>> points) {
         glVertex3f(p[0], p[1], p[2]);
     }
     glEnd();
-}
-
-// Replaces the list behind name by a new one, open for compiling.
-void BeginList(unsigned& name) {
-    if (name && glIsList(name)) {
-        glDeleteLists(name, 1);
-    }
-    name = glGenLists(1);
-    glNewList(name, GL_COMPILE);
 }
 
 } // namespace

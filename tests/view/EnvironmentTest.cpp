@@ -1,0 +1,508 @@
+// The skybox as the view draws it, read back from the frame: which picture lies where and which way up,
+// no gaps between the faces, the background kinds, what rebuilding and replacing leave in the context,
+// environments with pictures missing, the textured sticker, and screenshots of our own skyboxes.
+#include "view/Cube3D.h"
+#include "view/ImageTestFiles.h"
+#include "view/Messages.h"
+
+#include <GL/gl.h>
+#include <QImage>
+#include <QTest>
+#include <QWidget>
+#include <cmath>
+
+namespace {
+
+using namespace imagetest;
+
+constexpr int Side = 320;
+constexpr int Faces = 6; // U F R B L D
+const char* const FaceWords[Faces] = {"Up", "Front", "Right", "Back", "Left", "Down"};
+enum { U, F, R, B, L, D };
+
+// The colour of one quarter of a face's picture: red tells the face, green the left or right half,
+// blue the bottom or top half, far enough apart to survive JPEG.
+TRGBA QuarterColor(int face, bool right, bool top) {
+    return {static_cast<std::uint8_t>(30 + 40 * face), static_cast<std::uint8_t>(right ? 200 : 60),
+            static_cast<std::uint8_t>(top ? 200 : 60), 255};
+}
+
+// 16 x 16 pixels in four 8 x 8 quarters, one JPEG block each.
+TPicture QuarteredPicture(int face) {
+    TPicture p{16, 16, {}};
+    for (int row = 0; row < 16; ++row) {
+        for (int x = 0; x < 16; ++x) {
+            p.Pixels.push_back(QuarterColor(face, x >= 8, row < 8));
+        }
+    }
+    return p;
+}
+
+TPicture Solid(int side, TRGBA c) {
+    return {side, side, std::vector<TRGBA>(static_cast<std::size_t>(side * side), c)};
+}
+
+Bytes Encode(const TPicture& p, const std::string& extension) {
+    if (extension == "bmp") {
+        return MakeBMP(p);
+    }
+    if (extension == "jpg") {
+        return MakeJPEG(p);
+    }
+    return MakeTGA(p, {.Type = 10});
+}
+
+// Where a frame pixel looks into the box, worked out from the box's layout alone: the face it sees
+// first and the texture coordinates there. The reset environment camera stands at (0, 0, 80) looking
+// along -z with +y up; faces lie at +-79.2 and span +-80.
+struct THit {
+    int Face = -1;
+    double S = 0, T = 0;
+    double EdgeDistance = 0; // to the nearest edge of the face's square
+};
+
+THit LookInto(double ndcX, double ndcY, double fieldOfView) {
+    const double k = std::tan(fieldOfView / 2 * 3.14159265358979 / 180);
+    const double d[3] = {ndcX * k, ndcY * k, -1};
+    const double eye[3] = {0, 0, 80};
+    constexpr double Plane = 79.2, Half = 80;
+    THit best;
+    double bestT = 1e9;
+    // Face, axis of its plane, the plane's sign, and s and t as functions of the hit point.
+    const struct {
+        int Face, Axis, Sign;
+        double (*S)(const double*), (*T)(const double*);
+    } planes[] = {
+        {B, 2, -1, [](const double* p) { return p[0]; }, [](const double* p) { return p[1]; }},
+        {R, 0, +1, [](const double* p) { return p[2]; }, [](const double* p) { return p[1]; }},
+        {L, 0, -1, [](const double* p) { return -p[2]; }, [](const double* p) { return p[1]; }},
+        {D, 1, -1, [](const double* p) { return p[2]; }, [](const double* p) { return p[0]; }},
+        {U, 1, +1, [](const double* p) { return p[2]; }, [](const double* p) { return -p[0]; }},
+    };
+    for (const auto& plane : planes) {
+        const double along = d[plane.Axis];
+        if (along * plane.Sign <= 0) {
+            continue;
+        }
+        const double t = (plane.Sign * Plane - eye[plane.Axis]) / along;
+        const double p[3] = {eye[0] + t * d[0], eye[1] + t * d[1], eye[2] + t * d[2]};
+        const double s = plane.S(p), u = plane.T(p);
+        if (t > 1 && t < bestT && std::abs(s) <= Half && std::abs(u) <= Half) {
+            bestT = t;
+            best = {plane.Face, (s + Half) / (2 * Half), (u + Half) / (2 * Half),
+                    Half - std::max(std::abs(s), std::abs(u))};
+        }
+    }
+    return best;
+}
+
+struct TPixel {
+    int r = 0, g = 0, b = 0;
+};
+
+class EnvironmentTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(LoadGLLibraries());
+        Window = std::make_unique<QWidget>();
+        Window->resize(Side, Side);
+        Window->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(Window.get()));
+        Previous = SetMessageHandler([this](const std::string& Caption, const std::string& Text) {
+            Messages.push_back({Text, Caption});
+        });
+    }
+    void TearDown() override {
+        View.reset();
+        SetMessageHandler(Previous);
+    }
+
+    // A view on the window with the skybox of EnvironFile (type 1 unless told otherwise).
+    void StartView(const std::string& environFile, std::uint8_t type = 1) {
+        View = std::make_unique<TCube3D>(Window.get(), Window.get(), 1);
+        View->Cube->Clean();
+        View->Mode = 1;
+        View->Settings = BuiltInSettings;
+        View->Settings.BackgroundColor = 0x402010;
+        View->Settings.EnvironFile = environFile;
+        View->Settings.EnvironmentType = type;
+        View->Init();
+    }
+
+    // An environment file and its six quartered pictures under Folder/name.
+    std::string WriteEnvironment(const std::string& name, const std::string& extension,
+                                 std::initializer_list<int> without = {}) {
+        for (int face = 0; face < Faces; ++face) {
+            if (std::find(without.begin(), without.end(), face) == without.end()) {
+                Folder.Write(name + "/" + FaceWords[face] + "." + extension,
+                             Encode(QuarteredPicture(face), extension));
+            }
+        }
+        return Folder.Write(name + ".env",
+                            "[ENVIRON]\r\nPath=" + name + "/\r\nExtension=" + extension + "\r\n");
+    }
+
+    void Capture() {
+        int w = 0, h = 0;
+        Frame = View->CaptureFrame(w, h);
+        ASSERT_EQ(w, Side);
+        ASSERT_EQ(h, Side);
+    }
+
+    // The pixel at window coordinates (x right, y down); the frame is stored bottom row first.
+    TPixel At(int x, int y) const {
+        const std::size_t i =
+            (static_cast<std::size_t>(Side - 1 - y) * Side + static_cast<std::size_t>(x)) * 4;
+        return {Frame[i], Frame[i + 1], Frame[i + 2]};
+    }
+    TPixel AtNdc(double x, double y) const {
+        return At(std::clamp(static_cast<int>((x + 1) / 2 * Side), 0, Side - 1),
+                  std::clamp(static_cast<int>((1 - y) / 2 * Side), 0, Side - 1));
+    }
+
+    // The face whose quartered picture shows at a pixel, with the quarter; -1 if none does.
+    struct TQuarter {
+        int Face = -1;
+        bool Right = false, Top = false;
+        bool operator==(const TQuarter&) const = default;
+    };
+    static TQuarter Identify(TPixel p, int tolerance) {
+        for (int face = 0; face < Faces; ++face) {
+            for (const bool right : {false, true}) {
+                for (const bool top : {false, true}) {
+                    const TRGBA c = QuarterColor(face, right, top);
+                    if (std::abs(p.r - c[0]) <= tolerance && std::abs(p.g - c[1]) <= tolerance &&
+                        std::abs(p.b - c[2]) <= tolerance) {
+                        return {face, right, top};
+                    }
+                }
+            }
+        }
+        return {};
+    }
+
+    // Live display lists and textures of the view's context, counted by name.
+    std::pair<int, int> CountListsAndTextures() {
+        std::lock_guard lock(View->Lock);
+        TGLActivation active(View->DC, View->RC);
+        int lists = 0, textures = 0;
+        for (unsigned name = 1; name < 500; ++name) {
+            lists += glIsList(name) ? 1 : 0;
+            textures += glIsTexture(name) ? 1 : 0;
+        }
+        return {lists, textures};
+    }
+
+    bool IsList(unsigned name) {
+        std::lock_guard lock(View->Lock);
+        TGLActivation active(View->DC, View->RC);
+        return glIsList(name);
+    }
+
+    void Rebuild() {
+        View->EnvironmentDirty = true;
+        View->Redraw();
+    }
+
+    std::unique_ptr<QWidget> Window;
+    std::unique_ptr<TCube3D> View;
+    std::vector<std::uint8_t> Frame;
+    TMessageHandler Previous;
+    std::vector<TImageMessage> Messages;
+    TTempFolder Folder;
+};
+
+// Beyond this distance from the middle (in normalised coordinates) no part of the cube shows: its
+// corners reach 5.14 from its centre, seen from 18 away, so 16.6 degrees off the axis.
+double CubeRadius(double fieldOfView) {
+    return 0.32 / std::tan(fieldOfView / 2 * 3.14159265358979 / 180);
+}
+
+struct TLayoutCase {
+    const char* Extension;
+    double FieldOfView;
+    int Tolerance;
+};
+
+void PrintTo(const TLayoutCase& c, std::ostream* os) {
+    *os << c.Extension << " pictures, field of view " << c.FieldOfView;
+}
+
+class EnvironmentLayoutTest : public EnvironmentTest, public ::testing::WithParamInterface<TLayoutCase> {};
+
+TEST_P(EnvironmentLayoutTest, EveryPictureLiesWhereItBelongsUnmirroredAndUpright) {
+    const TLayoutCase c = GetParam();
+    StartView(WriteEnvironment("Box", c.Extension));
+    ASSERT_TRUE(Messages.empty());
+    View->ResetEnvironmentView();
+    View->FieldOfView = c.FieldOfView;
+    Capture();
+    int checked = 0;
+    for (int gy = 0; gy < 40; ++gy) {
+        for (int gx = 0; gx < 40; ++gx) {
+            const double x = (gx + 0.5) / 20 - 1, y = (gy + 0.5) / 20 - 1;
+            const THit hit = LookInto(x, y, c.FieldOfView);
+            // Pixels on a quarter's or a face's edge could go either way.
+            if (std::hypot(x, y) < CubeRadius(c.FieldOfView) || hit.Face < 0 || hit.EdgeDistance < 3 ||
+                std::abs(hit.S - 0.5) < 0.03 || std::abs(hit.T - 0.5) < 0.03) {
+                continue;
+            }
+            const TQuarter expected{hit.Face, hit.S > 0.5, hit.T > 0.5};
+            ASSERT_EQ(Identify(AtNdc(x, y), c.Tolerance), expected)
+                << "at (" << x << ", " << y << ") the " << FaceWords[hit.Face] << " picture's "
+                << (expected.Top ? "top " : "bottom ") << (expected.Right ? "right" : "left");
+            ++checked;
+        }
+    }
+    EXPECT_GT(checked, 400);
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, EnvironmentLayoutTest,
+                         ::testing::Values(TLayoutCase{"bmp", 45, 0}, TLayoutCase{"bmp", 90, 0},
+                                           TLayoutCase{"TGA", 90, 0}, TLayoutCase{"jpg", 45, 10},
+                                           TLayoutCase{"jpg", 90, 10}),
+                         [](const auto& param) {
+                             return std::string(param.param.Extension) + "_" +
+                                    std::to_string(static_cast<int>(param.param.FieldOfView));
+                         });
+
+TEST_F(EnvironmentTest, BackFillsTheMiddleAndTheOthersLieAroundIt) {
+    StartView(WriteEnvironment("Box", "bmp"));
+    View->ResetEnvironmentView();
+    // The plain lens sees only the Back picture around the cube; a wider one shows its neighbours.
+    View->FieldOfView = 90;
+    Capture();
+    const struct {
+        double X, Y;
+        int Face;
+    } around[] = {{0.45, 0.1, B}, {0.8, 0.1, R}, {-0.8, 0.1, L}, {0.1, 0.8, U}, {0.1, -0.8, D}};
+    for (const auto& a : around) {
+        EXPECT_EQ(Identify(AtNdc(a.X, a.Y), 0).Face, a.Face) << FaceWords[a.Face];
+    }
+}
+
+TEST_F(EnvironmentTest, NoGapsWhereTheFacesMeet) {
+    // Big uniform pictures, so that the Back face is minified: a sampler that reaches past the edge
+    // (GL's border colour) or a gap between the squares would leave darker pixels.
+    std::vector<TRGBA> colors;
+    for (int face = 0; face < Faces; ++face) {
+        colors.push_back(QuarterColor(face, face % 2 == 1, face >= 3));
+        Folder.Write(std::string("Plain/") + FaceWords[face] + ".bmp", MakeBMP(Solid(256, colors.back())));
+    }
+    StartView(Folder.Write("Plain.env", "[ENVIRON]\nPath=Plain/\nExtension=bmp\n"));
+    for (const double elevation : {0.0, 30.0}) {
+        View->ResetEnvironmentView();
+        View->EnvElevation = static_cast<float>(elevation);
+        View->EnvAzimuth = 60;
+        View->FieldOfView = 90;
+        Capture();
+        int odd = 0;
+        for (int y = 0; y < Side; ++y) {
+            for (int x = 0; x < Side; ++x) {
+                const double nx = (x + 0.5) / Side * 2 - 1, ny = 1 - (y + 0.5) / Side * 2;
+                if (std::hypot(nx, ny) < CubeRadius(90)) {
+                    continue;
+                }
+                const TPixel p = At(x, y);
+                const bool known = std::any_of(colors.begin(), colors.end(), [&](const TRGBA& c) {
+                    return p.r == c[0] && p.g == c[1] && p.b == c[2];
+                });
+                odd += known ? 0 : 1;
+            }
+        }
+        EXPECT_EQ(odd, 0) << "pixels of no face's colour at elevation " << elevation;
+    }
+}
+
+TEST_F(EnvironmentTest, BackgroundKinds) {
+    const std::string env = WriteEnvironment("Box", "bmp");
+    // Type 2: black, and nothing is loaded, not even when the environment is marked for a reload.
+    StartView(env, 2);
+    Rebuild();
+    Capture();
+    for (const auto& corner : {AtNdc(-0.95, 0.95), AtNdc(0.95, -0.95)}) {
+        EXPECT_EQ(corner.r + corner.g + corner.b, 0);
+    }
+    EXPECT_EQ(View->EnvironmentList, 0u);
+    EXPECT_EQ(View->EnvironmentTextures[B], 0u);
+
+    // Type 0: the background colour; a reload request is dropped.
+    View->Settings.EnvironmentType = 0;
+    Rebuild();
+    EXPECT_FALSE(View->EnvironmentDirty);
+    EXPECT_EQ(View->EnvironmentTextures[B], 0u);
+    Capture();
+    const TPixel background = AtNdc(-0.95, 0.95);
+    EXPECT_EQ((std::array{background.r, background.g, background.b}), (std::array{0x10, 0x20, 0x40}));
+
+    // Back to 1 with the reload request: the box; then 0 again keeps its textures and list.
+    View->Settings.EnvironmentType = 1;
+    Rebuild();
+    Capture();
+    EXPECT_EQ(Identify(AtNdc(-0.95, 0.95), 0).Face, B);
+    View->Settings.EnvironmentType = 0;
+    View->Redraw();
+    Capture();
+    EXPECT_EQ(AtNdc(-0.95, 0.95).b, 0x40);
+    EXPECT_TRUE(IsList(View->EnvironmentList));
+    EXPECT_EQ(CountListsAndTextures().second, 6);
+}
+
+TEST_F(EnvironmentTest, RebuildingLeavesOneListAndSixTextures) {
+    StartView(WriteEnvironment("Box", "jpg"));
+    // Cubie face, sticker and skybox.
+    EXPECT_EQ(CountListsAndTextures(), std::make_pair(3, 6));
+    const unsigned first = View->EnvironmentList;
+    Rebuild();
+    const unsigned second = View->EnvironmentList;
+    Rebuild();
+    EXPECT_NE(View->EnvironmentList, 0u);
+    EXPECT_TRUE(IsList(View->EnvironmentList));
+    for (const unsigned old : {first, second}) {
+        if (old != View->EnvironmentList) {
+            EXPECT_FALSE(IsList(old)) << "list " << old << " was replaced";
+        }
+    }
+    EXPECT_EQ(CountListsAndTextures(), std::make_pair(3, 6))
+        << "the replaced environments' textures are gone";
+}
+
+TEST_F(EnvironmentTest, ReplacedEnvironmentKeepsOnlyThePicturesTheNewOneLacks) {
+    StartView(WriteEnvironment("First", "bmp"));
+    const unsigned oldRight = View->EnvironmentTextures[R], oldBack = View->EnvironmentTextures[B];
+    // The second environment has the same layout in other colours, and no Right picture.
+    for (int face = 0; face < Faces; ++face) {
+        if (face != R) {
+            TPicture p = QuarteredPicture(face);
+            for (TRGBA& c : p.Pixels) {
+                c[1] = static_cast<std::uint8_t>(c[1] / 2);
+            }
+            Folder.Write(std::string("Second/") + FaceWords[face] + ".bmp", MakeBMP(p));
+        }
+    }
+    View->Settings.EnvironFile = Folder.Write("Second.env", "[ENVIRON]\nPath=Second/\nExtension=bmp\n");
+    Rebuild();
+    EXPECT_EQ(View->EnvironmentTextures[R], oldRight);
+    EXPECT_NE(View->EnvironmentTextures[B], oldBack);
+    EXPECT_EQ(CountListsAndTextures().second, 6);
+    View->FieldOfView = 90;
+    Capture();
+    EXPECT_EQ(Identify(AtNdc(0.8, 0.1), 0).Face, R) << "the first environment's Right picture";
+    const TPixel back = AtNdc(0.45, 0.1);
+    EXPECT_EQ(back.g, 100) << "the second environment's Back picture";
+    EXPECT_TRUE(Messages.empty());
+}
+
+TEST_F(EnvironmentTest, MissingPicturesLeaveTheirFacesBlackAndTheRestShows) {
+    // No ENVIRON section: the defaults, "jpg" pictures beside the file. Two are there, one is broken.
+    Folder.Write("Back.jpg", MakeJPEG(QuarteredPicture(B)));
+    Folder.Write("Up.jpg", MakeJPEG(QuarteredPicture(U)));
+    const std::string broken = Folder.Write("Down.jpg", std::string("not a picture"));
+    StartView(Folder.Write("NoSection.env", "[OTHER]\nPath=elsewhere/\nExtension=bmp\n"));
+    EXPECT_EQ(View->EnvironmentFiles[R], Folder.Name("Right.jpg"));
+    EXPECT_EQ(Messages, (std::vector<TImageMessage>{{"Couldn't load JPG - \"" + broken + "\"", "BMP Unit"}}));
+    View->FieldOfView = 90;
+    Capture();
+    EXPECT_EQ(Identify(AtNdc(0.45, 0.1), 10).Face, B);
+    EXPECT_EQ(Identify(AtNdc(0.1, 0.8), 10).Face, U);
+    for (const TPixel p : {AtNdc(0.8, 0.1), AtNdc(-0.8, 0.1), AtNdc(0.1, -0.8)}) {
+        EXPECT_EQ(p.r + p.g + p.b, 0) << "a face without its picture shows the black background";
+    }
+
+    // A file that names pictures that are not there, and one that is not there itself: no messages,
+    // frames as usual.
+    Messages.clear();
+    for (const std::string& env : {Folder.Write("Nowhere.env", "[ENVIRON]\nPath=nowhere/\nExtension=tga\n"),
+                                   Folder.Name("gone/Gone.env")}) {
+        SCOPED_TRACE(env);
+        View->Settings.EnvironFile = env;
+        Rebuild();
+        Capture();
+        View->Draw();
+    }
+    EXPECT_TRUE(Messages.empty());
+    EXPECT_TRUE(IsList(View->EnvironmentList));
+}
+
+TEST_F(EnvironmentTest, EmptyFileNameLoadsNothingFromTheCurrentFolder) {
+    Folder.Write("Back.jpg", MakeJPEG(QuarteredPicture(B)));
+    const std::filesystem::path before = std::filesystem::current_path();
+    std::filesystem::current_path(Folder.Path);
+    StartView("");
+    std::filesystem::current_path(before);
+    EXPECT_EQ(View->EnvironmentTextures[B], 0u);
+    Capture();
+    const TPixel corner = AtNdc(-0.95, 0.95);
+    EXPECT_EQ(corner.r + corner.g + corner.b, 0);
+    EXPECT_TRUE(Messages.empty());
+}
+
+TEST_F(EnvironmentTest, TexturedStickersShowTheirPictureTintedByTheStickerColour) {
+    View = std::make_unique<TCube3D>(Window.get(), Window.get(), 1);
+    View->Cube->Clean();
+    View->Settings = BuiltInSettings;
+    View->Settings.StickerType = 1;
+    View->Init();
+    View->ArcBall->Rotation = IdentityMatrix(); // F, red, faces the camera
+    Capture();
+    const TPixel plain = At(Side / 2, Side / 2);
+    EXPECT_GT(plain.r, 100) << "no sticker picture: the plain colour";
+
+    View->Settings.StickerTextureFile = Folder.Write("black.bmp", MakeBMP(Solid(4, {0, 0, 0, 255})));
+    View->CubeDirty = true;
+    View->Redraw();
+    const unsigned black = View->StickerTexture;
+    EXPECT_NE(black, 0u);
+    Capture();
+    const TPixel dark = At(Side / 2, Side / 2);
+    EXPECT_LT(dark.r + dark.g + dark.b, 30) << "a black picture darkens the sticker";
+
+    View->Settings.StickerTextureFile = Folder.Write("white.tga", MakeTGA(Solid(4, White)));
+    View->CubeDirty = true;
+    View->Redraw();
+    EXPECT_NE(View->StickerTexture, black);
+    Capture();
+    const TPixel tinted = At(Side / 2, Side / 2);
+    EXPECT_NEAR(tinted.r, plain.r, 3);
+    EXPECT_EQ(CountListsAndTextures().second, 1) << "the black picture's texture is gone";
+}
+
+TEST_F(EnvironmentTest, OurEnvironmentsLoadAndMakeScreenshots) {
+    const std::filesystem::path folder = std::filesystem::path(TORVANE_PROGRAM_DIR) / "Environment";
+    int environments = 0;
+    for (const char* name : {"Meadow", "TiledRoom", "Starfield"}) {
+        SCOPED_TRACE(name);
+        StartView((folder / (std::string(name) + ".env")).string());
+        ++environments;
+        for (int face = 0; face < Faces; ++face) {
+            EXPECT_NE(View->EnvironmentTextures[face], 0u) << View->EnvironmentFiles[face];
+        }
+        // The plain look, and two wide ones into corners where three pictures meet: from above
+        // (floor and two walls) and from below (ceiling and two walls).
+        const struct {
+            const char* Suffix;
+            float Azimuth, Elevation;
+            double FieldOfView;
+        } looks[] = {{"", 90, 0, 45}, {"_above", 45, 25, 90}, {"_below", 135, -35, 90}};
+        for (const auto& look : looks) {
+            View->ResetEnvironmentView();
+            View->EnvAzimuth = look.Azimuth;
+            View->EnvElevation = look.Elevation;
+            View->FieldOfView = look.FieldOfView;
+            Capture();
+            int lit = 0;
+            for (int y = 0; y < Side; y += 4) {
+                lit += At(0, y).r + At(0, y).g + At(0, y).b > 30 ? 1 : 0;
+                lit += At(Side - 1, y).r + At(Side - 1, y).g + At(Side - 1, y).b > 30 ? 1 : 0;
+            }
+            EXPECT_GT(lit, 0) << "the skybox shows at the frame's left and right edges";
+            QImage image(Frame.data(), Side, Side, QImage::Format_RGBX8888);
+            EXPECT_TRUE(image.mirrored().save(QString("environment_%1%2.png").arg(name, look.Suffix)))
+                << "screenshot for a look by eye";
+        }
+    }
+    EXPECT_EQ(environments, 3);
+    EXPECT_TRUE(Messages.empty());
+}
+
+} // namespace
