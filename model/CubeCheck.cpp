@@ -26,7 +26,6 @@ constexpr std::array<TFrame, FaceCount> Frames = {{
     {{-1, 0, 0}, {0, 0, 1}, {0, -1, 0}},  // L: column 0 at B
     {{0, -1, 0}, {1, 0, 0}, {0, 0, -1}},  // D: row 0 at the front
 }};
-constexpr int Opposite[FaceCount] = {5, 3, 4, 1, 2, 0};
 
 // The sticker id of face f on the cubie at p (coordinates -1..1).
 int StickerOf(int f, TVec p) {
@@ -167,49 +166,35 @@ TCubeCheck CheckCube(const TRubikCube& Cube) {
         return -1;
     };
 
+    // Where each piece belongs and how it is turned there; the stickers of pieces that belong nowhere
+    // (opposite colours, a mirrored corner) or that are there twice.
+    const auto place = [&](const std::vector<TPiece>& homes, std::vector<int>& order,
+                           std::vector<int>& turns) {
+        std::vector<int> faulty;
+        std::map<int, std::vector<int>> byHome;
+        for (const TPiece& piece : homes) {
+            int turn = 0;
+            const int home = homeIndex(homes, facesOf(piece), turn);
+            std::vector<int>& into = home < 0 ? faulty : byHome[home];
+            into.insert(into.end(), piece.Stickers.begin(), piece.Stickers.end());
+            order.push_back(home);
+            turns.push_back(turn);
+        }
+        for (const auto& [home, found] : byHome) {
+            if (found.size() > homes[static_cast<std::size_t>(home)].Stickers.size()) {
+                faulty.insert(faulty.end(), found.begin(), found.end());
+            }
+        }
+        return faulty;
+    };
     std::vector<int> edgeOrder, edgeFlip;
-    std::map<int, std::vector<int>> edgesByHome;
-    for (const TPiece& edge : pieces.Edges) {
-        const std::vector<int> faces = facesOf(edge);
-        int flip = 0;
-        const int home = faces[0] == Opposite[faces[1]] ? -1 : homeIndex(pieces.Edges, faces, flip);
-        if (home < 0) {
-            stickers.insert(stickers.end(), edge.Stickers.begin(), edge.Stickers.end());
-        } else {
-            edgesByHome[home].insert(edgesByHome[home].end(), edge.Stickers.begin(), edge.Stickers.end());
-        }
-        edgeOrder.push_back(home);
-        edgeFlip.push_back(flip);
-    }
-    for (const auto& [home, found] : edgesByHome) {
-        if (found.size() > 2) {
-            stickers.insert(stickers.end(), found.begin(), found.end());
-        }
-    }
+    stickers = place(pieces.Edges, edgeOrder, edgeFlip);
     if (!stickers.empty()) {
         return Fault(TCubeFault::Edges, "An edge piece has colours that no edge has, or is there twice.",
                      stickers);
     }
-
     std::vector<int> cornerOrder, cornerTwist;
-    std::map<int, std::vector<int>> cornersByHome;
-    for (const TPiece& corner : pieces.Corners) {
-        int twist = 0;
-        const int home = homeIndex(pieces.Corners, facesOf(corner), twist);
-        if (home < 0) {
-            stickers.insert(stickers.end(), corner.Stickers.begin(), corner.Stickers.end());
-        } else {
-            cornersByHome[home].insert(cornersByHome[home].end(), corner.Stickers.begin(),
-                                       corner.Stickers.end());
-        }
-        cornerOrder.push_back(home);
-        cornerTwist.push_back(twist);
-    }
-    for (const auto& [home, found] : cornersByHome) {
-        if (found.size() > 3) {
-            stickers.insert(stickers.end(), found.begin(), found.end());
-        }
-    }
+    stickers = place(pieces.Corners, cornerOrder, cornerTwist);
     if (!stickers.empty()) {
         return Fault(TCubeFault::Corners, "A corner piece has colours that no corner has, or is there twice.",
                      stickers);
