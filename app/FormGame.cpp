@@ -297,22 +297,22 @@ void TFormGame::closeEvent(QCloseEvent* Event) {
     Event->accept();
 }
 
-void TFormGame::ScrambleCube() {
-    View->ChangeCube([](TRubikCube& cube) { cube.Scramble(); });
+void TFormGame::ChangeModel(const std::function<void(TRubikCube&)>& Change) {
+    View->ChangeCube(Change);
     View->Refresh();
     PaintedChanged();
+}
+
+void TFormGame::ScrambleCube() {
+    ChangeModel([](TRubikCube& cube) { cube.Scramble(); });
 }
 
 void TFormGame::CleanCube() {
-    View->ChangeCube([](TRubikCube& cube) { cube.Clean(); });
-    View->Refresh();
-    PaintedChanged();
+    ChangeModel([](TRubikCube& cube) { cube.Clean(); });
 }
 
 void TFormGame::EmptyCube() {
-    View->ChangeCube([](TRubikCube& cube) { cube.Empty(); });
-    View->Refresh();
-    PaintedChanged();
+    ChangeModel([](TRubikCube& cube) { cube.Empty(); });
 }
 
 void TFormGame::Paint() {
@@ -322,10 +322,8 @@ void TFormGame::Paint() {
     View->ResizeRedraw = false;
     PanelPallete->show();
     View->ResizeRedraw = true;
-    View->ChangeCube([](TRubikCube& cube) { cube.Empty(); });
     View->Mode = 0;
-    View->Refresh();
-    PaintedChanged();
+    ChangeModel([](TRubikCube& cube) { cube.Empty(); });
 }
 
 void TFormGame::Play() {

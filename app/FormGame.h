@@ -12,6 +12,7 @@
 
 #include <QWidget>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -84,6 +85,8 @@ private:
     void BuildPopupMenu();
     // The model has changed in paint mode: the palette's counts follow.
     void PaintedChanged();
+    // Changes the model while no move is performed, then shows it (and the palette's counts).
+    void ChangeModel(const std::function<void(TRubikCube&)>& Change);
 
     void ScrambleCube();
     void CleanCube();
