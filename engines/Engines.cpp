@@ -1,0 +1,144 @@
+#include "engines/Engines.h"
+
+#include "model/Notation.h"
+
+#include <algorithm>
+#include <cstring>
+#include <dlfcn.h>
+#include <filesystem>
+#include <system_error>
+
+std::array<EngineRec, MaxEngines> Engines;
+int EngineCount = 0;
+
+namespace {
+
+template <typename Fn>
+Fn Export(void* library, const char* name) {
+    return reinterpret_cast<Fn>(dlsym(library, name));
+}
+
+// The text an engine wrote into a buffer of Size bytes. An engine that wrote no terminator is cut at
+// the buffer's last byte instead of being read past it.
+std::string BufferText(std::vector<char>& buffer) {
+    buffer.back() = '\0';
+    return std::string(buffer.data(), std::strlen(buffer.data()));
+}
+
+void ReadInfo(EngineRec& engine) {
+    std::array<std::vector<char>, InfoBufferSizes.size()> texts;
+    for (std::size_t k = 0; k < texts.size(); ++k) {
+        texts[k].assign(static_cast<std::size_t>(InfoBufferSizes[k]), '\0');
+    }
+    engine.fnInfo(texts[0].data(), texts[1].data(), texts[2].data(), texts[3].data(), texts[4].data(),
+                  texts[5].data());
+    engine.EngineName = BufferText(texts[0]);
+    engine.LegalNotice = BufferText(texts[1]);
+    engine.Version = BufferText(texts[2]);
+    engine.Contact = BufferText(texts[3]);
+    engine.WebSite = BufferText(texts[4]);
+    engine.EMail = BufferText(texts[5]);
+}
+
+void ReadSupport(EngineRec& engine) {
+    engine.SupportedCubes.clear();
+    for (int n = 2; n <= 3; ++n) {
+        if (engine.fnSupport(n) != 0) {
+            engine.SupportedCubes += SizeNames[static_cast<std::size_t>(n - 2)];
+            engine.SupportedCubes += ' ';
+        }
+    }
+}
+
+void ReadConstruct(EngineRec& engine) {
+    std::vector<char> order(ConstructBufferSize, '\0');
+    engine.fnConstruct(order.data());
+    // The record keeps six letters; whether they make a face order is checked when the cube is written.
+    engine.ConstructString = BufferText(order).substr(0, 6);
+}
+
+std::filesystem::path EnginePath(const std::string& FileName, const std::string& Folder) {
+    std::filesystem::path path(FileName);
+    if (path.is_relative() && !Folder.empty()) {
+        path = std::filesystem::path(Folder) / path;
+    }
+    return path;
+}
+
+} // namespace
+
+bool EngineRec::Supports(int N) const {
+    return fnSupport != nullptr && fnSupport(N) != 0;
+}
+
+int LoadEngine(const std::string& FileName, int Slot, const std::string& Folder) {
+    if (FileName.empty() || Slot < 0 || Slot >= MaxEngines) {
+        return -1;
+    }
+    const std::filesystem::path path = EnginePath(FileName, Folder);
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(path, error)) {
+        return -1;
+    }
+    // Never closed: the table, and menus built from it, keep pointers into the library.
+    void* library = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (library == nullptr) {
+        return -1;
+    }
+    EngineRec& engine = Engines[static_cast<std::size_t>(Slot)];
+    engine = EngineRec{};
+    try {
+        engine.LibraryFile = FileName;
+        engine.fnInfo = Export<TFnRbkInfo>(library, "_fnRbkinfo");
+        engine.fnSolve = Export<TFnRbkSolve>(library, "_fnRbksolve");
+        engine.fnConstruct = Export<TFnRbkConstruct>(library, "_fnRbkconstruct");
+        engine.fnSupport = Export<TFnRbkSupport>(library, "_fnRbksupport");
+        if (engine.fnInfo != nullptr) {
+            ReadInfo(engine);
+        }
+        if (engine.fnSupport != nullptr) {
+            ReadSupport(engine);
+        }
+        if (engine.fnConstruct != nullptr) {
+            ReadConstruct(engine);
+        }
+    } catch (...) {
+        return -1;
+    }
+    return engine.fnInfo != nullptr && engine.fnSolve != nullptr ? Slot : -1;
+}
+
+void RemoveEngine(int Slot) {
+    if (Slot < 0 || Slot >= EngineCount) {
+        return;
+    }
+    std::move(Engines.begin() + Slot + 1, Engines.begin() + EngineCount, Engines.begin() + Slot);
+    --EngineCount;
+}
+
+TSolveResult SolveCube(int Slot, const TRubikCube& Cube, std::vector<std::string>& SolutionList) {
+    if (Slot < 0 || Slot >= EngineCount || Engines[static_cast<std::size_t>(Slot)].fnSolve == nullptr) {
+        return TSolveResult::NoEngine;
+    }
+    const EngineRec& engine = Engines[static_cast<std::size_t>(Slot)];
+    // A sticker without colour, a size without facelet text or a face order that is not six of
+    // "ufrbld" cannot be handed to an engine; that is the user's cube to correct, not the engine's.
+    const std::optional<std::string> facelets = Cube.CubeString(engine.ConstructString);
+    if (!facelets || facelets->size() >= FaceletBufferSize) {
+        return TSolveResult::Invalid;
+    }
+    std::vector<char> input(FaceletBufferSize, '\0');
+    std::copy(facelets->begin(), facelets->end(), input.begin());
+    std::vector<char> solution(SolutionBufferSize, '\0');
+    std::int32_t result = -1;
+    try {
+        result = engine.fnSolve(Cube.Size, input.data(), solution.data());
+    } catch (...) {
+        return TSolveResult::Invalid;
+    }
+    if (result < 0) {
+        return TSolveResult::Invalid;
+    }
+    SplitMoves(BufferText(solution), SolutionList);
+    return TSolveResult::Solved;
+}

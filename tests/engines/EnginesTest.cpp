@@ -1,0 +1,243 @@
+#include "engines/Engines.h"
+
+#include <dlfcn.h>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+namespace {
+
+const std::string Dir = TEST_ENGINE_DIR;
+
+std::string EngineFile(const std::string& name) {
+    return Dir + "/" + name + ".so";
+}
+
+// The test's own handle on a loaded engine: dlopen gives the same library the table loaded.
+template <typename Fn>
+Fn TestExport(const std::string& name, const char* symbol) {
+    void* library = dlopen(EngineFile(name).c_str(), RTLD_NOW | RTLD_LOCAL);
+    EXPECT_NE(library, nullptr) << dlerror();
+    return reinterpret_cast<Fn>(dlsym(library, symbol));
+}
+
+void SetAnswer(const std::string& name, const char* text) {
+    TestExport<void (*)(const char*)>(name, "TestEngineSetAnswer")(text);
+}
+std::string LastFacelets(const std::string& name) {
+    return TestExport<const char* (*)()>(name, "TestEngineLastFacelets")();
+}
+int SolveCalls(const std::string& name) {
+    return TestExport<int (*)()>(name, "TestEngineSolveCalls")();
+}
+
+class EnginesTest : public ::testing::Test {
+protected:
+    void SetUp() override { EngineCount = 0; }
+    void TearDown() override { EngineCount = 0; }
+
+    // Loads an engine into the next slot as the registry does.
+    int Add(const std::string& name) {
+        const int slot = LoadEngine(EngineFile(name), EngineCount);
+        if (slot != -1) {
+            ++EngineCount;
+        }
+        return slot;
+    }
+};
+
+TEST_F(EnginesTest, LoadingReadsWhatEachEngineExports) {
+    struct Case {
+        const char* File;
+        bool Loads;
+        const char* Name;
+        const char* Order;
+        const char* Sizes;
+        bool Offered2, Offered3;
+    };
+    const Case cases[] = {
+        {"good_engine", true, "Good Engine", "ufrbld", "3x3 ", false, true},
+        {"both_engine", true, "Both Sizes", "dlbrfu", "2x2 3x3 ", true, true},
+        {"bare_engine", true, "Bare Engine", "ufrbld", "", false, false},
+        {"nosolve_engine", false, "No Solve", "ufrbld", "3x3 ", false, true},
+        {"noinfo_engine", false, "", "ufrbld", "3x3 ", false, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.File);
+        EngineCount = 0;
+        EXPECT_EQ(LoadEngine(EngineFile(c.File), 0), c.Loads ? 0 : -1);
+        const EngineRec& engine = Engines[0];
+        EXPECT_EQ(engine.LibraryFile, EngineFile(c.File));
+        EXPECT_EQ(engine.EngineName, c.Name);
+        EXPECT_EQ(engine.ConstructString, c.Order);
+        EXPECT_EQ(engine.SupportedCubes, c.Sizes);
+        EXPECT_EQ(engine.Supports(2), c.Offered2);
+        EXPECT_EQ(engine.Supports(3), c.Offered3);
+        if (c.Loads) {
+            EXPECT_EQ(engine.LegalNotice, "Free for tests");
+            EXPECT_EQ(engine.Version, "1.2");
+            EXPECT_EQ(engine.Contact, "The testers");
+            EXPECT_EQ(engine.WebSite, "https://tests.example");
+            EXPECT_EQ(engine.EMail, "tests@tests.example");
+        }
+    }
+}
+
+TEST_F(EnginesTest, FilesThatAreNoEngineFailQuietly) {
+    const std::filesystem::path folder = std::filesystem::temp_directory_path() / "torvane_engines_test";
+    std::filesystem::create_directories(folder);
+    std::ofstream((folder / "text.so").string()) << "not a library\n";
+    std::filesystem::create_directories(folder / "folder.so");
+
+    ASSERT_EQ(Add("good_engine"), 0);
+    const std::vector<std::pair<std::string, int>> cases = {
+        {(folder / "missing.so").string(), 1},   {(folder / "text.so").string(), 1},
+        {(folder / "folder.so").string(), 1},    {"", 1},
+        {EngineFile("good_engine"), MaxEngines}, {EngineFile("good_engine"), -1},
+    };
+    for (const auto& [file, slot] : cases) {
+        SCOPED_TRACE(file + " in slot " + std::to_string(slot));
+        EXPECT_EQ(LoadEngine(file, slot), -1);
+        EXPECT_EQ(EngineCount, 1);
+        EXPECT_EQ(Engines[0].EngineName, "Good Engine");
+    }
+    std::filesystem::remove_all(folder);
+}
+
+TEST_F(EnginesTest, RelativeFilesAreFoundInTheProgramFolder) {
+    EXPECT_EQ(LoadEngine("good_engine.so", 0, Dir), 0);
+    EXPECT_EQ(Engines[0].LibraryFile, "good_engine.so");
+    EXPECT_EQ(LoadEngine("good_engine.so", 0, "/nonexistent"), -1);
+}
+
+TEST_F(EnginesTest, AReusedSlotKeepsNothingOfItsEarlierEngine) {
+    ASSERT_EQ(Add("both_engine"), 0);
+    EngineCount = 0; // as after a failed load or a removal, the slot is free again
+    ASSERT_EQ(Add("bare_engine"), 0);
+    EXPECT_EQ(Engines[0].SupportedCubes, "");
+    EXPECT_EQ(Engines[0].ConstructString, "ufrbld");
+    EXPECT_EQ(Engines[0].fnSupport, nullptr);
+}
+
+TEST_F(EnginesTest, TextsWithoutTerminatorEndAtTheBuffersLastByte) {
+    ASSERT_EQ(Add("fillinfo_engine"), 0);
+    const EngineRec& engine = Engines[0];
+    EXPECT_EQ(engine.EngineName, std::string(255, 'N'));
+    EXPECT_EQ(engine.LegalNotice, std::string(255, 'L'));
+    EXPECT_EQ(engine.Version, std::string(32, 'V'));
+    EXPECT_EQ(engine.Contact, std::string(64, 'C'));
+    EXPECT_EQ(engine.WebSite, std::string(128, 'W'));
+    EXPECT_EQ(engine.EMail, std::string(128, 'E'));
+
+    ASSERT_EQ(Add("fillanswer_engine"), 1);
+    TRubikCube cube(1);
+    cube.Clean();
+    std::vector<std::string> list;
+    ASSERT_EQ(SolveCube(1, cube, list), TSolveResult::Solved);
+    // 1024 characters "R R ... R " are read; the 1025th byte is the terminator's place.
+    EXPECT_EQ(list.size(), 512u);
+    EXPECT_EQ(list.back(), "R");
+}
+
+TEST_F(EnginesTest, AnswersAreSplitIntoTokens) {
+    ASSERT_EQ(Add("good_engine"), 0);
+    TRubikCube cube(1);
+    cube.Clean();
+    const std::vector<std::pair<const char*, std::vector<std::string>>> cases = {
+        {"R U Ri Ui", {"R", "U", "Ri", "Ui"}},
+        {"  R U Ri Ui  ", {"R", "U", "Ri", "Ui"}},
+        {"R  U Ri", {"R"}},
+        {"F2 V0i", {"F2", "V0i"}},
+        {"", {}},
+    };
+    for (const auto& [answer, tokens] : cases) {
+        SCOPED_TRACE(answer);
+        SetAnswer("good_engine", answer);
+        std::vector<std::string> list = {"old"};
+        EXPECT_EQ(SolveCube(0, cube, list), TSolveResult::Solved);
+        EXPECT_EQ(list, tokens);
+    }
+    SetAnswer("good_engine", "R U Ri Ui");
+}
+
+TEST_F(EnginesTest, TheCubeIsWrittenInTheEnginesFaceOrder) {
+    ASSERT_EQ(Add("good_engine"), 0);
+    ASSERT_EQ(Add("both_engine"), 1);
+    TRubikCube cube(1);
+    cube.Clean();
+    std::vector<std::string> list;
+    ASSERT_EQ(SolveCube(1, cube, list), TSolveResult::Solved);
+    EXPECT_EQ(LastFacelets("both_engine"), std::string(9, 'd') + std::string(9, 'l') + std::string(9, 'b') +
+                                               std::string(9, 'r') + std::string(9, 'f') +
+                                               std::string(9, 'u'));
+
+    // After U the front row of R shows B's colour, and so on round the ring.
+    ASSERT_TRUE(cube.PerformMoves("U"));
+    ASSERT_EQ(SolveCube(0, cube, list), TSolveResult::Solved);
+    const std::string sent = LastFacelets("good_engine");
+    ASSERT_EQ(sent.size(), 54u);
+    EXPECT_EQ(sent.substr(0, 9), std::string(9, 'u'));
+    EXPECT_EQ(sent.substr(9, 3), "rrr");  // F's top row came from R
+    EXPECT_EQ(sent.substr(18, 3), "bbb"); // R's from B
+    EXPECT_EQ(sent.substr(45, 9), std::string(9, 'd'));
+}
+
+TEST_F(EnginesTest, CubesAnEngineCannotBeGivenNeverReachIt) {
+    ASSERT_EQ(Add("good_engine"), 0);
+    ASSERT_EQ(Add("negative_engine"), 1);
+    TRubikCube unpainted(1);
+    unpainted.Clean();
+    unpainted.GetState().Cubies[2][4].Color = NoColor;
+    TRubikCube mini(0);
+    mini.Clean();
+    TRubikCube clean(1);
+    clean.Clean();
+
+    struct Case {
+        const char* What;
+        int Slot;
+        const TRubikCube* Cube;
+        TSolveResult Result;
+        int EngineCalls; // calls that reach the engine in that slot
+    };
+    const Case cases[] = {
+        {"a sticker without colour", 0, &unpainted, TSolveResult::Invalid, 0},
+        {"a 2x2x2 cube", 0, &mini, TSolveResult::Invalid, 0},
+        {"the engine says invalid", 1, &clean, TSolveResult::Invalid, 1},
+        {"an empty slot", 2, &clean, TSolveResult::NoEngine, 0},
+        {"a negative slot", -1, &clean, TSolveResult::NoEngine, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.What);
+        const char* engine = c.Slot == 1 ? "negative_engine" : "good_engine";
+        const int before = SolveCalls(engine);
+        std::vector<std::string> list = {"kept"};
+        EXPECT_EQ(SolveCube(c.Slot, *c.Cube, list), c.Result);
+        EXPECT_EQ(list, std::vector<std::string>{"kept"});
+        EXPECT_EQ(SolveCalls(engine) - before, c.EngineCalls);
+    }
+}
+
+TEST_F(EnginesTest, RemovingMovesTheLaterEnginesDown) {
+    ASSERT_EQ(Add("good_engine"), 0);
+    ASSERT_EQ(Add("both_engine"), 1);
+    ASSERT_EQ(Add("bare_engine"), 2);
+    RemoveEngine(0);
+    ASSERT_EQ(EngineCount, 2);
+    EXPECT_EQ(Engines[0].EngineName, "Both Sizes");
+    EXPECT_EQ(Engines[1].EngineName, "Bare Engine");
+    RemoveEngine(5);
+    EXPECT_EQ(EngineCount, 2);
+    RemoveEngine(1);
+    ASSERT_EQ(EngineCount, 1);
+    EXPECT_EQ(Engines[0].EngineName, "Both Sizes");
+
+    TRubikCube cube(1);
+    cube.Clean();
+    std::vector<std::string> list;
+    EXPECT_EQ(SolveCube(1, cube, list), TSolveResult::NoEngine); // emptied by the removal
+}
+
+} // namespace

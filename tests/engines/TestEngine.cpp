@@ -1,0 +1,85 @@
+// A solver engine for the tests, built in several variants that leave out exports or misbehave.
+// It answers whatever TestEngineSetAnswer gave it and keeps the last facelet text it was handed.
+//
+//   TE_INFO, TE_SOLVE, TE_CONSTRUCT, TE_SUPPORT  which of the four exports exist
+//   TE_ORDER        the face order _fnRbkconstruct writes
+//   TE_SIZES        bit 2 and bit 3: the sizes _fnRbksupport accepts
+//   TE_NEGATIVE     _fnRbksolve says every cube is invalid
+//   TE_FILL_ANSWER  _fnRbksolve fills all 1025 bytes and writes no terminator
+//   TE_FILL_INFO    _fnRbkinfo fills every buffer to its last byte, no terminators
+
+#include <cstdint>
+#include <cstring>
+#include <string>
+
+#define TE_EXPORT extern "C" __attribute__((visibility("default")))
+
+namespace {
+std::string Answer = "R U Ri Ui";
+std::string LastFacelets;
+int SolveCalls = 0;
+
+void Fill(char* buffer, int size, char letter) {
+    std::memset(buffer, letter, static_cast<std::size_t>(size));
+}
+} // namespace
+
+TE_EXPORT void TestEngineSetAnswer(const char* Text) {
+    Answer = Text;
+}
+TE_EXPORT const char* TestEngineLastFacelets() {
+    return LastFacelets.c_str();
+}
+TE_EXPORT int TestEngineSolveCalls() {
+    return SolveCalls;
+}
+
+#if TE_INFO
+TE_EXPORT void _fnRbkinfo(char* Name, char* Legal, char* Version, char* Contact, char* Web, char* Mail) {
+#if TE_FILL_INFO
+    Fill(Name, 256, 'N');
+    Fill(Legal, 256, 'L');
+    Fill(Version, 33, 'V');
+    Fill(Contact, 65, 'C');
+    Fill(Web, 129, 'W');
+    Fill(Mail, 129, 'E');
+#else
+    std::strcpy(Name, TE_NAME);
+    std::strcpy(Legal, "Free for tests");
+    std::strcpy(Version, "1.2");
+    std::strcpy(Contact, "The testers");
+    std::strcpy(Web, "https://tests.example");
+    std::strcpy(Mail, "tests@tests.example");
+#endif
+}
+#endif
+
+#if TE_SOLVE
+TE_EXPORT std::int32_t _fnRbksolve(std::int32_t N, const char* Facelets, char* Solution) {
+    ++SolveCalls;
+    LastFacelets.assign(Facelets, std::strlen(Facelets));
+    if (TE_NEGATIVE || N != 3) {
+        return -1;
+    }
+#if TE_FILL_ANSWER
+    for (int k = 0; k < 1025; ++k) {
+        Solution[k] = k % 2 == 0 ? 'R' : ' ';
+    }
+#else
+    std::strcpy(Solution, Answer.c_str());
+#endif
+    return 0;
+}
+#endif
+
+#if TE_CONSTRUCT
+TE_EXPORT void _fnRbkconstruct(char* Order) {
+    std::strcpy(Order, TE_ORDER);
+}
+#endif
+
+#if TE_SUPPORT
+TE_EXPORT std::uint8_t _fnRbksupport(std::int32_t N) {
+    return (N == 2 || N == 3) && ((TE_SIZES >> N) & 1) != 0 ? 1 : 0;
+}
+#endif
