@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QColorDialog>
 #include <QDesktopServices>
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QMetaObject>
 #include <QThread>
@@ -83,6 +84,26 @@ bool AskColor(TColor& Color) {
     }
     Color = static_cast<TColor>(chosen.red()) | (static_cast<TColor>(chosen.green()) << 8) |
             (static_cast<TColor>(chosen.blue()) << 16);
+    return true;
+}
+
+bool AskOpenFile(const std::string& Title, const std::string& Folder, const std::string& Filter,
+                 std::string& File) {
+    if (TMessageRecorder* recorder = ActiveRecorder()) {
+        recorder->FiltersAsked.push_back(Filter);
+        recorder->FoldersAsked.push_back(Folder);
+        if (recorder->FileAnswer) {
+            File = *recorder->FileAnswer;
+        }
+        return recorder->FileAnswer.has_value();
+    }
+    const QString chosen =
+        QFileDialog::getOpenFileName(QApplication::activeWindow(), QString::fromStdString(Title),
+                                     QString::fromStdString(Folder), QString::fromStdString(Filter));
+    if (chosen.isEmpty()) {
+        return false;
+    }
+    File = chosen.toStdString();
     return true;
 }
 

@@ -24,6 +24,11 @@ bool AskYesNo(const std::string& Title, const std::string& Text, TMessageIcon Ic
 // The colour dialog, preset to Color (0x00BBGGRR); true and the new colour in Color if confirmed.
 bool AskColor(TColor& Color);
 
+// The file-open dialog starting in Folder with a Qt filter ("Engine Library (*.so)"); true and the
+// chosen path in File if confirmed.
+bool AskOpenFile(const std::string& Title, const std::string& Folder, const std::string& Filter,
+                 std::string& File);
+
 // Hands an address (a web page or a "mailto:" link) to the desktop; a failure is shown in a box.
 void OpenDesktopAddress(const std::string& Address);
 
@@ -52,6 +57,10 @@ public:
     // What the colour dialog answers: a colour, or nothing for Cancel. The presets it was opened with.
     std::optional<TColor> ColorAnswer;
     std::vector<TColor> ColorsAsked;
+    // What the file-open dialog answers (nothing for Cancel), and the filters it was opened with.
+    std::optional<std::string> FileAnswer;
+    std::vector<std::string> FiltersAsked;
+    std::vector<std::string> FoldersAsked;
     // The addresses handed to the desktop.
     std::vector<std::string> Opened;
 };

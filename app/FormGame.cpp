@@ -3,6 +3,7 @@
 #include "animation/Thread.h"
 #include "app/Dialogs.h"
 #include "app/FramePallete.h"
+#include "engines/Engines.h"
 #include "sound/Sound.h"
 
 #include <QAction>
@@ -188,7 +189,20 @@ void TFormGame::PlayMoves(const std::string& Text, bool Animate, bool Record) {
 
 void TFormGame::BuildSolveWithMenu() {
     mSolveWith->clear();
+    for (int slot = 0; slot < EngineCount; ++slot) {
+        const EngineRec& engine = Engines[static_cast<std::size_t>(slot)];
+        if (engine.Supports(View->Cube->Size)) {
+            QAction* item = mSolveWith->addAction(QString::fromStdString(engine.EngineName));
+            item->setData(slot);
+            connect(item, &QAction::triggered, this, [this, slot] { SelectEngine(slot); });
+        }
+    }
     mSolveWith->setEnabled(!mSolveWith->actions().isEmpty());
+}
+
+void TFormGame::SelectEngine(std::int32_t Slot) {
+    EngineIndex = Slot;
+    ActionSolve->trigger();
 }
 
 bool TFormGame::event(QEvent* Event) {
@@ -360,7 +374,28 @@ void TFormGame::UndoAll() {
 }
 
 void TFormGame::Solve() {
-    ShowMessageBox("Solve", "No solver engine is installed for this cube.", TMessageIcon::Information);
+    setCursor(Qt::BusyCursor);
+    ClientArea->setCursor(Qt::BusyCursor);
+    TSolveResult result = TSolveResult::NoEngine;
+    // The engine reads the model; no move may change it meanwhile.
+    View->ChangeCube([&](TRubikCube& Cube) { result = SolveCube(EngineIndex, Cube, SolutionList); });
+    switch (result) {
+    case TSolveResult::Solved:
+        setCursor(Qt::CrossCursor);
+        ClientArea->setCursor(Qt::CrossCursor);
+        break;
+    case TSolveResult::Invalid:
+        ShowMessageBox("Error", "Cube is not valid !\nCheck your cube and correct it.", TMessageIcon::Error);
+        break;
+    case TSolveResult::NoEngine:
+        unsetCursor();
+        ClientArea->unsetCursor();
+        ShowMessageBox("Solve",
+                       EngineCount == 0 ? "No solver engine is installed."
+                                        : "The solver engine chosen for this game is no longer installed.",
+                       TMessageIcon::Information);
+        break;
+    }
 }
 
 void TFormGame::EnvironNear() {

@@ -37,8 +37,11 @@ public:
     // The one path by which the window performs move texts. An invalid text is refused with a warning
     // and nothing is performed; with Record the moves go into the history and the redo chain ends.
     void PlayMoves(const std::string& Text, bool Animate, bool Record);
-    // The "Solve with..." submenu. Without any solver engine it stays empty and disabled.
+    // Refills the "Solve with..." submenu with the engines that solve this game's size, in slot order;
+    // disabled when it is empty. Engines added or removed later show only after the next rebuild.
     void BuildSolveWithMenu();
+    // Solves with the engine in Slot from now on, and solves.
+    void SelectEngine(std::int32_t Slot);
 
     std::unique_ptr<TCube3D> View;
     TMoveHistory History; // UndoList and RedoList

@@ -2,6 +2,7 @@
 
 #include "app/Dialogs.h"
 #include "app/FormAbout.h"
+#include "app/FormEngines.h"
 #include "app/FormGame.h"
 #include "model/Random.h"
 #include "sound/Sound.h"
@@ -90,6 +91,11 @@ TFormMain::TFormMain(QString programFolder)
     InitResources();
     SetScreenCursor(1, QCursor(QPixmap(":/cursors/Eimer.xpm"), 5, 27));
     SetScreenCursor(2, QCursor(QPixmap(":/cursors/Pipette.xpm"), 5, 23));
+    FormEngines = new TFormEngines(this, SettingsFile(), Folder);
+}
+
+QString TFormMain::SettingsFile() const {
+    return QDir(Folder).filePath(SettingsFileName);
 }
 
 TFormMain::~TFormMain() {
@@ -153,6 +159,13 @@ void TFormMain::CreateMenus() {
     MenuGame->addSeparator();
     ActionEngines = AddAction(MenuGame, "ActionEngines", "Engines...");
     ActionEngines->setVisible(false);
+    connect(ActionEngines, &QAction::triggered, this, [this] {
+        if (FormEngines != nullptr) {
+            FormEngines->show();
+            FormEngines->raise();
+            FormEngines->activateWindow();
+        }
+    });
     ActionDefaultSettings = AddAction(MenuGame, "ActionDefaultSettings", "Default Settings...");
     connect(ActionDefaultSettings, &QAction::triggered, this, [] {
         ShowMessageBox("Default Settings", "This version has no settings dialog yet.",

@@ -17,6 +17,7 @@ class QMdiArea;
 class QMenu;
 class QTimer;
 class QQuickView;
+class TFormEngines;
 class TFormGame;
 
 // A cube kind of the "New Game" menu: its name and the seven colours a new game gets (faces U F R B
@@ -33,6 +34,8 @@ inline constexpr const char* BannerPath = "/torvane/banner.htm";
 inline constexpr const char* HelpPath = "/torvane/help.htm";
 inline constexpr const char* SupportMail = "support@torvane.example";
 inline constexpr int AdvertisementInterval = 300000; // ms between banner reloads
+// The settings file in the program folder.
+inline constexpr const char* SettingsFileName = "torvane.ini";
 
 class TFormMain : public QMainWindow {
     Q_OBJECT
@@ -47,6 +50,7 @@ public:
 
     bool Terminating() const { return FatalEnd; }
     const QString& ProgramFolder() const { return Folder; }
+    QString SettingsFile() const;
 
     // A new game of kind 0..3 from the default settings with the kind's colours; its window.
     TFormGame* NewGame(int Kind);
@@ -61,6 +65,7 @@ public:
     QQuickView* BrowserWindow = nullptr; // owned by its container in the panel
     QObject* WebBrowser = nullptr;       // the page view in it
     QTimer* TimerAdvertisement = nullptr;
+    TFormEngines* FormEngines = nullptr; // created hidden at start-up; loads the engines
 
     QMenu* MenuGame = nullptr;
     QMenu* MenuNewGame = nullptr;

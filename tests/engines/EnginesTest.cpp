@@ -1,6 +1,7 @@
 #include "engines/Engines.h"
 
-#include <dlfcn.h>
+#include "support/TestEngines.h"
+
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -9,28 +10,14 @@
 
 namespace {
 
+using testsupport::EngineFile;
+using testsupport::LastFacelets;
+using testsupport::SolveCalls;
+
 const std::string Dir = TEST_ENGINE_DIR;
 
-std::string EngineFile(const std::string& name) {
-    return Dir + "/" + name + ".so";
-}
-
-// The test's own handle on a loaded engine: dlopen gives the same library the table loaded.
-template <typename Fn>
-Fn TestExport(const std::string& name, const char* symbol) {
-    void* library = dlopen(EngineFile(name).c_str(), RTLD_NOW | RTLD_LOCAL);
-    EXPECT_NE(library, nullptr) << dlerror();
-    return reinterpret_cast<Fn>(dlsym(library, symbol));
-}
-
 void SetAnswer(const std::string& name, const char* text) {
-    TestExport<void (*)(const char*)>(name, "TestEngineSetAnswer")(text);
-}
-std::string LastFacelets(const std::string& name) {
-    return TestExport<const char* (*)()>(name, "TestEngineLastFacelets")();
-}
-int SolveCalls(const std::string& name) {
-    return TestExport<int (*)()>(name, "TestEngineSolveCalls")();
+    testsupport::SetEngineAnswer(name, text);
 }
 
 class EnginesTest : public ::testing::Test {

@@ -1,0 +1,159 @@
+#include "app/FormEngines.h"
+
+#include "app/Dialogs.h"
+#include "app/IniFile.h"
+#include "engines/Engines.h"
+
+#include <QFontDatabase>
+#include <QFrame>
+#include <QPainter>
+#include <QPushButton>
+#include <QShowEvent>
+#include <QStyledItemDelegate>
+#include <QTreeWidget>
+
+const char* const TFormEngines::DetailLabels[8] = {
+    "Construct String : ", "Supported Cubes  : ", "Library File     : ", "Version          : ",
+    "Copyright        : ", "Contact          : ", "Web Site         : ", "e-mail           : ",
+};
+
+namespace {
+
+// Engines in bold green on yellow when selected, their detail lines in blue on white.
+class TEngineItemDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* Option, const QModelIndex& Index) const override {
+        QStyledItemDelegate::initStyleOption(Option, Index);
+        const bool engine = !Index.parent().isValid();
+        const QColor text = engine ? QColor(0x00, 0x80, 0x00) : QColor(0x00, 0x00, 0xFF);
+        Option->font.setBold(engine);
+        Option->palette.setColor(QPalette::Text, text);
+        Option->palette.setColor(QPalette::HighlightedText, text);
+        Option->palette.setColor(QPalette::Highlight, engine ? QColor(0xFF, 0xFF, 0x00) : QColor(Qt::white));
+    }
+};
+
+QString Detail(int Line, const EngineRec& Engine) {
+    const std::string* values[8] = {&Engine.ConstructString, &Engine.SupportedCubes, &Engine.LibraryFile,
+                                    &Engine.Version,         &Engine.LegalNotice,    &Engine.Contact,
+                                    &Engine.WebSite,         &Engine.EMail};
+    return QString::fromLatin1(TFormEngines::DetailLabels[Line]) + QString::fromStdString(*values[Line]);
+}
+
+} // namespace
+
+TFormEngines::TFormEngines(QWidget* Owner, QString SettingsFile, QString ProgramFolder)
+    : QDialog(Owner), SettingsFileName(std::move(SettingsFile)), Folder(std::move(ProgramFolder)) {
+    setObjectName("FormEngines");
+    setWindowTitle("Engines");
+    setWindowFlag(Qt::WindowStaysOnTopHint);
+    resize(495, 369);
+
+    PanelEngine = new QFrame(this);
+    PanelEngine->setObjectName("PanelEngine");
+    TreeViewEngines = new QTreeWidget(PanelEngine);
+    TreeViewEngines->setObjectName("TreeViewEngines");
+    TreeViewEngines->setHeaderHidden(true);
+    TreeViewEngines->setIndentation(19);
+    TreeViewEngines->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    TreeViewEngines->setMouseTracking(true); // hot tracking
+    TreeViewEngines->setItemDelegate(new TEngineItemDelegate(TreeViewEngines));
+    QFont font("Courier New", 8);
+    font.setStyleHint(QFont::TypeWriter);
+    font.setFixedPitch(true);
+    if (!QFontInfo(font).fixedPitch()) {
+        font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+        font.setPointSize(8);
+    }
+    TreeViewEngines->setFont(font);
+    QPalette palette = TreeViewEngines->palette();
+    palette.setColor(QPalette::Base, Qt::white);
+    TreeViewEngines->setPalette(palette);
+
+    PanelBottom = new QFrame(this);
+    PanelBottom->setObjectName("PanelBottom");
+    btnAddEngine = new QPushButton("Add", PanelBottom);
+    btnAddEngine->setObjectName("btnAddEngine");
+    btnRemoveEngine = new QPushButton("Remove", PanelBottom);
+    btnRemoveEngine->setObjectName("btnRemoveEngine");
+    btnRemoveEngine->setEnabled(false);
+    // Add is the button Enter presses; Remove never is.
+    btnAddEngine->setAutoDefault(false);
+    btnRemoveEngine->setAutoDefault(false);
+
+    connect(btnAddEngine, &QPushButton::clicked, this, &TFormEngines::btnAddEngineClick);
+    connect(btnRemoveEngine, &QPushButton::clicked, this, &TFormEngines::btnRemoveEngineClick);
+    // Keyboard selection counts as much as a click.
+    connect(TreeViewEngines, &QTreeWidget::itemSelectionChanged, this,
+            [this] { btnRemoveEngine->setEnabled(!TreeViewEngines->selectedItems().isEmpty()); });
+
+    LoadEngines();
+}
+
+void TFormEngines::LoadEngines() {
+    const TIniFile ini(SettingsFileName.toStdString());
+    EngineCount = 0;
+    for (int k = 1; k <= MaxEngines; ++k) {
+        const std::string file = ini.ReadString(EnginesSection, "Engine" + std::to_string(k), "");
+        if (LoadEngine(file, EngineCount, Folder.toStdString()) != -1) {
+            ++EngineCount;
+        }
+    }
+}
+
+void TFormEngines::RefreshEngineList() {
+    TreeViewEngines->clear();
+    for (int slot = 0; slot < EngineCount; ++slot) {
+        const EngineRec& engine = Engines[static_cast<std::size_t>(slot)];
+        auto* node = new QTreeWidgetItem(TreeViewEngines, {QString::fromStdString(engine.EngineName)});
+        for (int line = 0; line < 8; ++line) {
+            new QTreeWidgetItem(node, {Detail(line, engine)});
+        }
+    }
+}
+
+void TFormEngines::showEvent(QShowEvent* Event) {
+    if (QWidget* owner = parentWidget(); owner != nullptr && !Event->spontaneous()) {
+        move(owner->geometry().center() - rect().center());
+    }
+    RefreshEngineList();
+    btnRemoveEngine->setEnabled(!TreeViewEngines->selectedItems().isEmpty());
+    QDialog::showEvent(Event);
+}
+
+void TFormEngines::resizeEvent(QResizeEvent* Event) {
+    // The buttons keep their places against the right edge, as on the dialog's 495-pixel width.
+    PanelEngine->setGeometry(0, 0, width(), height() - 41);
+    TreeViewEngines->setGeometry(PanelEngine->rect());
+    PanelBottom->setGeometry(0, height() - 41, width(), 41);
+    btnAddEngine->setGeometry(width() - 495 + 317, 9, 75, 25);
+    btnRemoveEngine->setGeometry(width() - 495 + 408, 9, 75, 25);
+    QDialog::resizeEvent(Event);
+}
+
+void TFormEngines::btnAddEngineClick() {
+    std::string file;
+    if (!AskOpenFile("Add Engine", Folder.toStdString(), "Engine Library (*.so)", file)) {
+        return;
+    }
+    if (LoadEngine(file, EngineCount, Folder.toStdString()) != -1) {
+        ++EngineCount;
+        RefreshEngineList();
+    }
+}
+
+void TFormEngines::btnRemoveEngineClick() {
+    const QList<QTreeWidgetItem*> selected = TreeViewEngines->selectedItems();
+    if (selected.isEmpty()) {
+        return;
+    }
+    QTreeWidgetItem* node = selected.front();
+    if (node->parent() != nullptr) {
+        node = node->parent();
+    }
+    RemoveEngine(TreeViewEngines->indexOfTopLevelItem(node));
+    RefreshEngineList();
+}

@@ -1,0 +1,49 @@
+#pragma once
+// The engines dialog: fills the process-wide engine table from the settings file when it is created,
+// shows every loaded engine with what it says of itself, and adds and removes engine libraries until
+// the program ends. The settings file's "ENGINES" section is only read: what is added or removed here
+// lasts for this run.
+
+#include <QDialog>
+#include <QString>
+
+class QFrame;
+class QPushButton;
+class QTreeWidget;
+
+// Keys "Engine1" to "Engine33" of this section name the engine libraries to load at start-up.
+inline constexpr const char* EnginesSection = "ENGINES";
+
+class TFormEngines : public QDialog {
+    Q_OBJECT
+
+public:
+    // Loads the engines the settings file lists; relative file names are found in ProgramFolder.
+    TFormEngines(QWidget* Owner, QString SettingsFile, QString ProgramFolder);
+
+    // Fills the engine table from the settings file: engines take consecutive slots in the order of
+    // their key numbers; a key that is missing, empty or names no engine is skipped.
+    void LoadEngines();
+    // Rebuilds the tree from the table, without a selection.
+    void RefreshEngineList();
+
+    QFrame* PanelEngine = nullptr;
+    QTreeWidget* TreeViewEngines = nullptr;
+    QFrame* PanelBottom = nullptr;
+    QPushButton* btnAddEngine = nullptr;
+    QPushButton* btnRemoveEngine = nullptr;
+
+    // The labels of an engine's detail lines, in order; each is 19 characters long.
+    static const char* const DetailLabels[8];
+
+protected:
+    void showEvent(QShowEvent* Event) override;
+    void resizeEvent(QResizeEvent* Event) override;
+
+private:
+    void btnAddEngineClick();
+    void btnRemoveEngineClick();
+
+    QString SettingsFileName;
+    QString Folder;
+};
