@@ -3,17 +3,20 @@
 #include "animation/Thread.h"
 #include "app/Dialogs.h"
 #include "app/FramePallete.h"
+#include "app/SettingsDialogs.h"
 #include "engines/Engines.h"
 #include "sound/Sound.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QFrame>
 #include <QKeyEvent>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QTabWidget>
 #include <QVBoxLayout>
 #include <QWheelEvent>
 
@@ -37,7 +40,8 @@ TMouseButton ButtonOf(Qt::MouseButton Button) {
 
 TFormGame::TFormGame(QWidget* Owner, const tCubeSettings& settings, const std::string& gameName,
                      const std::string& KindName, bool FullScreen, std::int32_t sizeIndex)
-    : QWidget(Owner), SizeIndex(sizeIndex), Settings(settings), GameName(gameName) {
+    : QWidget(Owner), SizeIndex(sizeIndex), Settings(settings), GameName(gameName),
+      ProgramFolder(QCoreApplication::applicationDirPath()) {
     setAttribute(Qt::WA_DeleteOnClose);
     setFocusPolicy(Qt::StrongFocus);
 
@@ -434,5 +438,18 @@ void TFormGame::CloseGame() {
 }
 
 void TFormGame::ChangeSettings() {
-    ShowMessageBox("Settings", "This version has no settings dialog yet.", TMessageIcon::Information);
+    TFormCustomize dialog(this, Settings, static_cast<std::uint8_t>(SizeIndex), ProgramFolder);
+    dialog.PageControl->setCurrentIndex(0);
+    if (dialog.exec() != QDialog::Accepted) {
+        return;
+    }
+    Settings = dialog.PreviewSettings();
+    {
+        std::scoped_lock lock(View->Lock); // the move thread reads them while it draws
+        View->Settings = Settings;
+    }
+    View->EnvironmentDirty = true;
+    View->CubeDirty = true;
+    BuildSolveWithMenu();
+    View->Refresh();
 }

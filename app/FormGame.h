@@ -10,6 +10,7 @@
 #include "view/Cube3D.h"
 #include "view/CubeSettings.h"
 
+#include <QString>
 #include <QWidget>
 #include <cstdint>
 #include <functional>
@@ -50,6 +51,7 @@ public:
     std::int32_t SizeIndex = 1;
     tCubeSettings Settings;
     std::string GameName;
+    QString ProgramFolder; // where "Environment" is; the running program's folder unless set
 
     QFrame* PanelPallete = nullptr;
     TFramePallete* FramePallete = nullptr;

@@ -4,6 +4,7 @@
 #include "app/FormAbout.h"
 #include "app/FormEngines.h"
 #include "app/FormGame.h"
+#include "app/SettingsDialogs.h"
 #include "model/Random.h"
 #include "sound/Sound.h"
 #include "view/CubeMessages.h"
@@ -91,6 +92,7 @@ TFormMain::TFormMain(QString programFolder)
     InitResources();
     SetScreenCursor(1, QCursor(QPixmap(":/cursors/Eimer.xpm"), 5, 27));
     SetScreenCursor(2, QCursor(QPixmap(":/cursors/Pipette.xpm"), 5, 23));
+    FormDefaultSettings = new TFormDefaultSettings(this, DefaultSettings, SettingsFile(), Folder);
     FormEngines = new TFormEngines(this, SettingsFile(), Folder);
 }
 
@@ -167,9 +169,12 @@ void TFormMain::CreateMenus() {
         }
     });
     ActionDefaultSettings = AddAction(MenuGame, "ActionDefaultSettings", "Default Settings...");
-    connect(ActionDefaultSettings, &QAction::triggered, this, [] {
-        ShowMessageBox("Default Settings", "This version has no settings dialog yet.",
-                       TMessageIcon::Information);
+    connect(ActionDefaultSettings, &QAction::triggered, this, [this] {
+        if (FormDefaultSettings != nullptr) {
+            FormDefaultSettings->show();
+            FormDefaultSettings->raise();
+            FormDefaultSettings->activateWindow();
+        }
     });
     MenuGame->addSeparator();
     ActionExit = AddAction(MenuGame, "ActionExit", "Exit");
@@ -222,6 +227,7 @@ TFormGame* TFormMain::NewGame(int Kind) {
     settings.FaceColors = CubeKinds[Kind].Colors;
     const std::string name = "Untitled-" + std::to_string(UntitledCounter);
     auto* game = new TFormGame(nullptr, settings, name, CubeKinds[Kind].Name, false, 1);
+    game->ProgramFolder = Folder;
     QMdiSubWindow* window = MdiArea->addSubWindow(game);
     window->setAttribute(Qt::WA_DeleteOnClose);
     connect(window, &QObject::destroyed, this, &TFormMain::UpdateWindowMenu, Qt::QueuedConnection);

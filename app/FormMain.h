@@ -17,6 +17,7 @@ class QMdiArea;
 class QMenu;
 class QTimer;
 class QQuickView;
+class TFormDefaultSettings;
 class TFormEngines;
 class TFormGame;
 
@@ -65,7 +66,9 @@ public:
     QQuickView* BrowserWindow = nullptr; // owned by its container in the panel
     QObject* WebBrowser = nullptr;       // the page view in it
     QTimer* TimerAdvertisement = nullptr;
-    TFormEngines* FormEngines = nullptr; // created hidden at start-up; loads the engines
+    // Both created hidden at start-up: the first reads the settings file, the second loads the engines.
+    TFormDefaultSettings* FormDefaultSettings = nullptr;
+    TFormEngines* FormEngines = nullptr;
 
     QMenu* MenuGame = nullptr;
     QMenu* MenuNewGame = nullptr;

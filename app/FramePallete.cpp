@@ -17,13 +17,13 @@ namespace {
 constexpr std::array<std::uint8_t, 6> PanelTags = {0, 2, 1, 5, 4, 3}; // U R F D L B
 constexpr int PanelStep = 36;
 
+} // namespace
+
 QColor ToQColor(TColor color) {
     const TRGB c = TCube3D::ColorToGL(color);
     return QColor::fromRgbF(static_cast<float>(c.Red), static_cast<float>(c.Green),
                             static_cast<float>(c.Blue));
 }
-
-} // namespace
 
 TColorPanel::TColorPanel(std::uint8_t tag, QWidget* Parent) : QFrame(Parent), Tag(tag) {
     setFrameStyle(QFrame::Panel | QFrame::Raised);

@@ -6,12 +6,17 @@
 // A click on a panel chooses its colour (TCubeColorEvent to the game window); a right click lets the
 // user change the colour of that code in this game's view only.
 
+#include "view/CubeSettings.h"
+
 #include <QFrame>
 #include <array>
 #include <cstdint>
 
 class QLabel;
 class TCube3D;
+
+// The colour as the toolkit draws it; system colours come from the desktop's palette.
+QColor ToQColor(TColor color);
 
 // One colour panel; its tag is the colour code it shows.
 class TColorPanel : public QFrame {

@@ -1,0 +1,45 @@
+#include "app/Settings.h"
+
+#include <algorithm>
+
+namespace {
+
+// Stored as the 32-bit pattern in decimal, so system colours come back negative.
+TColor ReadColor(const TIniFile& Ini, const char* Section, const char* Key, TColor Default) {
+    const auto value = static_cast<TColor>(Ini.ReadInteger(Section, Key, static_cast<std::int32_t>(Default)));
+    const TColor top = value & 0xFF000000u;
+    return top == 0 || top == SystemColorFlag ? value : Default;
+}
+
+} // namespace
+
+void LoadSettings(const TIniFile& Ini, tCubeSettings& Settings) {
+    Settings.AnimateFaceRotations = Ini.ReadBool("CUBE", "AnimateFaceRotations", true);
+    Settings.CubeFaceRotationSpeed = std::clamp(Ini.ReadInteger("CUBE", "CubeFaceRotationSpeed", 1), 0, 2);
+    Settings.StickerType = static_cast<std::uint8_t>(Ini.ReadInteger("CUBE", "StickerType", 0));
+    Settings.SurfaceDetail = Ini.ReadInteger("CUBE", "SurfaceDetail", 0);
+    Settings.Lighting = Ini.ReadBool("ENVIRON", "Lighting", true);
+    Settings.BackgroundColor = ReadColor(Ini, "ENVIRON", "BackgroundColor", 0);
+    Settings.EnvironFile = Ini.ReadString("ENVIRON", "EnvironFile", "");
+    Settings.EnvironmentType = static_cast<std::uint8_t>(Ini.ReadInteger("ENVIRON", "EnvironmentType", 0));
+    Settings.SoundsON = Ini.ReadBool("ENVIRON", "SoundsON", false);
+    for (std::size_t code = 0; code < FaceKeys.size(); ++code) {
+        const TColor builtIn = BuiltInSettings.FaceColors[code];
+        Settings.FaceColors[code] =
+            Ini.SectionExists("FACES") ? ReadColor(Ini, "FACES", FaceKeys[code], builtIn) : builtIn;
+    }
+}
+
+void SaveSettings(TIniFile& Ini, const tCubeSettings& Settings) {
+    Ini.WriteBool("CUBE", "AnimateFaceRotations", Settings.AnimateFaceRotations);
+    Ini.WriteInteger("CUBE", "CubeFaceRotationSpeed", Settings.CubeFaceRotationSpeed);
+    Ini.WriteInteger("CUBE", "StickerType", Settings.StickerType);
+    for (std::size_t code = 0; code < FaceKeys.size(); ++code) {
+        Ini.WriteInteger("FACES", FaceKeys[code], static_cast<std::int32_t>(Settings.FaceColors[code]));
+    }
+    Ini.WriteBool("ENVIRON", "Lighting", Settings.Lighting);
+    Ini.WriteInteger("ENVIRON", "BackgroundColor", static_cast<std::int32_t>(Settings.BackgroundColor));
+    Ini.WriteString("ENVIRON", "EnvironFile", Settings.EnvironFile);
+    Ini.WriteInteger("ENVIRON", "EnvironmentType", Settings.EnvironmentType);
+    Ini.WriteBool("ENVIRON", "SoundsON", Settings.SoundsON);
+}

@@ -1,0 +1,22 @@
+#pragma once
+// The settings file's appearance sections: "CUBE", "ENVIRON" and "FACES". Other sections (the engine
+// list among them) are not touched and survive every save.
+//
+// The "FACES" keys are bound to the colour codes by their position in FaceKeys, not by their names:
+// "Right" holds the F colour, "Front" the R colour, "Down" the B colour and "Back" the D colour.
+// Files written by earlier versions use the same binding, so it stays.
+
+#include "app/IniFile.h"
+#include "view/CubeSettings.h"
+
+#include <array>
+
+inline constexpr std::array<const char*, 7> FaceKeys = {"Up", "Right", "Front", "Down", "Left", "Back", "No"};
+
+// Reads every key into Settings; a missing key gives its default (SurfaceDetail 0, face colours from
+// BuiltInSettings), a value that is no number gives the default, a speed outside 0..2 is taken to the
+// nearest speed and a colour that is neither a plain colour nor a system colour gives the default.
+// StickerTextureFile is not stored and stays as it was.
+void LoadSettings(const TIniFile& Ini, tCubeSettings& Settings);
+// Writes every stored key except SurfaceDetail, which only the user puts into the file.
+void SaveSettings(TIniFile& Ini, const tCubeSettings& Settings);
