@@ -4,7 +4,9 @@
 #include "app/Dialogs.h"
 #include "app/FramePallete.h"
 #include "app/SettingsDialogs.h"
+#include "app/SolutionBar.h"
 #include "engines/Engines.h"
+#include "model/CubeCheck.h"
 #include "sound/Sound.h"
 
 #include <QAction>
@@ -70,6 +72,17 @@ TFormGame::TFormGame(QWidget* Owner, const tCubeSettings& settings, const std::s
     black.setColor(QPalette::Window, Qt::black);
     ClientArea->setPalette(black);
     layout->addWidget(ClientArea, 1);
+    PanelSolution = new TSolutionBar(this);
+    layout->addWidget(PanelSolution);
+    PanelSolution->PerformMove = [this](const std::string& Move) {
+        PerformingSolution = true;
+        PlayMoves(Move, View->Settings.AnimateFaceRotations, true);
+        PerformingSolution = false;
+    };
+    PanelSolution->Idle = [this] {
+        std::lock_guard lock(View->MoveThread->QueueLock);
+        return View->MoveThread->Queue.empty() && !View->MoveInProgress;
+    };
 
     ActionScrambleCube =
         AddAction("ActionScrambleCube", "Scramble", QKeySequence(Qt::Key_F2), &TFormGame::ScrambleCube);
@@ -98,6 +111,7 @@ TFormGame::TFormGame(QWidget* Owner, const tCubeSettings& settings, const std::s
                                     &TFormGame::ResetCubeView);
     ActionClose = AddAction("ActionClose", "Close", QKeySequence(), &TFormGame::CloseGame);
     ActionSettings = AddAction("ActionSettings", "Settings...", QKeySequence(), &TFormGame::ChangeSettings);
+    addActions(PanelSolution->actions()); // their keys work wherever the game has the focus
     BuildPopupMenu();
 
     // The view's standard camera is measured against the client width: lay the window out first.
@@ -181,7 +195,40 @@ void TFormGame::PaintedChanged() {
     }
 }
 
+void TFormGame::CubeChanged() {
+    if (PerformingSolution) {
+        return;
+    }
+    PanelSolution->Clear();
+    if (View && !View->HighlightedStickers.empty()) {
+        View->SetHighlight({});
+    }
+}
+
+void TFormGame::ShowSolution() {
+    // The answer is tried on a copy first: an engine may answer anything.
+    TRubikCube copy(static_cast<std::uint8_t>(SizeIndex));
+    View->ChangeCube([&](TRubikCube& Cube) { copy.SetState(Cube.GetState()); });
+    std::string moves;
+    for (const std::string& token : SolutionList) {
+        moves += (moves.empty() ? "" : " ") + token;
+    }
+    const bool solves = copy.PerformMoves(moves) && FacesAreUniform(copy);
+    PanelSolution->ShowSolution(SolutionList, solves);
+}
+
+void TFormGame::ShowCubeFault() {
+    TCubeCheck check;
+    View->ChangeCube([&](TRubikCube& Cube) { check = CheckCube(Cube); });
+    if (check.Fault == TCubeFault::None) {
+        return; // the engine's own judgement; we have nothing to add
+    }
+    PanelSolution->ShowFault(check.Reason);
+    View->SetHighlight(check.Stickers);
+}
+
 void TFormGame::PlayMoves(const std::string& Text, bool Animate, bool Record) {
+    CubeChanged();
     if (!View->ExecuteMoves(Text, Animate, Record, &History.UndoList)) {
         ShowMessageBox("Warning", "'" + Text + "' contains invalid move(s).\nThis move sequence is cancelled",
                        TMessageIcon::Warning);
@@ -248,6 +295,9 @@ bool TFormGame::eventFilter(QObject* Watched, QEvent* Event) {
         const auto* mouse = static_cast<QMouseEvent*>(Event);
         const QPoint at = mouse->position().toPoint();
         View->MouseUp(ButtonOf(mouse->button()), at.x(), at.y());
+        if (View->Mode == 0) {
+            CubeChanged(); // a sticker may have been painted
+        }
         PaintedChanged();
         return true;
     }
@@ -316,6 +366,7 @@ void TFormGame::closeEvent(QCloseEvent* Event) {
 }
 
 void TFormGame::ChangeModel(const std::function<void(TRubikCube&)>& Change) {
+    CubeChanged();
     View->ChangeCube(Change);
     View->Refresh();
     PaintedChanged();
@@ -378,6 +429,8 @@ void TFormGame::UndoAll() {
 }
 
 void TFormGame::Solve() {
+    PanelSolution->Clear();
+    View->SetHighlight({});
     setCursor(Qt::BusyCursor);
     ClientArea->setCursor(Qt::BusyCursor);
     TSolveResult result = TSolveResult::NoEngine;
@@ -387,9 +440,11 @@ void TFormGame::Solve() {
     case TSolveResult::Solved:
         setCursor(Qt::CrossCursor);
         ClientArea->setCursor(Qt::CrossCursor);
+        ShowSolution();
         break;
     case TSolveResult::Invalid:
         ShowMessageBox("Error", "Cube is not valid !\nCheck your cube and correct it.", TMessageIcon::Error);
+        ShowCubeFault();
         break;
     case TSolveResult::NoEngine:
         unsetCursor();

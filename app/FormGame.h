@@ -22,6 +22,7 @@ class QAction;
 class QFrame;
 class QMenu;
 class TFramePallete;
+class TSolutionBar;
 
 class TFormGame : public QWidget {
     Q_OBJECT
@@ -56,6 +57,8 @@ public:
     QFrame* PanelPallete = nullptr;
     TFramePallete* FramePallete = nullptr;
     QWidget* ClientArea = nullptr; // the view draws here
+    // Below the cube after Solve: the answer to step through, or what makes the cube not valid.
+    TSolutionBar* PanelSolution = nullptr;
     QMenu* PopupGameMenu = nullptr;
     QMenu* mSolveWith = nullptr;
 
@@ -90,6 +93,12 @@ private:
     void BuildPopupMenu();
     // The model has changed in paint mode: the palette's counts follow.
     void PaintedChanged();
+    // The user has changed the cube: a solution or a fault shown for it no longer applies.
+    void CubeChanged();
+    // After a successful Solve: the answer, tried on a copy of the cube first.
+    void ShowSolution();
+    // After an invalid cube: why, and its stickers at fault ringed on the cube.
+    void ShowCubeFault();
     // Changes the model while no move is performed, then shows it (and the palette's counts).
     void ChangeModel(const std::function<void(TRubikCube&)>& Change);
 
@@ -111,6 +120,8 @@ private:
     void CloseGame();
     void ChangeSettings();
 
+    // True while the solution bar performs a move of its own.
+    bool PerformingSolution = false;
     // Wheel movement not yet worth a notch (high-resolution wheels send parts of one).
     int WheelRest = 0;
 };

@@ -306,13 +306,13 @@ TFormCustomize::TFormCustomize(QWidget* Owner, const tCubeSettings& settings, st
     for (std::size_t i = 0; i < ColorPanels.size(); ++i) {
         auto* panel = new TColorPanel(PanelTags[i], GroupStickerColors);
         panel->setObjectName(QString("Panel") + "URFDLB"[i]);
-        panel->setFixedSize(48, 36);
-        panel->move(12 + static_cast<int>(i) * 56, 52);
+        panel->setFixedSize(42, 36);
+        panel->move(12 + static_cast<int>(i) * 50, 52);
         panel->setCursor(Qt::PointingHandCursor);
         connect(panel, &TColorPanel::Clicked, this, &TFormCustomize::PanelColorClick);
         ColorPanels[i] = panel;
     }
-    btnRestoreColors = Button("btnRestoreColors", "Restore", GroupStickerColors, 12 + 6 * 56, 57);
+    btnRestoreColors = Button("btnRestoreColors", "Restore", GroupStickerColors, 12 + 6 * 50 + 4, 57);
     connect(btnRestoreColors, &QPushButton::clicked, this, &TFormCustomize::btnRestoreColorsClick);
 
     Preview->Settings = Settings;

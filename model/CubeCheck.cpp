@@ -229,3 +229,14 @@ TCubeCheck CheckCube(const TRubikCube& Cube) {
     }
     return {};
 }
+
+bool FacesAreUniform(const TRubikCube& Cube) {
+    for (const std::vector<TCubie>& face : Cube.GetState().Cubies) {
+        for (const TCubie& sticker : face) {
+            if (sticker.Color == NoColor || sticker.Color != face.front().Color) {
+                return false;
+            }
+        }
+    }
+    return true;
+}

@@ -40,3 +40,7 @@ struct TCubeCheck {
 
 // Only the 3x3x3 cube is checked; a 2x2x2 cube is reported as fine.
 TCubeCheck CheckCube(const TRubikCube& Cube);
+
+// Whether every face shows a single colour and no sticker lacks one: the cube is solved, whatever
+// colours it was painted in.
+bool FacesAreUniform(const TRubikCube& Cube);

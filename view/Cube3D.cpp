@@ -355,6 +355,16 @@ bool TCube3D::ExecuteMoves(const std::string& Text, bool Animate, bool Record,
     return true;
 }
 
+void TCube3D::SetHighlight(std::vector<int> Stickers) {
+    {
+        std::scoped_lock lock(Lock);
+        HighlightedStickers = std::move(Stickers);
+    }
+    if (RC != nullptr) {
+        Refresh();
+    }
+}
+
 void TCube3D::ChangeCube(const std::function<void(TRubikCube&)>& Change) {
     if (!MoveThread) {
         Change(*Cube);

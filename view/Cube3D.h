@@ -172,6 +172,10 @@ public:
     std::atomic<bool> EnvironmentDirty{false};
     std::atomic<bool> CubeDirty{false};
     tCubeSettings Settings;
+    // Sticker positions (ids) drawn with a warning ring round them, to show the user what to correct.
+    // Guarded by Lock; SetHighlight changes them and redraws.
+    std::vector<int> HighlightedStickers;
+    void SetHighlight(std::vector<int> Stickers);
     // Told of every frame about to be drawn (layers and angle), on the drawing thread. For tools and
     // tests that follow an animation; set it before Init.
     std::function<void(std::int32_t LayerX, std::int32_t LayerY, float Angle, std::int32_t LayerZ)>

@@ -5,6 +5,7 @@
 
 #include <GL/gl.h>
 #include <GL/glu.h>
+#include <algorithm>
 
 namespace {
 
@@ -49,6 +50,14 @@ constexpr float Octagon[8][2] = {{-1, -0.9f}, {-0.9f, -1}, {0.9f, -1}, {1, -0.9f
 constexpr float OctagonTexture[8][2] = {{0, 0.05f}, {0.05f, 0}, {0.95f, 0}, {1, 0.05f},
                                         {1, 0.95f}, {0.95f, 1}, {0.05f, 1}, {0, 0.95f}};
 
+void Octagonal(float Scale, float Z) {
+    glBegin(GL_POLYGON);
+    for (const auto& p : Octagon) {
+        glVertex3f(p[0] * Scale, p[1] * Scale, Z);
+    }
+    glEnd();
+}
+
 void Polygon(std::initializer_list<std::array<float, 3>> points) {
     glBegin(GL_POLYGON);
     for (const auto& p : points) {
@@ -64,11 +73,7 @@ void TCube3D::BuildCubieFaceList() {
     glPushMatrix();
     glScalef(0.9f, 0.9f, 0.99f);
     glColor3f(0, 0, 0);
-    glBegin(GL_POLYGON);
-    for (const auto& p : Octagon) {
-        glVertex3f(p[0], p[1], 1);
-    }
-    glEnd();
+    Octagonal(1, 1);
     for (int q = 0; q < 4; ++q) { // edge bevels
         glColor3f(0, 0, 0);
         glPushMatrix();
@@ -92,11 +97,7 @@ void TCube3D::BuildStickerList() {
     glPushMatrix();
     glScalef(0.8f, 0.8f, 1);
     if (Settings.StickerType == 0) {
-        glBegin(GL_POLYGON);
-        for (const auto& p : Octagon) {
-            glVertex3f(p[0], p[1], 1);
-        }
-        glEnd();
+        Octagonal(1, 1);
     } else if (Settings.StickerType == 1) {
         glEnable(GL_TEXTURE_2D);
         glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
@@ -159,6 +160,13 @@ void TCube3D::DrawCubie(int x, int y, TRenderMode RenderMode, int z) {
                 glLoadName(static_cast<GLuint>(frame.Face * Cube->FaceArea + index));
             }
             glCallList(CubieFaceList);
+            const int id = frame.Face * Cube->FaceArea + index;
+            if (!select && std::find(HighlightedStickers.begin(), HighlightedStickers.end(), id) !=
+                               HighlightedStickers.end()) {
+                // A magenta ring between the sticker (0.8) and the cubie's black face (0.9).
+                glColor3f(1, 0, 1);
+                Octagonal(0.88f, 0.995f);
+            }
             const TCubie& cubie = state.Cubies[frame.Face][index];
             const TRGB c = ColorToGL(Settings.FaceColors[cubie.Color < 7 ? cubie.Color : NoColor]);
             glColor3d(c.Red, c.Green, c.Blue);

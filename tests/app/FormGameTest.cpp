@@ -95,6 +95,7 @@ TEST_F(FormGameTest, CaptionActionsAndPopupMenuAreThoseOfAGame) {
         const char* Name;
         const char* Caption;
         const char* Shortcut;
+        bool Enabled = true;
     };
     const TRow rows[] = {
         {"ActionScrambleCube", "Scramble", "F2"},
@@ -114,6 +115,10 @@ TEST_F(FormGameTest, CaptionActionsAndPopupMenuAreThoseOfAGame) {
         {"ActionResetCubeView", "Reset Cube View", "Esc"},
         {"ActionClose", "Close", ""},
         {"ActionSettings", "Settings...", ""},
+        // The solution bar's, usable once Solve has an answer.
+        {"ActionSolutionStep", "Step", "F8", false},
+        {"ActionSolutionPlay", "Play", "F9", false},
+        {"ActionSolutionStop", "Stop", "Shift+F9", false},
     };
     const QList<QAction*> actions = Form->actions();
     ASSERT_EQ(actions.size(), static_cast<qsizetype>(std::size(rows)));
@@ -122,7 +127,7 @@ TEST_F(FormGameTest, CaptionActionsAndPopupMenuAreThoseOfAGame) {
         EXPECT_EQ(actions[i]->objectName(), rows[i].Name);
         EXPECT_EQ(actions[i]->text(), rows[i].Caption);
         EXPECT_EQ(actions[i]->shortcut().toString(), rows[i].Shortcut);
-        EXPECT_TRUE(actions[i]->isEnabled());
+        EXPECT_EQ(actions[i]->isEnabled(), rows[i].Enabled);
     }
 
     QStringList popup;

@@ -130,3 +130,20 @@ TEST(CubeCheck, EachFaultIsNamedWithItsStickers) {
 }
 
 } // namespace
+
+TEST(CubeCheck, OnlySolvedCubesHaveUniformFaces) {
+    TRubikCube cube(1);
+    cube.Clean();
+    EXPECT_TRUE(FacesAreUniform(cube));
+    ASSERT_TRUE(cube.PerformMoves("M0 M0i V0")); // a slice leaves four faces mixed
+    EXPECT_FALSE(FacesAreUniform(cube));
+    cube.Clean();
+    ASSERT_TRUE(cube.PerformMoves("R"));
+    EXPECT_FALSE(FacesAreUniform(cube));
+    ASSERT_TRUE(cube.PerformMoves("Ri"));
+    EXPECT_TRUE(FacesAreUniform(cube));
+    Colour(cube, 4) = NoColor;
+    EXPECT_FALSE(FacesAreUniform(cube));
+    cube.Empty();
+    EXPECT_FALSE(FacesAreUniform(cube));
+}

@@ -1,0 +1,158 @@
+#include "app/SolutionBar.h"
+
+#include <QAction>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QTimer>
+#include <QToolButton>
+
+namespace {
+
+QAction* BarAction(QWidget* Owner, const char* Name, const char* Caption, const QKeySequence& Shortcut) {
+    auto* action = new QAction(Caption, Owner);
+    action->setObjectName(Name);
+    action->setShortcut(Shortcut);
+    action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    Owner->addAction(action); // the game window takes them over for its keys
+    return action;
+}
+
+QToolButton* BarButton(QAction* Action, const char* Name, QWidget* Parent) {
+    auto* button = new QToolButton(Parent);
+    button->setObjectName(Name);
+    button->setDefaultAction(Action);
+    button->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    button->setMinimumWidth(60);
+    return button;
+}
+
+} // namespace
+
+TSolutionBar::TSolutionBar(QWidget* Parent) : QFrame(Parent) {
+    setObjectName("PanelSolution");
+    setFrameStyle(QFrame::Panel | QFrame::Raised);
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(6, 3, 6, 3);
+    LabelSolution = new QLabel(this);
+    LabelSolution->setObjectName("LabelSolution");
+    LabelSolution->setTextFormat(Qt::RichText);
+    LabelSolution->setWordWrap(true);
+    layout->addWidget(LabelSolution, 1);
+    ActionSolutionStep = BarAction(this, "ActionSolutionStep", "Step", QKeySequence(Qt::Key_F8));
+    ActionSolutionPlay = BarAction(this, "ActionSolutionPlay", "Play", QKeySequence(Qt::Key_F9));
+    ActionSolutionStop = BarAction(this, "ActionSolutionStop", "Stop", QKeySequence(Qt::SHIFT | Qt::Key_F9));
+    btnStep = BarButton(ActionSolutionStep, "btnSolutionStep", this);
+    btnPlay = BarButton(ActionSolutionPlay, "btnSolutionPlay", this);
+    btnStop = BarButton(ActionSolutionStop, "btnSolutionStop", this);
+    layout->addWidget(btnStep);
+    layout->addWidget(btnPlay);
+    layout->addWidget(btnStop);
+    connect(ActionSolutionStep, &QAction::triggered, this, &TSolutionBar::Step);
+    connect(ActionSolutionPlay, &QAction::triggered, this, &TSolutionBar::Play);
+    connect(ActionSolutionStop, &QAction::triggered, this, &TSolutionBar::Stop);
+    PlayTimer = new QTimer(this);
+    PlayTimer->setInterval(15);
+    connect(PlayTimer, &QTimer::timeout, this, &TSolutionBar::Tick);
+    hide();
+    Update();
+}
+
+void TSolutionBar::ShowSolution(std::vector<std::string> Answer, bool solves) {
+    PlayTimer->stop();
+    Moves = std::move(Answer);
+    Position = 0;
+    Solves = solves;
+    Update();
+    show();
+}
+
+void TSolutionBar::ShowFault(const std::string& Reason) {
+    PlayTimer->stop();
+    Moves.clear();
+    Position = 0;
+    Solves = false;
+    LabelSolution->setText("<span style='color:#b00000'><b>Not a real cube:</b> " +
+                           QString::fromStdString(Reason).toHtmlEscaped() + "</span>");
+    for (QAction* action : {ActionSolutionStep, ActionSolutionPlay, ActionSolutionStop}) {
+        action->setEnabled(false);
+    }
+    show();
+}
+
+void TSolutionBar::Clear() {
+    PlayTimer->stop();
+    Moves.clear();
+    Position = 0;
+    Solves = false;
+    Update();
+    hide();
+}
+
+bool TSolutionBar::Playing() const {
+    return PlayTimer->isActive();
+}
+
+void TSolutionBar::Step() {
+    if (!Solves || Position >= Moves.size() || !PerformMove) {
+        return;
+    }
+    const std::string move = Moves[Position++];
+    PerformMove(move);
+    Update();
+}
+
+void TSolutionBar::Play() {
+    if (Solves && Position < Moves.size()) {
+        PlayTimer->start();
+        Update();
+    }
+}
+
+void TSolutionBar::Stop() {
+    PlayTimer->stop();
+    Update();
+}
+
+// One move at a time, each once the one before has been performed, so that Stop can end the run.
+void TSolutionBar::Tick() {
+    if (Idle && !Idle()) {
+        return;
+    }
+    if (Position >= Moves.size()) {
+        Stop();
+        return;
+    }
+    Step();
+}
+
+void TSolutionBar::Update() {
+    const bool left = Solves && Position < Moves.size();
+    ActionSolutionStep->setEnabled(left);
+    ActionSolutionPlay->setEnabled(left && !Playing());
+    ActionSolutionStop->setEnabled(Playing());
+    QString moves;
+    for (std::size_t i = 0; i < Moves.size(); ++i) {
+        const QString token = QString::fromStdString(Moves[i]).toHtmlEscaped();
+        if (i < Position) {
+            moves += "<span style='color:#808080'>" + token + "</span> ";
+        } else if (i == Position && Solves) {
+            moves += "<span style='background-color:#ffe066'><b>" + token + "</b></span> ";
+        } else {
+            moves += token + " ";
+        }
+    }
+    const auto count = static_cast<int>(Moves.size());
+    const QString counted = QString("%1 move%2").arg(count).arg(count == 1 ? "" : "s");
+    if (!Solves) {
+        LabelSolution->setText("<span style='color:#b00000'><b>This answer does not solve the cube</b> (" +
+                               counted + "): " + moves + "</span>");
+    } else if (Moves.empty()) {
+        LabelSolution->setText("<b>The cube is solved already.</b>");
+    } else if (Position >= Moves.size()) {
+        LabelSolution->setText("<b>Solved</b> in " + counted + ": " + moves);
+    } else {
+        LabelSolution->setText(
+            QString("<b>Solution</b> (%1, next %2 of %3): ").arg(counted).arg(Position + 1).arg(count) +
+            moves);
+    }
+}

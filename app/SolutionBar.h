@@ -1,0 +1,58 @@
+#pragma once
+// The bar below a game's cube after Solve: the engine's answer with its count and the next move
+// marked, and Step / Play / Stop to perform it move by move through the game's recorded path (so Undo
+// takes the moves back). An answer that does not solve the cube is shown as such and cannot be
+// played. After an invalid cube the bar says what is wrong instead.
+
+#include <QFrame>
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <vector>
+
+class QAction;
+class QLabel;
+class QTimer;
+class QToolButton;
+
+class TSolutionBar : public QFrame {
+    Q_OBJECT
+
+public:
+    explicit TSolutionBar(QWidget* Parent);
+
+    // Solves: whether the answer, applied to a copy of the cube, leaves it solved.
+    void ShowSolution(std::vector<std::string> Answer, bool Solves);
+    // Why the cube cannot be solved, until the next change.
+    void ShowFault(const std::string& Reason);
+    // Hides the bar; playing stops after the move in progress.
+    void Clear();
+
+    // Performs one move as the user's own, recorded (set by the game window).
+    std::function<void(const std::string& Move)> PerformMove;
+    // Whether the cube has finished every move queued so far (set by the game window).
+    std::function<bool()> Idle;
+
+    void Step();
+    void Play();
+    void Stop();
+    bool Playing() const;
+
+    std::vector<std::string> Moves;
+    std::size_t Position = 0; // the next move
+    bool Solves = false;
+
+    QLabel* LabelSolution = nullptr;
+    QToolButton* btnStep = nullptr;
+    QToolButton* btnPlay = nullptr;
+    QToolButton* btnStop = nullptr;
+    QAction* ActionSolutionStep = nullptr; // F8
+    QAction* ActionSolutionPlay = nullptr; // F9
+    QAction* ActionSolutionStop = nullptr; // Shift+F9
+
+private:
+    void Update();
+    void Tick();
+
+    QTimer* PlayTimer = nullptr;
+};
