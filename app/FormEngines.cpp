@@ -45,8 +45,8 @@ QString Detail(int Line, const EngineRec& Engine) {
 
 } // namespace
 
-TFormEngines::TFormEngines(QWidget* Owner, QString SettingsFile, QString ProgramFolder)
-    : QDialog(Owner), SettingsFileName(std::move(SettingsFile)), Folder(std::move(ProgramFolder)) {
+TFormEngines::TFormEngines(QWidget* Owner, TSettingsFiles files, QString ProgramFolder)
+    : QDialog(Owner), Files(std::move(files)), Folder(std::move(ProgramFolder)) {
     setObjectName("FormEngines");
     setWindowTitle("Engines");
     setWindowFlag(Qt::WindowStaysOnTopHint);
@@ -94,7 +94,7 @@ TFormEngines::TFormEngines(QWidget* Owner, QString SettingsFile, QString Program
 }
 
 void TFormEngines::LoadEngines() {
-    const TIniFile ini(SettingsFileName.toStdString());
+    const TIniFile ini = Files.Read();
     EngineCount = 0;
     for (int k = 1; k <= MaxEngines; ++k) {
         const std::string file = ini.ReadString(EnginesSection, "Engine" + std::to_string(k), "");

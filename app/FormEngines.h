@@ -4,6 +4,8 @@
 // the program ends. The settings file's "ENGINES" section is only read: what is added or removed here
 // lasts for this run.
 
+#include "app/Settings.h"
+
 #include <QDialog>
 #include <QString>
 
@@ -18,8 +20,8 @@ class TFormEngines : public QDialog {
     Q_OBJECT
 
 public:
-    // Loads the engines the settings file lists; relative file names are found in ProgramFolder.
-    TFormEngines(QWidget* Owner, QString SettingsFile, QString ProgramFolder);
+    // Loads the engines the settings files list; relative file names are found in ProgramFolder.
+    TFormEngines(QWidget* Owner, TSettingsFiles Files, QString ProgramFolder);
 
     // Fills the engine table from the settings file: engines take consecutive slots in the order of
     // their key numbers; a key that is missing, empty or names no engine is skipped.
@@ -44,6 +46,6 @@ private:
     void btnAddEngineClick();
     void btnRemoveEngineClick();
 
-    QString SettingsFileName;
+    TSettingsFiles Files;
     QString Folder;
 };

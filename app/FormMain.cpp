@@ -24,6 +24,7 @@
 #include <QPixmap>
 #include <QQuickItem>
 #include <QQuickView>
+#include <QStandardPaths>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <chrono>
@@ -50,8 +51,12 @@ const std::array<TCubeKind, 4> CubeKinds = {{
     {"Bicolor Cube", {Red, Red, Red, White, White, White, Grey}},
 }};
 
-TFormMain::TFormMain(QString programFolder)
-    : Folder(programFolder.isEmpty() ? QCoreApplication::applicationDirPath() : std::move(programFolder)) {
+TFormMain::TFormMain(QString programFolder, QString UserSettings)
+    : Folder(programFolder.isEmpty() ? QCoreApplication::applicationDirPath() : std::move(programFolder)),
+      UserSettingsFile(UserSettings.isEmpty()
+                           ? QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+                                 "/torvane/" + SettingsFileName
+                           : std::move(UserSettings)) {
     setWindowTitle(QApplication::applicationName());
 
     auto* central = new QWidget(this);
@@ -86,18 +91,18 @@ TFormMain::TFormMain(QString programFolder)
     }
     CreateBrowser();
     InstallViewMessages();
-    InitSound();
+    InitSound(Folder.toStdString());
     SoundStarted = true;
     RandomSeed(static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()));
     InitResources();
     SetScreenCursor(1, QCursor(QPixmap(":/cursors/Eimer.xpm"), 5, 27));
     SetScreenCursor(2, QCursor(QPixmap(":/cursors/Pipette.xpm"), 5, 23));
-    FormDefaultSettings = new TFormDefaultSettings(this, DefaultSettings, SettingsFile(), Folder);
-    FormEngines = new TFormEngines(this, SettingsFile(), Folder);
+    FormDefaultSettings = new TFormDefaultSettings(this, DefaultSettings, SettingsFiles(), Folder);
+    FormEngines = new TFormEngines(this, SettingsFiles(), Folder);
 }
 
-QString TFormMain::SettingsFile() const {
-    return QDir(Folder).filePath(SettingsFileName);
+TSettingsFiles TFormMain::SettingsFiles() const {
+    return {QDir(Folder).filePath(SettingsFileName).toStdString(), UserSettingsFile.toStdString()};
 }
 
 TFormMain::~TFormMain() {

@@ -2,6 +2,7 @@
 // The main window: the workspace that holds every game window, the menus, the advertisement panel,
 // and the start and end of the process-wide services (OpenGL, sound, the generator, the cursors).
 
+#include "app/Settings.h"
 #include "view/CubeSettings.h"
 
 #include <QMainWindow>
@@ -44,14 +45,16 @@ class TFormMain : public QMainWindow {
 public:
     // Starts the services in order. Without OpenGL it shows "OpenGL is not supported !" and asks the
     // application to end with status 1 (Terminating() is then true); nothing else is started.
-    // ProgramFolder defaults to the folder of the running program.
-    explicit TFormMain(QString ProgramFolder = {});
+    // ProgramFolder defaults to the folder of the running program, UserSettings to the user's own
+    // settings file in the desktop's configuration folder ("torvane/torvane.ini").
+    explicit TFormMain(QString ProgramFolder = {}, QString UserSettings = {});
     // Closes every game (their views stop their threads), then the sound device and OpenGL.
     ~TFormMain() override;
 
     bool Terminating() const { return FatalEnd; }
     const QString& ProgramFolder() const { return Folder; }
-    QString SettingsFile() const;
+    // The settings files: the program folder's defaults and the user's own.
+    TSettingsFiles SettingsFiles() const;
 
     // A new game of kind 0..3 from the default settings with the kind's colours; its window.
     TFormGame* NewGame(int Kind);
@@ -120,5 +123,6 @@ private:
     QString Folder;
     bool FatalEnd = false;
     bool Shown = false;
+    QString UserSettingsFile;
     bool SoundStarted = false;
 };

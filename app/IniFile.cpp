@@ -230,6 +230,20 @@ void TIniFile::WriteBool(const std::string& Section, const std::string& Key, boo
     WriteString(Section, Key, Value ? "1" : "0");
 }
 
+void TIniFile::Overlay(const TIniFile& Over) {
+    std::string_view section, key, value;
+    bool inSection = false;
+    for (const TLine& line : Over.Lines) {
+        if (SectionName(line.Text, section)) {
+            inSection = true;
+            continue;
+        }
+        if (inSection && KeyValue(line.Text, key, value)) {
+            WriteString(std::string(section), std::string(key), std::string(value));
+        }
+    }
+}
+
 std::string TIniFile::Text() const {
     std::string text;
     for (const TLine& line : Lines) {

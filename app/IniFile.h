@@ -31,6 +31,9 @@ public:
     void WriteInteger(const std::string& Section, const std::string& Key, std::int32_t Value);
     void WriteBool(const std::string& Section, const std::string& Key, bool Value);
 
+    // Takes every key of Over into this file's text, as WriteString would: Over's values win.
+    void Overlay(const TIniFile& Over);
+
     // Writes the whole file to a temporary file beside it and renames that over the old one, so the
     // old file stays whole when anything fails. False, with the reason in Error, when nothing was
     // written.

@@ -13,6 +13,12 @@ TColor ReadColor(const TIniFile& Ini, const char* Section, const char* Key, TCol
 
 } // namespace
 
+TIniFile TSettingsFiles::Read() const {
+    TIniFile settings(Program);
+    settings.Overlay(TIniFile(User));
+    return settings;
+}
+
 void LoadSettings(const TIniFile& Ini, tCubeSettings& Settings) {
     Settings.AnimateFaceRotations = Ini.ReadBool("CUBE", "AnimateFaceRotations", true);
     Settings.CubeFaceRotationSpeed = std::clamp(Ini.ReadInteger("CUBE", "CubeFaceRotationSpeed", 1), 0, 2);

@@ -10,6 +10,17 @@
 #include "view/CubeSettings.h"
 
 #include <array>
+#include <string>
+
+// Where the settings are: the program folder's file holds the defaults (an installed program cannot
+// write it), and the user's own file, where saves go, is read on top of it. Both have one format.
+struct TSettingsFiles {
+    std::string Program;
+    std::string User;
+
+    // Both files as one: the user's values over the program folder's.
+    TIniFile Read() const;
+};
 
 inline constexpr std::array<const char*, 7> FaceKeys = {"Up", "Right", "Front", "Down", "Left", "Back", "No"};
 

@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QShowEvent>
 #include <QTabWidget>
+#include <filesystem>
 #include <mutex>
 
 namespace {
@@ -239,10 +240,10 @@ void TSettingsDialog::hideEvent(QHideEvent* Event) {
     QDialog::hideEvent(Event);
 }
 
-TFormDefaultSettings::TFormDefaultSettings(QWidget* Owner, tCubeSettings& defaults, QString SettingsFile,
+TFormDefaultSettings::TFormDefaultSettings(QWidget* Owner, tCubeSettings& defaults, TSettingsFiles files,
                                            QString ProgramFolder)
     : TSettingsDialog(Owner, defaults, 1, std::move(ProgramFolder), QSize(783, 343), 290), Defaults(defaults),
-      SettingsFileName(std::move(SettingsFile)) {
+      Files(std::move(files)) {
     setObjectName("FormDefaultSettings");
     setWindowTitle("Default Settings");
     setWindowFlag(Qt::WindowStaysOnTopHint);
@@ -258,7 +259,7 @@ TFormDefaultSettings::TFormDefaultSettings(QWidget* Owner, tCubeSettings& defaul
 }
 
 void TFormDefaultSettings::LoadSettings() {
-    ::LoadSettings(TIniFile(SettingsFileName.toStdString()), Defaults);
+    ::LoadSettings(Files.Read(), Defaults);
 }
 
 void TFormDefaultSettings::showEvent(QShowEvent* Event) {
@@ -274,9 +275,11 @@ void TFormDefaultSettings::btnSaveClick() {
     values.Lighting = CheckBoxLighting->isChecked();
     values.EnvironmentType = static_cast<std::uint8_t>(ComboBoxEnvironment->currentIndex());
     values.SoundsON = CheckBoxSoundEnable->isChecked();
-    TIniFile ini(SettingsFileName.toStdString());
+    TIniFile ini(Files.User);
     SaveSettings(ini, values);
     std::string error;
+    std::error_code made;
+    std::filesystem::create_directories(std::filesystem::path(Files.User).parent_path(), made);
     if (!ini.UpdateFile(&error)) {
         ShowMessageBox("Default Settings", "The settings could not be saved.\n" + error, TMessageIcon::Error);
         return;

@@ -7,6 +7,7 @@
 //
 // The controls act on the preview at once; what reaches the defaults or the game is said below.
 
+#include "app/Settings.h"
 #include "view/CubeSettings.h"
 
 #include <QDialog>
@@ -83,13 +84,12 @@ class TFormDefaultSettings : public TSettingsDialog {
     Q_OBJECT
 
 public:
-    // Reads the settings file into Defaults; Defaults must outlive the dialog.
-    TFormDefaultSettings(QWidget* Owner, tCubeSettings& Defaults, QString SettingsFile,
-                         QString ProgramFolder);
+    // Reads the settings files into Defaults; Defaults must outlive the dialog.
+    TFormDefaultSettings(QWidget* Owner, tCubeSettings& Defaults, TSettingsFiles Files, QString ProgramFolder);
 
     // Writes the controls' values and the defaults' colours, background and environment file into the
-    // settings file, reads it back into the defaults and hides the dialog. When the file cannot be
-    // written it says so, and the dialog stays open with nothing lost.
+    // user's settings file, reads the settings back into the defaults and hides the dialog. When the file
+    // cannot be written it says so, and the dialog stays open with nothing lost.
     void btnSaveClick();
     // Reads the settings file into the defaults.
     void LoadSettings();
@@ -101,7 +101,7 @@ protected:
 
 private:
     tCubeSettings& Defaults;
-    QString SettingsFileName;
+    TSettingsFiles Files;
 };
 
 class TFormCustomize : public TSettingsDialog {

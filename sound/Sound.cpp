@@ -278,7 +278,18 @@ TSourceInfo TSoundObject::Inspect() const {
     return info;
 }
 
-void InitSound() {
+// The current folder's file if there is one, else the program folder's; else the name as given, so
+// that the failure names it.
+static std::string SoundPath(const char* FileName, const std::string& ProgramFolder) {
+    std::error_code error;
+    if (std::filesystem::is_regular_file(FileName, error) || ProgramFolder.empty()) {
+        return FileName;
+    }
+    const std::filesystem::path beside = std::filesystem::path(ProgramFolder) / FileName;
+    return std::filesystem::is_regular_file(beside, error) ? beside.string() : std::string(FileName);
+}
+
+void InitSound(const std::string& ProgramFolder) {
     // Before the lock: the first call constructs the player, which registers itself under the lock.
     TSoundObject& restart = RestartSound();
     TSoundObject& rotation = RotationSound();
@@ -307,7 +318,7 @@ void InitSound() {
         TSoundObject& player = setUp.Player;
         try {
             player.Voice = TSoundObject::GenerateVoice();
-            player.LoadLocked(setUp.FileName);
+            player.LoadLocked(SoundPath(setUp.FileName, ProgramFolder));
             player.Looping = setUp.Looping;
             player.UpdateLocked();
         } catch (const ESoundError& e) {

@@ -99,16 +99,18 @@ private:
     std::unique_ptr<TVoice> Voice; // null: the player is silent
     bool IsPlaying = false;
 
-    friend void InitSound();
+    friend void InitSound(const std::string&);
     friend void CloseSound();
     friend TSoundObject& RestartSound();
     friend TSoundObject& RotationSound();
 };
 
 // Opens the default audio device and sets up the two players from the sound files: RestartSound not
-// looping, RotationSound looping, whatever the files say. Never raises; what went wrong is kept for
-// SoundFailure. Does nothing while the device is open.
-void InitSound();
+// looping, RotationSound looping, whatever the files say. The files are looked for in the current
+// folder first, then in ProgramFolder when one is given, so that the program finds its sounds wherever
+// it is started from. Never raises; what went wrong is kept for SoundFailure. Does nothing while the
+// device is open.
+void InitSound(const std::string& ProgramFolder = {});
 
 // Silences every player (their sources and buffers are deleted while the device is still there), then
 // releases the context and closes the device. The players themselves live on, silent, so a worker

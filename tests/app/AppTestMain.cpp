@@ -3,10 +3,14 @@
 #include "view/OpenGL.h"
 
 #include <QApplication>
+#include <QTemporaryDir>
 #include <QtWebEngineQuick/qtwebenginequickglobal.h>
 #include <gtest/gtest.h>
 
 int main(int argc, char** argv) {
+    // The user's own settings of every main window the tests open land here, not in a real home.
+    QTemporaryDir config;
+    qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
     InitWindowSystemThreads();
     QtWebEngineQuick::initialize();
     QApplication app(argc, argv);

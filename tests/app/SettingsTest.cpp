@@ -139,8 +139,10 @@ class SettingsDialogTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(Folder.isValid());
-        WriteText(SettingsFile(), "[CUBE]\nSurfaceDetail=5\n[ENGINES]\nEngine1=none.so\n");
-        Main = std::make_unique<TFormMain>(Folder.path());
+        WriteText(SettingsFile(), ProgramSettings);
+        ASSERT_TRUE(QDir(Folder.path()).mkpath("user/torvane"));
+        WriteText(UserFile(), "; the user's\n[CUBE]\nCubeFaceRotationSpeed=1\n"); // read over the program's
+        Main = std::make_unique<TFormMain>(Folder.path(), UserFile());
         ASSERT_FALSE(Main->Terminating());
         Main->resize(1000, 760);
         Main->show();
@@ -151,6 +153,11 @@ protected:
     void TearDown() override { Main.reset(); }
 
     QString SettingsFile() const { return Folder.filePath("torvane.ini"); }
+    // The user's own file, read over the program folder's.
+    QString UserFile() const { return Folder.filePath("user/torvane/torvane.ini"); }
+
+    const std::string ProgramSettings =
+        "[CUBE]\nSurfaceDetail=5\nCubeFaceRotationSpeed=0\n[ENGINES]\nEngine1=none.so\n";
 
     // Opens the game's "Settings..." and lets Use drive the modal dialog while it is shown.
     void Customize(TFormGame* Game, const std::function<void(TFormCustomize&)>& Use) {
@@ -211,11 +218,13 @@ TEST_F(SettingsDialogTest, DefaultsAreSavedAndReachOnlyTheNextGames) {
     EXPECT_FALSE(Defaults->isVisible());
     EXPECT_TRUE(Messages.Shown.empty());
 
-    const std::string saved = ReadText(SettingsFile());
-    EXPECT_NE(saved.find("CubeFaceRotationSpeed=2"), std::string::npos) << saved;
+    // Saves go to the user's file, over what was there; the program folder's stays as shipped.
+    const std::string saved = ReadText(UserFile());
+    EXPECT_EQ(saved.rfind("; the user's\n[CUBE]\nCubeFaceRotationSpeed=2\n", 0), 0u) << saved;
     EXPECT_NE(saved.find("SoundsON=1"), std::string::npos) << saved;
-    EXPECT_NE(saved.find("Engine1=none.so"), std::string::npos) << saved;
-    EXPECT_NE(saved.find("SurfaceDetail=5"), std::string::npos) << saved;
+    EXPECT_EQ(saved.find("SurfaceDetail"), std::string::npos) << saved;
+    EXPECT_EQ(ReadText(SettingsFile()), ProgramSettings);
+    EXPECT_EQ(Main->DefaultSettings.SurfaceDetail, 5) << "read from the program's file after the save";
 
     TFormGame* after = Main->NewGame(2);
     EXPECT_EQ(after->Settings.CubeFaceRotationSpeed, 2);
@@ -254,12 +263,13 @@ TEST_F(SettingsDialogTest, ChangeReachesTheDefaultsAtOnceAndCloseDropsTheRest) {
     EXPECT_EQ(game->Settings.EnvironFile, Folder.filePath("Sky.env").toStdString());
     EXPECT_EQ(game->Settings.EnvironmentType, 0) << "the list reaches the defaults only through Save";
     EXPECT_TRUE(game->Settings.AnimateFaceRotations);
-    EXPECT_EQ(ReadText(SettingsFile()), "[CUBE]\nSurfaceDetail=5\n[ENGINES]\nEngine1=none.so\n");
+    EXPECT_EQ(ReadText(SettingsFile()), ProgramSettings);
+    EXPECT_EQ(ReadText(UserFile()), "; the user's\n[CUBE]\nCubeFaceRotationSpeed=1\n");
 }
 
 TEST_F(SettingsDialogTest, ASaveThatCannotBeWrittenSaysSoAndLosesNothing) {
-    ASSERT_TRUE(QFile::remove(SettingsFile()));
-    ASSERT_TRUE(QDir(Folder.path()).mkpath("torvane.ini/blocked"));
+    ASSERT_TRUE(QFile::remove(UserFile()));
+    ASSERT_TRUE(QDir(Folder.path()).mkpath("user/torvane/torvane.ini/blocked"));
     Main->ActionDefaultSettings->trigger();
     Choose(Defaults->ComboBoxSliceRotationSpeed, 0);
     QTest::mouseClick(Defaults->btnSave, Qt::LeftButton);

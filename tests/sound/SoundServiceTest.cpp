@@ -87,6 +87,23 @@ TEST_F(SoundService, MissingOrBrokenFilesLeaveSilentPlayersAndOneReport) {
     EXPECT_TRUE(RotationSound().Inspect().BufferAttached);
 }
 
+TEST_F(SoundService, TheProgramFolderIsAskedWhenTheCurrentFolderHasNoSounds) {
+    TTempFolder program;
+    PutProgramSounds(program.Path());
+    InitSound(program.Path().string());
+    EXPECT_EQ(SoundFailure(), "");
+    EXPECT_TRUE(RestartSound().Inspect().BufferAttached);
+    EXPECT_TRUE(RotationSound().Inspect().BufferAttached);
+    CloseSound();
+
+    // The current folder's sounds come first: a broken one there is not passed over.
+    PutProgramSounds(Folder.Path());
+    WriteBytes(Folder.Path() / RestartSoundFile, "RIFF this is no sound at all");
+    InitSound(program.Path().string());
+    EXPECT_FALSE(RestartSound().Inspect().BufferAttached);
+    EXPECT_TRUE(RotationSound().Inspect().BufferAttached);
+}
+
 TEST_F(SoundService, CloseSilencesThePlayersAndIsHarmlessTwice) {
     PutProgramSounds(Folder.Path());
     InitSound();
