@@ -31,6 +31,8 @@ QToolButton* BarButton(QAction* Action, const char* Name, QWidget* Parent) {
 TSolutionBar::TSolutionBar(QWidget* Parent) : QFrame(Parent) {
     setObjectName("PanelSolution");
     setFrameStyle(QFrame::Panel | QFrame::Raised);
+    // Room for two lines of moves; a fixed height keeps the cube's size while the text changes.
+    setFixedHeight(56);
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(6, 3, 6, 3);
     LabelSolution = new QLabel(this);
