@@ -30,8 +30,8 @@ set(CPACK_PACKAGE_NAME torvane)
 set(CPACK_PACKAGE_VENDOR "The 3D Torvane developers")
 set(CPACK_PACKAGE_CONTACT "The 3D Torvane developers <support@torvane.example>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "3D cube puzzle simulator with solver")
-set(CPACK_PACKAGE_DESCRIPTION "Turn the layers of a 3x3x3 cube with the mouse, scramble, undo and redo, paint\n"
-    "the colours of a real cube and let the built-in two-phase solver show how to solve it.")
+set(CPACK_PACKAGE_DESCRIPTION "Turn the layers of a 3x3x3 cube with the mouse, scramble, undo and redo, \
+paint the colours of a real cube and let the built-in two-phase solver show how to solve it.")
 set(CPACK_PACKAGE_VERSION "${PROJECT_VERSION}")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
