@@ -1,0 +1,94 @@
+// The two-phase engine on 1,000 seeded random states, one thread: table build time and size first
+// (measured once, in this fresh process), then the time to the first answer of at most 21 and 20
+// moves, and the answer length within a 10 ms budget. Run: build/bench/solver_bench
+#include "plugins/twophase/Search.h"
+#include "support/RandomCubes.h"
+
+#include <algorithm>
+#include <benchmark/benchmark.h>
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+using TClock = std::chrono::steady_clock;
+constexpr int CubeCount = 1000;
+
+const std::vector<std::string>& Cubes() {
+    static const std::vector<std::string> cubes = [] {
+        randomcubes::TGenerator generator(20260101);
+        std::vector<std::string> all;
+        for (int i = 0; i < CubeCount; ++i) {
+            all.push_back(randomcubes::Facelets(generator.Next()));
+        }
+        return all;
+    }();
+    return cubes;
+}
+
+double ResidentMiB() {
+    std::ifstream statm("/proc/self/statm");
+    long pages = 0, resident = 0;
+    statm >> pages >> resident;
+    return static_cast<double>(resident) * 4096.0 / (1024.0 * 1024.0);
+}
+
+// One solve per iteration over the fixed cube set; mean and 99th percentile from the solves' own
+// clocks, so that the figures do not depend on how the library batches iterations.
+void Run(benchmark::State& state, twophase::TSolveLimits limits) {
+    std::vector<double> ms;
+    double moves = 0;
+    std::size_t i = 0;
+    for (auto _ : state) {
+        const TClock::time_point start = TClock::now();
+        const twophase::TSolveResult result = twophase::Solve(Cubes()[i++ % Cubes().size()], limits);
+        ms.push_back(std::chrono::duration<double, std::milli>(TClock::now() - start).count());
+        if (!result.Found || static_cast<int>(result.Moves.size()) > limits.MaxLength) {
+            state.SkipWithError("no answer within the limit");
+            return;
+        }
+        moves += static_cast<double>(result.Moves.size());
+    }
+    std::vector<double> sorted = ms;
+    std::sort(sorted.begin(), sorted.end());
+    double sum = 0;
+    for (double t : ms) {
+        sum += t;
+    }
+    state.counters["mean_ms"] = sum / static_cast<double>(ms.size());
+    state.counters["p99_ms"] = sorted[std::min(sorted.size() - 1, sorted.size() * 99 / 100)];
+    state.counters["max_ms"] = sorted.back();
+    state.counters["mean_moves"] = moves / static_cast<double>(ms.size());
+}
+
+void BM_FirstAnswer21(benchmark::State& state) {
+    Run(state, {.MaxLength = 21, .GoodEnough = 21, .Budget = std::chrono::seconds(10)});
+}
+void BM_FirstAnswer20(benchmark::State& state) {
+    Run(state, {.MaxLength = 21, .GoodEnough = 20, .Budget = std::chrono::seconds(10)});
+}
+void BM_Budget10ms(benchmark::State& state) {
+    Run(state, {.MaxLength = 21, .GoodEnough = 0, .Budget = std::chrono::milliseconds(10)});
+}
+
+BENCHMARK(BM_FirstAnswer21)->Iterations(CubeCount)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FirstAnswer20)->Iterations(CubeCount)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Budget10ms)->Iterations(CubeCount)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const double before = ResidentMiB();
+    const TClock::time_point start = TClock::now();
+    const std::size_t bytes = twophase::PrepareTables();
+    const double buildMs = std::chrono::duration<double, std::milli>(TClock::now() - start).count();
+    std::printf("tables: built in %.1f ms, %.2f MiB in tables, resident %.1f MiB (%.1f MiB before)\n", buildMs,
+                static_cast<double>(bytes) / (1024.0 * 1024.0), ResidentMiB(), before);
+    Cubes();
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

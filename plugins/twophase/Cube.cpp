@@ -1,0 +1,241 @@
+#include "plugins/twophase/Cube.h"
+
+
+namespace twophase {
+namespace {
+
+constexpr std::string_view Letters = "ufrbld";
+enum : int { U, F, R, B, L, D };
+
+// Sticker ids (face * 9 + grid index) of every place, corners in clockwise order seen from outside
+// with the U or D sticker first, edges with the reference sticker first.
+constexpr std::uint8_t CornerStickers[CornerCount][3] = {
+    {8, 18, 11}, {6, 9, 38}, {0, 36, 29}, {2, 27, 20}, {47, 17, 24}, {45, 44, 15}, {51, 35, 42}, {53, 26, 33},
+};
+constexpr std::uint8_t EdgeStickers[EdgeCount][2] = {
+    {5, 19}, {7, 10}, {3, 37}, {1, 28}, {50, 25}, {46, 16}, {48, 43}, {52, 34}, {14, 21}, {12, 41}, {32, 39}, {30, 23},
+};
+
+struct TVec {
+    int x, y, z;
+    bool operator==(const TVec&) const = default;
+};
+int Dot(TVec a, TVec b) {
+    return a.x * b.x + a.y * b.y + a.z * b.z;
+}
+TVec Add(TVec a, TVec b, int kb, TVec c, int kc) {
+    return {a.x + kb * b.x + kc * c.x, a.y + kb * b.y + kc * c.y, a.z + kb * b.z + kc * c.z};
+}
+// A clockwise quarter turn of v about n, seen from the side n points to.
+TVec QuarterTurn(TVec n, TVec v) {
+    const int d = Dot(n, v);
+    return {d * n.x - (n.y * v.z - n.z * v.y), d * n.y - (n.z * v.x - n.x * v.z),
+            d * n.z - (n.x * v.y - n.y * v.x)};
+}
+
+// Outward normal, direction of growing column, direction of growing row.
+struct TFrame {
+    TVec Normal, Right, Down;
+};
+constexpr TFrame Frames[6] = {
+    {{0, 1, 0}, {1, 0, 0}, {0, 0, 1}},    // U: row 0 at the back
+    {{0, 0, 1}, {1, 0, 0}, {0, -1, 0}},   // F
+    {{1, 0, 0}, {0, 0, -1}, {0, -1, 0}},  // R: column 0 at F
+    {{0, 0, -1}, {-1, 0, 0}, {0, -1, 0}}, // B: column 0 at R
+    {{-1, 0, 0}, {0, 0, 1}, {0, -1, 0}},  // L: column 0 at B
+    {{0, -1, 0}, {1, 0, 0}, {0, 0, -1}},  // D: row 0 at the front
+};
+
+int StickerAt(TVec cubie, TVec normal) {
+    for (int f = 0; f < 6; ++f) {
+        if (Frames[f].Normal == normal) {
+            return f * 9 + (Dot(cubie, Frames[f].Down) + 1) * 3 + Dot(cubie, Frames[f].Right) + 1;
+        }
+    }
+    return -1;
+}
+
+template <std::size_t N>
+bool OddPermutation(const std::array<std::uint8_t, N>& p) {
+    bool odd = false;
+    for (std::size_t i = 0; i < N; ++i) {
+        for (std::size_t j = i + 1; j < N; ++j) {
+            odd ^= p[i] > p[j];
+        }
+    }
+    return odd;
+}
+
+} // namespace
+
+TCubieCube Multiply(const TCubieCube& a, const TCubieCube& b) {
+    TCubieCube r;
+    for (int i = 0; i < CornerCount; ++i) {
+        r.Cp[i] = a.Cp[b.Cp[i]];
+        r.Co[i] = static_cast<std::uint8_t>((a.Co[b.Cp[i]] + b.Co[i]) % 3);
+    }
+    for (int i = 0; i < EdgeCount; ++i) {
+        r.Ep[i] = a.Ep[b.Ep[i]];
+        r.Eo[i] = a.Eo[b.Ep[i]] ^ b.Eo[i];
+    }
+    return r;
+}
+
+std::string TurnFacelets(std::string_view facelets, int move) {
+    std::string out(facelets);
+    const TVec n = Frames[move / 3].Normal;
+    for (int q = 0; q <= move % 3; ++q) {
+        const std::string before = out;
+        for (int f = 0; f < 6; ++f) {
+            for (int i = 0; i < 9; ++i) {
+                const TFrame& fr = Frames[f];
+                const TVec cubie = Add(fr.Normal, fr.Right, i % 3 - 1, fr.Down, i / 3 - 1);
+                if (Dot(cubie, n) == 1) {
+                    out[StickerAt(QuarterTurn(n, cubie), QuarterTurn(n, fr.Normal))] = before[f * 9 + i];
+                }
+            }
+        }
+    }
+    return out;
+}
+
+const TCubieCube& MoveCube(int move) {
+    static const std::array<TCubieCube, MoveCount> moves = [] {
+        std::array<TCubieCube, MoveCount> all;
+        const std::string solved = WriteFacelets(TCubieCube{});
+        for (int face = 0; face < 6; ++face) {
+            all[face * 3] = ReadFacelets(TurnFacelets(solved, face * 3)).Cube;
+            all[face * 3 + 1] = Multiply(all[face * 3], all[face * 3]);
+            all[face * 3 + 2] = Multiply(all[face * 3 + 1], all[face * 3]);
+        }
+        return all;
+    }();
+    return moves[move];
+}
+
+std::string MoveName(int move) {
+    static constexpr std::string_view suffix[3] = {"", "2", "i"};
+    return std::string(1, FaceNames[move / 3]) + std::string(suffix[move % 3]);
+}
+
+TReadResult ReadFacelets(std::string_view text) {
+    TReadResult result;
+    result.Fault = TFault::Letters;
+    if (text.size() != 54) {
+        return result;
+    }
+    std::array<int, 54> face{};
+    std::array<int, 6> count{};
+    for (int i = 0; i < 54; ++i) {
+        const auto colour = Letters.find(text[i]);
+        if (colour == std::string_view::npos) {
+            return result;
+        }
+        face[i] = static_cast<int>(colour);
+        ++count[colour];
+    }
+    result.Fault = TFault::Counts;
+    for (int c : count) {
+        if (c != 9) {
+            return result;
+        }
+    }
+    // Colours become faces through the centres.
+    std::array<int, 6> faceOf{-1, -1, -1, -1, -1, -1};
+    result.Fault = TFault::Centres;
+    for (int f = 0; f < 6; ++f) {
+        int& slot = faceOf[face[f * 9 + 4]];
+        if (slot >= 0) {
+            return result;
+        }
+        slot = f;
+    }
+    for (int& f : face) {
+        f = faceOf[f];
+    }
+
+    result.Fault = TFault::Pieces;
+    TCubieCube& cube = result.Cube;
+    std::array<bool, EdgeCount> seen{};
+    for (int place = 0; place < CornerCount; ++place) {
+        const auto* s = CornerStickers[place];
+        int twist = 0;
+        while (twist < 3 && face[s[twist]] != U && face[s[twist]] != D) {
+            ++twist;
+        }
+        if (twist == 3) {
+            return result;
+        }
+        const int a = face[s[(twist + 1) % 3]], b = face[s[(twist + 2) % 3]];
+        int piece = 0;
+        while (piece < CornerCount &&
+               !(CornerStickers[piece][1] / 9 == a && CornerStickers[piece][2] / 9 == b)) {
+            ++piece;
+        }
+        if (piece == CornerCount || seen[piece]) {
+            return result;
+        }
+        seen[piece] = true;
+        cube.Cp[place] = static_cast<std::uint8_t>(piece);
+        cube.Co[place] = static_cast<std::uint8_t>(twist);
+    }
+    seen = {};
+    for (int place = 0; place < EdgeCount; ++place) {
+        const int a = face[EdgeStickers[place][0]], b = face[EdgeStickers[place][1]];
+        int piece = 0, flip = 0;
+        for (; piece < EdgeCount; ++piece) {
+            const int h0 = EdgeStickers[piece][0] / 9, h1 = EdgeStickers[piece][1] / 9;
+            if (h0 == a && h1 == b) {
+                break;
+            }
+            if (h0 == b && h1 == a) {
+                flip = 1;
+                break;
+            }
+        }
+        if (piece == EdgeCount || seen[piece]) {
+            return result;
+        }
+        seen[piece] = true;
+        cube.Ep[place] = static_cast<std::uint8_t>(piece);
+        cube.Eo[place] = static_cast<std::uint8_t>(flip);
+    }
+
+    int flips = 0, twists = 0;
+    for (int e : cube.Eo) {
+        flips += e;
+    }
+    for (int c : cube.Co) {
+        twists += c;
+    }
+    if (flips % 2 != 0) {
+        result.Fault = TFault::FlippedEdge;
+    } else if (twists % 3 != 0) {
+        result.Fault = TFault::TwistedCorner;
+    } else if (OddPermutation(cube.Cp) != OddPermutation(cube.Ep)) {
+        result.Fault = TFault::Parity;
+    } else {
+        result.Fault = TFault::None;
+    }
+    return result;
+}
+
+std::string WriteFacelets(const TCubieCube& cube) {
+    std::string out(54, ' ');
+    for (int f = 0; f < 6; ++f) {
+        out[f * 9 + 4] = Letters[f];
+    }
+    for (int i = 0; i < CornerCount; ++i) {
+        for (int n = 0; n < 3; ++n) {
+            out[CornerStickers[i][(n + cube.Co[i]) % 3]] = Letters[CornerStickers[cube.Cp[i]][n] / 9];
+        }
+    }
+    for (int i = 0; i < EdgeCount; ++i) {
+        for (int n = 0; n < 2; ++n) {
+            out[EdgeStickers[i][(n + cube.Eo[i]) % 2]] = Letters[EdgeStickers[cube.Ep[i]][n] / 9];
+        }
+    }
+    return out;
+}
+
+} // namespace twophase

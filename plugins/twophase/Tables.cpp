@@ -1,0 +1,196 @@
+#include "plugins/twophase/Tables.h"
+
+
+namespace twophase {
+namespace {
+
+// Rank of a permutation of 0..n-1 (Lehmer code), 0 for the identity.
+int PermRank(const std::uint8_t* p, int n) {
+    int rank = 0;
+    for (int i = 0; i < n; ++i) {
+        int smaller = 0;
+        for (int j = i + 1; j < n; ++j) {
+            smaller += p[j] < p[i];
+        }
+        rank = rank * (n - i) + smaller;
+    }
+    return rank;
+}
+
+constexpr int Choose(int n, int k) {
+    if (k > n) {
+        return 0;
+    }
+    int r = 1;
+    for (int i = 0; i < k; ++i) {
+        r = r * (n - i) / (i + 1);
+    }
+    return r;
+}
+
+using TEncode = int (*)(const TCubieCube&);
+
+// Fills a move table over the given turns by walking every coordinate value from the solved cube, so
+// no decoder is needed: quarter turns (or, for faces without one, the half turn) are applied to a
+// representative cube, further turns of the same face are composed from the table itself.
+std::vector<std::uint16_t> MoveTable(int count, const std::uint8_t* moves, int width, TEncode encode) {
+    std::vector<std::uint16_t> table(static_cast<std::size_t>(count) * width);
+    std::vector<TCubieCube> cube(count);
+    std::vector<bool> seen(count);
+    std::vector<int> queue{0};
+    queue.reserve(count);
+    seen[0] = true;
+    std::vector<bool> derived(width);
+    for (int k = 1; k < width; ++k) {
+        derived[k] = moves[k] / 3 == moves[k - 1] / 3;
+    }
+    for (std::size_t head = 0; head < queue.size(); ++head) {
+        const int c = queue[head];
+        for (int k = 0; k < width; ++k) {
+            if (derived[k]) {
+                continue;
+            }
+            const TCubieCube next = Multiply(cube[c], MoveCube(moves[k]));
+            const int n = encode(next);
+            table[c * width + k] = static_cast<std::uint16_t>(n);
+            if (!seen[n]) {
+                seen[n] = true;
+                cube[n] = next;
+                queue.push_back(n);
+            }
+        }
+    }
+    for (int c = 0; c < count; ++c) {
+        for (int k = 1, base = 0; k < width; ++k) {
+            if (!derived[k]) {
+                base = k;
+                continue;
+            }
+            table[c * width + k] = table[table[c * width + k - 1] * width + base];
+        }
+    }
+    return table;
+}
+
+// Distances in the pair (a, b) by breadth-first layers: forward from the filled layer while it is
+// small, then backward from the unfilled entries, which is cheaper once most are filled.
+template <typename TA, typename TB>
+std::vector<std::uint8_t> DepthTable(int countA, const std::vector<TA>& moveA, int countB,
+                                     const std::vector<TB>& moveB, int width) {
+    const std::size_t total = static_cast<std::size_t>(countA) * countB;
+    std::vector<std::uint8_t> depth(total, 0xFF);
+    depth[0] = 0;
+    std::size_t filled = 1;
+    for (std::uint8_t d = 0; filled < total; ++d) {
+        const bool backward = filled > total / 3;
+        for (int a = 0; a < countA; ++a) {
+            const TA* ma = &moveA[static_cast<std::size_t>(a) * width];
+            std::uint8_t* row = &depth[static_cast<std::size_t>(a) * countB];
+            for (int b = 0; b < countB; ++b) {
+                if (row[b] != (backward ? 0xFF : d)) {
+                    continue;
+                }
+                const TB* mb = &moveB[static_cast<std::size_t>(b) * width];
+                for (int k = 0; k < width; ++k) {
+                    std::uint8_t& other = depth[static_cast<std::size_t>(ma[k]) * countB + mb[k]];
+                    if (backward && other == d) {
+                        row[b] = static_cast<std::uint8_t>(d + 1);
+                        ++filled;
+                        break;
+                    }
+                    if (!backward && other == 0xFF) {
+                        other = static_cast<std::uint8_t>(d + 1);
+                        ++filled;
+                    }
+                }
+            }
+        }
+    }
+    return depth;
+}
+
+template <typename T>
+std::size_t BytesOf(const std::vector<T>& v) {
+    return v.size() * sizeof(T);
+}
+
+} // namespace
+
+int Twist(const TCubieCube& c) {
+    int t = 0;
+    for (int i = 0; i < CornerCount - 1; ++i) {
+        t = t * 3 + c.Co[i];
+    }
+    return t;
+}
+
+int Flip(const TCubieCube& c) {
+    int f = 0;
+    for (int i = 0; i < EdgeCount - 1; ++i) {
+        f = f * 2 + c.Eo[i];
+    }
+    return f;
+}
+
+// Combinatorial number of the places holding middle-layer edges, counted from place BR downwards so
+// that the solved cube has 0.
+int Slice(const TCubieCube& c) {
+    int s = 0, found = 0;
+    for (int j = EdgeCount - 1; j >= 0; --j) {
+        if (c.Ep[j] >= FR) {
+            ++found;
+            s += Choose(EdgeCount - 1 - j, found);
+        }
+    }
+    return s;
+}
+
+int CornerPerm(const TCubieCube& c) {
+    return PermRank(c.Cp.data(), CornerCount);
+}
+
+int EdgePerm(const TCubieCube& c) {
+    return PermRank(c.Ep.data(), 8);
+}
+
+int SliceOrder(const TCubieCube& c) {
+    std::uint8_t p[4];
+    for (int i = 0; i < 4; ++i) {
+        p[i] = static_cast<std::uint8_t>(c.Ep[FR + i] - FR);
+    }
+    return PermRank(p, 4);
+}
+
+std::size_t TTables::Bytes() const {
+    return BytesOf(TwistMove) + BytesOf(FlipMove) + BytesOf(SliceMove) + BytesOf(TwistSliceDepth) +
+           BytesOf(FlipSliceDepth) + BytesOf(CornerMove) + BytesOf(EdgeMove) + BytesOf(SliceOrderMove) +
+           BytesOf(CornerOrderDepth) + BytesOf(EdgeOrderDepth);
+}
+
+const TTables& Tables() {
+    static const TTables tables = [] {
+        TTables t;
+        std::array<std::uint8_t, MoveCount> all{};
+        for (int m = 0; m < MoveCount; ++m) {
+            all[m] = static_cast<std::uint8_t>(m);
+        }
+        t.TwistMove = MoveTable(TwistCount, all.data(), MoveCount, Twist);
+        t.FlipMove = MoveTable(FlipCount, all.data(), MoveCount, Flip);
+        t.SliceMove = MoveTable(SliceCount, all.data(), MoveCount, Slice);
+        t.TwistSliceDepth = DepthTable(TwistCount, t.TwistMove, SliceCount, t.SliceMove, MoveCount);
+        t.FlipSliceDepth = DepthTable(FlipCount, t.FlipMove, SliceCount, t.SliceMove, MoveCount);
+
+        t.CornerMove = MoveTable(CornerPermCount, Phase2Moves.data(), Phase2MoveCount, CornerPerm);
+        t.EdgeMove = MoveTable(EdgePermCount, Phase2Moves.data(), Phase2MoveCount, EdgePerm);
+        const auto order = MoveTable(SliceOrderCount, Phase2Moves.data(), Phase2MoveCount, SliceOrder);
+        t.SliceOrderMove.assign(order.begin(), order.end());
+        t.CornerOrderDepth =
+            DepthTable(CornerPermCount, t.CornerMove, SliceOrderCount, t.SliceOrderMove, Phase2MoveCount);
+        t.EdgeOrderDepth =
+            DepthTable(EdgePermCount, t.EdgeMove, SliceOrderCount, t.SliceOrderMove, Phase2MoveCount);
+        return t;
+    }();
+    return tables;
+}
+
+} // namespace twophase

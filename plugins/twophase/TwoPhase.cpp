@@ -1,0 +1,57 @@
+#include "plugins/twophase/TwoPhase.h"
+
+#include "plugins/twophase/Search.h"
+
+#include <cstring>
+#include <string_view>
+
+namespace {
+
+constexpr int SolutionBuffer = 1025;
+
+// Copies as much of text as fits, always terminated.
+void Put(char* buffer, std::size_t size, std::string_view text) {
+    if (buffer == nullptr || size == 0) {
+        return;
+    }
+    const std::size_t n = std::min(text.size(), size - 1);
+    std::memcpy(buffer, text.data(), n);
+    buffer[n] = '\0';
+}
+
+} // namespace
+
+void _fnRbkinfo(char* name, char* legal, char* version, char* contact, char* web, char* email) {
+    Put(name, 256, "Torvane Two-Phase");
+    Put(legal, 256, "Copyright (c) 2026 The 3D Torvane developers");
+    Put(version, 33, "1.0");
+    Put(contact, 65, "The 3D Torvane developers");
+    Put(web, 129, "https://www.torvane.example");
+    Put(email, 129, "support@torvane.example");
+}
+
+int _fnRbksolve(int N, const char* facelets, char* solution) {
+    Put(solution, SolutionBuffer, "");
+    if (N != 3 || facelets == nullptr || solution == nullptr) {
+        return -1;
+    }
+    // A failure must not cross the C boundary; to the caller it is a cube we cannot solve.
+    try {
+        const twophase::TSolveResult result = twophase::Solve(std::string_view(facelets, strnlen(facelets, 55)));
+        if (!result.Found) {
+            return -1;
+        }
+        Put(solution, SolutionBuffer, result.Text());
+        return static_cast<int>(result.Moves.size());
+    } catch (...) {
+        return -2;
+    }
+}
+
+void _fnRbkconstruct(char* buf) {
+    Put(buf, 129, "ufrbld");
+}
+
+unsigned char _fnRbksupport(int N) {
+    return N == 3 ? 1 : 0;
+}

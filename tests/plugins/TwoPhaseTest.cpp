@@ -1,0 +1,160 @@
+// Our two-phase engine as the program uses it: loaded into the engine table from its file, handed
+// facelet texts of seeded random states (drawn piece by piece), and its answers played on our model.
+#include "engines/Engines.h"
+#include "model/CubeCheck.h"
+#include "support/RandomCubes.h"
+
+#include <gtest/gtest.h>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr int CubeCount = 100; // the sanitizer build is many times slower; the plain build does 1,000
+#else
+constexpr int CubeCount = 1000;
+#endif
+
+// A model showing the colours of a facelet text in face order "ufrbld".
+TRubikCube Painted(const std::string& facelets) {
+    TRubikCube cube(1);
+    cube.Clean();
+    for (std::size_t id = 0; id < 54; ++id) {
+        cube.GetState().Cubies[id / 9][id % 9].Color =
+            static_cast<std::uint8_t>(ColorLetters.find(facelets[id]));
+    }
+    return cube;
+}
+
+std::string Joined(const std::vector<std::string>& tokens) {
+    std::string moves;
+    for (const std::string& token : tokens) {
+        moves += (moves.empty() ? "" : " ") + token;
+    }
+    return moves;
+}
+
+class TwoPhaseTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        EngineCount = 0;
+        ASSERT_EQ(LoadEngine(TWOPHASE_PLUGIN, 0), 0);
+        EngineCount = 1;
+    }
+    void TearDown() override { EngineCount = 0; }
+
+    // The engine's answer for a facelet text, or nothing for a negative result.
+    static std::optional<std::string> Answer(const std::string& facelets, int N = 3) {
+        std::vector<char> solution(SolutionBufferSize, '\0');
+        if (Engines[0].fnSolve(N, facelets.c_str(), solution.data()) < 0) {
+            return std::nullopt;
+        }
+        return std::string(solution.data());
+    }
+};
+
+TEST_F(TwoPhaseTest, DescribesItselfAsAThreeByThreeEngine) {
+    EXPECT_EQ(Engines[0].EngineName, "Torvane Two-Phase");
+    EXPECT_EQ(Engines[0].ConstructString, "ufrbld");
+    EXPECT_EQ(Engines[0].SupportedCubes, "3x3 ");
+}
+
+TEST_F(TwoPhaseTest, RandomStatesGetShortAnswersThatSolveThem) {
+    randomcubes::TGenerator generator(2026);
+    for (int i = 0; i < CubeCount; ++i) {
+        const std::string facelets = randomcubes::Facelets(generator.Next());
+        TRubikCube cube = Painted(facelets);
+        ASSERT_EQ(cube.CubeString(), facelets);
+        ASSERT_EQ(CheckCube(cube).Fault, TCubeFault::None)
+            << "the test's own facelet layout disagrees with the model";
+        std::vector<std::string> answer;
+        ASSERT_EQ(SolveCube(0, cube, answer), TSolveResult::Solved) << facelets;
+        ASSERT_LE(answer.size(), 21u) << facelets;
+        ASSERT_TRUE(cube.PerformMoves(Joined(answer))) << Joined(answer);
+        ASSERT_TRUE(FacesAreUniform(cube)) << facelets << " -> " << Joined(answer);
+    }
+}
+
+TEST_F(TwoPhaseTest, SolvedTurnedAndInvalidCubes) {
+    TRubikCube cube(1);
+    cube.Clean();
+    const std::string clean = *cube.CubeString();
+    EXPECT_EQ(Answer(clean), "") << "a solved cube needs no moves";
+    EXPECT_EQ(Answer(clean, 2), std::nullopt) << "only the 3x3x3 cube is solved";
+
+    // Held another way up: the centres have moved, the answer is still in face letters.
+    ASSERT_TRUE(cube.PerformMoves("M0 H0 R U2 Fi"));
+    std::vector<std::string> answer;
+    ASSERT_EQ(SolveCube(0, cube, answer), TSolveResult::Solved);
+    ASSERT_TRUE(cube.PerformMoves(Joined(answer)));
+    EXPECT_TRUE(FacesAreUniform(cube)) << Joined(answer);
+
+    const auto changed = [&](std::initializer_list<std::pair<std::size_t, char>> stickers) {
+        std::string text = clean;
+        for (auto [id, letter] : stickers) {
+            text[id] = letter;
+        }
+        return text;
+    };
+    const auto swapped = [&](std::size_t a, std::size_t b) {
+        std::string text = clean;
+        std::swap(text[a], text[b]);
+        return text;
+    };
+    randomcubes::TState twoEdges{};
+    for (int i = 0; i < 8; ++i) {
+        twoEdges.CornerAt[static_cast<std::size_t>(i)] = i;
+    }
+    for (int i = 0; i < 12; ++i) {
+        twoEdges.EdgeAt[static_cast<std::size_t>(i)] = i;
+    }
+    randomcubes::TState twisted = twoEdges;
+    twisted.Twist[0] = 1;
+    std::swap(twoEdges.EdgeAt[0], twoEdges.EdgeAt[1]);
+
+    const std::vector<std::pair<const char*, std::string>> invalid = {
+        {"a letter that is no colour", changed({{0, 'x'}})},
+        {"too short", clean.substr(0, 53)},
+        {"ten of one colour", changed({{0, 'f'}})},
+        {"two centres alike", swapped(4, 13)},
+        {"an edge that cannot exist", changed({{7, 'd'}, {46, 'u'}})},
+        {"a flipped edge", swapped(7, 10)},
+        {"a twisted corner", randomcubes::Facelets(twisted)},
+        {"two edges swapped", randomcubes::Facelets(twoEdges)},
+    };
+    for (const auto& [what, text] : invalid) {
+        SCOPED_TRACE(what);
+        EXPECT_EQ(Answer(text), std::nullopt);
+    }
+}
+
+TEST_F(TwoPhaseTest, SeveralThreadsSolveAtOnce) {
+    std::vector<std::string> cubes;
+    randomcubes::TGenerator generator(7);
+    for (int i = 0; i < 8; ++i) {
+        cubes.push_back(randomcubes::Facelets(generator.Next()));
+    }
+    std::vector<std::optional<std::string>> answers(cubes.size());
+    std::vector<std::thread> threads;
+    for (std::size_t t = 0; t < 4; ++t) {
+        threads.emplace_back([&, t] {
+            for (std::size_t i = t; i < cubes.size(); i += 4) {
+                answers[i] = Answer(cubes[i]);
+            }
+        });
+    }
+    for (std::thread& thread : threads) {
+        thread.join();
+    }
+    for (std::size_t i = 0; i < cubes.size(); ++i) {
+        ASSERT_TRUE(answers[i].has_value());
+        TRubikCube cube = Painted(cubes[i]);
+        ASSERT_TRUE(cube.PerformMoves(*answers[i]));
+        EXPECT_TRUE(FacesAreUniform(cube)) << *answers[i];
+    }
+}
+
+} // namespace
