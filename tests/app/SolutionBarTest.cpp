@@ -202,3 +202,32 @@ TEST_F(SolutionBarTest, AnInvalidCubeIsExplainedAndItsStickersRinged) {
 }
 
 } // namespace
+
+namespace {
+
+// Painting a real cube's colours in paint mode, then solving it with our engine and playing the
+// answer, leaves it solved.
+TEST_F(SolutionBarTest, APaintedRealCubeIsSolvedByOurEngine) {
+    ASSERT_EQ(LoadEngine(TWOPHASE_PLUGIN, 0), 0);
+    Form->ActionPaint->trigger();
+    TRubikCube real(1);
+    real.Clean();
+    ASSERT_TRUE(real.PerformMoves("R U2 Fi L D Bi R2 Ui F H0 M0"));
+    Form->View->ChangeCube([&](TRubikCube& Cube) {
+        for (int face = 0; face < 6; ++face) {
+            for (int i = 0; i < 9; ++i) {
+                Cube.GetState().Cubies[face][i].Color = real.GetState().Cubies[face][i].Color;
+            }
+        }
+    });
+    Form->ActionPlay->trigger();
+    QTest::keyClick(Form.get(), Qt::Key_F7);
+    ASSERT_TRUE(Messages.Shown.empty());
+    ASSERT_TRUE(Bar->Solves);
+    QTest::keyClick(Form.get(), Qt::Key_F9);
+    ASSERT_TRUE(Drain());
+    EXPECT_TRUE(FacesAreUniform(*Form->View->Cube));
+    EXPECT_EQ(Form->History.UndoList.size(), Bar->Moves.size());
+}
+
+} // namespace
