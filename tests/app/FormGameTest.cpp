@@ -4,6 +4,7 @@
 
 #include "animation/Thread.h"
 #include "app/Dialogs.h"
+#include "support/CubeStates.h"
 #include "support/StickerPixels.h"
 
 #include <QAction>
@@ -25,12 +26,7 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-CubeState0 After(const std::string& moves) {
-    TRubikCube cube(1);
-    cube.Clean();
-    EXPECT_TRUE(cube.PerformMoves(moves));
-    return cube.GetState();
-}
+using testsupport::After;
 
 CubeState0 Clean() {
     TRubikCube cube(1);

@@ -7,6 +7,7 @@
 #include "app/FormGame.h"
 #include "engines/Engines.h"
 #include "model/CubeCheck.h"
+#include "support/CubeStates.h"
 #include "support/StickerPixels.h"
 #include "support/TestEngines.h"
 
@@ -21,12 +22,7 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-CubeState0 After(const std::string& moves) {
-    TRubikCube cube(1);
-    cube.Clean();
-    EXPECT_TRUE(cube.PerformMoves(moves));
-    return cube.GetState();
-}
+using testsupport::After;
 
 class SolutionBarTest : public ::testing::Test {
 protected:
