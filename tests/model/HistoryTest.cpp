@@ -16,12 +16,13 @@ struct TGame {
     TRubikCube Cube{1};
     TMoveHistory History;
     std::vector<std::string> Played;
+    bool LastAnimate = true;
 
     TGame() { Cube.Clean(); }
-
     TMoveHistory::TPlay Play() {
-        return [this](const std::string& text, bool) {
+        return [this](const std::string& text, bool animate) {
             Played.push_back(text);
+            LastAnimate = animate;
             ASSERT_TRUE(Cube.PerformMoves(text)) << text;
         };
     }
@@ -35,23 +36,6 @@ struct TGame {
         History.Recorded();
     }
 };
-
-TEST(History, UndoAndRedoOneMouseTurn) {
-    TGame g;
-    g.Recorded("R");
-    EXPECT_EQ(g.History.UndoList, std::vector<std::string>{"Ri"});
-    EXPECT_TRUE(g.History.RedoList.empty());
-    EXPECT_TRUE(g.History.Undo(g.Play(), true));
-    EXPECT_EQ(g.Played, std::vector<std::string>{"Ri"});
-    EXPECT_TRUE(g.History.UndoList.empty());
-    EXPECT_EQ(g.History.RedoList, std::vector<std::string>{"R"});
-    EXPECT_TRUE(g.History.Redo(g.Play(), true));
-    EXPECT_EQ(g.History.UndoList, std::vector<std::string>{"Ri"});
-    EXPECT_TRUE(g.History.RedoList.empty());
-    // Nothing left to redo: nothing happens.
-    EXPECT_FALSE(g.History.Redo(g.Play(), true));
-    EXPECT_EQ(g.Played.size(), 2u);
-}
 
 TEST(History, UndoRestoresEveryStateAndRedoEveryMove) {
     RandomSeed(11);
@@ -73,8 +57,11 @@ TEST(History, UndoRestoresEveryStateAndRedoEveryMove) {
         ASSERT_TRUE(g.History.Redo(g.Play(), false));
         EXPECT_EQ(g.Cube.GetState().Cubies, states[i].Cubies) << "after redo of move " << i;
     }
+    EXPECT_FALSE(g.History.Redo(g.Play(), false));
+    EXPECT_EQ(g.Played.size(), 60u) << "nothing is played when there is nothing to undo or redo";
     // A new move after an undo ends the redo chain.
-    g.History.Undo(g.Play(), false);
+    g.History.Undo(g.Play(), true);
+    EXPECT_TRUE(g.LastAnimate);
     EXPECT_EQ(g.History.RedoList.size(), 1u);
     g.Recorded("F2");
     EXPECT_TRUE(g.History.RedoList.empty());
@@ -94,6 +81,7 @@ TEST(History, UndoAllRestartsFromTheStateBeforeTheFirstRecordedMove) {
         EXPECT_TRUE(g.Played.empty()) << "the restart sound comes before the moves";
     });
     EXPECT_EQ(sounds, 1);
+    EXPECT_FALSE(g.LastAnimate) << "a restart is not animated";
     EXPECT_TRUE(g.History.UndoList.empty());
     // Most recent first; each lands in RedoList, so RedoList reads the recorded moves backwards.
     EXPECT_EQ(g.Played, (std::vector<std::string>{"H02", "M0i", "L", "Fi", "Ui", "Ri"}));

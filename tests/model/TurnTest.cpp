@@ -1,8 +1,8 @@
-// Face and slice turns checked against the cube's geometry: every turn must carry each sticker of
-// its layer to where a rigid quarter rotation of that layer puts it, turn the sticker's counter by
-// the quarter turns that rotation gives it against its new face's grid, and leave all else alone.
+// Turns and mouse drags checked against the cube's geometry (CubeGeometry.h), not against the turn
+// tables: a wrong table entry anywhere shows as a sticker carried to the wrong place or counter.
 #include "CubeGeometry.h"
 #include "model/Cubi.h"
+#include "model/Notation.h"
 
 #include <functional>
 #include <gtest/gtest.h>
@@ -13,6 +13,8 @@ using namespace geometry;
 
 namespace {
 
+const Vec SliceAxes[3] = {{1, 0, 0}, {0, 0, 1}, {0, 1, 0}}; // V turns like R, M like F, H like U
+
 struct Turn {
     std::string Name;
     Vec Axis;  // clockwise about this axis, seen from the side it points to
@@ -22,15 +24,13 @@ struct Turn {
 
 std::vector<Turn> TurnsOf(const TRubikCube& cube) {
     std::vector<Turn> turns;
-    const int N = cube.Size;
     for (int f = 0; f < 6; ++f) {
-        turns.push_back(
-            {std::string(1, FaceLetters[f]), Frames[f].Normal, N - 1, [f](TRubikCube& c) { c.TurnFace(f); }});
+        turns.push_back({std::string(1, FaceLetters[f]), Frames[f].Normal, cube.Size - 1,
+                         [f](TRubikCube& c) { c.TurnFace(f); }});
     }
-    const Vec axes[3] = {{1, 0, 0}, {0, 0, 1}, {0, 1, 0}}; // V turns like R, M like F, H like U
     for (int a = 0; a < 3; ++a) {
         for (int k = 0; k < cube.SliceCount; ++k) {
-            turns.push_back({std::string(1, AxisLetters[a]) + std::to_string(k), axes[a], k + 1,
+            turns.push_back({std::string(1, AxisLetters[a]) + std::to_string(k), SliceAxes[a], k + 1,
                              [a, k](TRubikCube& c) { c.TurnSlice(a, k); }});
         }
     }
@@ -39,39 +39,31 @@ std::vector<Turn> TurnsOf(const TRubikCube& cube) {
 
 // Clockwise quarter turns, seen from outside a face with this normal, from vector a to vector b.
 int QuartersBetween(Vec normal, Vec a, Vec b) {
-    for (int q = 0; q < 4; ++q) {
+    for (int q = 0; q < 4; ++q, a = QuarterTurn(normal, a)) {
         if (a == b) {
             return q;
         }
-        a = QuarterTurn(normal, a);
     }
     ADD_FAILURE() << "vectors are not a quarter-turn apart";
     return -1;
 }
 
-// Gives every position a distinct record and a distinct counter, so that any mix-up shows.
-TRubikCube Marked(int sizeIndex) {
-    TRubikCube cube(static_cast<std::uint8_t>(sizeIndex));
-    cube.Clean();
-    CubeState0& s = cube.GetState();
-    for (int f = 0; f < 6; ++f) {
-        for (int i = 0; i < cube.FaceArea; ++i) {
-            s.Rotations[f][i] = 100 * f + i;
-        }
-    }
-    return cube;
-}
-
 class TurnTest : public ::testing::TestWithParam<int> {};
 
+// Every turn carries each sticker of its layer where a rigid quarter rotation puts it, adds to its
+// counter the quarter turns that rotation gives it against its new face's grid, and leaves the rest.
 TEST_P(TurnTest, EveryTurnIsTheRigidRotationOfItsLayer) {
-    const int sizeIndex = GetParam();
-    TRubikCube probe(static_cast<std::uint8_t>(sizeIndex));
-    const int N = probe.Size;
-    const int S = probe.FaceArea;
+    TRubikCube probe(static_cast<std::uint8_t>(GetParam()));
+    const int N = probe.Size, S = probe.FaceArea;
     for (const Turn& turn : TurnsOf(probe)) {
         SCOPED_TRACE(turn.Name);
-        TRubikCube cube = Marked(sizeIndex);
+        TRubikCube cube(static_cast<std::uint8_t>(GetParam()));
+        cube.Clean();
+        for (int f = 0; f < 6; ++f) {
+            for (int i = 0; i < S; ++i) {
+                cube.GetState().Rotations[f][i] = 100 * f + i; // distinct, so that any mix-up shows
+            }
+        }
         const CubeState0 before = cube.GetState();
         turn.Apply(cube);
         const CubeState0& after = cube.GetState();
@@ -80,84 +72,67 @@ TEST_P(TurnTest, EveryTurnIsTheRigidRotationOfItsLayer) {
             for (int i = 0; i < S; ++i) {
                 const TCubie& record = before.Cubies[f][i];
                 const Vec centre = StickerCentre(N, f, i);
-                const int before_counter = before.Rotations[record.HomeFace][record.HomeIndex];
-                const int after_counter = after.Rotations[record.HomeFace][record.HomeIndex];
+                const int counterBefore = before.Rotations[record.HomeFace][record.HomeIndex];
+                const int counterAfter = after.Rotations[record.HomeFace][record.HomeIndex];
                 if (LayerAlong(N, turn.Axis, centre) != turn.Layer) {
                     EXPECT_EQ(after.Cubies[f][i], record) << "outside the layer at " << f << "/" << i;
-                    EXPECT_EQ(after_counter, before_counter);
+                    EXPECT_EQ(counterAfter, counterBefore);
                     continue;
                 }
-                const Vec normal = QuarterTurn(turn.Axis, Frames[f].Normal);
-                const int target = StickerAt(N, QuarterTurn(turn.Axis, centre), normal);
+                const int target =
+                    StickerAt(N, QuarterTurn(turn.Axis, centre), QuarterTurn(turn.Axis, Frames[f].Normal));
                 ASSERT_GE(target, 0);
                 const int tf = target / S, ti = target % S;
                 EXPECT_EQ(after.Cubies[tf][ti], record)
                     << f << "/" << i << " should reach " << tf << "/" << ti;
-                // The sticker's "up" (towards row 0) turns with the layer; its counter must grow by the
-                // clockwise quarter turns between the new face's up and the carried one.
+                // The sticker's "up" (towards row 0) turns with the layer.
                 const Vec carriedUp = QuarterTurn(turn.Axis, -1 * Frames[f].Down);
-                const int expected = QuartersBetween(Frames[tf].Normal, -1 * Frames[tf].Down, carriedUp);
-                EXPECT_EQ(after_counter - before_counter, expected)
+                EXPECT_EQ(counterAfter - counterBefore,
+                          QuartersBetween(Frames[tf].Normal, -1 * Frames[tf].Down, carriedUp))
                     << "counter of sticker from " << f << "/" << i;
                 moved += (tf != f || ti != i);
             }
         }
-        const bool isFace = turn.Name.size() == 1;
         // A face turn moves its face (all but a 3x3x3 centre) and a ring of 4N; a slice only its ring.
-        EXPECT_EQ(moved, isFace ? 4 * N + S - (N % 2) : 4 * N);
+        EXPECT_EQ(moved, turn.Name.size() == 1 ? 4 * N + S - (N % 2) : 4 * N);
     }
 }
 
-TEST_P(TurnTest, FourQuarterTurnsRestoreRecordsAndAddFourToEveryCounterTheyTurn) {
-    const int sizeIndex = GetParam();
-    TRubikCube probe(static_cast<std::uint8_t>(sizeIndex));
-    for (const Turn& turn : TurnsOf(probe)) {
-        SCOPED_TRACE(turn.Name);
-        TRubikCube cube = Marked(sizeIndex);
-        const CubeState0 before = cube.GetState();
-        for (int q = 0; q < 4; ++q) {
-            turn.Apply(cube);
-        }
-        EXPECT_EQ(cube.GetState().Cubies, before.Cubies);
-        for (int f = 0; f < 6; ++f) {
-            for (int i = 0; i < cube.FaceArea; ++i) {
-                const int delta = cube.GetState().Rotations[f][i] - before.Rotations[f][i];
-                EXPECT_EQ(delta % 4, 0);
-                EXPECT_GE(delta, 0);
+// A drag from sticker A to a neighbouring sticker B gives a quarter turn of a layer holding both that
+// sets both moving along the drag; stickers that are not neighbours give no move.
+TEST_P(TurnTest, EveryNeighbourPairGivesTheMoveAlongTheDrag) {
+    TRubikCube cube(static_cast<std::uint8_t>(GetParam()));
+    const int N = cube.Size, S = cube.FaceArea;
+    int neighbours = 0;
+    for (int from = 0; from < 6 * S; ++from) {
+        for (int to = 0; to < 6 * S; ++to) {
+            const Vec a = StickerCentre(N, from / S, from % S), b = StickerCentre(N, to / S, to % S);
+            const Vec drag = b - a;
+            const std::string move = cube.MoveFromStickerPair(from, to);
+            // Neighbours on one face are 2 apart; across a cube edge they are (1, 1, 0) apart.
+            if (Dot(drag, drag) != 4 && Dot(drag, drag) != 2) {
+                EXPECT_EQ(move, "") << from << " -> " << to;
+                continue;
+            }
+            ++neighbours;
+            const auto m = ParseMove(move, cube.SliceCount, false);
+            ASSERT_TRUE(m) << from << " -> " << to << " gave '" << move << "'";
+            ASSERT_NE(m->Turns, 2) << "a drag is a quarter turn";
+            const Vec axis = m->IsFace ? Frames[m->Index].Normal : SliceAxes[m->Index];
+            const int layer = m->IsFace ? N - 1 : m->Slice + 1;
+            const int sign = m->Turns == 1 ? 1 : -1;
+            for (const Vec p : {a, b}) {
+                EXPECT_EQ(LayerAlong(N, axis, p), layer) << from << " -> " << to << ": " << move;
+                // Velocity of a point under a clockwise turn about axis is -(axis x p).
+                EXPECT_GT(Dot(sign * (-1 * Cross(axis, p)), drag), 0) << from << " -> " << to << ": " << move;
             }
         }
     }
+    // Each face has 2N(N-1) neighbour pairs inside it, and each of the 12 edges N across it.
+    EXPECT_EQ(neighbours, 2 * (6 * 2 * N * (N - 1) + 12 * N));
 }
 
 INSTANTIATE_TEST_SUITE_P(BothSizes, TurnTest, ::testing::Values(0, 1),
                          [](const auto& p) { return std::string(SizeNames[p.param]); });
-
-TEST(TurnCounters, FullFaceTurnAddsFourToEachStickerOfTheFaceAndTwistsToTheRing) {
-    // F turns its own nine stickers once each per quarter turn and twists each ring sticker by 1;
-    // four turns bring every counter of the F layer to 4, counters elsewhere stay 0.
-    TRubikCube cube(1);
-    cube.Clean();
-    for (int q = 0; q < 4; ++q) {
-        cube.TurnFace(1);
-    }
-    const CubeState0& s = cube.GetState();
-    for (int i = 0; i < 9; ++i) {
-        EXPECT_EQ(s.Rotations[1][i], 4) << "F" << i;
-        EXPECT_EQ(s.Rotations[3][i], 0) << "B" << i;
-    }
-    for (int i : {6, 7, 8}) {
-        EXPECT_EQ(s.Rotations[0][i], 4) << "U" << i;
-    }
-    for (int i : {0, 1, 2}) {
-        EXPECT_EQ(s.Rotations[0][i], 0) << "U" << i;
-    }
-    // R twists its U and B strips by 2 and its D and F strips by 0: after one turn the stickers that
-    // came from U onto B stand on their heads, the ones that came from D onto F do not.
-    cube.Clean();
-    cube.TurnFace(2);
-    EXPECT_EQ(s.Rotations[0][8], 2);
-    EXPECT_EQ(s.Rotations[5][8], 0);
-    EXPECT_EQ(s.Rotations[2][4], 1);
-}
 
 } // namespace
