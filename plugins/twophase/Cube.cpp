@@ -1,6 +1,5 @@
 #include "plugins/twophase/Cube.h"
 
-
 namespace twophase {
 namespace {
 
@@ -13,7 +12,8 @@ constexpr std::uint8_t CornerStickers[CornerCount][3] = {
     {8, 18, 11}, {6, 9, 38}, {0, 36, 29}, {2, 27, 20}, {47, 17, 24}, {45, 44, 15}, {51, 35, 42}, {53, 26, 33},
 };
 constexpr std::uint8_t EdgeStickers[EdgeCount][2] = {
-    {5, 19}, {7, 10}, {3, 37}, {1, 28}, {50, 25}, {46, 16}, {48, 43}, {52, 34}, {14, 21}, {12, 41}, {32, 39}, {30, 23},
+    {5, 19},  {7, 10},  {3, 37},  {1, 28},  {50, 25}, {46, 16},
+    {48, 43}, {52, 34}, {14, 21}, {12, 41}, {32, 39}, {30, 23},
 };
 
 struct TVec {
@@ -97,6 +97,54 @@ std::string TurnFacelets(std::string_view facelets, int move) {
         }
     }
     return out;
+}
+
+namespace {
+// The third of a turn about the URF corner: R to U, U to F, F to R.
+TVec TurnWhole(TVec v) {
+    return {v.z, v.x, v.y};
+}
+TVec TurnWholeBack(TVec v) {
+    return {v.y, v.z, v.x};
+}
+} // namespace
+
+std::string TurnedWhole(std::string_view facelets) {
+    std::string out(facelets);
+    if (facelets.size() != 54) {
+        return out;
+    }
+    for (int f = 0; f < 6; ++f) {
+        const TFrame& fr = Frames[f];
+        for (int i = 0; i < 9; ++i) {
+            const TVec cubie = Add(fr.Normal, fr.Right, i % 3 - 1, fr.Down, i / 3 - 1);
+            out[StickerAt(TurnWhole(cubie), TurnWhole(fr.Normal))] = facelets[f * 9 + i];
+        }
+    }
+    return out;
+}
+
+int FaceBeforeTurnedWhole(int face) {
+    const TVec n = TurnWholeBack(Frames[face].Normal);
+    for (int f = 0; f < 6; ++f) {
+        if (Frames[f].Normal == n) {
+            return f;
+        }
+    }
+    return -1;
+}
+
+TCubieCube Inverse(const TCubieCube& c) {
+    TCubieCube r;
+    for (int i = 0; i < CornerCount; ++i) {
+        r.Cp[c.Cp[i]] = static_cast<std::uint8_t>(i);
+        r.Co[c.Cp[i]] = static_cast<std::uint8_t>((3 - c.Co[i]) % 3);
+    }
+    for (int i = 0; i < EdgeCount; ++i) {
+        r.Ep[c.Ep[i]] = static_cast<std::uint8_t>(i);
+        r.Eo[c.Ep[i]] = c.Eo[i];
+    }
+    return r;
 }
 
 const TCubieCube& MoveCube(int move) {

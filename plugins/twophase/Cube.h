@@ -47,13 +47,13 @@ std::string MoveName(int move);
 // Why a facelet text is no real cube, in the order the reading checks it.
 enum class TFault {
     None,
-    Letters,      // not 54 letters out of "ufrbld"
-    Counts,       // a colour not on exactly nine stickers
-    Centres,      // two centres of one colour
-    Pieces,       // an edge or corner that cannot exist or is there twice
-    FlippedEdge,  // edge flips do not add up
+    Letters,       // not 54 letters out of "ufrbld"
+    Counts,        // a colour not on exactly nine stickers
+    Centres,       // two centres of one colour
+    Pieces,        // an edge or corner that cannot exist or is there twice
+    FlippedEdge,   // edge flips do not add up
     TwistedCorner, // corner twists do not add up to whole turns
-    Parity,       // corner and edge arrangements disagree: two pieces swapped
+    Parity,        // corner and edge arrangements disagree: two pieces swapped
 };
 
 struct TReadResult {
@@ -64,6 +64,15 @@ struct TReadResult {
 TReadResult ReadFacelets(std::string_view facelets);
 // The facelet text of a cube with its centres at home.
 std::string WriteFacelets(const TCubieCube& cube);
+
+// The facelet text of the same cube held turned a third of a turn about its URF corner: what was on
+// R is then on U, U on F and F on R. Read back, it is the cube as seen from there.
+std::string TurnedWhole(std::string_view facelets);
+// The face that a turn of face comes from, for a cube held turned whole as above.
+int FaceBeforeTurnedWhole(int face);
+
+// The state that undoes c: Multiply(c, Inverse(c)) is solved.
+TCubieCube Inverse(const TCubieCube& c);
 
 // The facelet text after one face turn, worked out from the geometry of the sticker grids alone; the
 // piece moves are derived from it, and tests compare both against the game's model.

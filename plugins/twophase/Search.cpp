@@ -23,16 +23,49 @@ bool IsPhase2Move(int move) {
     return std::find(Phase2Moves.begin(), Phase2Moves.end(), move) != Phase2Moves.end();
 }
 
+// One way of looking at the cube: held turned whole about its URF corner none, one or two times, and
+// either as it is or undone (whose answer, reversed and inverted, answers the cube). Each gives other
+// ways into phase 2, so searching all six finds short answers sooner.
+struct TDirection {
+    TCubieCube Start;
+    int Twist = 0, Flip = 0, Slice = 0;
+    std::array<int, 6> Face{}; // the real face of each face turned in this view
+    bool Inverted = false;
+};
+
 class TSearch {
 public:
     TSearch(const TCubieCube& cube, const TSolveLimits& limits)
-        : T(Tables()), Start(cube), Limits(limits), Deadline(TClock::now() + limits.Budget),
-          Best(limits.MaxLength + 1) {}
+        : T(Tables()), Limits(limits), Deadline(TClock::now() + limits.Budget), Best(limits.MaxLength + 1) {
+        std::string text = WriteFacelets(cube);
+        std::array<int, 6> face{0, 1, 2, 3, 4, 5};
+        for (int turned = 0; turned < 3; ++turned) {
+            const TCubieCube seen = turned == 0 ? cube : ReadFacelets(text).Cube;
+            for (int inverted = 0; inverted < 2; ++inverted) {
+                TDirection& d = Directions[static_cast<std::size_t>(turned * 2 + inverted)];
+                d.Start = inverted ? Inverse(seen) : seen;
+                d.Twist = Twist(d.Start);
+                d.Flip = Flip(d.Start);
+                d.Slice = Slice(d.Start);
+                d.Face = face;
+                d.Inverted = inverted != 0;
+            }
+            text = TurnedWhole(text);
+            for (int& f : face) {
+                f = FaceBeforeTurnedWhole(f);
+            }
+        }
+    }
 
     TSolveResult Run() {
-        const int twist = Twist(Start), flip = Flip(Start), slice = Slice(Start);
-        for (int depth = Phase1Bound(twist, flip, slice); depth < std::min(Best, MaxDepth) && !Stop; ++depth) {
-            Phase1(twist, flip, slice, 0, depth);
+        for (int depth = 0; depth < std::min(Best, MaxDepth) && !Stop; ++depth) {
+            for (const TDirection& d : Directions) {
+                if (Stop || Phase1Bound(d.Twist, d.Flip, d.Slice) > depth) {
+                    continue;
+                }
+                Current = &d;
+                Phase1(d.Twist, d.Flip, d.Slice, 0, depth);
+            }
         }
         TSolveResult result;
         result.Found = Best <= Limits.MaxLength;
@@ -42,7 +75,8 @@ public:
 
 private:
     int Phase1Bound(int twist, int flip, int slice) const {
-        return std::max(T.TwistSliceDepth[twist * SliceCount + slice], T.FlipSliceDepth[flip * SliceCount + slice]);
+        return std::max(T.TwistSliceDepth[twist * SliceCount + slice],
+                        T.FlipSliceDepth[flip * SliceCount + slice]);
     }
 
     int Phase2Bound(int corner, int edge, int order) const {
@@ -89,7 +123,7 @@ private:
         if (limit < 0) {
             return;
         }
-        TCubieCube c = Start;
+        TCubieCube c = Current->Start;
         for (int i = 0; i < n; ++i) {
             c = Multiply(c, MoveCube(Path[i]));
         }
@@ -97,7 +131,7 @@ private:
         for (int depth = Phase2Bound(corner, edge, order); depth <= limit; ++depth) {
             if (Phase2(corner, edge, order, n, depth)) {
                 Best = n + depth;
-                BestMoves.assign(Path.begin(), Path.begin() + Best);
+                Keep(Best);
                 Stop = Best <= Limits.GoodEnough || TClock::now() >= Deadline;
                 return;
             }
@@ -114,7 +148,8 @@ private:
             if (last >= 0 && Redundant(m / 3, last)) {
                 continue;
             }
-            const int c = T.CornerMove[corner * Phase2MoveCount + k], e = T.EdgeMove[edge * Phase2MoveCount + k],
+            const int c = T.CornerMove[corner * Phase2MoveCount + k],
+                      e = T.EdgeMove[edge * Phase2MoveCount + k],
                       o = T.SliceOrderMove[order * Phase2MoveCount + k];
             if (Phase2Bound(c, e, o) >= togo) {
                 continue;
@@ -127,8 +162,24 @@ private:
         return false;
     }
 
+    // The answer in real faces, for the path of the current direction.
+    void Keep(int length) {
+        BestMoves.clear();
+        for (int i = 0; i < length; ++i) {
+            const int m = Path[static_cast<std::size_t>(i)];
+            BestMoves.push_back(Current->Face[static_cast<std::size_t>(m / 3)] * 3 + m % 3);
+        }
+        if (Current->Inverted) {
+            std::reverse(BestMoves.begin(), BestMoves.end());
+            for (int& m : BestMoves) {
+                m = m / 3 * 3 + 2 - m % 3;
+            }
+        }
+    }
+
     const TTables& T;
-    const TCubieCube Start;
+    std::array<TDirection, 6> Directions;
+    const TDirection* Current = nullptr;
     const TSolveLimits Limits;
     const TClock::time_point Deadline;
     std::array<int, MaxDepth + 1> Path{};

@@ -1,6 +1,5 @@
 #include "plugins/twophase/Tables.h"
 
-
 namespace twophase {
 namespace {
 

@@ -14,12 +14,12 @@
 
 namespace twophase {
 
-inline constexpr int TwistCount = 2187;      // 3^7 corner twists
-inline constexpr int FlipCount = 2048;       // 2^11 edge flips
-inline constexpr int SliceCount = 495;       // places of the four middle-layer edges, C(12,4)
+inline constexpr int TwistCount = 2187;       // 3^7 corner twists
+inline constexpr int FlipCount = 2048;        // 2^11 edge flips
+inline constexpr int SliceCount = 495;        // places of the four middle-layer edges, C(12,4)
 inline constexpr int CornerPermCount = 40320; // 8!
-inline constexpr int EdgePermCount = 40320;  // 8! arrangements of the U and D layer edges
-inline constexpr int SliceOrderCount = 24;   // 4! arrangements within the middle layer
+inline constexpr int EdgePermCount = 40320;   // 8! arrangements of the U and D layer edges
+inline constexpr int SliceOrderCount = 24;    // 4! arrangements within the middle layer
 
 // The phase 2 moves, as indices of the 18 face turns, grouped by face in face order.
 inline constexpr int Phase2MoveCount = 10;

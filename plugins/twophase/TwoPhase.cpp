@@ -37,7 +37,8 @@ int _fnRbksolve(int N, const char* facelets, char* solution) {
     }
     // A failure must not cross the C boundary; to the caller it is a cube we cannot solve.
     try {
-        const twophase::TSolveResult result = twophase::Solve(std::string_view(facelets, strnlen(facelets, 55)));
+        const twophase::TSolveResult result =
+            twophase::Solve(std::string_view(facelets, strnlen(facelets, 55)));
         if (!result.Found) {
             return -1;
         }

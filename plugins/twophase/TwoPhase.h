@@ -6,7 +6,8 @@
 
 // Name, legal notice, version, contact, web site and e-mail, into buffers of 256, 256, 33, 65, 129
 // and 129 bytes.
-TWOPHASE_EXPORT void _fnRbkinfo(char* name, char* legal, char* version, char* contact, char* web, char* email);
+TWOPHASE_EXPORT void _fnRbkinfo(char* name, char* legal, char* version, char* contact, char* web,
+                                char* email);
 
 // Solves the N x N x N cube given as 54 facelet letters in this engine's face order (see
 // _fnRbkconstruct). Writes at most 1024 characters and a terminator into solution: face turns such
