@@ -19,8 +19,16 @@ bool Redundant(int face, int last) {
     return face == last || (face == Opposite[last] && face < last);
 }
 
-bool IsPhase2Move(int move) {
-    return std::find(Phase2Moves.begin(), Phase2Moves.end(), move) != Phase2Moves.end();
+constexpr unsigned Phase2MoveBits = [] {
+    unsigned bits = 0;
+    for (int m : Phase2Moves) {
+        bits |= 1u << m;
+    }
+    return bits;
+}();
+
+constexpr bool IsPhase2Move(int move) {
+    return (Phase2MoveBits >> move & 1u) != 0;
 }
 
 // One way of looking at the cube: held turned whole about its URF corner none, one or two times, and
@@ -29,7 +37,8 @@ bool IsPhase2Move(int move) {
 struct TDirection {
     TCubieCube Start;
     int Twist = 0, Flip = 0, Slice = 0;
-    std::array<int, 6> Face{}; // the real face of each face turned in this view
+    std::array<int, 3> Depth{}; // phase 1 distances, as in TPhase1
+    std::array<int, 6> Face{};  // the real face of each face turned in this view
     bool Inverted = false;
 };
 
@@ -58,13 +67,18 @@ public:
     }
 
     TSolveResult Run() {
+        for (TDirection& d : Directions) {
+            d.Depth = {T.TwistSliceDepth.Distance(d.Twist, d.Slice, T.TwistMove, T.SliceMove, MoveCount),
+                       T.FlipSliceDepth.Distance(d.Flip, d.Slice, T.FlipMove, T.SliceMove, MoveCount),
+                       T.TwistFlipDepth.Distance(d.Twist, d.Flip, T.TwistMove, T.FlipMove, MoveCount)};
+        }
         for (int depth = 0; depth < std::min(Best, MaxDepth) && !Stop; ++depth) {
             for (const TDirection& d : Directions) {
-                if (Stop || Phase1Bound(d.Twist, d.Flip, d.Slice) > depth) {
+                if (Stop || std::max({d.Depth[0], d.Depth[1], d.Depth[2]}) > depth) {
                     continue;
                 }
                 Current = &d;
-                Phase1(d.Twist, d.Flip, d.Slice, 0, depth);
+                Phase1({d.Twist, d.Flip, d.Slice, d.Depth}, 0, depth);
             }
         }
         TSolveResult result;
@@ -74,15 +88,16 @@ public:
     }
 
 private:
-    int Phase1Bound(int twist, int flip, int slice) const {
-        return std::max(T.TwistSliceDepth[twist * SliceCount + slice],
-                        T.FlipSliceDepth[flip * SliceCount + slice]);
-    }
-
-    int Phase2Bound(int corner, int edge, int order) const {
-        return std::max(T.CornerOrderDepth[corner * SliceOrderCount + order],
-                        T.EdgeOrderDepth[edge * SliceOrderCount + order]);
-    }
+    // Phase 1 coordinates and their distances in twist-slice, flip-slice and twist-flip.
+    struct TPhase1 {
+        int Twist, Flip, Slice;
+        std::array<int, 3> Depth;
+    };
+    // Phase 2 coordinates and their distances in corner-order, edge-order and edge-comb.
+    struct TPhase2 {
+        int Corner, Edge, Order, Comb;
+        std::array<int, 3> Depth;
+    };
 
     bool TimeUp() {
         if (!Late && (++Polls & 255) == 0) {
@@ -91,26 +106,37 @@ private:
         return Late;
     }
 
-    void Phase1(int twist, int flip, int slice, int n, int togo) {
+    void Phase1(const TPhase1& p, int n, int togo) {
         if (togo == 0) {
-            // A way in that ends with a phase 2 move was already tried one move shorter.
-            if (n == 0 || !IsPhase2Move(Path[n - 1])) {
-                Phase2Start(n);
-            }
+            Phase2Start(n);
             return;
         }
-        const int last = n > 0 ? Path[n - 1] / 3 : -1;
+        const int last = n > 0 ? Path[static_cast<std::size_t>(n - 1)] / 3 : -1;
         for (int m = 0; m < MoveCount && !Stop; ++m) {
-            if (last >= 0 && Redundant(m / 3, last)) {
+            // The last move into phase 2 is a quarter turn of F, R, B or L: any other was a way in
+            // one move shorter already.
+            if ((last >= 0 && Redundant(m / 3, last)) || (togo == 1 && IsPhase2Move(m))) {
                 continue;
             }
-            const int t = T.TwistMove[twist * MoveCount + m], f = T.FlipMove[flip * MoveCount + m],
-                      s = T.SliceMove[slice * MoveCount + m];
-            if (Phase1Bound(t, f, s) >= togo) {
+            // Most moves fail the first bound, so the others are looked up only when needed.
+            TPhase1 q;
+            q.Slice = T.SliceMove[p.Slice * MoveCount + m];
+            q.Twist = T.TwistMove[p.Twist * MoveCount + m];
+            q.Depth[0] = TPairDepth::After(p.Depth[0], T.TwistSliceDepth.Residue(q.Twist, q.Slice));
+            if (q.Depth[0] >= togo) {
                 continue;
             }
-            Path[n] = m;
-            Phase1(t, f, s, n + 1, togo - 1);
+            q.Flip = T.FlipMove[p.Flip * MoveCount + m];
+            q.Depth[1] = TPairDepth::After(p.Depth[1], T.FlipSliceDepth.Residue(q.Flip, q.Slice));
+            if (q.Depth[1] >= togo) {
+                continue;
+            }
+            q.Depth[2] = TPairDepth::After(p.Depth[2], T.TwistFlipDepth.Residue(q.Twist, q.Flip));
+            if (q.Depth[2] >= togo) {
+                continue;
+            }
+            Path[static_cast<std::size_t>(n)] = m;
+            Phase1(q, n + 1, togo - 1);
         }
     }
 
@@ -125,11 +151,22 @@ private:
         }
         TCubieCube c = Current->Start;
         for (int i = 0; i < n; ++i) {
-            c = Multiply(c, MoveCube(Path[i]));
+            c = Multiply(c, MoveCube(Path[static_cast<std::size_t>(i)]));
         }
-        const int corner = CornerPerm(c), edge = EdgePerm(c), order = SliceOrder(c);
-        for (int depth = Phase2Bound(corner, edge, order); depth <= limit; ++depth) {
-            if (Phase2(corner, edge, order, n, depth)) {
+        TPhase2 p{CornerPerm(c), EdgePerm(c), SliceOrder(c), CornerComb(c), {}};
+        p.Depth[0] =
+            T.CornerOrderDepth.Distance(p.Corner, p.Order, T.CornerMove, T.SliceOrderMove, Phase2MoveCount);
+        if (p.Depth[0] > limit) {
+            return;
+        }
+        p.Depth[1] =
+            T.EdgeOrderDepth.Distance(p.Edge, p.Order, T.EdgeMove, T.SliceOrderMove, Phase2MoveCount);
+        if (p.Depth[1] > limit) {
+            return;
+        }
+        p.Depth[2] = T.EdgeCombDepth.Distance(p.Edge, p.Comb, T.EdgeMove, T.CornerCombMove, Phase2MoveCount);
+        for (int depth = std::max({p.Depth[0], p.Depth[1], p.Depth[2]}); depth <= limit; ++depth) {
+            if (Phase2(p, n, depth)) {
                 Best = n + depth;
                 Keep(Best);
                 Stop = Best <= Limits.GoodEnough || TClock::now() >= Deadline;
@@ -138,24 +175,35 @@ private:
         }
     }
 
-    bool Phase2(int corner, int edge, int order, int n, int togo) {
+    bool Phase2(const TPhase2& p, int n, int togo) {
         if (togo == 0) {
-            return corner == 0 && edge == 0 && order == 0;
+            return true; // all three distances are 0: solved
         }
-        const int last = n > 0 ? Path[n - 1] / 3 : -1;
+        const int last = n > 0 ? Path[static_cast<std::size_t>(n - 1)] / 3 : -1;
         for (int k = 0; k < Phase2MoveCount; ++k) {
-            const int m = Phase2Moves[k];
+            const int m = Phase2Moves[static_cast<std::size_t>(k)];
             if (last >= 0 && Redundant(m / 3, last)) {
                 continue;
             }
-            const int c = T.CornerMove[corner * Phase2MoveCount + k],
-                      e = T.EdgeMove[edge * Phase2MoveCount + k],
-                      o = T.SliceOrderMove[order * Phase2MoveCount + k];
-            if (Phase2Bound(c, e, o) >= togo) {
+            TPhase2 q;
+            q.Corner = T.CornerMove[p.Corner * Phase2MoveCount + k];
+            q.Order = T.SliceOrderMove[p.Order * Phase2MoveCount + k];
+            q.Depth[0] = TPairDepth::After(p.Depth[0], T.CornerOrderDepth.Residue(q.Corner, q.Order));
+            if (q.Depth[0] >= togo) {
                 continue;
             }
-            Path[n] = m;
-            if (Phase2(c, e, o, n + 1, togo - 1)) {
+            q.Edge = T.EdgeMove[p.Edge * Phase2MoveCount + k];
+            q.Depth[1] = TPairDepth::After(p.Depth[1], T.EdgeOrderDepth.Residue(q.Edge, q.Order));
+            if (q.Depth[1] >= togo) {
+                continue;
+            }
+            q.Comb = T.CornerCombMove[p.Comb * Phase2MoveCount + k];
+            q.Depth[2] = TPairDepth::After(p.Depth[2], T.EdgeCombDepth.Residue(q.Edge, q.Comb));
+            if (q.Depth[2] >= togo) {
+                continue;
+            }
+            Path[static_cast<std::size_t>(n)] = m;
+            if (Phase2(q, n + 1, togo - 1)) {
                 return true;
             }
         }

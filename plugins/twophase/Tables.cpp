@@ -80,7 +80,9 @@ std::vector<std::uint8_t> DepthTable(int countA, const std::vector<TA>& moveA, i
     std::vector<std::uint8_t> depth(total, 0xFF);
     depth[0] = 0;
     std::size_t filled = 1;
-    for (std::uint8_t d = 0; filled < total; ++d) {
+    // Stops when a layer adds nothing, so that pairs no cube reaches cannot keep it going.
+    for (std::uint8_t d = 0, added = 1; filled < total && added; ++d) {
+        const std::size_t before = filled;
         const bool backward = filled > total / 3;
         for (int a = 0; a < countA; ++a) {
             const TA* ma = &moveA[static_cast<std::size_t>(a) * width];
@@ -104,8 +106,16 @@ std::vector<std::uint8_t> DepthTable(int countA, const std::vector<TA>& moveA, i
                 }
             }
         }
+        added = filled > before;
     }
     return depth;
+}
+
+// Distances as bytes, then packed.
+template <typename TA, typename TB>
+TPairDepth PairDepth(int countA, const std::vector<TA>& moveA, int countB, const std::vector<TB>& moveB,
+                     int width) {
+    return TPairDepth(countB, DepthTable(countA, moveA, countB, moveB, width));
 }
 
 template <typename T>
@@ -144,6 +154,17 @@ int Slice(const TCubieCube& c) {
     return s;
 }
 
+int CornerComb(const TCubieCube& c) {
+    int s = 0, found = 0;
+    for (int j = CornerCount - 1; j >= 0; --j) {
+        if (c.Cp[j] >= DFR) {
+            ++found;
+            s += Choose(CornerCount - 1 - j, found);
+        }
+    }
+    return s;
+}
+
 int CornerPerm(const TCubieCube& c) {
     return PermRank(c.Cp.data(), CornerCount);
 }
@@ -160,10 +181,19 @@ int SliceOrder(const TCubieCube& c) {
     return PermRank(p, 4);
 }
 
+TPairDepth::TPairDepth(int secondCount, const std::vector<std::uint8_t>& depths)
+    : SecondCount(static_cast<std::size_t>(secondCount)), Bits((depths.size() + 3) / 4) {
+    for (std::size_t i = 0; i < depths.size(); ++i) {
+        const int residue = depths[i] == 0xFF ? 3 : depths[i] % 3;
+        Bits[i >> 2] = static_cast<std::uint8_t>(Bits[i >> 2] | residue << ((i & 3) * 2));
+    }
+}
+
 std::size_t TTables::Bytes() const {
-    return BytesOf(TwistMove) + BytesOf(FlipMove) + BytesOf(SliceMove) + BytesOf(TwistSliceDepth) +
-           BytesOf(FlipSliceDepth) + BytesOf(CornerMove) + BytesOf(EdgeMove) + BytesOf(SliceOrderMove) +
-           BytesOf(CornerOrderDepth) + BytesOf(EdgeOrderDepth);
+    return BytesOf(TwistMove) + BytesOf(FlipMove) + BytesOf(SliceMove) + TwistSliceDepth.Bytes() +
+           FlipSliceDepth.Bytes() + TwistFlipDepth.Bytes() + BytesOf(CornerMove) + BytesOf(EdgeMove) +
+           BytesOf(SliceOrderMove) + BytesOf(CornerCombMove) + CornerOrderDepth.Bytes() +
+           EdgeOrderDepth.Bytes() + EdgeCombDepth.Bytes();
 }
 
 const TTables& Tables() {
@@ -176,17 +206,22 @@ const TTables& Tables() {
         t.TwistMove = MoveTable(TwistCount, all.data(), MoveCount, Twist);
         t.FlipMove = MoveTable(FlipCount, all.data(), MoveCount, Flip);
         t.SliceMove = MoveTable(SliceCount, all.data(), MoveCount, Slice);
-        t.TwistSliceDepth = DepthTable(TwistCount, t.TwistMove, SliceCount, t.SliceMove, MoveCount);
-        t.FlipSliceDepth = DepthTable(FlipCount, t.FlipMove, SliceCount, t.SliceMove, MoveCount);
+        t.TwistSliceDepth = PairDepth(TwistCount, t.TwistMove, SliceCount, t.SliceMove, MoveCount);
+        t.FlipSliceDepth = PairDepth(FlipCount, t.FlipMove, SliceCount, t.SliceMove, MoveCount);
+        t.TwistFlipDepth = PairDepth(TwistCount, t.TwistMove, FlipCount, t.FlipMove, MoveCount);
 
         t.CornerMove = MoveTable(CornerPermCount, Phase2Moves.data(), Phase2MoveCount, CornerPerm);
         t.EdgeMove = MoveTable(EdgePermCount, Phase2Moves.data(), Phase2MoveCount, EdgePerm);
         const auto order = MoveTable(SliceOrderCount, Phase2Moves.data(), Phase2MoveCount, SliceOrder);
         t.SliceOrderMove.assign(order.begin(), order.end());
         t.CornerOrderDepth =
-            DepthTable(CornerPermCount, t.CornerMove, SliceOrderCount, t.SliceOrderMove, Phase2MoveCount);
+            PairDepth(CornerPermCount, t.CornerMove, SliceOrderCount, t.SliceOrderMove, Phase2MoveCount);
+        const auto comb = MoveTable(CornerCombCount, Phase2Moves.data(), Phase2MoveCount, CornerComb);
+        t.CornerCombMove.assign(comb.begin(), comb.end());
+        t.EdgeCombDepth =
+            PairDepth(EdgePermCount, t.EdgeMove, CornerCombCount, t.CornerCombMove, Phase2MoveCount);
         t.EdgeOrderDepth =
-            DepthTable(EdgePermCount, t.EdgeMove, SliceOrderCount, t.SliceOrderMove, Phase2MoveCount);
+            PairDepth(EdgePermCount, t.EdgeMove, SliceOrderCount, t.SliceOrderMove, Phase2MoveCount);
         return t;
     }();
     return tables;

@@ -20,6 +20,7 @@ inline constexpr int SliceCount = 495;        // places of the four middle-layer
 inline constexpr int CornerPermCount = 40320; // 8!
 inline constexpr int EdgePermCount = 40320;   // 8! arrangements of the U and D layer edges
 inline constexpr int SliceOrderCount = 24;    // 4! arrangements within the middle layer
+inline constexpr int CornerCombCount = 70;    // places of the four D layer corners, C(8,4)
 
 // The phase 2 moves, as indices of the 18 face turns, grouped by face in face order.
 inline constexpr int Phase2MoveCount = 10;
@@ -32,15 +33,66 @@ int Slice(const TCubieCube& c);
 int CornerPerm(const TCubieCube& c);
 int EdgePerm(const TCubieCube& c);
 int SliceOrder(const TCubieCube& c);
+int CornerComb(const TCubieCube& c);
+
+// Exact distances in a pair of coordinates, [first * second count + second], kept modulo 3 in two
+// bits so that the tables stay in the processor's caches. One move changes a pair's distance by at
+// most one, so the distance before a move and the residue after it give the distance after it.
+class TPairDepth {
+public:
+    TPairDepth() = default;
+    // From one byte per pair; 0xFF marks pairs no cube reaches.
+    TPairDepth(int secondCount, const std::vector<std::uint8_t>& depths);
+
+    int Residue(int first, int second) const {
+        const std::size_t i =
+            static_cast<std::size_t>(first) * SecondCount + static_cast<std::size_t>(second);
+        return Bits[i >> 2] >> ((i & 3) * 2) & 3;
+    }
+    // The distance after a move, from the distance before it and the residue after it.
+    static int After(int before, int residue) {
+        static constexpr int step[3] = {0, 1, -1};
+        return before + step[(residue - before % 3 + 3) % 3];
+    }
+    // The distance of a pair, by walking down to the solved pair; for the start of a search.
+    template <typename TA, typename TB>
+    int Distance(int a, int b, const std::vector<TA>& moveA, const std::vector<TB>& moveB, int width) const {
+        int d = 0;
+        while (a != 0 || b != 0) {
+            const int down = (Residue(a, b) + 2) % 3;
+            int k = 0;
+            for (; k < width; ++k) {
+                const int na = moveA[static_cast<std::size_t>(a) * width + k];
+                const int nb = moveB[static_cast<std::size_t>(b) * width + k];
+                if (Residue(na, nb) == down) {
+                    a = na;
+                    b = nb;
+                    break;
+                }
+            }
+            if (k == width) {
+                return Unreachable;
+            }
+            ++d;
+        }
+        return d;
+    }
+    std::size_t Bytes() const { return Bits.size(); }
+
+    static constexpr int Unreachable = 99;
+
+private:
+    std::size_t SecondCount = 0;
+    std::vector<std::uint8_t> Bits;
+};
 
 // Move tables are [coordinate * moves + move]; phase 1 over all 18 turns, phase 2 over Phase2Moves.
-// Pruning tables hold exact distances in their own coordinate pair: [first * second count + second].
 struct TTables {
     std::vector<std::uint16_t> TwistMove, FlipMove, SliceMove;
-    std::vector<std::uint8_t> TwistSliceDepth, FlipSliceDepth;
+    TPairDepth TwistSliceDepth, FlipSliceDepth, TwistFlipDepth;
     std::vector<std::uint16_t> CornerMove, EdgeMove;
-    std::vector<std::uint8_t> SliceOrderMove;
-    std::vector<std::uint8_t> CornerOrderDepth, EdgeOrderDepth;
+    std::vector<std::uint8_t> SliceOrderMove, CornerCombMove;
+    TPairDepth CornerOrderDepth, EdgeOrderDepth, EdgeCombDepth;
 
     std::size_t Bytes() const;
 };
