@@ -60,5 +60,7 @@ function(torvane_add_test name)
   target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gmock)
   torvane_set_warnings(${name})
   add_test(NAME ${name} COMMAND ${name})
-  set_tests_properties(${name} PROPERTIES LABELS "${ARG_LABEL};${ARG_LABELS}" TIMEOUT 300)
+  # Caches (the solver's tables) go into the build folder, not the user's home.
+  set_tests_properties(${name} PROPERTIES LABELS "${ARG_LABEL};${ARG_LABELS}" TIMEOUT 300
+    ENVIRONMENT "XDG_CACHE_HOME=${CMAKE_BINARY_DIR}/test-cache")
 endfunction()

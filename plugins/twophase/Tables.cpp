@@ -1,5 +1,13 @@
 #include "plugins/twophase/Tables.h"
 
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <thread>
+#include <unistd.h>
+
 namespace twophase {
 namespace {
 
@@ -196,35 +204,213 @@ std::size_t TTables::Bytes() const {
            EdgeOrderDepth.Bytes() + EdgeCombDepth.Bytes();
 }
 
+TPairDepth TPairDepth::FromPacked(int secondCount, std::vector<std::uint8_t> bits) {
+    TPairDepth table;
+    table.SecondCount = static_cast<std::size_t>(secondCount);
+    table.Bits = std::move(bits);
+    return table;
+}
+
+namespace {
+
+// Every table in file order, with the element count it must have and, for move tables, the bound
+// its entries must stay under: a file that disagrees is not used, so a damaged one cannot lead the
+// search out of its tables.
+template <typename TSome, typename TVisit>
+void EachTable(TSome& t, TVisit&& visit) {
+    visit(t.TwistMove, TwistCount * MoveCount, TwistCount);
+    visit(t.FlipMove, FlipCount * MoveCount, FlipCount);
+    visit(t.SliceMove, SliceCount * MoveCount, SliceCount);
+    visit(t.CornerMove, CornerPermCount * Phase2MoveCount, CornerPermCount);
+    visit(t.EdgeMove, EdgePermCount * Phase2MoveCount, EdgePermCount);
+    visit(t.SliceOrderMove, SliceOrderCount * Phase2MoveCount, SliceOrderCount);
+    visit(t.CornerCombMove, CornerCombCount * Phase2MoveCount, CornerCombCount);
+}
+
+struct TPairEntry {
+    TPairDepth TTables::*Table;
+    int First, Second;
+};
+constexpr TPairEntry Pairs[] = {
+    {&TTables::TwistSliceDepth, TwistCount, SliceCount},
+    {&TTables::FlipSliceDepth, FlipCount, SliceCount},
+    {&TTables::TwistFlipDepth, TwistCount, FlipCount},
+    {&TTables::CornerOrderDepth, CornerPermCount, SliceOrderCount},
+    {&TTables::EdgeOrderDepth, EdgePermCount, SliceOrderCount},
+    {&TTables::EdgeCombDepth, EdgePermCount, CornerCombCount},
+};
+
+// Bumped whenever a table changes meaning or layout.
+constexpr char Magic[8] = {'T', 'V', 'T', 'P', 'H', '0', '0', '1'};
+
+std::uint64_t Checksum(const std::vector<char>& bytes, std::size_t size) {
+    std::uint64_t h = 0x9E3779B97F4A7C15ull;
+    std::size_t i = 0;
+    for (; i + 8 <= size; i += 8) {
+        std::uint64_t w;
+        std::memcpy(&w, bytes.data() + i, 8);
+        h = (h ^ w) * 0x100000001B3ull;
+        h ^= h >> 29;
+    }
+    for (; i < size; ++i) {
+        h = (h ^ static_cast<std::uint8_t>(bytes[i])) * 0x100000001B3ull;
+    }
+    return h;
+}
+
+std::size_t PackedSize(const TPairEntry& p) {
+    return (static_cast<std::size_t>(p.First) * static_cast<std::size_t>(p.Second) + 3) / 4;
+}
+
+} // namespace
+
+std::optional<TTables> LoadTables(const std::string& path) {
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
+    if (!in) {
+        return std::nullopt;
+    }
+    const std::streamoff size = in.tellg();
+    if (size <= 0) {
+        return std::nullopt;
+    }
+    std::vector<char> bytes(static_cast<std::size_t>(size));
+    in.seekg(0);
+    if (!in.read(bytes.data(), size)) {
+        return std::nullopt;
+    }
+    TTables t;
+    std::size_t expected = sizeof Magic + 8;
+    EachTable(t,
+              [&](auto& v, int count, int) { expected += static_cast<std::size_t>(count) * sizeof(v[0]); });
+    for (const TPairEntry& p : Pairs) {
+        expected += PackedSize(p);
+    }
+    if (bytes.size() != expected || std::memcmp(bytes.data(), Magic, sizeof Magic) != 0) {
+        return std::nullopt;
+    }
+    std::uint64_t stored;
+    std::memcpy(&stored, bytes.data() + expected - 8, 8);
+    if (Checksum(bytes, expected - 8) != stored) {
+        return std::nullopt;
+    }
+    std::size_t at = sizeof Magic;
+    bool inRange = true;
+    EachTable(t, [&](auto& v, int count, int bound) {
+        v.resize(static_cast<std::size_t>(count));
+        std::memcpy(v.data(), bytes.data() + at, v.size() * sizeof(v[0]));
+        at += v.size() * sizeof(v[0]);
+        for (auto x : v) {
+            inRange = inRange && static_cast<int>(x) < bound;
+        }
+    });
+    if (!inRange) {
+        return std::nullopt;
+    }
+    for (const TPairEntry& p : Pairs) {
+        const auto* first = reinterpret_cast<const std::uint8_t*>(bytes.data() + at);
+        t.*p.Table =
+            TPairDepth::FromPacked(p.Second, std::vector<std::uint8_t>(first, first + PackedSize(p)));
+        at += PackedSize(p);
+    }
+    return t;
+}
+
+bool SaveTables(const TTables& tables, const std::string& path) {
+    std::vector<char> bytes(Magic, Magic + sizeof Magic);
+    const auto append = [&](const void* data, std::size_t size) {
+        const char* p = static_cast<const char*>(data);
+        bytes.insert(bytes.end(), p, p + size);
+    };
+    EachTable(tables, [&](const auto& v, int, int) { append(v.data(), v.size() * sizeof(v[0])); });
+    for (const TPairEntry& p : Pairs) {
+        const std::vector<std::uint8_t>& packed = (tables.*p.Table).Packed();
+        if (packed.size() != PackedSize(p)) {
+            return false;
+        }
+        append(packed.data(), packed.size());
+    }
+    const std::uint64_t sum = Checksum(bytes, bytes.size());
+    append(&sum, sizeof sum);
+
+    std::error_code error;
+    const std::filesystem::path target(path);
+    std::filesystem::create_directories(target.parent_path(), error);
+    std::filesystem::path temporary = target;
+    // Unique per process and thread, so that concurrent writers never share a temporary file.
+    temporary += "." + std::to_string(::getpid()) + "-" +
+                 std::to_string(std::hash<std::thread::id>{}(std::this_thread::get_id())) + ".tmp";
+    {
+        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        if (!out.flush()) {
+            out.close();
+            std::filesystem::remove(temporary, error);
+            return false;
+        }
+    }
+    std::filesystem::rename(temporary, target, error);
+    if (error) {
+        std::filesystem::remove(temporary, error);
+        return false;
+    }
+    return true;
+}
+
+std::string TableCachePath() {
+    std::filesystem::path base;
+    if (const char* cache = std::getenv("XDG_CACHE_HOME"); cache != nullptr && *cache == '/') {
+        base = cache;
+    } else if (const char* home = std::getenv("HOME"); home != nullptr && *home == '/') {
+        base = std::filesystem::path(home) / ".cache";
+    } else {
+        return {};
+    }
+    return (base / "torvane" / "twophase.tables").string();
+}
+
 const TTables& Tables() {
     static const TTables tables = [] {
-        TTables t;
-        std::array<std::uint8_t, MoveCount> all{};
-        for (int m = 0; m < MoveCount; ++m) {
-            all[m] = static_cast<std::uint8_t>(m);
+        const std::string path = TableCachePath();
+        if (!path.empty()) {
+            if (std::optional<TTables> cached = LoadTables(path)) {
+                return std::move(*cached);
+            }
         }
-        t.TwistMove = MoveTable(TwistCount, all.data(), MoveCount, Twist);
-        t.FlipMove = MoveTable(FlipCount, all.data(), MoveCount, Flip);
-        t.SliceMove = MoveTable(SliceCount, all.data(), MoveCount, Slice);
-        t.TwistSliceDepth = PairDepth(TwistCount, t.TwistMove, SliceCount, t.SliceMove, MoveCount);
-        t.FlipSliceDepth = PairDepth(FlipCount, t.FlipMove, SliceCount, t.SliceMove, MoveCount);
-        t.TwistFlipDepth = PairDepth(TwistCount, t.TwistMove, FlipCount, t.FlipMove, MoveCount);
-
-        t.CornerMove = MoveTable(CornerPermCount, Phase2Moves.data(), Phase2MoveCount, CornerPerm);
-        t.EdgeMove = MoveTable(EdgePermCount, Phase2Moves.data(), Phase2MoveCount, EdgePerm);
-        const auto order = MoveTable(SliceOrderCount, Phase2Moves.data(), Phase2MoveCount, SliceOrder);
-        t.SliceOrderMove.assign(order.begin(), order.end());
-        t.CornerOrderDepth =
-            PairDepth(CornerPermCount, t.CornerMove, SliceOrderCount, t.SliceOrderMove, Phase2MoveCount);
-        const auto comb = MoveTable(CornerCombCount, Phase2Moves.data(), Phase2MoveCount, CornerComb);
-        t.CornerCombMove.assign(comb.begin(), comb.end());
-        t.EdgeCombDepth =
-            PairDepth(EdgePermCount, t.EdgeMove, CornerCombCount, t.CornerCombMove, Phase2MoveCount);
-        t.EdgeOrderDepth =
-            PairDepth(EdgePermCount, t.EdgeMove, SliceOrderCount, t.SliceOrderMove, Phase2MoveCount);
-        return t;
+        TTables built = BuildTables();
+        if (!path.empty()) {
+            SaveTables(built, path); // without a cache the next run builds them again
+        }
+        return built;
     }();
     return tables;
+}
+
+TTables BuildTables() {
+    TTables t;
+    std::array<std::uint8_t, MoveCount> all{};
+    for (int m = 0; m < MoveCount; ++m) {
+        all[m] = static_cast<std::uint8_t>(m);
+    }
+    t.TwistMove = MoveTable(TwistCount, all.data(), MoveCount, Twist);
+    t.FlipMove = MoveTable(FlipCount, all.data(), MoveCount, Flip);
+    t.SliceMove = MoveTable(SliceCount, all.data(), MoveCount, Slice);
+    t.TwistSliceDepth = PairDepth(TwistCount, t.TwistMove, SliceCount, t.SliceMove, MoveCount);
+    t.FlipSliceDepth = PairDepth(FlipCount, t.FlipMove, SliceCount, t.SliceMove, MoveCount);
+    t.TwistFlipDepth = PairDepth(TwistCount, t.TwistMove, FlipCount, t.FlipMove, MoveCount);
+
+    t.CornerMove = MoveTable(CornerPermCount, Phase2Moves.data(), Phase2MoveCount, CornerPerm);
+    t.EdgeMove = MoveTable(EdgePermCount, Phase2Moves.data(), Phase2MoveCount, EdgePerm);
+    const auto order = MoveTable(SliceOrderCount, Phase2Moves.data(), Phase2MoveCount, SliceOrder);
+    t.SliceOrderMove.assign(order.begin(), order.end());
+    t.CornerOrderDepth =
+        PairDepth(CornerPermCount, t.CornerMove, SliceOrderCount, t.SliceOrderMove, Phase2MoveCount);
+    const auto comb = MoveTable(CornerCombCount, Phase2Moves.data(), Phase2MoveCount, CornerComb);
+    t.CornerCombMove.assign(comb.begin(), comb.end());
+    t.EdgeCombDepth =
+        PairDepth(EdgePermCount, t.EdgeMove, CornerCombCount, t.CornerCombMove, Phase2MoveCount);
+    t.EdgeOrderDepth =
+        PairDepth(EdgePermCount, t.EdgeMove, SliceOrderCount, t.SliceOrderMove, Phase2MoveCount);
+    return t;
 }
 
 } // namespace twophase

@@ -10,6 +10,8 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
+#include <string>
 #include <vector>
 
 namespace twophase {
@@ -78,6 +80,8 @@ public:
         return d;
     }
     std::size_t Bytes() const { return Bits.size(); }
+    const std::vector<std::uint8_t>& Packed() const { return Bits; }
+    static TPairDepth FromPacked(int secondCount, std::vector<std::uint8_t> bits);
 
     static constexpr int Unreachable = 99;
 
@@ -97,6 +101,19 @@ struct TTables {
     std::size_t Bytes() const;
 };
 
+// Every table worked out from the moves alone.
+TTables BuildTables();
+
+// A file of tables as SaveTables wrote it, or nothing when the file is missing, short, of another
+// layout or damaged (then the caller builds them anew).
+std::optional<TTables> LoadTables(const std::string& path);
+// Writes to a temporary file beside path and renames it, so that a reader never sees half a file.
+bool SaveTables(const TTables& tables, const std::string& path);
+// Where the tables are kept between runs: "torvane/twophase.tables" in $XDG_CACHE_HOME, or in
+// ~/.cache without it; empty when neither is known.
+std::string TableCachePath();
+
+// The shared tables: loaded from the cache file, or built and then saved there.
 const TTables& Tables();
 
 } // namespace twophase
