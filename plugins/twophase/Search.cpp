@@ -112,27 +112,35 @@ private:
             return;
         }
         const int last = n > 0 ? Path[static_cast<std::size_t>(n - 1)] / 3 : -1;
+        for (int m = 0; m < MoveCount; ++m) {
+            const int s = T.SliceMove[p.Slice * MoveCount + m], t = T.TwistMove[p.Twist * MoveCount + m],
+                      f = T.FlipMove[p.Flip * MoveCount + m];
+            T.TwistSliceDepth.Prefetch(t, s);
+            T.FlipSliceDepth.Prefetch(f, s);
+            T.TwistFlipDepth.Prefetch(t, f);
+        }
         for (int m = 0; m < MoveCount && !Stop; ++m) {
             // The last move into phase 2 is a quarter turn of F, R, B or L: any other was a way in
             // one move shorter already.
             if ((last >= 0 && Redundant(m / 3, last)) || (togo == 1 && IsPhase2Move(m))) {
                 continue;
             }
-            // Most moves fail the first bound, so the others are looked up only when needed.
+            // Most moves fail the twist-flip bound, the strongest, so the others are looked up only
+            // when needed.
             TPhase1 q;
             q.Slice = T.SliceMove[p.Slice * MoveCount + m];
             q.Twist = T.TwistMove[p.Twist * MoveCount + m];
+            q.Flip = T.FlipMove[p.Flip * MoveCount + m];
+            q.Depth[2] = TPairDepth::After(p.Depth[2], T.TwistFlipDepth.Residue(q.Twist, q.Flip));
+            if (q.Depth[2] >= togo) {
+                continue;
+            }
             q.Depth[0] = TPairDepth::After(p.Depth[0], T.TwistSliceDepth.Residue(q.Twist, q.Slice));
             if (q.Depth[0] >= togo) {
                 continue;
             }
-            q.Flip = T.FlipMove[p.Flip * MoveCount + m];
             q.Depth[1] = TPairDepth::After(p.Depth[1], T.FlipSliceDepth.Residue(q.Flip, q.Slice));
             if (q.Depth[1] >= togo) {
-                continue;
-            }
-            q.Depth[2] = TPairDepth::After(p.Depth[2], T.TwistFlipDepth.Residue(q.Twist, q.Flip));
-            if (q.Depth[2] >= togo) {
                 continue;
             }
             Path[static_cast<std::size_t>(n)] = m;
@@ -180,6 +188,15 @@ private:
             return true; // all three distances are 0: solved
         }
         const int last = n > 0 ? Path[static_cast<std::size_t>(n - 1)] / 3 : -1;
+        for (int k = 0; k < Phase2MoveCount; ++k) {
+            const int c = T.CornerMove[p.Corner * Phase2MoveCount + k],
+                      e = T.EdgeMove[p.Edge * Phase2MoveCount + k],
+                      o = T.SliceOrderMove[p.Order * Phase2MoveCount + k],
+                      cc = T.CornerCombMove[p.Comb * Phase2MoveCount + k];
+            T.CornerOrderDepth.Prefetch(c, o);
+            T.EdgeOrderDepth.Prefetch(e, o);
+            T.EdgeCombDepth.Prefetch(e, cc);
+        }
         for (int k = 0; k < Phase2MoveCount; ++k) {
             const int m = Phase2Moves[static_cast<std::size_t>(k)];
             if (last >= 0 && Redundant(m / 3, last)) {

@@ -51,6 +51,12 @@ public:
             static_cast<std::size_t>(first) * SecondCount + static_cast<std::size_t>(second);
         return Bits[i >> 2] >> ((i & 3) * 2) & 3;
     }
+    // Asks for the residue's memory early, so that the lookups of several moves overlap.
+    void Prefetch(int first, int second) const {
+        const std::size_t i =
+            static_cast<std::size_t>(first) * SecondCount + static_cast<std::size_t>(second);
+        __builtin_prefetch(&Bits[i >> 2]);
+    }
     // The distance after a move, from the distance before it and the residue after it.
     static int After(int before, int residue) {
         static constexpr int step[3] = {0, 1, -1};
