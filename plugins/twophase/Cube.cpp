@@ -100,6 +100,15 @@ std::string TurnFacelets(std::string_view facelets, int move) {
 }
 
 namespace {
+int FaceWithNormal(TVec n) {
+    for (int f = 0; f < 6; ++f) {
+        if (Frames[f].Normal == n) {
+            return f;
+        }
+    }
+    return -1;
+}
+
 // The third of a turn about the URF corner: R to U, U to F, F to R.
 TVec TurnWhole(TVec v) {
     return {v.z, v.x, v.y};
@@ -125,13 +134,82 @@ std::string TurnedWhole(std::string_view facelets) {
 }
 
 int FaceBeforeTurnedWhole(int face) {
-    const TVec n = TurnWholeBack(Frames[face].Normal);
-    for (int f = 0; f < 6; ++f) {
-        if (Frames[f].Normal == n) {
-            return f;
-        }
+    return FaceWithNormal(TurnWholeBack(Frames[face].Normal));
+}
+
+namespace {
+
+// Where symmetry s takes a point: the mirror first, then the quarter turns.
+TVec ApplySymmetry(int s, TVec v) {
+    if (s >= 4) {
+        v.x = -v.x;
     }
-    return -1;
+    for (int k = 0; k < s % 4; ++k) {
+        v = QuarterTurn(Frames[U].Normal, v);
+    }
+    return v;
+}
+
+// Places as the sum of their stickers' face normals, and the places each symmetry takes them to.
+struct TPlaceMaps {
+    std::array<std::array<std::uint8_t, CornerCount>, SymmetryCount> Corner{};
+    std::array<std::array<std::uint8_t, EdgeCount>, SymmetryCount> Edge{};
+};
+
+const TPlaceMaps& PlaceMaps() {
+    static const TPlaceMaps maps = [] {
+        TPlaceMaps m;
+        const auto centre = [](const std::uint8_t* stickers, int n) {
+            TVec v{0, 0, 0};
+            for (int i = 0; i < n; ++i) {
+                const TVec normal = Frames[stickers[i] / 9].Normal;
+                v = {v.x + normal.x, v.y + normal.y, v.z + normal.z};
+            }
+            return v;
+        };
+        for (int s = 0; s < SymmetryCount; ++s) {
+            for (int i = 0; i < CornerCount; ++i) {
+                const TVec to = ApplySymmetry(s, centre(CornerStickers[i], 3));
+                for (int j = 0; j < CornerCount; ++j) {
+                    if (centre(CornerStickers[j], 3) == to) {
+                        m.Corner[s][i] = static_cast<std::uint8_t>(j);
+                    }
+                }
+            }
+            for (int i = 0; i < EdgeCount; ++i) {
+                const TVec to = ApplySymmetry(s, centre(EdgeStickers[i], 2));
+                for (int j = 0; j < EdgeCount; ++j) {
+                    if (centre(EdgeStickers[j], 2) == to) {
+                        m.Edge[s][i] = static_cast<std::uint8_t>(j);
+                    }
+                }
+            }
+        }
+        return m;
+    }();
+    return maps;
+}
+
+} // namespace
+
+TCubieCube ConjugatedArrangement(const TCubieCube& c, int s) {
+    const auto& corner = PlaceMaps().Corner[static_cast<std::size_t>(s)];
+    const auto& edge = PlaceMaps().Edge[static_cast<std::size_t>(s)];
+    TCubieCube r;
+    for (int i = 0; i < CornerCount; ++i) {
+        r.Cp[corner[i]] = corner[c.Cp[i]];
+    }
+    for (int i = 0; i < EdgeCount; ++i) {
+        r.Ep[edge[i]] = edge[c.Ep[i]];
+    }
+    return r;
+}
+
+int ConjugatedMove(int move, int s) {
+    const int face = FaceWithNormal(ApplySymmetry(s, Frames[move / 3].Normal));
+    const int quarter = move % 3;
+    // A mirror turns clockwise into anticlockwise.
+    return face * 3 + (s >= 4 ? 2 - quarter : quarter);
 }
 
 TCubieCube Inverse(const TCubieCube& c) {

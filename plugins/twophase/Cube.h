@@ -74,6 +74,19 @@ int FaceBeforeTurnedWhole(int face);
 // The state that undoes c: Multiply(c, Inverse(c)) is solved.
 TCubieCube Inverse(const TCubieCube& c);
 
+// The eight symmetries of the cube that keep U on top: 0 to 3 quarter turns of the whole cube about
+// the U-D axis (clockwise seen from U), and 4 to 7 the same after mirroring L and R.
+inline constexpr int SymmetryCount = 8;
+// The symmetry that undoes s.
+constexpr int InverseSymmetry(int s) {
+    return s < 4 ? (4 - s) % 4 : s; // mirrored ones undo themselves
+}
+// The arrangement of pieces seen through symmetry s; orientations are left at 0, as the coordinates
+// that use symmetries (phase 2 ones) are arrangements only.
+TCubieCube ConjugatedArrangement(const TCubieCube& c, int s);
+// The move that does to the arrangement seen through s what move does to the cube itself.
+int ConjugatedMove(int move, int s);
+
 // The facelet text after one face turn, worked out from the geometry of the sticker grids alone; the
 // piece moves are derived from it, and tests compare both against the game's model.
 std::string TurnFacelets(std::string_view facelets, int move);

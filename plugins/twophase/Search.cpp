@@ -93,25 +93,53 @@ private:
         int Twist, Flip, Slice;
         std::array<int, 3> Depth;
     };
-    // Phase 2 coordinates and their distances in corner-order, edge-order and edge-comb.
+    // Phase 2 coordinates and their distances in corner-order, edge-order, edge-comb and
+    // corner-class by U edges.
     struct TPhase2 {
-        int Corner, Edge, Order, Comb;
-        std::array<int, 3> Depth;
+        int Corner, Edge, Order, Comb, UEdges;
+        std::array<int, 4> Depth;
     };
 
+    // The corner-class by U edges entry of a corner arrangement and U edges value.
+    std::pair<int, int> ClassEntry(int corner, int uedges) const {
+        const int classSym = T.CornerClassSym[static_cast<std::size_t>(corner)];
+        return {classSym / SymmetryCount,
+                T.UEdgesConj[static_cast<std::size_t>(uedges) * SymmetryCount + classSym % SymmetryCount]};
+    }
+
+    // Polled at every phase 1 node, so the clock is read about every 0.1 ms.
     bool TimeUp() {
-        if (!Late && (++Polls & 255) == 0) {
+        if (!Late && (++Polls & 511) == 0) {
             Late = TClock::now() >= Deadline;
         }
         return Late;
     }
 
     void Phase1(const TPhase1& p, int n, int togo) {
+        if (TimeUp() && Best <= Limits.MaxLength) {
+            Stop = true;
+            return;
+        }
         if (togo == 0) {
             Phase2Start(n);
             return;
         }
         const int last = n > 0 ? Path[static_cast<std::size_t>(n - 1)] / 3 : -1;
+        if (togo == 1) {
+            // The last move must land in phase 2 itself, where every coordinate is 0: no bounds needed.
+            for (int m = 0; m < MoveCount && !Stop; ++m) {
+                // The last move into phase 2 is a quarter turn of F, R, B or L: any other was a way in
+                // one move shorter already.
+                if (IsPhase2Move(m) || (last >= 0 && Redundant(m / 3, last)) ||
+                    T.SliceMove[p.Slice * MoveCount + m] != 0 || T.TwistMove[p.Twist * MoveCount + m] != 0 ||
+                    T.FlipMove[p.Flip * MoveCount + m] != 0) {
+                    continue;
+                }
+                Path[static_cast<std::size_t>(n)] = m;
+                Phase2Start(n + 1);
+            }
+            return;
+        }
         for (int m = 0; m < MoveCount; ++m) {
             const int s = T.SliceMove[p.Slice * MoveCount + m], t = T.TwistMove[p.Twist * MoveCount + m],
                       f = T.FlipMove[p.Flip * MoveCount + m];
@@ -120,9 +148,7 @@ private:
             T.TwistFlipDepth.Prefetch(t, f);
         }
         for (int m = 0; m < MoveCount && !Stop; ++m) {
-            // The last move into phase 2 is a quarter turn of F, R, B or L: any other was a way in
-            // one move shorter already.
-            if ((last >= 0 && Redundant(m / 3, last)) || (togo == 1 && IsPhase2Move(m))) {
+            if (last >= 0 && Redundant(m / 3, last)) {
                 continue;
             }
             // Most moves fail the twist-flip bound, the strongest, so the others are looked up only
@@ -149,10 +175,6 @@ private:
     }
 
     void Phase2Start(int n) {
-        if (TimeUp() && Best <= Limits.MaxLength) {
-            Stop = true;
-            return;
-        }
         const int limit = std::min(Limits.MaxLength, Best - 1) - n;
         if (limit < 0) {
             return;
@@ -161,7 +183,18 @@ private:
         for (int i = 0; i < n; ++i) {
             c = Multiply(c, MoveCube(Path[static_cast<std::size_t>(i)]));
         }
-        TPhase2 p{CornerPerm(c), EdgePerm(c), SliceOrder(c), CornerComb(c), {}};
+        TPhase2 p{CornerPerm(c), EdgePerm(c), SliceOrder(c), CornerComb(c), UEdges(c), {}};
+        p.Depth[3] = T.CornerUEdgesDepth.Distance(
+            std::pair<int, int>(p.Corner, p.UEdges), Phase2MoveCount,
+            [&](std::pair<int, int> s) { return ClassEntry(s.first, s.second); },
+            [&](std::pair<int, int> s, int k) {
+                return std::pair<int, int>(
+                    T.CornerMove[static_cast<std::size_t>(s.first) * Phase2MoveCount + k],
+                    T.UEdgesMove[static_cast<std::size_t>(s.second) * Phase2MoveCount + k]);
+            });
+        if (p.Depth[3] > limit) {
+            return;
+        }
         p.Depth[0] =
             T.CornerOrderDepth.Distance(p.Corner, p.Order, T.CornerMove, T.SliceOrderMove, Phase2MoveCount);
         if (p.Depth[0] > limit) {
@@ -173,7 +206,8 @@ private:
             return;
         }
         p.Depth[2] = T.EdgeCombDepth.Distance(p.Edge, p.Comb, T.EdgeMove, T.CornerCombMove, Phase2MoveCount);
-        for (int depth = std::max({p.Depth[0], p.Depth[1], p.Depth[2]}); depth <= limit; ++depth) {
+        for (int depth = std::max({p.Depth[0], p.Depth[1], p.Depth[2], p.Depth[3]}); depth <= limit;
+             ++depth) {
             if (Phase2(p, n, depth)) {
                 Best = n + depth;
                 Keep(Best);
@@ -185,17 +219,13 @@ private:
 
     bool Phase2(const TPhase2& p, int n, int togo) {
         if (togo == 0) {
-            return true; // all three distances are 0: solved
+            return true; // all distances are 0: solved
         }
         const int last = n > 0 ? Path[static_cast<std::size_t>(n - 1)] / 3 : -1;
         for (int k = 0; k < Phase2MoveCount; ++k) {
-            const int c = T.CornerMove[p.Corner * Phase2MoveCount + k],
-                      e = T.EdgeMove[p.Edge * Phase2MoveCount + k],
-                      o = T.SliceOrderMove[p.Order * Phase2MoveCount + k],
-                      cc = T.CornerCombMove[p.Comb * Phase2MoveCount + k];
-            T.CornerOrderDepth.Prefetch(c, o);
-            T.EdgeOrderDepth.Prefetch(e, o);
-            T.EdgeCombDepth.Prefetch(e, cc);
+            const auto entry = ClassEntry(T.CornerMove[p.Corner * Phase2MoveCount + k],
+                                          T.UEdgesMove[p.UEdges * Phase2MoveCount + k]);
+            T.CornerUEdgesDepth.Prefetch(entry.first, entry.second);
         }
         for (int k = 0; k < Phase2MoveCount; ++k) {
             const int m = Phase2Moves[static_cast<std::size_t>(k)];
@@ -204,19 +234,26 @@ private:
             }
             TPhase2 q;
             q.Corner = T.CornerMove[p.Corner * Phase2MoveCount + k];
+            q.UEdges = T.UEdgesMove[p.UEdges * Phase2MoveCount + k];
+            const auto entry = ClassEntry(q.Corner, q.UEdges);
+            q.Depth[3] =
+                TPairDepth::After(p.Depth[3], T.CornerUEdgesDepth.Residue(entry.first, entry.second));
+            if (q.Depth[3] >= togo) {
+                continue;
+            }
             q.Order = T.SliceOrderMove[p.Order * Phase2MoveCount + k];
             q.Depth[0] = TPairDepth::After(p.Depth[0], T.CornerOrderDepth.Residue(q.Corner, q.Order));
             if (q.Depth[0] >= togo) {
                 continue;
             }
             q.Edge = T.EdgeMove[p.Edge * Phase2MoveCount + k];
-            q.Depth[1] = TPairDepth::After(p.Depth[1], T.EdgeOrderDepth.Residue(q.Edge, q.Order));
-            if (q.Depth[1] >= togo) {
-                continue;
-            }
             q.Comb = T.CornerCombMove[p.Comb * Phase2MoveCount + k];
             q.Depth[2] = TPairDepth::After(p.Depth[2], T.EdgeCombDepth.Residue(q.Edge, q.Comb));
             if (q.Depth[2] >= togo) {
+                continue;
+            }
+            q.Depth[1] = TPairDepth::After(p.Depth[1], T.EdgeOrderDepth.Residue(q.Edge, q.Order));
+            if (q.Depth[1] >= togo) {
                 continue;
             }
             Path[static_cast<std::size_t>(n)] = m;

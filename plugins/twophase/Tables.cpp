@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <stdexcept>
 #include <thread>
 #include <unistd.h>
 
@@ -22,6 +23,50 @@ int PermRank(const std::uint8_t* p, int n) {
         rank = rank * (n - i) + smaller;
     }
     return rank;
+}
+
+// The permutation of 0..n-1 with the given rank.
+void PermUnrank(int rank, std::uint8_t* p, int n) {
+    int digit[CornerCount];
+    for (int i = n - 1; i >= 0; --i) {
+        digit[i] = rank % (n - i);
+        rank /= n - i;
+    }
+    std::uint8_t free[CornerCount];
+    for (int i = 0; i < n; ++i) {
+        free[i] = static_cast<std::uint8_t>(i);
+    }
+    for (int i = 0, left = n; i < n; ++i, --left) {
+        p[i] = free[digit[i]];
+        std::copy(free + digit[i] + 1, free + left, free + digit[i]);
+    }
+}
+
+// A cube whose U layer edges sit as UEdges value u gives, the other pieces at home.
+TCubieCube UEdgesCube(int u) {
+    int digit[4];
+    for (int k = 3; k >= 0; --k) {
+        digit[k] = u % (8 - k);
+        u /= 8 - k;
+    }
+    TCubieCube c;
+    bool used[8] = {};
+    for (int k = 0; k < 4; ++k) {
+        int place = 0;
+        for (int skip = digit[k];; ++place) {
+            if (!used[place] && skip-- == 0) {
+                break;
+            }
+        }
+        used[place] = true;
+        c.Ep[place] = static_cast<std::uint8_t>(k);
+    }
+    for (int place = 0, piece = DR; place < 8; ++place) {
+        if (!used[place]) {
+            c.Ep[place] = static_cast<std::uint8_t>(piece++);
+        }
+    }
+    return c;
 }
 
 constexpr int Choose(int n, int k) {
@@ -80,36 +125,43 @@ std::vector<std::uint16_t> MoveTable(int count, const std::uint8_t* moves, int w
 }
 
 // Distances in the pair (a, b) by breadth-first layers: forward from the filled layer while it is
-// small, then backward from the unfilled entries, which is cheaper once most are filled.
-template <typename TA, typename TB>
-std::vector<std::uint8_t> DepthTable(int countA, const std::vector<TA>& moveA, int countB,
-                                     const std::vector<TB>& moveB, int width) {
+// small, then backward from the unfilled entries, which is cheaper once most are filled. next(a, b,
+// k) is the entry after move k; (0, 0) is the solved cube. twins(a, b, mark) marks the other entries
+// of the same cube, where a table over symmetry classes has more than one.
+template <typename TNext, typename TTwins>
+std::vector<std::uint8_t> DepthTable(int countA, int countB, int width, TNext next, TTwins twins) {
     const std::size_t total = static_cast<std::size_t>(countA) * countB;
     std::vector<std::uint8_t> depth(total, 0xFF);
-    depth[0] = 0;
-    std::size_t filled = 1;
+    std::size_t filled = 0;
+    const auto set = [&](std::size_t entry, std::uint8_t d) {
+        depth[entry] = d;
+        ++filled;
+        twins(static_cast<int>(entry / countB), static_cast<int>(entry % countB), [&](std::size_t twin) {
+            if (depth[twin] == 0xFF) {
+                depth[twin] = d;
+                ++filled;
+            }
+        });
+    };
+    set(0, 0);
     // Stops when a layer adds nothing, so that pairs no cube reaches cannot keep it going.
     for (std::uint8_t d = 0, added = 1; filled < total && added; ++d) {
         const std::size_t before = filled;
         const bool backward = filled > total / 3;
         for (int a = 0; a < countA; ++a) {
-            const TA* ma = &moveA[static_cast<std::size_t>(a) * width];
-            std::uint8_t* row = &depth[static_cast<std::size_t>(a) * countB];
+            const std::size_t row = static_cast<std::size_t>(a) * countB;
             for (int b = 0; b < countB; ++b) {
-                if (row[b] != (backward ? 0xFF : d)) {
+                if (depth[row + b] != (backward ? 0xFF : d)) {
                     continue;
                 }
-                const TB* mb = &moveB[static_cast<std::size_t>(b) * width];
                 for (int k = 0; k < width; ++k) {
-                    std::uint8_t& other = depth[static_cast<std::size_t>(ma[k]) * countB + mb[k]];
-                    if (backward && other == d) {
-                        row[b] = static_cast<std::uint8_t>(d + 1);
-                        ++filled;
+                    const std::size_t other = next(a, b, k);
+                    if (backward && depth[other] == d) {
+                        set(row + b, static_cast<std::uint8_t>(d + 1));
                         break;
                     }
-                    if (!backward && other == 0xFF) {
-                        other = static_cast<std::uint8_t>(d + 1);
-                        ++filled;
+                    if (!backward && depth[other] == 0xFF) {
+                        set(other, static_cast<std::uint8_t>(d + 1));
                     }
                 }
             }
@@ -119,11 +171,18 @@ std::vector<std::uint8_t> DepthTable(int countA, const std::vector<TA>& moveA, i
     return depth;
 }
 
-// Distances as bytes, then packed.
 template <typename TA, typename TB>
 TPairDepth PairDepth(int countA, const std::vector<TA>& moveA, int countB, const std::vector<TB>& moveB,
                      int width) {
-    return TPairDepth(countB, DepthTable(countA, moveA, countB, moveB, width));
+    return TPairDepth(countB, DepthTable(
+                                  countA, countB, width,
+                                  [&](int a, int b, int k) {
+                                      return static_cast<std::size_t>(
+                                                 moveA[static_cast<std::size_t>(a) * width + k]) *
+                                                 countB +
+                                             moveB[static_cast<std::size_t>(b) * width + k];
+                                  },
+                                  [](int, int, auto&&) {}));
 }
 
 template <typename T>
@@ -173,6 +232,26 @@ int CornerComb(const TCubieCube& c) {
     return s;
 }
 
+int UEdges(const TCubieCube& c) {
+    int place[4] = {};
+    for (int i = 0; i < 8; ++i) {
+        if (c.Ep[i] < DR) {
+            place[c.Ep[i]] = i;
+        }
+    }
+    bool used[8] = {};
+    int u = 0;
+    for (int k = 0; k < 4; ++k) {
+        int rank = 0;
+        for (int j = 0; j < place[k]; ++j) {
+            rank += !used[j];
+        }
+        used[place[k]] = true;
+        u = u * (8 - k) + rank;
+    }
+    return u;
+}
+
 int CornerPerm(const TCubieCube& c) {
     return PermRank(c.Cp.data(), CornerCount);
 }
@@ -201,7 +280,8 @@ std::size_t TTables::Bytes() const {
     return BytesOf(TwistMove) + BytesOf(FlipMove) + BytesOf(SliceMove) + TwistSliceDepth.Bytes() +
            FlipSliceDepth.Bytes() + TwistFlipDepth.Bytes() + BytesOf(CornerMove) + BytesOf(EdgeMove) +
            BytesOf(SliceOrderMove) + BytesOf(CornerCombMove) + CornerOrderDepth.Bytes() +
-           EdgeOrderDepth.Bytes() + EdgeCombDepth.Bytes();
+           EdgeOrderDepth.Bytes() + EdgeCombDepth.Bytes() + BytesOf(CornerClassSym) + BytesOf(UEdgesMove) +
+           BytesOf(UEdgesConj) + CornerUEdgesDepth.Bytes();
 }
 
 TPairDepth TPairDepth::FromPacked(int secondCount, std::vector<std::uint8_t> bits) {
@@ -225,6 +305,9 @@ void EachTable(TSome& t, TVisit&& visit) {
     visit(t.EdgeMove, EdgePermCount * Phase2MoveCount, EdgePermCount);
     visit(t.SliceOrderMove, SliceOrderCount * Phase2MoveCount, SliceOrderCount);
     visit(t.CornerCombMove, CornerCombCount * Phase2MoveCount, CornerCombCount);
+    visit(t.CornerClassSym, CornerPermCount, CornerClassCount * SymmetryCount);
+    visit(t.UEdgesMove, UEdgesCount * Phase2MoveCount, UEdgesCount);
+    visit(t.UEdgesConj, UEdgesCount * SymmetryCount, UEdgesCount);
 }
 
 struct TPairEntry {
@@ -238,10 +321,11 @@ constexpr TPairEntry Pairs[] = {
     {&TTables::CornerOrderDepth, CornerPermCount, SliceOrderCount},
     {&TTables::EdgeOrderDepth, EdgePermCount, SliceOrderCount},
     {&TTables::EdgeCombDepth, EdgePermCount, CornerCombCount},
+    {&TTables::CornerUEdgesDepth, CornerClassCount, UEdgesCount},
 };
 
 // Bumped whenever a table changes meaning or layout.
-constexpr char Magic[8] = {'T', 'V', 'T', 'P', 'H', '0', '0', '1'};
+constexpr char Magic[8] = {'T', 'V', 'T', 'P', 'H', '0', '0', '2'};
 
 std::uint64_t Checksum(const std::vector<char>& bytes, std::size_t size) {
     std::uint64_t h = 0x9E3779B97F4A7C15ull;
@@ -410,6 +494,74 @@ TTables BuildTables() {
         PairDepth(EdgePermCount, t.EdgeMove, CornerCombCount, t.CornerCombMove, Phase2MoveCount);
     t.EdgeOrderDepth =
         PairDepth(EdgePermCount, t.EdgeMove, SliceOrderCount, t.SliceOrderMove, Phase2MoveCount);
+
+    // Corner arrangements up to symmetry: the representative is the lowest of the eight views.
+    t.CornerClassSym.assign(CornerPermCount, 0xFFFF);
+    std::vector<int> reps;
+    for (int cp = 0; cp < CornerPermCount; ++cp) {
+        if (t.CornerClassSym[static_cast<std::size_t>(cp)] != 0xFFFF) {
+            continue;
+        }
+        TCubieCube cube;
+        PermUnrank(cp, cube.Cp.data(), CornerCount);
+        const int cls = static_cast<int>(reps.size());
+        reps.push_back(cp);
+        for (int s = 0; s < SymmetryCount; ++s) {
+            // The view through s of cp is in the class; s's inverse takes it back to cp, the representative.
+            const int view = CornerPerm(ConjugatedArrangement(cube, s));
+            if (t.CornerClassSym[static_cast<std::size_t>(view)] == 0xFFFF) {
+                t.CornerClassSym[static_cast<std::size_t>(view)] =
+                    static_cast<std::uint16_t>(cls * SymmetryCount + InverseSymmetry(s));
+            }
+        }
+    }
+    if (static_cast<int>(reps.size()) != CornerClassCount) {
+        throw std::logic_error("corner classes");
+    }
+    t.UEdgesMove = MoveTable(UEdgesCount, Phase2Moves.data(), Phase2MoveCount, UEdges);
+    t.UEdgesConj.resize(static_cast<std::size_t>(UEdgesCount) * SymmetryCount);
+    for (int u = 0; u < UEdgesCount; ++u) {
+        const TCubieCube cube = UEdgesCube(u);
+        for (int s = 0; s < SymmetryCount; ++s) {
+            t.UEdgesConj[static_cast<std::size_t>(u) * SymmetryCount + s] =
+                static_cast<std::uint16_t>(UEdges(ConjugatedArrangement(cube, s)));
+        }
+    }
+    // A representative that looks the same through some symmetries stands for one cube under
+    // several U edges values: those must get the same distance.
+    std::vector<std::uint8_t> selfSymmetric(reps.size());
+    for (std::size_t cls = 0; cls < reps.size(); ++cls) {
+        TCubieCube cube;
+        PermUnrank(reps[cls], cube.Cp.data(), CornerCount);
+        for (int s = 1; s < SymmetryCount; ++s) {
+            if (CornerPerm(ConjugatedArrangement(cube, s)) == reps[cls]) {
+                selfSymmetric[cls] = static_cast<std::uint8_t>(selfSymmetric[cls] | 1u << s);
+            }
+        }
+    }
+    t.CornerUEdgesDepth =
+        TPairDepth(UEdgesCount,
+                   DepthTable(
+                       CornerClassCount, UEdgesCount, Phase2MoveCount,
+                       [&](int cls, int u, int k) {
+                           const int cp =
+                               t.CornerMove[static_cast<std::size_t>(reps[static_cast<std::size_t>(cls)]) *
+                                                Phase2MoveCount +
+                                            k];
+                           const int classSym = t.CornerClassSym[static_cast<std::size_t>(cp)];
+                           const int moved = t.UEdgesMove[static_cast<std::size_t>(u) * Phase2MoveCount + k];
+                           return static_cast<std::size_t>(classSym / SymmetryCount) * UEdgesCount +
+                                  t.UEdgesConj[static_cast<std::size_t>(moved) * SymmetryCount +
+                                               classSym % SymmetryCount];
+                       },
+                       [&](int cls, int u, auto&& mark) {
+                           for (int s = 1; s < SymmetryCount; ++s) {
+                               if (selfSymmetric[static_cast<std::size_t>(cls)] >> s & 1u) {
+                                   mark(static_cast<std::size_t>(cls) * UEdgesCount +
+                                        t.UEdgesConj[static_cast<std::size_t>(u) * SymmetryCount + s]);
+                               }
+                           }
+                       }));
     return t;
 }
 

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace twophase {
@@ -23,6 +24,9 @@ inline constexpr int CornerPermCount = 40320; // 8!
 inline constexpr int EdgePermCount = 40320;   // 8! arrangements of the U and D layer edges
 inline constexpr int SliceOrderCount = 24;    // 4! arrangements within the middle layer
 inline constexpr int CornerCombCount = 70;    // places of the four D layer corners, C(8,4)
+inline constexpr int UEdgesCount =
+    1680; // places, in order, of the four U layer edges among the eight U and D places
+inline constexpr int CornerClassCount = 5240; // corner arrangements up to the symmetries that keep U on top
 
 // The phase 2 moves, as indices of the 18 face turns, grouped by face in face order.
 inline constexpr int Phase2MoveCount = 10;
@@ -36,6 +40,7 @@ int CornerPerm(const TCubieCube& c);
 int EdgePerm(const TCubieCube& c);
 int SliceOrder(const TCubieCube& c);
 int CornerComb(const TCubieCube& c);
+int UEdges(const TCubieCube& c);
 
 // Exact distances in a pair of coordinates, [first * second count + second], kept modulo 3 in two
 // bits so that the tables stay in the processor's caches. One move changes a pair's distance by at
@@ -62,28 +67,40 @@ public:
         static constexpr int step[3] = {0, 1, -1};
         return before + step[(residue - before % 3 + 3) % 3];
     }
-    // The distance of a pair, by walking down to the solved pair; for the start of a search.
-    template <typename TA, typename TB>
-    int Distance(int a, int b, const std::vector<TA>& moveA, const std::vector<TB>& moveB, int width) const {
+    // The distance of a cube, by walking down to the solved entry one move at a time; for the start
+    // of a search. index(state) gives the entry as a pair, step(state, k) the state after move k.
+    template <typename TState, typename TIndex, typename TStep>
+    int Distance(TState state, int width, TIndex index, TStep step) const {
         int d = 0;
-        while (a != 0 || b != 0) {
-            const int down = (Residue(a, b) + 2) % 3;
+        for (auto at = index(state); at.first != 0 || at.second != 0; at = index(state), ++d) {
+            if (d == Unreachable) {
+                return Unreachable; // a damaged table could lead round in circles
+            }
+            const int down = (Residue(at.first, at.second) + 2) % 3;
             int k = 0;
             for (; k < width; ++k) {
-                const int na = moveA[static_cast<std::size_t>(a) * width + k];
-                const int nb = moveB[static_cast<std::size_t>(b) * width + k];
-                if (Residue(na, nb) == down) {
-                    a = na;
-                    b = nb;
+                const TState next = step(state, k);
+                const auto there = index(next);
+                if (Residue(there.first, there.second) == down) {
+                    state = next;
                     break;
                 }
             }
             if (k == width) {
                 return Unreachable;
             }
-            ++d;
         }
         return d;
+    }
+    // The same for a table whose pair is the cube's own coordinates, with their move tables.
+    template <typename TA, typename TB>
+    int Distance(int a, int b, const std::vector<TA>& moveA, const std::vector<TB>& moveB, int width) const {
+        return Distance(
+            std::pair<int, int>(a, b), width, [](std::pair<int, int> p) { return p; },
+            [&](std::pair<int, int> p, int k) {
+                return std::pair<int, int>(moveA[static_cast<std::size_t>(p.first) * width + k],
+                                           moveB[static_cast<std::size_t>(p.second) * width + k]);
+            });
     }
     std::size_t Bytes() const { return Bits.size(); }
     const std::vector<std::uint8_t>& Packed() const { return Bits; }
@@ -103,6 +120,13 @@ struct TTables {
     std::vector<std::uint16_t> CornerMove, EdgeMove;
     std::vector<std::uint8_t> SliceOrderMove, CornerCombMove;
     TPairDepth CornerOrderDepth, EdgeOrderDepth, EdgeCombDepth;
+    // [corner arrangement]: its class * SymmetryCount + the symmetry through which it is seen as
+    // the class's representative.
+    std::vector<std::uint16_t> CornerClassSym;
+    std::vector<std::uint16_t> UEdgesMove;
+    std::vector<std::uint16_t> UEdgesConj; // [u edges * SymmetryCount + s]: the value seen through s
+    // [class * UEdgesCount + u edges as seen through the class's symmetry]
+    TPairDepth CornerUEdgesDepth;
 
     std::size_t Bytes() const;
 };
