@@ -192,6 +192,42 @@ const TPlaceMaps& PlaceMaps() {
 
 } // namespace
 
+namespace {
+TVec ApplyTurnSymmetry(int s, TVec v) {
+    if (s >= 4) {
+        v = {v.x, -v.y, -v.z};
+    }
+    for (int k = 0; k < s % 4; ++k) {
+        v = QuarterTurn(Frames[U].Normal, v);
+    }
+    return v;
+}
+} // namespace
+
+TCubieCube TurnedBySymmetry(const TCubieCube& c, int s) {
+    const std::string facelets = WriteFacelets(c);
+    std::string out = facelets;
+    for (int f = 0; f < 6; ++f) {
+        const TFrame& fr = Frames[f];
+        for (int i = 0; i < 9; ++i) {
+            const TVec cubie = Add(fr.Normal, fr.Right, i % 3 - 1, fr.Down, i / 3 - 1);
+            out[StickerAt(ApplyTurnSymmetry(s, cubie), ApplyTurnSymmetry(s, fr.Normal))] =
+                facelets[f * 9 + i];
+        }
+    }
+    return ReadFacelets(out).Cube;
+}
+
+int InverseTurnSymmetry(int s) {
+    for (int t = 0; t < TurnSymmetryCount; ++t) {
+        const TVec probe{1, 2, 3};
+        if (ApplyTurnSymmetry(t, ApplyTurnSymmetry(s, probe)) == probe) {
+            return t;
+        }
+    }
+    return 0;
+}
+
 TCubieCube ConjugatedArrangement(const TCubieCube& c, int s) {
     const auto& corner = PlaceMaps().Corner[static_cast<std::size_t>(s)];
     const auto& edge = PlaceMaps().Edge[static_cast<std::size_t>(s)];

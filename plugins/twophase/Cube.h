@@ -87,6 +87,14 @@ TCubieCube ConjugatedArrangement(const TCubieCube& c, int s);
 // The move that does to the arrangement seen through s what move does to the cube itself.
 int ConjugatedMove(int move, int s);
 
+// The eight turns of the whole cube that keep the U-D axis: 0 to 3 quarter turns about it (clockwise
+// seen from U), 4 to 7 the same after a half turn about the R-L axis.
+inline constexpr int TurnSymmetryCount = 8;
+// The cube as seen after turning it whole by turn symmetry s, twists and flips included.
+TCubieCube TurnedBySymmetry(const TCubieCube& c, int s);
+// The turn symmetry that undoes s.
+int InverseTurnSymmetry(int s);
+
 // The facelet text after one face turn, worked out from the geometry of the sticker grids alone; the
 // piece moves are derived from it, and tests compare both against the game's model.
 std::string TurnFacelets(std::string_view facelets, int move);

@@ -36,7 +36,7 @@ constexpr bool IsPhase2Move(int move) {
 // ways into phase 2, so searching all six finds short answers sooner.
 struct TDirection {
     TCubieCube Start;
-    int Twist = 0, Flip = 0, Slice = 0;
+    int Twist = 0, Flip = 0, Slice = 0, SliceFlip = 0;
     std::array<int, 3> Depth{}; // phase 1 distances, as in TPhase1
     std::array<int, 6> Face{};  // the real face of each face turned in this view
     bool Inverted = false;
@@ -56,6 +56,7 @@ public:
                 d.Twist = Twist(d.Start);
                 d.Flip = Flip(d.Start);
                 d.Slice = Slice(d.Start);
+                d.SliceFlip = SliceFlip(d.Start);
                 d.Face = face;
                 d.Inverted = inverted != 0;
             }
@@ -68,7 +69,14 @@ public:
 
     TSolveResult Run() {
         for (TDirection& d : Directions) {
-            d.Depth = {T.TwistSliceDepth.Distance(d.Twist, d.Slice, T.TwistMove, T.SliceMove, MoveCount),
+            d.Depth = {T.TwistSliceFlipDepth.Distance(
+                           std::pair<int, int>(d.Twist, d.SliceFlip), MoveCount,
+                           [&](std::pair<int, int> c) { return TwistEntry(c.first, c.second); },
+                           [&](std::pair<int, int> c, int k) {
+                               return std::pair<int, int>(
+                                   T.TwistMove[static_cast<std::size_t>(c.first) * MoveCount + k],
+                                   T.SliceFlipMove[static_cast<std::size_t>(c.second) * MoveCount + k]);
+                           }),
                        T.FlipSliceDepth.Distance(d.Flip, d.Slice, T.FlipMove, T.SliceMove, MoveCount),
                        T.TwistFlipDepth.Distance(d.Twist, d.Flip, T.TwistMove, T.FlipMove, MoveCount)};
         }
@@ -78,7 +86,7 @@ public:
                     continue;
                 }
                 Current = &d;
-                Phase1({d.Twist, d.Flip, d.Slice, d.Depth}, 0, depth);
+                Phase1({d.Twist, d.Flip, d.Slice, d.SliceFlip, d.Depth}, 0, depth);
             }
         }
         TSolveResult result;
@@ -88,11 +96,19 @@ public:
     }
 
 private:
-    // Phase 1 coordinates and their distances in twist-slice, flip-slice and twist-flip.
+    // Phase 1 coordinates and their distances in twist class by slice flip, flip-slice and twist-flip.
     struct TPhase1 {
-        int Twist, Flip, Slice;
+        int Twist, Flip, Slice, SliceFlip;
         std::array<int, 3> Depth;
     };
+
+    // The twist class by slice flip entry of a twist and slice flip.
+    std::pair<int, int> TwistEntry(int twist, int sliceFlip) const {
+        const int classSym = T.TwistClassSym[static_cast<std::size_t>(twist)];
+        return {classSym / TurnSymmetryCount,
+                T.SliceFlipConj[static_cast<std::size_t>(sliceFlip) * TurnSymmetryCount +
+                                classSym % TurnSymmetryCount]};
+    }
     // Phase 2 coordinates and their distances in corner-order, edge-order, edge-comb and
     // corner-class by U edges.
     struct TPhase2 {
@@ -143,7 +159,8 @@ private:
         for (int m = 0; m < MoveCount; ++m) {
             const int s = T.SliceMove[p.Slice * MoveCount + m], t = T.TwistMove[p.Twist * MoveCount + m],
                       f = T.FlipMove[p.Flip * MoveCount + m];
-            T.TwistSliceDepth.Prefetch(t, s);
+            const auto entry = TwistEntry(t, T.SliceFlipMove[p.SliceFlip * MoveCount + m]);
+            T.TwistSliceFlipDepth.Prefetch(entry.first, entry.second);
             T.FlipSliceDepth.Prefetch(f, s);
             T.TwistFlipDepth.Prefetch(t, f);
         }
@@ -161,7 +178,10 @@ private:
             if (q.Depth[2] >= togo) {
                 continue;
             }
-            q.Depth[0] = TPairDepth::After(p.Depth[0], T.TwistSliceDepth.Residue(q.Twist, q.Slice));
+            q.SliceFlip = T.SliceFlipMove[p.SliceFlip * MoveCount + m];
+            const auto entry = TwistEntry(q.Twist, q.SliceFlip);
+            q.Depth[0] =
+                TPairDepth::After(p.Depth[0], T.TwistSliceFlipDepth.Residue(entry.first, entry.second));
             if (q.Depth[0] >= togo) {
                 continue;
             }

@@ -85,7 +85,9 @@ using TEncode = int (*)(const TCubieCube&);
 // Fills a move table over the given turns by walking every coordinate value from the solved cube, so
 // no decoder is needed: quarter turns (or, for faces without one, the half turn) are applied to a
 // representative cube, further turns of the same face are composed from the table itself.
-std::vector<std::uint16_t> MoveTable(int count, const std::uint8_t* moves, int width, TEncode encode) {
+// cubes, if given, receives a cube for every coordinate value.
+std::vector<std::uint16_t> MoveTable(int count, const std::uint8_t* moves, int width, TEncode encode,
+                                     std::vector<TCubieCube>* cubes = nullptr) {
     std::vector<std::uint16_t> table(static_cast<std::size_t>(count) * width);
     std::vector<TCubieCube> cube(count);
     std::vector<bool> seen(count);
@@ -120,6 +122,9 @@ std::vector<std::uint16_t> MoveTable(int count, const std::uint8_t* moves, int w
             }
             table[c * width + k] = table[table[c * width + k - 1] * width + base];
         }
+    }
+    if (cubes != nullptr) {
+        *cubes = std::move(cube);
     }
     return table;
 }
@@ -232,6 +237,16 @@ int CornerComb(const TCubieCube& c) {
     return s;
 }
 
+int SliceFlip(const TCubieCube& c) {
+    int flips = 0;
+    for (int i = 0; i < EdgeCount; ++i) {
+        if (c.Ep[i] >= FR) {
+            flips = flips * 2 + c.Eo[i];
+        }
+    }
+    return Slice(c) * 16 + flips;
+}
+
 int UEdges(const TCubieCube& c) {
     int place[4] = {};
     for (int i = 0; i < 8; ++i) {
@@ -277,11 +292,12 @@ TPairDepth::TPairDepth(int secondCount, const std::vector<std::uint8_t>& depths)
 }
 
 std::size_t TTables::Bytes() const {
-    return BytesOf(TwistMove) + BytesOf(FlipMove) + BytesOf(SliceMove) + TwistSliceDepth.Bytes() +
-           FlipSliceDepth.Bytes() + TwistFlipDepth.Bytes() + BytesOf(CornerMove) + BytesOf(EdgeMove) +
-           BytesOf(SliceOrderMove) + BytesOf(CornerCombMove) + CornerOrderDepth.Bytes() +
-           EdgeOrderDepth.Bytes() + EdgeCombDepth.Bytes() + BytesOf(CornerClassSym) + BytesOf(UEdgesMove) +
-           BytesOf(UEdgesConj) + CornerUEdgesDepth.Bytes();
+    return BytesOf(TwistMove) + BytesOf(FlipMove) + BytesOf(SliceMove) + TwistSliceFlipDepth.Bytes() +
+           BytesOf(SliceFlipMove) + BytesOf(TwistClassSym) + BytesOf(SliceFlipConj) + FlipSliceDepth.Bytes() +
+           TwistFlipDepth.Bytes() + BytesOf(CornerMove) + BytesOf(EdgeMove) + BytesOf(SliceOrderMove) +
+           BytesOf(CornerCombMove) + CornerOrderDepth.Bytes() + EdgeOrderDepth.Bytes() +
+           EdgeCombDepth.Bytes() + BytesOf(CornerClassSym) + BytesOf(UEdgesMove) + BytesOf(UEdgesConj) +
+           CornerUEdgesDepth.Bytes();
 }
 
 TPairDepth TPairDepth::FromPacked(int secondCount, std::vector<std::uint8_t> bits) {
@@ -306,6 +322,9 @@ void EachTable(TSome& t, TVisit&& visit) {
     visit(t.SliceOrderMove, SliceOrderCount * Phase2MoveCount, SliceOrderCount);
     visit(t.CornerCombMove, CornerCombCount * Phase2MoveCount, CornerCombCount);
     visit(t.CornerClassSym, CornerPermCount, CornerClassCount * SymmetryCount);
+    visit(t.SliceFlipMove, SliceFlipCount * MoveCount, SliceFlipCount);
+    visit(t.TwistClassSym, TwistCount, TwistClassCount * TurnSymmetryCount);
+    visit(t.SliceFlipConj, SliceFlipCount * TurnSymmetryCount, SliceFlipCount);
     visit(t.UEdgesMove, UEdgesCount * Phase2MoveCount, UEdgesCount);
     visit(t.UEdgesConj, UEdgesCount * SymmetryCount, UEdgesCount);
 }
@@ -315,7 +334,7 @@ struct TPairEntry {
     int First, Second;
 };
 constexpr TPairEntry Pairs[] = {
-    {&TTables::TwistSliceDepth, TwistCount, SliceCount},
+    {&TTables::TwistSliceFlipDepth, TwistClassCount, SliceFlipCount},
     {&TTables::FlipSliceDepth, FlipCount, SliceCount},
     {&TTables::TwistFlipDepth, TwistCount, FlipCount},
     {&TTables::CornerOrderDepth, CornerPermCount, SliceOrderCount},
@@ -325,7 +344,7 @@ constexpr TPairEntry Pairs[] = {
 };
 
 // Bumped whenever a table changes meaning or layout.
-constexpr char Magic[8] = {'T', 'V', 'T', 'P', 'H', '0', '0', '2'};
+constexpr char Magic[8] = {'T', 'V', 'T', 'P', 'H', '0', '0', '3'};
 
 std::uint64_t Checksum(const std::vector<char>& bytes, std::size_t size) {
     std::uint64_t h = 0x9E3779B97F4A7C15ull;
@@ -475,10 +494,11 @@ TTables BuildTables() {
     for (int m = 0; m < MoveCount; ++m) {
         all[m] = static_cast<std::uint8_t>(m);
     }
-    t.TwistMove = MoveTable(TwistCount, all.data(), MoveCount, Twist);
+    std::vector<TCubieCube> twistCubes, sliceFlipCubes;
+    t.TwistMove = MoveTable(TwistCount, all.data(), MoveCount, Twist, &twistCubes);
+    t.SliceFlipMove = MoveTable(SliceFlipCount, all.data(), MoveCount, SliceFlip, &sliceFlipCubes);
     t.FlipMove = MoveTable(FlipCount, all.data(), MoveCount, Flip);
     t.SliceMove = MoveTable(SliceCount, all.data(), MoveCount, Slice);
-    t.TwistSliceDepth = PairDepth(TwistCount, t.TwistMove, SliceCount, t.SliceMove, MoveCount);
     t.FlipSliceDepth = PairDepth(FlipCount, t.FlipMove, SliceCount, t.SliceMove, MoveCount);
     t.TwistFlipDepth = PairDepth(TwistCount, t.TwistMove, FlipCount, t.FlipMove, MoveCount);
 
@@ -562,6 +582,63 @@ TTables BuildTables() {
                                }
                            }
                        }));
+
+    // Twists up to the turns that keep the U-D axis, by slice edge places and flips.
+    t.TwistClassSym.assign(TwistCount, 0xFFFF);
+    std::vector<int> twistReps;
+    std::vector<std::uint8_t> twistSelfSymmetric;
+    for (int tw = 0; tw < TwistCount; ++tw) {
+        if (t.TwistClassSym[static_cast<std::size_t>(tw)] != 0xFFFF) {
+            continue;
+        }
+        const int cls = static_cast<int>(twistReps.size());
+        twistReps.push_back(tw);
+        twistSelfSymmetric.push_back(0);
+        for (int s = 0; s < TurnSymmetryCount; ++s) {
+            const int view = Twist(TurnedBySymmetry(twistCubes[static_cast<std::size_t>(tw)], s));
+            if (t.TwistClassSym[static_cast<std::size_t>(view)] == 0xFFFF) {
+                t.TwistClassSym[static_cast<std::size_t>(view)] =
+                    static_cast<std::uint16_t>(cls * TurnSymmetryCount + InverseTurnSymmetry(s));
+            }
+            if (view == tw && s > 0) {
+                twistSelfSymmetric.back() = static_cast<std::uint8_t>(twistSelfSymmetric.back() | 1u << s);
+            }
+        }
+    }
+    if (static_cast<int>(twistReps.size()) != TwistClassCount) {
+        throw std::logic_error("twist classes");
+    }
+    t.SliceFlipConj.resize(static_cast<std::size_t>(SliceFlipCount) * TurnSymmetryCount);
+    for (int sf = 0; sf < SliceFlipCount; ++sf) {
+        for (int s = 0; s < TurnSymmetryCount; ++s) {
+            t.SliceFlipConj[static_cast<std::size_t>(sf) * TurnSymmetryCount + s] =
+                static_cast<std::uint16_t>(
+                    SliceFlip(TurnedBySymmetry(sliceFlipCubes[static_cast<std::size_t>(sf)], s)));
+        }
+    }
+    t.TwistSliceFlipDepth = TPairDepth(
+        SliceFlipCount,
+        DepthTable(
+            TwistClassCount, SliceFlipCount, MoveCount,
+            [&](int cls, int sf, int k) {
+                const int tw =
+                    t.TwistMove[static_cast<std::size_t>(twistReps[static_cast<std::size_t>(cls)]) *
+                                    MoveCount +
+                                k];
+                const int classSym = t.TwistClassSym[static_cast<std::size_t>(tw)];
+                const int moved = t.SliceFlipMove[static_cast<std::size_t>(sf) * MoveCount + k];
+                return static_cast<std::size_t>(classSym / TurnSymmetryCount) * SliceFlipCount +
+                       t.SliceFlipConj[static_cast<std::size_t>(moved) * TurnSymmetryCount +
+                                       classSym % TurnSymmetryCount];
+            },
+            [&](int cls, int sf, auto&& mark) {
+                for (int s = 1; s < TurnSymmetryCount; ++s) {
+                    if (twistSelfSymmetric[static_cast<std::size_t>(cls)] >> s & 1u) {
+                        mark(static_cast<std::size_t>(cls) * SliceFlipCount +
+                             t.SliceFlipConj[static_cast<std::size_t>(sf) * TurnSymmetryCount + s]);
+                    }
+                }
+            }));
     return t;
 }
 

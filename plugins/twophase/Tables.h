@@ -20,6 +20,8 @@ namespace twophase {
 inline constexpr int TwistCount = 2187;       // 3^7 corner twists
 inline constexpr int FlipCount = 2048;        // 2^11 edge flips
 inline constexpr int SliceCount = 495;        // places of the four middle-layer edges, C(12,4)
+inline constexpr int SliceFlipCount = 7920;   // places and flips of the four middle-layer edges
+inline constexpr int TwistClassCount = 291;   // twists up to the turns that keep the U-D axis
 inline constexpr int CornerPermCount = 40320; // 8!
 inline constexpr int EdgePermCount = 40320;   // 8! arrangements of the U and D layer edges
 inline constexpr int SliceOrderCount = 24;    // 4! arrangements within the middle layer
@@ -36,6 +38,7 @@ inline constexpr std::array<std::uint8_t, Phase2MoveCount> Phase2Moves = {0, 1, 
 int Twist(const TCubieCube& c);
 int Flip(const TCubieCube& c);
 int Slice(const TCubieCube& c);
+int SliceFlip(const TCubieCube& c);
 int CornerPerm(const TCubieCube& c);
 int EdgePerm(const TCubieCube& c);
 int SliceOrder(const TCubieCube& c);
@@ -116,7 +119,14 @@ private:
 // Move tables are [coordinate * moves + move]; phase 1 over all 18 turns, phase 2 over Phase2Moves.
 struct TTables {
     std::vector<std::uint16_t> TwistMove, FlipMove, SliceMove;
-    TPairDepth TwistSliceDepth, FlipSliceDepth, TwistFlipDepth;
+    TPairDepth FlipSliceDepth, TwistFlipDepth;
+    std::vector<std::uint16_t> SliceFlipMove;
+    // [twist]: its class * TurnSymmetryCount + the turn through which it is seen as the class's
+    // representative.
+    std::vector<std::uint16_t> TwistClassSym;
+    std::vector<std::uint16_t> SliceFlipConj; // [slice flip * TurnSymmetryCount + s]: seen turned by s
+    // [twist class * SliceFlipCount + slice flip as seen through the class's turn]
+    TPairDepth TwistSliceFlipDepth;
     std::vector<std::uint16_t> CornerMove, EdgeMove;
     std::vector<std::uint8_t> SliceOrderMove, CornerCombMove;
     TPairDepth CornerOrderDepth, EdgeOrderDepth, EdgeCombDepth;
