@@ -8,6 +8,7 @@
 #include <functional>
 #include <gtest/gtest.h>
 #include <map>
+#include <numeric>
 #include <string>
 #include <unistd.h>
 
@@ -44,47 +45,95 @@ TEST(TwoPhaseTablesTest, SymmetriesCarryMovesOver) {
     EXPECT_NE(ConjugatedMove(3, 1) / 3, 1);
 }
 
-// Every phase 2 cube within four moves, with its distance counted directly, against the distances
-// the symmetry-reduced table and the plain pair tables give.
-TEST(TwoPhaseTablesTest, DistancesAgreeWithACountOfPhaseTwoMoves) {
-    const TTables& t = Shared();
-    std::map<std::pair<int, int>, int> classByUEdges, cornerByOrder;
-    std::vector<std::pair<TCubieCube, int>> layer{{TCubieCube{}, 0}};
-    classByUEdges[{0, 0}] = 0;
-    cornerByOrder[{0, 0}] = 0;
-    for (int d = 1; d <= 4; ++d) {
-        std::vector<std::pair<TCubieCube, int>> next;
-        for (const auto& [cube, _] : layer) {
-            for (int m : Phase2Moves) {
+// The distance of every pair within maxDepth moves, counted breadth-first over the pairs themselves
+// (one cube stands for each pair, as a pair's moves depend on the pair alone).
+template <typename TPairOf>
+std::map<std::pair<int, int>, int> Counted(const std::vector<int>& moves, int maxDepth, TPairOf pairOf) {
+    std::map<std::pair<int, int>, int> depth{{pairOf(TCubieCube{}), 0}};
+    std::vector<TCubieCube> layer{TCubieCube{}};
+    for (int d = 1; d <= maxDepth; ++d) {
+        std::vector<TCubieCube> next;
+        for (const TCubieCube& cube : layer) {
+            for (int m : moves) {
                 const TCubieCube c = Multiply(cube, MoveCube(m));
-                const bool newPair = classByUEdges.emplace(std::pair{CornerPerm(c), UEdges(c)}, d).second;
-                cornerByOrder.emplace(std::pair{CornerPerm(c), SliceOrder(c)}, d);
-                if (newPair) {
-                    next.emplace_back(c, d);
+                if (depth.emplace(pairOf(c), d).second) {
+                    next.push_back(c);
                 }
             }
         }
         layer = std::move(next);
     }
-    ASSERT_GT(classByUEdges.size(), 1000u);
-    const auto classEntry = [&](std::pair<int, int> s) {
+    return depth;
+}
+
+// Pairs within four moves, counted directly, against the distances the tables
+// give: the two tables over symmetry classes and a plain one of each phase.
+TEST(TwoPhaseTablesTest, DistancesAgreeWithADirectCount) {
+    const TTables& t = Shared();
+    const std::vector<int> phase2(Phase2Moves.begin(), Phase2Moves.end());
+    std::vector<int> all(MoveCount);
+    std::iota(all.begin(), all.end(), 0);
+    const auto stepWith = [](const auto& moveA, const auto& moveB, int width) {
+        return [&moveA, &moveB, width](std::pair<int, int> s, int k) {
+            return std::pair<int, int>(moveA[static_cast<std::size_t>(s.first) * width + k],
+                                       moveB[static_cast<std::size_t>(s.second) * width + k]);
+        };
+    };
+    const auto sameAsCounted = [](const TPairDepth& table, const auto& counted, auto index, auto step,
+                                  int width) {
+        for (const auto& [pair, d] : counted) {
+            ASSERT_EQ(table.Distance(pair, width, index, step), d) << pair.first << ", " << pair.second;
+        }
+    };
+    const auto plain = [](std::pair<int, int> p) { return p; };
+
+    const auto cornerClass = [&](std::pair<int, int> s) {
         const int classSym = t.CornerClassSym[static_cast<std::size_t>(s.first)];
         return std::pair<int, int>(
             classSym / SymmetryCount,
             t.UEdgesConj[static_cast<std::size_t>(s.second) * SymmetryCount + classSym % SymmetryCount]);
     };
-    const auto step = [&](std::pair<int, int> s, int k) {
-        return std::pair<int, int>(t.CornerMove[static_cast<std::size_t>(s.first) * Phase2MoveCount + k],
-                                   t.UEdgesMove[static_cast<std::size_t>(s.second) * Phase2MoveCount + k]);
-    };
-    for (const auto& [pair, d] : classByUEdges) {
-        ASSERT_EQ(t.CornerUEdgesDepth.Distance(pair, Phase2MoveCount, classEntry, step), d)
-            << "corners " << pair.first << ", U edges " << pair.second;
+    const auto cornerUEdges = Counted(phase2, 4, [](const TCubieCube& c) {
+        return std::pair{CornerPerm(c), UEdges(c)};
+    });
+    ASSERT_GT(cornerUEdges.size(), 1000u);
+    {
+        SCOPED_TRACE("corner class by U edges");
+        sameAsCounted(t.CornerUEdgesDepth, cornerUEdges, cornerClass,
+                      stepWith(t.CornerMove, t.UEdgesMove, Phase2MoveCount), Phase2MoveCount);
     }
-    for (const auto& [pair, d] : cornerByOrder) {
-        ASSERT_EQ(t.CornerOrderDepth.Distance(pair.first, pair.second, t.CornerMove, t.SliceOrderMove,
-                                              Phase2MoveCount),
-                  d);
+    {
+        SCOPED_TRACE("corners by middle-layer order");
+        sameAsCounted(t.CornerOrderDepth,
+                      Counted(phase2, 4,
+                              [](const TCubieCube& c) {
+                                  return std::pair{CornerPerm(c), SliceOrder(c)};
+                              }),
+                      plain, stepWith(t.CornerMove, t.SliceOrderMove, Phase2MoveCount), Phase2MoveCount);
+    }
+    const auto twistClass = [&](std::pair<int, int> s) {
+        const int classSym = t.TwistClassSym[static_cast<std::size_t>(s.first)];
+        return std::pair<int, int>(classSym / TurnSymmetryCount,
+                                   t.SliceFlipConj[static_cast<std::size_t>(s.second) * TurnSymmetryCount +
+                                                   classSym % TurnSymmetryCount]);
+    };
+    const auto twistSliceFlip = Counted(all, 4, [](const TCubieCube& c) {
+        return std::pair{Twist(c), SliceFlip(c)};
+    });
+    ASSERT_GT(twistSliceFlip.size(), 1000u);
+    {
+        SCOPED_TRACE("twist class by middle-layer places and flips");
+        sameAsCounted(t.TwistSliceFlipDepth, twistSliceFlip, twistClass,
+                      stepWith(t.TwistMove, t.SliceFlipMove, MoveCount), MoveCount);
+    }
+    {
+        SCOPED_TRACE("twist by flip");
+        sameAsCounted(t.TwistFlipDepth,
+                      Counted(all, 3,
+                              [](const TCubieCube& c) {
+                                  return std::pair{Twist(c), Flip(c)};
+                              }),
+                      plain, stepWith(t.TwistMove, t.FlipMove, MoveCount), MoveCount);
     }
     EXPECT_EQ(TPairDepth::After(4, 2), 5);
     EXPECT_EQ(TPairDepth::After(4, 0), 3);
