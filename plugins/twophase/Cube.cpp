@@ -218,16 +218,6 @@ TCubieCube TurnedBySymmetry(const TCubieCube& c, int s) {
     return ReadFacelets(out).Cube;
 }
 
-int InverseTurnSymmetry(int s) {
-    for (int t = 0; t < TurnSymmetryCount; ++t) {
-        const TVec probe{1, 2, 3};
-        if (ApplyTurnSymmetry(t, ApplyTurnSymmetry(s, probe)) == probe) {
-            return t;
-        }
-    }
-    return 0;
-}
-
 TCubieCube ConjugatedArrangement(const TCubieCube& c, int s) {
     const auto& corner = PlaceMaps().Corner[static_cast<std::size_t>(s)];
     const auto& edge = PlaceMaps().Edge[static_cast<std::size_t>(s)];

@@ -92,8 +92,6 @@ int ConjugatedMove(int move, int s);
 inline constexpr int TurnSymmetryCount = 8;
 // The cube as seen after turning it whole by turn symmetry s, twists and flips included.
 TCubieCube TurnedBySymmetry(const TCubieCube& c, int s);
-// The turn symmetry that undoes s.
-int InverseTurnSymmetry(int s);
 
 // The facelet text after one face turn, worked out from the geometry of the sticker grids alone; the
 // piece moves are derived from it, and tests compare both against the game's model.

@@ -190,6 +190,93 @@ TPairDepth PairDepth(int countA, const std::vector<TA>& moveA, int countB, const
                                   [](int, int, auto&&) {}));
 }
 
+// A coordinate up to symmetries: each value's class and the symmetry through which it is seen as the
+// class's representative (the lowest value of the class), as class * symmetries + symmetry.
+struct TClasses {
+    std::vector<std::uint16_t> ClassSym;
+    std::vector<int> Reps;
+    std::vector<std::uint8_t>
+        SelfSymmetric; // per class: the symmetries its representative looks the same through
+};
+
+// view(value, s) is the value seen through symmetry s.
+template <typename TView>
+TClasses Classes(int count, int symmetries, TView view) {
+    TClasses c;
+    c.ClassSym.assign(static_cast<std::size_t>(count), 0xFFFF);
+    std::vector<int> seenAs(static_cast<std::size_t>(symmetries));
+    for (int value = 0; value < count; ++value) {
+        if (c.ClassSym[static_cast<std::size_t>(value)] != 0xFFFF) {
+            continue;
+        }
+        const int cls = static_cast<int>(c.Reps.size());
+        c.Reps.push_back(value);
+        c.SelfSymmetric.push_back(0);
+        for (int s = 0; s < symmetries; ++s) {
+            seenAs[static_cast<std::size_t>(s)] = view(value, s);
+        }
+        for (int s = 0; s < symmetries; ++s) {
+            const int v = seenAs[static_cast<std::size_t>(s)];
+            if (v == value && s > 0) {
+                c.SelfSymmetric.back() = static_cast<std::uint8_t>(c.SelfSymmetric.back() | 1u << s);
+            }
+            // The symmetry that takes v back to value, the representative.
+            for (int back = 0; back < symmetries && c.ClassSym[static_cast<std::size_t>(v)] == 0xFFFF;
+                 ++back) {
+                if (view(v, back) == value) {
+                    c.ClassSym[static_cast<std::size_t>(v)] =
+                        static_cast<std::uint16_t>(cls * symmetries + back);
+                }
+            }
+        }
+    }
+    return c;
+}
+
+// [value * symmetries + s]: the value seen through s.
+template <typename TView>
+std::vector<std::uint16_t> Views(int count, int symmetries, TView view) {
+    std::vector<std::uint16_t> table(static_cast<std::size_t>(count) * symmetries);
+    for (int value = 0; value < count; ++value) {
+        for (int s = 0; s < symmetries; ++s) {
+            table[static_cast<std::size_t>(value) * symmetries + s] =
+                static_cast<std::uint16_t>(view(value, s));
+        }
+    }
+    return table;
+}
+
+// Distances over (class of the first coordinate, second coordinate seen through the class's
+// symmetry). A representative that looks the same through some symmetries stands for one cube
+// under several second values: those get the same distance.
+template <typename TFirstMove>
+TPairDepth ClassPairDepth(const TClasses& first, const std::vector<TFirstMove>& firstMove, int secondCount,
+                          const std::vector<std::uint16_t>& secondMove,
+                          const std::vector<std::uint16_t>& secondConj, int symmetries, int width) {
+    const int classes = static_cast<int>(first.Reps.size());
+    return TPairDepth(
+        secondCount,
+        DepthTable(
+            classes, secondCount, width,
+            [&](int cls, int second, int k) {
+                const int moved =
+                    firstMove[static_cast<std::size_t>(first.Reps[static_cast<std::size_t>(cls)]) * width +
+                              k];
+                const int classSym = first.ClassSym[static_cast<std::size_t>(moved)];
+                const int movedSecond = secondMove[static_cast<std::size_t>(second) * width + k];
+                return static_cast<std::size_t>(classSym / symmetries) * secondCount +
+                       secondConj[static_cast<std::size_t>(movedSecond) * symmetries + classSym % symmetries];
+            },
+            [&](int cls, int second, auto&& mark) {
+                for (int s = 1; s < symmetries; ++s) {
+                    if (first.SelfSymmetric[static_cast<std::size_t>(cls)] >> s & 1u) {
+                        mark(static_cast<std::size_t>(cls) * secondCount +
+                             secondConj[static_cast<std::size_t>(second) * symmetries + s]);
+                    }
+                }
+            }));
+}
+
 template <typename T>
 std::size_t BytesOf(const std::vector<T>& v) {
     return v.size() * sizeof(T);
@@ -344,7 +431,7 @@ constexpr TPairEntry Pairs[] = {
 };
 
 // Bumped whenever a table changes meaning or layout.
-constexpr char Magic[8] = {'T', 'V', 'T', 'P', 'H', '0', '0', '3'};
+constexpr char Magic[8] = {'T', 'V', 'T', 'P', 'H', '0', '0', '4'};
 
 std::uint64_t Checksum(const std::vector<char>& bytes, std::size_t size) {
     std::uint64_t h = 0x9E3779B97F4A7C15ull;
@@ -500,7 +587,6 @@ TTables BuildTables() {
     t.FlipMove = MoveTable(FlipCount, all.data(), MoveCount, Flip);
     t.SliceMove = MoveTable(SliceCount, all.data(), MoveCount, Slice);
     t.FlipSliceDepth = PairDepth(FlipCount, t.FlipMove, SliceCount, t.SliceMove, MoveCount);
-    t.TwistFlipDepth = PairDepth(TwistCount, t.TwistMove, FlipCount, t.FlipMove, MoveCount);
 
     t.CornerMove = MoveTable(CornerPermCount, Phase2Moves.data(), Phase2MoveCount, CornerPerm);
     t.EdgeMove = MoveTable(EdgePermCount, Phase2Moves.data(), Phase2MoveCount, EdgePerm);
@@ -515,130 +601,36 @@ TTables BuildTables() {
     t.EdgeOrderDepth =
         PairDepth(EdgePermCount, t.EdgeMove, SliceOrderCount, t.SliceOrderMove, Phase2MoveCount);
 
-    // Corner arrangements up to symmetry: the representative is the lowest of the eight views.
-    t.CornerClassSym.assign(CornerPermCount, 0xFFFF);
-    std::vector<int> reps;
-    for (int cp = 0; cp < CornerPermCount; ++cp) {
-        if (t.CornerClassSym[static_cast<std::size_t>(cp)] != 0xFFFF) {
-            continue;
-        }
+    // Corner arrangements up to the symmetries that keep U on top, by the U layer edges.
+    const TClasses corners = Classes(CornerPermCount, SymmetryCount, [](int cp, int s) {
         TCubieCube cube;
         PermUnrank(cp, cube.Cp.data(), CornerCount);
-        const int cls = static_cast<int>(reps.size());
-        reps.push_back(cp);
-        for (int s = 0; s < SymmetryCount; ++s) {
-            // The view through s of cp is in the class; s's inverse takes it back to cp, the representative.
-            const int view = CornerPerm(ConjugatedArrangement(cube, s));
-            if (t.CornerClassSym[static_cast<std::size_t>(view)] == 0xFFFF) {
-                t.CornerClassSym[static_cast<std::size_t>(view)] =
-                    static_cast<std::uint16_t>(cls * SymmetryCount + InverseSymmetry(s));
-            }
-        }
-    }
-    if (static_cast<int>(reps.size()) != CornerClassCount) {
+        return CornerPerm(ConjugatedArrangement(cube, s));
+    });
+    if (corners.Reps.size() != static_cast<std::size_t>(CornerClassCount)) {
         throw std::logic_error("corner classes");
     }
+    t.CornerClassSym = corners.ClassSym;
     t.UEdgesMove = MoveTable(UEdgesCount, Phase2Moves.data(), Phase2MoveCount, UEdges);
-    t.UEdgesConj.resize(static_cast<std::size_t>(UEdgesCount) * SymmetryCount);
-    for (int u = 0; u < UEdgesCount; ++u) {
-        const TCubieCube cube = UEdgesCube(u);
-        for (int s = 0; s < SymmetryCount; ++s) {
-            t.UEdgesConj[static_cast<std::size_t>(u) * SymmetryCount + s] =
-                static_cast<std::uint16_t>(UEdges(ConjugatedArrangement(cube, s)));
-        }
-    }
-    // A representative that looks the same through some symmetries stands for one cube under
-    // several U edges values: those must get the same distance.
-    std::vector<std::uint8_t> selfSymmetric(reps.size());
-    for (std::size_t cls = 0; cls < reps.size(); ++cls) {
-        TCubieCube cube;
-        PermUnrank(reps[cls], cube.Cp.data(), CornerCount);
-        for (int s = 1; s < SymmetryCount; ++s) {
-            if (CornerPerm(ConjugatedArrangement(cube, s)) == reps[cls]) {
-                selfSymmetric[cls] = static_cast<std::uint8_t>(selfSymmetric[cls] | 1u << s);
-            }
-        }
-    }
-    t.CornerUEdgesDepth =
-        TPairDepth(UEdgesCount,
-                   DepthTable(
-                       CornerClassCount, UEdgesCount, Phase2MoveCount,
-                       [&](int cls, int u, int k) {
-                           const int cp =
-                               t.CornerMove[static_cast<std::size_t>(reps[static_cast<std::size_t>(cls)]) *
-                                                Phase2MoveCount +
-                                            k];
-                           const int classSym = t.CornerClassSym[static_cast<std::size_t>(cp)];
-                           const int moved = t.UEdgesMove[static_cast<std::size_t>(u) * Phase2MoveCount + k];
-                           return static_cast<std::size_t>(classSym / SymmetryCount) * UEdgesCount +
-                                  t.UEdgesConj[static_cast<std::size_t>(moved) * SymmetryCount +
-                                               classSym % SymmetryCount];
-                       },
-                       [&](int cls, int u, auto&& mark) {
-                           for (int s = 1; s < SymmetryCount; ++s) {
-                               if (selfSymmetric[static_cast<std::size_t>(cls)] >> s & 1u) {
-                                   mark(static_cast<std::size_t>(cls) * UEdgesCount +
-                                        t.UEdgesConj[static_cast<std::size_t>(u) * SymmetryCount + s]);
-                               }
-                           }
-                       }));
+    t.UEdgesConj = Views(UEdgesCount, SymmetryCount,
+                         [](int u, int s) { return UEdges(ConjugatedArrangement(UEdgesCube(u), s)); });
+    t.CornerUEdgesDepth = ClassPairDepth(corners, t.CornerMove, UEdgesCount, t.UEdgesMove, t.UEdgesConj,
+                                         SymmetryCount, Phase2MoveCount);
 
-    // Twists up to the turns that keep the U-D axis, by slice edge places and flips.
-    t.TwistClassSym.assign(TwistCount, 0xFFFF);
-    std::vector<int> twistReps;
-    std::vector<std::uint8_t> twistSelfSymmetric;
-    for (int tw = 0; tw < TwistCount; ++tw) {
-        if (t.TwistClassSym[static_cast<std::size_t>(tw)] != 0xFFFF) {
-            continue;
-        }
-        const int cls = static_cast<int>(twistReps.size());
-        twistReps.push_back(tw);
-        twistSelfSymmetric.push_back(0);
-        for (int s = 0; s < TurnSymmetryCount; ++s) {
-            const int view = Twist(TurnedBySymmetry(twistCubes[static_cast<std::size_t>(tw)], s));
-            if (t.TwistClassSym[static_cast<std::size_t>(view)] == 0xFFFF) {
-                t.TwistClassSym[static_cast<std::size_t>(view)] =
-                    static_cast<std::uint16_t>(cls * TurnSymmetryCount + InverseTurnSymmetry(s));
-            }
-            if (view == tw && s > 0) {
-                twistSelfSymmetric.back() = static_cast<std::uint8_t>(twistSelfSymmetric.back() | 1u << s);
-            }
-        }
-    }
-    if (static_cast<int>(twistReps.size()) != TwistClassCount) {
+    // Twists up to the turns that keep the U-D axis, by the places and flips of the middle-layer edges.
+    const TClasses twists = Classes(TwistCount, TurnSymmetryCount, [&](int tw, int s) {
+        return Twist(TurnedBySymmetry(twistCubes[static_cast<std::size_t>(tw)], s));
+    });
+    if (twists.Reps.size() != static_cast<std::size_t>(TwistClassCount)) {
         throw std::logic_error("twist classes");
     }
-    t.SliceFlipConj.resize(static_cast<std::size_t>(SliceFlipCount) * TurnSymmetryCount);
-    for (int sf = 0; sf < SliceFlipCount; ++sf) {
-        for (int s = 0; s < TurnSymmetryCount; ++s) {
-            t.SliceFlipConj[static_cast<std::size_t>(sf) * TurnSymmetryCount + s] =
-                static_cast<std::uint16_t>(
-                    SliceFlip(TurnedBySymmetry(sliceFlipCubes[static_cast<std::size_t>(sf)], s)));
-        }
-    }
-    t.TwistSliceFlipDepth = TPairDepth(
-        SliceFlipCount,
-        DepthTable(
-            TwistClassCount, SliceFlipCount, MoveCount,
-            [&](int cls, int sf, int k) {
-                const int tw =
-                    t.TwistMove[static_cast<std::size_t>(twistReps[static_cast<std::size_t>(cls)]) *
-                                    MoveCount +
-                                k];
-                const int classSym = t.TwistClassSym[static_cast<std::size_t>(tw)];
-                const int moved = t.SliceFlipMove[static_cast<std::size_t>(sf) * MoveCount + k];
-                return static_cast<std::size_t>(classSym / TurnSymmetryCount) * SliceFlipCount +
-                       t.SliceFlipConj[static_cast<std::size_t>(moved) * TurnSymmetryCount +
-                                       classSym % TurnSymmetryCount];
-            },
-            [&](int cls, int sf, auto&& mark) {
-                for (int s = 1; s < TurnSymmetryCount; ++s) {
-                    if (twistSelfSymmetric[static_cast<std::size_t>(cls)] >> s & 1u) {
-                        mark(static_cast<std::size_t>(cls) * SliceFlipCount +
-                             t.SliceFlipConj[static_cast<std::size_t>(sf) * TurnSymmetryCount + s]);
-                    }
-                }
-            }));
+    t.TwistClassSym = twists.ClassSym;
+    t.SliceFlipConj = Views(SliceFlipCount, TurnSymmetryCount, [&](int sf, int s) {
+        return SliceFlip(TurnedBySymmetry(sliceFlipCubes[static_cast<std::size_t>(sf)], s));
+    });
+    t.TwistSliceFlipDepth = ClassPairDepth(twists, t.TwistMove, SliceFlipCount, t.SliceFlipMove,
+                                           t.SliceFlipConj, TurnSymmetryCount, MoveCount);
+    t.TwistFlipDepth = PairDepth(TwistCount, t.TwistMove, FlipCount, t.FlipMove, MoveCount);
     return t;
 }
 

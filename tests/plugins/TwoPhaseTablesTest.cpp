@@ -67,7 +67,7 @@ std::map<std::pair<int, int>, int> Counted(const std::vector<int>& moves, int ma
 }
 
 // Pairs within four moves, counted directly, against the distances the tables
-// give: the two tables over symmetry classes and a plain one of each phase.
+// give: the two tables over symmetry classes and the plain ones.
 TEST(TwoPhaseTablesTest, DistancesAgreeWithADirectCount) {
     const TTables& t = Shared();
     const std::vector<int> phase2(Phase2Moves.begin(), Phase2Moves.end());
@@ -129,11 +129,20 @@ TEST(TwoPhaseTablesTest, DistancesAgreeWithADirectCount) {
     {
         SCOPED_TRACE("twist by flip");
         sameAsCounted(t.TwistFlipDepth,
-                      Counted(all, 3,
+                      Counted(all, 4,
                               [](const TCubieCube& c) {
                                   return std::pair{Twist(c), Flip(c)};
                               }),
                       plain, stepWith(t.TwistMove, t.FlipMove, MoveCount), MoveCount);
+    }
+    {
+        SCOPED_TRACE("flip by slice");
+        sameAsCounted(t.FlipSliceDepth,
+                      Counted(all, 4,
+                              [](const TCubieCube& c) {
+                                  return std::pair{Flip(c), Slice(c)};
+                              }),
+                      plain, stepWith(t.FlipMove, t.SliceMove, MoveCount), MoveCount);
     }
     EXPECT_EQ(TPairDepth::After(4, 2), 5);
     EXPECT_EQ(TPairDepth::After(4, 0), 3);
