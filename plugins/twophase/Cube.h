@@ -77,9 +77,10 @@ TCubieCube Inverse(const TCubieCube& c);
 // The eight symmetries of the cube that keep U on top: 0 to 3 quarter turns of the whole cube about
 // the U-D axis (clockwise seen from U), and 4 to 7 the same after mirroring L and R.
 inline constexpr int SymmetryCount = 8;
-// The symmetry that undoes s.
+// The symmetry that undoes s, in either group of eight here: the mirror or half turn in 4 to 7
+// reverses the quarter turns, so those undo themselves.
 constexpr int InverseSymmetry(int s) {
-    return s < 4 ? (4 - s) % 4 : s; // mirrored ones undo themselves
+    return s < 4 ? (4 - s) % 4 : s;
 }
 // The arrangement of pieces seen through symmetry s; orientations are left at 0, as the coordinates
 // that use symmetries (phase 2 ones) are arrangements only.

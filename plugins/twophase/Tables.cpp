@@ -220,13 +220,10 @@ TClasses Classes(int count, int symmetries, TView view) {
             if (v == value && s > 0) {
                 c.SelfSymmetric.back() = static_cast<std::uint8_t>(c.SelfSymmetric.back() | 1u << s);
             }
-            // The symmetry that takes v back to value, the representative.
-            for (int back = 0; back < symmetries && c.ClassSym[static_cast<std::size_t>(v)] == 0xFFFF;
-                 ++back) {
-                if (view(v, back) == value) {
-                    c.ClassSym[static_cast<std::size_t>(v)] =
-                        static_cast<std::uint16_t>(cls * symmetries + back);
-                }
+            if (c.ClassSym[static_cast<std::size_t>(v)] == 0xFFFF) {
+                // s undone takes v back to value, the representative.
+                c.ClassSym[static_cast<std::size_t>(v)] =
+                    static_cast<std::uint16_t>(cls * symmetries + InverseSymmetry(s));
             }
         }
     }

@@ -40,6 +40,15 @@ TEST(TwoPhaseTablesTest, SymmetriesCarryMovesOver) {
             EXPECT_EQ(back.Ep, MoveCube(m).Ep);
         }
     }
+    // Turning the whole cube keeps twists and flips; turning back gives the cube again.
+    const TCubieCube scrambled = Multiply(Multiply(MoveCube(3), MoveCube(6)), MoveCube(17)); // F R Di
+    for (int s = 0; s < TurnSymmetryCount; ++s) {
+        SCOPED_TRACE("turn " + std::to_string(s));
+        const TCubieCube turned = TurnedBySymmetry(scrambled, s);
+        EXPECT_EQ(TurnedBySymmetry(turned, InverseSymmetry(s)), scrambled);
+        EXPECT_EQ(TurnedBySymmetry(MoveCube(0), s), s < 4 ? MoveCube(0) : MoveCube(15))
+            << "U, or D upside down";
+    }
     // A mirror turns U into Ui; a quarter turn of the whole cube takes F to L's place or R's.
     EXPECT_EQ(ConjugatedMove(0, 4), 2);
     EXPECT_NE(ConjugatedMove(3, 1) / 3, 1);
