@@ -8,6 +8,7 @@ set(TORVANE_INSTALL_DIR "lib/torvane") # one folder, whatever the architecture
 install(TARGETS torvane RUNTIME DESTINATION "${TORVANE_INSTALL_DIR}")
 if(TARGET twophase)
   install(TARGETS twophase LIBRARY DESTINATION "${TORVANE_INSTALL_DIR}")
+  install(FILES "${TORVANE_PROGRAM_DIR}/twophase.tables" DESTINATION "${TORVANE_INSTALL_DIR}")
 endif()
 install(FILES assets/torvane.ini assets/banner.htm DESTINATION "${TORVANE_INSTALL_DIR}")
 install(DIRECTORY assets/sounds assets/Environment DESTINATION "${TORVANE_INSTALL_DIR}")

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <dlfcn.h>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -555,12 +556,23 @@ std::string TableCachePath() {
     return (base / "torvane" / "twophase.tables").string();
 }
 
+std::string ShippedTablePath() {
+    static const char marker = 0; // lives in this module, so the lookup names its file
+    Dl_info info{};
+    if (dladdr(&marker, &info) == 0 || info.dli_fname == nullptr || *info.dli_fname != '/') {
+        return {};
+    }
+    return (std::filesystem::path(info.dli_fname).parent_path() / "twophase.tables").string();
+}
+
 const TTables& Tables() {
     static const TTables tables = [] {
         const std::string path = TableCachePath();
-        if (!path.empty()) {
-            if (std::optional<TTables> cached = LoadTables(path)) {
-                return std::move(*cached);
+        for (const std::string& file : {ShippedTablePath(), path}) {
+            if (!file.empty()) {
+                if (std::optional<TTables> read = LoadTables(file)) {
+                    return std::move(*read);
+                }
             }
         }
         TTables built = BuildTables();

@@ -153,7 +153,12 @@ bool SaveTables(const TTables& tables, const std::string& path);
 // ~/.cache without it; empty when neither is known.
 std::string TableCachePath();
 
-// The shared tables: loaded from the cache file, or built and then saved there.
+// The tables that ship beside the engine: "twophase.tables" in the folder of the file this code was
+// loaded from; empty when that cannot be told.
+std::string ShippedTablePath();
+
+// The shared tables: read from the shipped file or the cache file, or else built and then saved in
+// the cache.
 const TTables& Tables();
 
 } // namespace twophase

@@ -4,13 +4,33 @@
 #include "model/CubeCheck.h"
 #include "support/RandomCubes.h"
 
+#include <cstdlib>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <optional>
 #include <string>
 #include <thread>
+#include <unistd.h>
 #include <vector>
 
 namespace {
+
+// A cache folder of this process's own, set before the engine's first solve: the engine must leave
+// it empty, as its tables ship beside its file.
+class TFreshCache : public ::testing::Environment {
+public:
+    void SetUp() override {
+        Dir = std::filesystem::path(::testing::TempDir()) / ("torvane-cache-" + std::to_string(::getpid()));
+        std::filesystem::remove_all(Dir);
+        std::filesystem::create_directories(Dir);
+        ::setenv("XDG_CACHE_HOME", Dir.c_str(), 1);
+    }
+    void TearDown() override { std::filesystem::remove_all(Dir); }
+
+    static inline std::filesystem::path Dir;
+};
+// GoogleTest owns the environment.
+::testing::Environment* const FreshCache = ::testing::AddGlobalTestEnvironment(new TFreshCache);
 
 #if defined(__SANITIZE_ADDRESS__)
 constexpr int CubeCount = 100; // the sanitizer build is many times slower; the plain build does 1,000
@@ -129,6 +149,11 @@ TEST_F(TwoPhaseTest, SolvedTurnedAndInvalidCubes) {
         SCOPED_TRACE(what);
         EXPECT_EQ(Answer(text), std::nullopt);
     }
+}
+
+TEST_F(TwoPhaseTest, ReadsTheTablesShippedBesideIt) {
+    ASSERT_TRUE(Answer(randomcubes::Facelets(randomcubes::TGenerator(3).Next())).has_value());
+    EXPECT_TRUE(std::filesystem::is_empty(TFreshCache::Dir)) << "the engine built its tables instead";
 }
 
 TEST_F(TwoPhaseTest, SeveralThreadsSolveAtOnce) {
