@@ -168,16 +168,10 @@ private:
             if (last >= 0 && Redundant(m / 3, last)) {
                 continue;
             }
-            // Most moves fail the twist-flip bound, the strongest, so the others are looked up only
-            // when needed.
+            // Most moves fail the first bound looked up, so the others are looked up only when
+            // needed: the smallest tables first, as they are the likeliest to be in the caches.
             TPhase1 q;
-            q.Slice = T.SliceMove[p.Slice * MoveCount + m];
             q.Twist = T.TwistMove[p.Twist * MoveCount + m];
-            q.Flip = T.FlipMove[p.Flip * MoveCount + m];
-            q.Depth[2] = TPairDepth::After(p.Depth[2], T.TwistFlipDepth.Residue(q.Twist, q.Flip));
-            if (q.Depth[2] >= togo) {
-                continue;
-            }
             q.SliceFlip = T.SliceFlipMove[p.SliceFlip * MoveCount + m];
             const auto entry = TwistEntry(q.Twist, q.SliceFlip);
             q.Depth[0] =
@@ -185,8 +179,14 @@ private:
             if (q.Depth[0] >= togo) {
                 continue;
             }
+            q.Slice = T.SliceMove[p.Slice * MoveCount + m];
+            q.Flip = T.FlipMove[p.Flip * MoveCount + m];
             q.Depth[1] = TPairDepth::After(p.Depth[1], T.FlipSliceDepth.Residue(q.Flip, q.Slice));
             if (q.Depth[1] >= togo) {
+                continue;
+            }
+            q.Depth[2] = TPairDepth::After(p.Depth[2], T.TwistFlipDepth.Residue(q.Twist, q.Flip));
+            if (q.Depth[2] >= togo) {
                 continue;
             }
             Path[static_cast<std::size_t>(n)] = m;
