@@ -104,10 +104,7 @@ private:
 
     // The twist class by slice flip entry of a twist and slice flip.
     std::pair<int, int> TwistEntry(int twist, int sliceFlip) const {
-        const int classSym = T.TwistClassSym[static_cast<std::size_t>(twist)];
-        return {classSym / TurnSymmetryCount,
-                T.SliceFlipConj[static_cast<std::size_t>(sliceFlip) * TurnSymmetryCount +
-                                classSym % TurnSymmetryCount]};
+        return ClassEntry(T.TwistClassSym, T.SliceFlipConj, TurnSymmetryCount, twist, sliceFlip);
     }
     // Phase 2 coordinates and their distances in corner-order, edge-order, edge-comb and
     // corner-class by U edges.
@@ -117,10 +114,8 @@ private:
     };
 
     // The corner-class by U edges entry of a corner arrangement and U edges value.
-    std::pair<int, int> ClassEntry(int corner, int uedges) const {
-        const int classSym = T.CornerClassSym[static_cast<std::size_t>(corner)];
-        return {classSym / SymmetryCount,
-                T.UEdgesConj[static_cast<std::size_t>(uedges) * SymmetryCount + classSym % SymmetryCount]};
+    std::pair<int, int> CornerEntry(int corner, int uedges) const {
+        return ClassEntry(T.CornerClassSym, T.UEdgesConj, SymmetryCount, corner, uedges);
     }
 
     // Polled at every phase 1 node, so the clock is read about every 0.1 ms.
@@ -206,7 +201,7 @@ private:
         TPhase2 p{CornerPerm(c), EdgePerm(c), SliceOrder(c), CornerComb(c), UEdges(c), {}};
         p.Depth[3] = T.CornerUEdgesDepth.Distance(
             std::pair<int, int>(p.Corner, p.UEdges), Phase2MoveCount,
-            [&](std::pair<int, int> s) { return ClassEntry(s.first, s.second); },
+            [&](std::pair<int, int> s) { return CornerEntry(s.first, s.second); },
             [&](std::pair<int, int> s, int k) {
                 return std::pair<int, int>(
                     T.CornerMove[static_cast<std::size_t>(s.first) * Phase2MoveCount + k],
@@ -243,8 +238,8 @@ private:
         }
         const int last = n > 0 ? Path[static_cast<std::size_t>(n - 1)] / 3 : -1;
         for (int k = 0; k < Phase2MoveCount; ++k) {
-            const auto entry = ClassEntry(T.CornerMove[p.Corner * Phase2MoveCount + k],
-                                          T.UEdgesMove[p.UEdges * Phase2MoveCount + k]);
+            const auto entry = CornerEntry(T.CornerMove[p.Corner * Phase2MoveCount + k],
+                                           T.UEdgesMove[p.UEdges * Phase2MoveCount + k]);
             T.CornerUEdgesDepth.Prefetch(entry.first, entry.second);
         }
         for (int k = 0; k < Phase2MoveCount; ++k) {
@@ -255,7 +250,7 @@ private:
             TPhase2 q;
             q.Corner = T.CornerMove[p.Corner * Phase2MoveCount + k];
             q.UEdges = T.UEdgesMove[p.UEdges * Phase2MoveCount + k];
-            const auto entry = ClassEntry(q.Corner, q.UEdges);
+            const auto entry = CornerEntry(q.Corner, q.UEdges);
             q.Depth[3] =
                 TPairDepth::After(p.Depth[3], T.CornerUEdgesDepth.Residue(entry.first, entry.second));
             if (q.Depth[3] >= togo) {

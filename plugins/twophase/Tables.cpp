@@ -260,10 +260,9 @@ TPairDepth ClassPairDepth(const TClasses& first, const std::vector<TFirstMove>& 
                 const int moved =
                     firstMove[static_cast<std::size_t>(first.Reps[static_cast<std::size_t>(cls)]) * width +
                               k];
-                const int classSym = first.ClassSym[static_cast<std::size_t>(moved)];
-                const int movedSecond = secondMove[static_cast<std::size_t>(second) * width + k];
-                return static_cast<std::size_t>(classSym / symmetries) * secondCount +
-                       secondConj[static_cast<std::size_t>(movedSecond) * symmetries + classSym % symmetries];
+                const auto entry = ClassEntry(first.ClassSym, secondConj, symmetries, moved,
+                                              secondMove[static_cast<std::size_t>(second) * width + k]);
+                return static_cast<std::size_t>(entry.first) * secondCount + entry.second;
             },
             [&](int cls, int second, auto&& mark) {
                 for (int s = 1; s < symmetries; ++s) {

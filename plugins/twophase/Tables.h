@@ -141,6 +141,15 @@ struct TTables {
     std::size_t Bytes() const;
 };
 
+// Where a cube is in a table over classes of its first coordinate: the class, and the second
+// coordinate as seen through the symmetry that takes the first to its class's representative.
+inline std::pair<int, int> ClassEntry(const std::vector<std::uint16_t>& classSym,
+                                      const std::vector<std::uint16_t>& secondConj, int symmetries, int first,
+                                      int second) {
+    const int cs = classSym[static_cast<std::size_t>(first)];
+    return {cs / symmetries, secondConj[static_cast<std::size_t>(second) * symmetries + cs % symmetries]};
+}
+
 // Every table worked out from the moves alone.
 TTables BuildTables();
 

@@ -97,10 +97,7 @@ TEST(TwoPhaseTablesTest, DistancesAgreeWithADirectCount) {
     const auto plain = [](std::pair<int, int> p) { return p; };
 
     const auto cornerClass = [&](std::pair<int, int> s) {
-        const int classSym = t.CornerClassSym[static_cast<std::size_t>(s.first)];
-        return std::pair<int, int>(
-            classSym / SymmetryCount,
-            t.UEdgesConj[static_cast<std::size_t>(s.second) * SymmetryCount + classSym % SymmetryCount]);
+        return ClassEntry(t.CornerClassSym, t.UEdgesConj, SymmetryCount, s.first, s.second);
     };
     const auto cornerUEdges = Counted(phase2, 4, [](const TCubieCube& c) {
         return std::pair{CornerPerm(c), UEdges(c)};
@@ -121,10 +118,7 @@ TEST(TwoPhaseTablesTest, DistancesAgreeWithADirectCount) {
                       plain, stepWith(t.CornerMove, t.SliceOrderMove, Phase2MoveCount), Phase2MoveCount);
     }
     const auto twistClass = [&](std::pair<int, int> s) {
-        const int classSym = t.TwistClassSym[static_cast<std::size_t>(s.first)];
-        return std::pair<int, int>(classSym / TurnSymmetryCount,
-                                   t.SliceFlipConj[static_cast<std::size_t>(s.second) * TurnSymmetryCount +
-                                                   classSym % TurnSymmetryCount]);
+        return ClassEntry(t.TwistClassSym, t.SliceFlipConj, TurnSymmetryCount, s.first, s.second);
     };
     const auto twistSliceFlip = Counted(all, 4, [](const TCubieCube& c) {
         return std::pair{Twist(c), SliceFlip(c)};
