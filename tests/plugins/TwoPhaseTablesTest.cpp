@@ -82,70 +82,51 @@ TEST(TwoPhaseTablesTest, DistancesAgreeWithADirectCount) {
     const std::vector<int> phase2(Phase2Moves.begin(), Phase2Moves.end());
     std::vector<int> all(MoveCount);
     std::iota(all.begin(), all.end(), 0);
+    using TPair = std::pair<int, int>;
     const auto stepWith = [](const auto& moveA, const auto& moveB, int width) {
-        return [&moveA, &moveB, width](std::pair<int, int> s, int k) {
-            return std::pair<int, int>(moveA[static_cast<std::size_t>(s.first) * width + k],
-                                       moveB[static_cast<std::size_t>(s.second) * width + k]);
+        return [&moveA, &moveB, width](TPair s, int k) {
+            return TPair(moveA[static_cast<std::size_t>(s.first) * width + k],
+                         moveB[static_cast<std::size_t>(s.second) * width + k]);
         };
     };
-    const auto sameAsCounted = [](const TPairDepth& table, const auto& counted, auto index, auto step,
-                                  int width) {
+    const auto plain = [](TPair p) { return p; };
+    struct TCase {
+        const char* Name;
+        const std::vector<int>& Moves;
+        std::function<TPair(const TCubieCube&)> PairOf;
+        const TPairDepth& Table;
+        std::function<TPair(TPair)> Entry;
+        std::function<TPair(TPair, int)> Step;
+    };
+    const std::vector<TCase> cases = {
+        {"corner class by U edges", phase2,
+         [](const TCubieCube& c) { return TPair(CornerPerm(c), UEdges(c)); }, t.CornerUEdgesDepth,
+         [&](TPair s) {
+             return ClassEntry(t.CornerClassSym, t.UEdgesConj, SymmetryCount, s.first, s.second);
+         },
+         stepWith(t.CornerMove, t.UEdgesMove, Phase2MoveCount)},
+        {"corners by middle-layer order", phase2,
+         [](const TCubieCube& c) { return TPair(CornerPerm(c), SliceOrder(c)); }, t.CornerOrderDepth, plain,
+         stepWith(t.CornerMove, t.SliceOrderMove, Phase2MoveCount)},
+        {"twist class by middle-layer places and flips", all,
+         [](const TCubieCube& c) { return TPair(Twist(c), SliceFlip(c)); }, t.TwistSliceFlipDepth,
+         [&](TPair s) {
+             return ClassEntry(t.TwistClassSym, t.SliceFlipConj, TurnSymmetryCount, s.first, s.second);
+         },
+         stepWith(t.TwistMove, t.SliceFlipMove, MoveCount)},
+        {"twist by flip", all, [](const TCubieCube& c) { return TPair(Twist(c), Flip(c)); }, t.TwistFlipDepth,
+         plain, stepWith(t.TwistMove, t.FlipMove, MoveCount)},
+        {"flip by slice", all, [](const TCubieCube& c) { return TPair(Flip(c), Slice(c)); }, t.FlipSliceDepth,
+         plain, stepWith(t.FlipMove, t.SliceMove, MoveCount)},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        const auto counted = Counted(c.Moves, 4, c.PairOf);
+        ASSERT_GT(counted.size(), 1000u);
         for (const auto& [pair, d] : counted) {
-            ASSERT_EQ(table.Distance(pair, width, index, step), d) << pair.first << ", " << pair.second;
+            ASSERT_EQ(c.Table.Distance(pair, static_cast<int>(c.Moves.size()), c.Entry, c.Step), d)
+                << pair.first << ", " << pair.second;
         }
-    };
-    const auto plain = [](std::pair<int, int> p) { return p; };
-
-    const auto cornerClass = [&](std::pair<int, int> s) {
-        return ClassEntry(t.CornerClassSym, t.UEdgesConj, SymmetryCount, s.first, s.second);
-    };
-    const auto cornerUEdges = Counted(phase2, 4, [](const TCubieCube& c) {
-        return std::pair{CornerPerm(c), UEdges(c)};
-    });
-    ASSERT_GT(cornerUEdges.size(), 1000u);
-    {
-        SCOPED_TRACE("corner class by U edges");
-        sameAsCounted(t.CornerUEdgesDepth, cornerUEdges, cornerClass,
-                      stepWith(t.CornerMove, t.UEdgesMove, Phase2MoveCount), Phase2MoveCount);
-    }
-    {
-        SCOPED_TRACE("corners by middle-layer order");
-        sameAsCounted(t.CornerOrderDepth,
-                      Counted(phase2, 4,
-                              [](const TCubieCube& c) {
-                                  return std::pair{CornerPerm(c), SliceOrder(c)};
-                              }),
-                      plain, stepWith(t.CornerMove, t.SliceOrderMove, Phase2MoveCount), Phase2MoveCount);
-    }
-    const auto twistClass = [&](std::pair<int, int> s) {
-        return ClassEntry(t.TwistClassSym, t.SliceFlipConj, TurnSymmetryCount, s.first, s.second);
-    };
-    const auto twistSliceFlip = Counted(all, 4, [](const TCubieCube& c) {
-        return std::pair{Twist(c), SliceFlip(c)};
-    });
-    ASSERT_GT(twistSliceFlip.size(), 1000u);
-    {
-        SCOPED_TRACE("twist class by middle-layer places and flips");
-        sameAsCounted(t.TwistSliceFlipDepth, twistSliceFlip, twistClass,
-                      stepWith(t.TwistMove, t.SliceFlipMove, MoveCount), MoveCount);
-    }
-    {
-        SCOPED_TRACE("twist by flip");
-        sameAsCounted(t.TwistFlipDepth,
-                      Counted(all, 4,
-                              [](const TCubieCube& c) {
-                                  return std::pair{Twist(c), Flip(c)};
-                              }),
-                      plain, stepWith(t.TwistMove, t.FlipMove, MoveCount), MoveCount);
-    }
-    {
-        SCOPED_TRACE("flip by slice");
-        sameAsCounted(t.FlipSliceDepth,
-                      Counted(all, 4,
-                              [](const TCubieCube& c) {
-                                  return std::pair{Flip(c), Slice(c)};
-                              }),
-                      plain, stepWith(t.FlipMove, t.SliceMove, MoveCount), MoveCount);
     }
     EXPECT_EQ(TPairDepth::After(4, 2), 5);
     EXPECT_EQ(TPairDepth::After(4, 0), 3);
