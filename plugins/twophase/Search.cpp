@@ -118,6 +118,13 @@ private:
         return ClassEntry(T.CornerClassSym, T.UEdgesConj, SymmetryCount, corner, uedges);
     }
 
+    // The distance in one table after a move, from the one before it; false when that leaves no
+    // room in the moves still to go.
+    static bool Within(int& depth, int before, const TPairDepth& table, std::pair<int, int> entry, int togo) {
+        depth = TPairDepth::After(before, table.Residue(entry.first, entry.second));
+        return depth < togo;
+    }
+
     // Polled at every phase 1 node, so the clock is read about every 0.1 ms.
     bool TimeUp() {
         if (!Late && (++Polls & 511) == 0) {
@@ -168,20 +175,14 @@ private:
             TPhase1 q;
             q.Twist = T.TwistMove[p.Twist * MoveCount + m];
             q.SliceFlip = T.SliceFlipMove[p.SliceFlip * MoveCount + m];
-            const auto entry = TwistEntry(q.Twist, q.SliceFlip);
-            q.Depth[0] =
-                TPairDepth::After(p.Depth[0], T.TwistSliceFlipDepth.Residue(entry.first, entry.second));
-            if (q.Depth[0] >= togo) {
+            if (!Within(q.Depth[0], p.Depth[0], T.TwistSliceFlipDepth, TwistEntry(q.Twist, q.SliceFlip),
+                        togo)) {
                 continue;
             }
             q.Slice = T.SliceMove[p.Slice * MoveCount + m];
             q.Flip = T.FlipMove[p.Flip * MoveCount + m];
-            q.Depth[1] = TPairDepth::After(p.Depth[1], T.FlipSliceDepth.Residue(q.Flip, q.Slice));
-            if (q.Depth[1] >= togo) {
-                continue;
-            }
-            q.Depth[2] = TPairDepth::After(p.Depth[2], T.TwistFlipDepth.Residue(q.Twist, q.Flip));
-            if (q.Depth[2] >= togo) {
+            if (!Within(q.Depth[1], p.Depth[1], T.FlipSliceDepth, {q.Flip, q.Slice}, togo) ||
+                !Within(q.Depth[2], p.Depth[2], T.TwistFlipDepth, {q.Twist, q.Flip}, togo)) {
                 continue;
             }
             Path[static_cast<std::size_t>(n)] = m;
@@ -250,25 +251,17 @@ private:
             TPhase2 q;
             q.Corner = T.CornerMove[p.Corner * Phase2MoveCount + k];
             q.UEdges = T.UEdgesMove[p.UEdges * Phase2MoveCount + k];
-            const auto entry = CornerEntry(q.Corner, q.UEdges);
-            q.Depth[3] =
-                TPairDepth::After(p.Depth[3], T.CornerUEdgesDepth.Residue(entry.first, entry.second));
-            if (q.Depth[3] >= togo) {
+            if (!Within(q.Depth[3], p.Depth[3], T.CornerUEdgesDepth, CornerEntry(q.Corner, q.UEdges), togo)) {
                 continue;
             }
             q.Order = T.SliceOrderMove[p.Order * Phase2MoveCount + k];
-            q.Depth[0] = TPairDepth::After(p.Depth[0], T.CornerOrderDepth.Residue(q.Corner, q.Order));
-            if (q.Depth[0] >= togo) {
+            if (!Within(q.Depth[0], p.Depth[0], T.CornerOrderDepth, {q.Corner, q.Order}, togo)) {
                 continue;
             }
             q.Edge = T.EdgeMove[p.Edge * Phase2MoveCount + k];
             q.Comb = T.CornerCombMove[p.Comb * Phase2MoveCount + k];
-            q.Depth[2] = TPairDepth::After(p.Depth[2], T.EdgeCombDepth.Residue(q.Edge, q.Comb));
-            if (q.Depth[2] >= togo) {
-                continue;
-            }
-            q.Depth[1] = TPairDepth::After(p.Depth[1], T.EdgeOrderDepth.Residue(q.Edge, q.Order));
-            if (q.Depth[1] >= togo) {
+            if (!Within(q.Depth[2], p.Depth[2], T.EdgeCombDepth, {q.Edge, q.Comb}, togo) ||
+                !Within(q.Depth[1], p.Depth[1], T.EdgeOrderDepth, {q.Edge, q.Order}, togo)) {
                 continue;
             }
             Path[static_cast<std::size_t>(n)] = m;
