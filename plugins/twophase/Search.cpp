@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 
 namespace twophase {
 namespace {
@@ -15,7 +16,7 @@ constexpr int MaxDepth = 32;
 
 // A face turn after last that another order or a merged turn would give as well: the same face
 // twice, or opposite faces (which commute) other than in face order.
-bool Redundant(int face, int last) {
+constexpr bool Redundant(int face, int last) {
     return face == last || (face == Opposite[last] && face < last);
 }
 
@@ -27,9 +28,30 @@ constexpr unsigned Phase2MoveBits = [] {
     return bits;
 }();
 
-constexpr bool IsPhase2Move(int move) {
-    return (Phase2MoveBits >> move & 1u) != 0;
-}
+// [last face + 1]: the moves worth trying after a turn of that face (none before the first move),
+// as bits of move numbers and, for phase 2, of indices into Phase2Moves.
+constexpr auto Phase1After = [] {
+    std::array<unsigned, 7> allowed{};
+    for (int last = -1; last < 6; ++last) {
+        for (int m = 0; m < MoveCount; ++m) {
+            if (last < 0 || !Redundant(m / 3, last)) {
+                allowed[static_cast<std::size_t>(last + 1)] |= 1u << m;
+            }
+        }
+    }
+    return allowed;
+}();
+constexpr auto Phase2After = [] {
+    std::array<unsigned, 7> allowed{};
+    for (int last = -1; last < 6; ++last) {
+        for (int k = 0; k < Phase2MoveCount; ++k) {
+            if (last < 0 || !Redundant(Phase2Moves[static_cast<std::size_t>(k)] / 3, last)) {
+                allowed[static_cast<std::size_t>(last + 1)] |= 1u << k;
+            }
+        }
+    }
+    return allowed;
+}();
 
 // One way of looking at the cube: held turned whole about its URF corner none, one or two times, and
 // either as it is or undone (whose answer, reversed and inverted, answers the cube). Each gives other
@@ -145,11 +167,12 @@ private:
         const int last = n > 0 ? Path[static_cast<std::size_t>(n - 1)] / 3 : -1;
         if (togo == 1) {
             // The last move must land in phase 2 itself, where every coordinate is 0: no bounds needed.
-            for (int m = 0; m < MoveCount && !Stop; ++m) {
-                // The last move into phase 2 is a quarter turn of F, R, B or L: any other was a way in
-                // one move shorter already.
-                if (IsPhase2Move(m) || (last >= 0 && Redundant(m / 3, last)) ||
-                    T.SliceMove[p.Slice * MoveCount + m] != 0 || T.TwistMove[p.Twist * MoveCount + m] != 0 ||
+            // The last move into phase 2 is a quarter turn of F, R, B or L: any other was a way in one
+            // move shorter already.
+            for (unsigned moves = Phase1After[static_cast<std::size_t>(last + 1)] & ~Phase2MoveBits;
+                 moves && !Stop; moves &= moves - 1) {
+                const int m = std::countr_zero(moves);
+                if (T.SliceMove[p.Slice * MoveCount + m] != 0 || T.TwistMove[p.Twist * MoveCount + m] != 0 ||
                     T.FlipMove[p.Flip * MoveCount + m] != 0) {
                     continue;
                 }
@@ -158,7 +181,9 @@ private:
             }
             return;
         }
-        for (int m = 0; m < MoveCount; ++m) {
+        const unsigned allowed = Phase1After[static_cast<std::size_t>(last + 1)];
+        for (unsigned moves = allowed; moves; moves &= moves - 1) {
+            const int m = std::countr_zero(moves);
             const int s = T.SliceMove[p.Slice * MoveCount + m], t = T.TwistMove[p.Twist * MoveCount + m],
                       f = T.FlipMove[p.Flip * MoveCount + m];
             const auto entry = TwistEntry(t, T.SliceFlipMove[p.SliceFlip * MoveCount + m]);
@@ -166,10 +191,8 @@ private:
             T.FlipSliceDepth.Prefetch(f, s);
             T.TwistFlipDepth.Prefetch(t, f);
         }
-        for (int m = 0; m < MoveCount && !Stop; ++m) {
-            if (last >= 0 && Redundant(m / 3, last)) {
-                continue;
-            }
+        for (unsigned moves = allowed; moves && !Stop; moves &= moves - 1) {
+            const int m = std::countr_zero(moves);
             // Most moves fail the first bound looked up, so the others are looked up only when
             // needed: the smallest tables first, as they are the likeliest to be in the caches.
             TPhase1 q;
@@ -238,16 +261,16 @@ private:
             return true; // all distances are 0: solved
         }
         const int last = n > 0 ? Path[static_cast<std::size_t>(n - 1)] / 3 : -1;
-        for (int k = 0; k < Phase2MoveCount; ++k) {
+        const unsigned allowed = Phase2After[static_cast<std::size_t>(last + 1)];
+        for (unsigned moves = allowed; moves; moves &= moves - 1) {
+            const int k = std::countr_zero(moves);
             const auto entry = CornerEntry(T.CornerMove[p.Corner * Phase2MoveCount + k],
                                            T.UEdgesMove[p.UEdges * Phase2MoveCount + k]);
             T.CornerUEdgesDepth.Prefetch(entry.first, entry.second);
         }
-        for (int k = 0; k < Phase2MoveCount; ++k) {
+        for (unsigned moves = allowed; moves; moves &= moves - 1) {
+            const int k = std::countr_zero(moves);
             const int m = Phase2Moves[static_cast<std::size_t>(k)];
-            if (last >= 0 && Redundant(m / 3, last)) {
-                continue;
-            }
             TPhase2 q;
             q.Corner = T.CornerMove[p.Corner * Phase2MoveCount + k];
             q.UEdges = T.UEdgesMove[p.UEdges * Phase2MoveCount + k];

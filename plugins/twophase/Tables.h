@@ -8,6 +8,7 @@
 
 #include "plugins/twophase/Cube.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -67,8 +68,8 @@ public:
     }
     // The distance after a move, from the distance before it and the residue after it.
     static int After(int before, int residue) {
-        static constexpr int step[3] = {0, 1, -1};
-        return before + step[(residue - before % 3 + 3) % 3];
+        return Next[static_cast<std::size_t>(std::min(before, Unreachable)) * 4 +
+                    static_cast<std::size_t>(residue)];
     }
     // The distance of a cube, by walking down to the solved entry one move at a time; for the start
     // of a search. index(state) gives the entry as a pair, step(state, k) the state after move k.
@@ -112,6 +113,21 @@ public:
     static constexpr int Unreachable = 99;
 
 private:
+    // [before * 4 + residue]: After, looked up; the residue 3 (no cube) and Unreachable lead to Unreachable.
+    static constexpr auto Next = [] {
+        std::array<std::uint8_t, (Unreachable + 1) * 4> next{};
+        for (int before = 0; before <= Unreachable; ++before) {
+            for (int residue = 0; residue < 4; ++residue) {
+                const int step = (residue - before % 3 + 3) % 3; // 0 same, 1 one more, 2 one less
+                const int after = step == 0 ? before : step == 1 ? before + 1 : before - 1;
+                next[static_cast<std::size_t>(before * 4 + residue)] = static_cast<std::uint8_t>(
+                    residue == 3 || before == Unreachable || after < 0 ? Unreachable
+                                                                       : std::min(after, Unreachable));
+            }
+        }
+        return next;
+    }();
+
     std::size_t SecondCount = 0;
     std::vector<std::uint8_t> Bits;
 };
