@@ -46,60 +46,6 @@ constexpr TFrame Frames[6] = {
     {{0, -1, 0}, {1, 0, 0}, {0, 0, -1}},  // D: row 0 at the front
 };
 
-int StickerAt(TVec cubie, TVec normal) {
-    for (int f = 0; f < 6; ++f) {
-        if (Frames[f].Normal == normal) {
-            return f * 9 + (Dot(cubie, Frames[f].Down) + 1) * 3 + Dot(cubie, Frames[f].Right) + 1;
-        }
-    }
-    return -1;
-}
-
-template <std::size_t N>
-bool OddPermutation(const std::array<std::uint8_t, N>& p) {
-    bool odd = false;
-    for (std::size_t i = 0; i < N; ++i) {
-        for (std::size_t j = i + 1; j < N; ++j) {
-            odd ^= p[i] > p[j];
-        }
-    }
-    return odd;
-}
-
-} // namespace
-
-TCubieCube Multiply(const TCubieCube& a, const TCubieCube& b) {
-    TCubieCube r;
-    for (int i = 0; i < CornerCount; ++i) {
-        r.Cp[i] = a.Cp[b.Cp[i]];
-        r.Co[i] = static_cast<std::uint8_t>((a.Co[b.Cp[i]] + b.Co[i]) % 3);
-    }
-    for (int i = 0; i < EdgeCount; ++i) {
-        r.Ep[i] = a.Ep[b.Ep[i]];
-        r.Eo[i] = a.Eo[b.Ep[i]] ^ b.Eo[i];
-    }
-    return r;
-}
-
-std::string TurnFacelets(std::string_view facelets, int move) {
-    std::string out(facelets);
-    const TVec n = Frames[move / 3].Normal;
-    for (int q = 0; q <= move % 3; ++q) {
-        const std::string before = out;
-        for (int f = 0; f < 6; ++f) {
-            for (int i = 0; i < 9; ++i) {
-                const TFrame& fr = Frames[f];
-                const TVec cubie = Add(fr.Normal, fr.Right, i % 3 - 1, fr.Down, i / 3 - 1);
-                if (Dot(cubie, n) == 1) {
-                    out[StickerAt(QuarterTurn(n, cubie), QuarterTurn(n, fr.Normal))] = before[f * 9 + i];
-                }
-            }
-        }
-    }
-    return out;
-}
-
-namespace {
 int FaceWithNormal(TVec n) {
     for (int f = 0; f < 6; ++f) {
         if (Frames[f].Normal == n) {
@@ -109,16 +55,15 @@ int FaceWithNormal(TVec n) {
     return -1;
 }
 
-// The third of a turn about the URF corner: R to U, U to F, F to R.
-TVec TurnWhole(TVec v) {
-    return {v.z, v.x, v.y};
+int StickerAt(TVec cubie, TVec normal) {
+    const int f = FaceWithNormal(normal);
+    return f * 9 + (Dot(cubie, Frames[f].Down) + 1) * 3 + Dot(cubie, Frames[f].Right) + 1;
 }
-TVec TurnWholeBack(TVec v) {
-    return {v.y, v.z, v.x};
-}
-} // namespace
 
-std::string TurnedWhole(std::string_view facelets) {
+// The facelet text after turning the stickers of the cubies select picks by turn (a rotation of
+// space); the others stay. Text that is not 54 letters comes back as it is.
+template <typename TSelect, typename TTurn>
+std::string MovedStickers(std::string_view facelets, TSelect select, TTurn turn) {
     std::string out(facelets);
     if (facelets.size() != 54) {
         return out;
@@ -127,27 +72,47 @@ std::string TurnedWhole(std::string_view facelets) {
         const TFrame& fr = Frames[f];
         for (int i = 0; i < 9; ++i) {
             const TVec cubie = Add(fr.Normal, fr.Right, i % 3 - 1, fr.Down, i / 3 - 1);
-            out[StickerAt(TurnWhole(cubie), TurnWhole(fr.Normal))] = facelets[f * 9 + i];
+            if (select(cubie)) {
+                out[static_cast<std::size_t>(StickerAt(turn(cubie), turn(fr.Normal)))] =
+                    facelets[static_cast<std::size_t>(f * 9 + i)];
+            }
         }
     }
     return out;
 }
 
-int FaceBeforeTurnedWhole(int face) {
-    return FaceWithNormal(TurnWholeBack(Frames[face].Normal));
+const auto Every = [](TVec) { return true; };
+
+// k clockwise quarter turns about the U-D axis, seen from U.
+TVec QuarterTurnsAboutU(TVec v, int k) {
+    for (int q = 0; q < k; ++q) {
+        v = QuarterTurn(Frames[U].Normal, v);
+    }
+    return v;
 }
 
-namespace {
+// The third of a turn about the URF corner: R to U, U to F, F to R.
+TVec TurnWhole(TVec v) {
+    return {v.z, v.x, v.y};
+}
+TVec TurnWholeBack(TVec v) {
+    return {v.y, v.z, v.x};
+}
 
 // Where symmetry s takes a point: the mirror first, then the quarter turns.
 TVec ApplySymmetry(int s, TVec v) {
     if (s >= 4) {
         v.x = -v.x;
     }
-    for (int k = 0; k < s % 4; ++k) {
-        v = QuarterTurn(Frames[U].Normal, v);
+    return QuarterTurnsAboutU(v, s % 4);
+}
+
+// Where turn symmetry s takes a point: the half turn about the R-L axis first, then the quarter turns.
+TVec ApplyTurnSymmetry(int s, TVec v) {
+    if (s >= 4) {
+        v = {v.x, -v.y, -v.z};
     }
-    return v;
+    return QuarterTurnsAboutU(v, s % 4);
 }
 
 // Places as the sum of their stickers' face normals, and the places each symmetry takes them to.
@@ -190,32 +155,54 @@ const TPlaceMaps& PlaceMaps() {
     return maps;
 }
 
-} // namespace
-
-namespace {
-TVec ApplyTurnSymmetry(int s, TVec v) {
-    if (s >= 4) {
-        v = {v.x, -v.y, -v.z};
-    }
-    for (int k = 0; k < s % 4; ++k) {
-        v = QuarterTurn(Frames[U].Normal, v);
-    }
-    return v;
-}
-} // namespace
-
-TCubieCube TurnedBySymmetry(const TCubieCube& c, int s) {
-    const std::string facelets = WriteFacelets(c);
-    std::string out = facelets;
-    for (int f = 0; f < 6; ++f) {
-        const TFrame& fr = Frames[f];
-        for (int i = 0; i < 9; ++i) {
-            const TVec cubie = Add(fr.Normal, fr.Right, i % 3 - 1, fr.Down, i / 3 - 1);
-            out[StickerAt(ApplyTurnSymmetry(s, cubie), ApplyTurnSymmetry(s, fr.Normal))] =
-                facelets[f * 9 + i];
+template <std::size_t N>
+bool OddPermutation(const std::array<std::uint8_t, N>& p) {
+    bool odd = false;
+    for (std::size_t i = 0; i < N; ++i) {
+        for (std::size_t j = i + 1; j < N; ++j) {
+            odd ^= p[i] > p[j];
         }
     }
-    return ReadFacelets(out).Cube;
+    return odd;
+}
+
+} // namespace
+
+TCubieCube Multiply(const TCubieCube& a, const TCubieCube& b) {
+    TCubieCube r;
+    for (int i = 0; i < CornerCount; ++i) {
+        r.Cp[i] = a.Cp[b.Cp[i]];
+        r.Co[i] = static_cast<std::uint8_t>((a.Co[b.Cp[i]] + b.Co[i]) % 3);
+    }
+    for (int i = 0; i < EdgeCount; ++i) {
+        r.Ep[i] = a.Ep[b.Ep[i]];
+        r.Eo[i] = a.Eo[b.Ep[i]] ^ b.Eo[i];
+    }
+    return r;
+}
+
+std::string TurnFacelets(std::string_view facelets, int move) {
+    std::string out(facelets);
+    const TVec n = Frames[move / 3].Normal;
+    for (int q = 0; q <= move % 3; ++q) {
+        out = MovedStickers(
+            out, [n](TVec cubie) { return Dot(cubie, n) == 1; }, [n](TVec v) { return QuarterTurn(n, v); });
+    }
+    return out;
+}
+
+std::string TurnedWhole(std::string_view facelets) {
+    return MovedStickers(facelets, Every, TurnWhole);
+}
+
+int FaceBeforeTurnedWhole(int face) {
+    return FaceWithNormal(TurnWholeBack(Frames[face].Normal));
+}
+
+TCubieCube TurnedBySymmetry(const TCubieCube& c, int s) {
+    return ReadFacelets(
+               MovedStickers(WriteFacelets(c), Every, [s](TVec v) { return ApplyTurnSymmetry(s, v); }))
+        .Cube;
 }
 
 TCubieCube ConjugatedArrangement(const TCubieCube& c, int s) {
