@@ -81,6 +81,19 @@ constexpr int Choose(int n, int k) {
     return r;
 }
 
+// Combinatorial number of the places holding pieces from first on, counted from the last place
+// downwards so that the solved cube has 0.
+int PlacesRank(const std::uint8_t* pieceAt, int places, int first) {
+    int rank = 0, found = 0;
+    for (int j = places - 1; j >= 0; --j) {
+        if (pieceAt[j] >= first) {
+            ++found;
+            rank += Choose(places - 1 - j, found);
+        }
+    }
+    return rank;
+}
+
 using TEncode = int (*)(const TCubieCube&);
 
 // Fills a move table over the given turns by walking every coordinate value from the solved cube, so
@@ -196,8 +209,8 @@ TPairDepth PairDepth(int countA, const std::vector<TA>& moveA, int countB, const
 struct TClasses {
     std::vector<std::uint16_t> ClassSym;
     std::vector<int> Reps;
-    std::vector<std::uint8_t>
-        SelfSymmetric; // per class: the symmetries its representative looks the same through
+    // Per class: the symmetries its representative looks the same through, as bits.
+    std::vector<std::uint8_t> SelfSymmetric;
 };
 
 // view(value, s) is the value seen through symmetry s.
@@ -274,11 +287,6 @@ TPairDepth ClassPairDepth(const TClasses& first, const std::vector<TFirstMove>& 
             }));
 }
 
-template <typename T>
-std::size_t BytesOf(const std::vector<T>& v) {
-    return v.size() * sizeof(T);
-}
-
 } // namespace
 
 int Twist(const TCubieCube& c) {
@@ -297,28 +305,12 @@ int Flip(const TCubieCube& c) {
     return f;
 }
 
-// Combinatorial number of the places holding middle-layer edges, counted from place BR downwards so
-// that the solved cube has 0.
 int Slice(const TCubieCube& c) {
-    int s = 0, found = 0;
-    for (int j = EdgeCount - 1; j >= 0; --j) {
-        if (c.Ep[j] >= FR) {
-            ++found;
-            s += Choose(EdgeCount - 1 - j, found);
-        }
-    }
-    return s;
+    return PlacesRank(c.Ep.data(), EdgeCount, FR);
 }
 
 int CornerComb(const TCubieCube& c) {
-    int s = 0, found = 0;
-    for (int j = CornerCount - 1; j >= 0; --j) {
-        if (c.Cp[j] >= DFR) {
-            ++found;
-            s += Choose(CornerCount - 1 - j, found);
-        }
-    }
-    return s;
+    return PlacesRank(c.Cp.data(), CornerCount, DFR);
 }
 
 int SliceFlip(const TCubieCube& c) {
@@ -373,15 +365,6 @@ TPairDepth::TPairDepth(int secondCount, const std::vector<std::uint8_t>& depths)
         const int residue = depths[i] == 0xFF ? 3 : depths[i] % 3;
         Bits[i >> 2] = static_cast<std::uint8_t>(Bits[i >> 2] | residue << ((i & 3) * 2));
     }
-}
-
-std::size_t TTables::Bytes() const {
-    return BytesOf(TwistMove) + BytesOf(FlipMove) + BytesOf(SliceMove) + TwistSliceFlipDepth.Bytes() +
-           BytesOf(SliceFlipMove) + BytesOf(TwistClassSym) + BytesOf(SliceFlipConj) + FlipSliceDepth.Bytes() +
-           TwistFlipDepth.Bytes() + BytesOf(CornerMove) + BytesOf(EdgeMove) + BytesOf(SliceOrderMove) +
-           BytesOf(CornerCombMove) + CornerOrderDepth.Bytes() + EdgeOrderDepth.Bytes() +
-           EdgeCombDepth.Bytes() + BytesOf(CornerClassSym) + BytesOf(UEdgesMove) + BytesOf(UEdgesConj) +
-           CornerUEdgesDepth.Bytes();
 }
 
 TPairDepth TPairDepth::FromPacked(int secondCount, std::vector<std::uint8_t> bits) {
@@ -450,6 +433,15 @@ std::size_t PackedSize(const TPairEntry& p) {
 }
 
 } // namespace
+
+std::size_t TTables::Bytes() const {
+    std::size_t bytes = 0;
+    EachTable(*this, [&](const auto& v, int, int) { bytes += v.size() * sizeof(v[0]); });
+    for (const TPairEntry& p : Pairs) {
+        bytes += (this->*p.Table).Bytes();
+    }
+    return bytes;
+}
 
 std::optional<TTables> LoadTables(const std::string& path) {
     std::ifstream in(path, std::ios::binary | std::ios::ate);
