@@ -53,14 +53,20 @@ constexpr auto Phase2After = [] {
     return allowed;
 }();
 
+// Phase 1 coordinates and their distances in twist class by slice flip, flip-slice and twist-flip.
+// Left uninitialised by default: the search fills one per move tried.
+struct TPhase1 {
+    int Twist, Flip, Slice, SliceFlip;
+    std::array<int, 3> Depth;
+};
+
 // One way of looking at the cube: held turned whole about its URF corner none, one or two times, and
 // either as it is or undone (whose answer, reversed and inverted, answers the cube). Each gives other
 // ways into phase 2, so searching all six finds short answers sooner.
 struct TDirection {
     TCubieCube Start;
-    int Twist = 0, Flip = 0, Slice = 0, SliceFlip = 0;
-    std::array<int, 3> Depth{}; // phase 1 distances, as in TPhase1
-    std::array<int, 6> Face{};  // the real face of each face turned in this view
+    TPhase1 Root{};
+    std::array<int, 6> Face{}; // the real face of each face turned in this view
     bool Inverted = false;
 };
 
@@ -75,10 +81,7 @@ public:
             for (int inverted = 0; inverted < 2; ++inverted) {
                 TDirection& d = Directions[static_cast<std::size_t>(turned * 2 + inverted)];
                 d.Start = inverted ? Inverse(seen) : seen;
-                d.Twist = Twist(d.Start);
-                d.Flip = Flip(d.Start);
-                d.Slice = Slice(d.Start);
-                d.SliceFlip = SliceFlip(d.Start);
+                d.Root = {Twist(d.Start), Flip(d.Start), Slice(d.Start), SliceFlip(d.Start), {}};
                 d.Face = face;
                 d.Inverted = inverted != 0;
             }
@@ -91,24 +94,20 @@ public:
 
     TSolveResult Run() {
         for (TDirection& d : Directions) {
-            d.Depth = {T.TwistSliceFlipDepth.Distance(
-                           std::pair<int, int>(d.Twist, d.SliceFlip), MoveCount,
-                           [&](std::pair<int, int> c) { return TwistEntry(c.first, c.second); },
-                           [&](std::pair<int, int> c, int k) {
-                               return std::pair<int, int>(
-                                   T.TwistMove[static_cast<std::size_t>(c.first) * MoveCount + k],
-                                   T.SliceFlipMove[static_cast<std::size_t>(c.second) * MoveCount + k]);
-                           }),
-                       T.FlipSliceDepth.Distance(d.Flip, d.Slice, T.FlipMove, T.SliceMove, MoveCount),
-                       T.TwistFlipDepth.Distance(d.Twist, d.Flip, T.TwistMove, T.FlipMove, MoveCount)};
+            TPhase1& r = d.Root;
+            r.Depth = {T.TwistSliceFlipDepth.Distance(r.Twist, r.SliceFlip, T.TwistMove, T.SliceFlipMove,
+                                                      MoveCount,
+                                                      [this](int tw, int sf) { return TwistEntry(tw, sf); }),
+                       T.FlipSliceDepth.Distance(r.Flip, r.Slice, T.FlipMove, T.SliceMove, MoveCount),
+                       T.TwistFlipDepth.Distance(r.Twist, r.Flip, T.TwistMove, T.FlipMove, MoveCount)};
         }
         for (int depth = 0; depth < std::min(Best, MaxDepth) && !Stop; ++depth) {
             for (const TDirection& d : Directions) {
-                if (Stop || std::max({d.Depth[0], d.Depth[1], d.Depth[2]}) > depth) {
+                if (Stop || std::max({d.Root.Depth[0], d.Root.Depth[1], d.Root.Depth[2]}) > depth) {
                     continue;
                 }
                 Current = &d;
-                Phase1({d.Twist, d.Flip, d.Slice, d.SliceFlip, d.Depth}, 0, depth);
+                Phase1(d.Root, 0, depth);
             }
         }
         TSolveResult result;
@@ -118,12 +117,6 @@ public:
     }
 
 private:
-    // Phase 1 coordinates and their distances in twist class by slice flip, flip-slice and twist-flip.
-    struct TPhase1 {
-        int Twist, Flip, Slice, SliceFlip;
-        std::array<int, 3> Depth;
-    };
-
     // The twist class by slice flip entry of a twist and slice flip.
     std::pair<int, int> TwistEntry(int twist, int sliceFlip) const {
         return ClassEntry(T.TwistClassSym, T.SliceFlipConj, TurnSymmetryCount, twist, sliceFlip);
@@ -223,14 +216,9 @@ private:
             c = Multiply(c, MoveCube(Path[static_cast<std::size_t>(i)]));
         }
         TPhase2 p{CornerPerm(c), EdgePerm(c), SliceOrder(c), CornerComb(c), UEdges(c), {}};
-        p.Depth[3] = T.CornerUEdgesDepth.Distance(
-            std::pair<int, int>(p.Corner, p.UEdges), Phase2MoveCount,
-            [&](std::pair<int, int> s) { return CornerEntry(s.first, s.second); },
-            [&](std::pair<int, int> s, int k) {
-                return std::pair<int, int>(
-                    T.CornerMove[static_cast<std::size_t>(s.first) * Phase2MoveCount + k],
-                    T.UEdgesMove[static_cast<std::size_t>(s.second) * Phase2MoveCount + k]);
-            });
+        p.Depth[3] =
+            T.CornerUEdgesDepth.Distance(p.Corner, p.UEdges, T.CornerMove, T.UEdgesMove, Phase2MoveCount,
+                                         [this](int corner, int u) { return CornerEntry(corner, u); });
         if (p.Depth[3] > limit) {
             return;
         }

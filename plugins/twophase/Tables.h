@@ -46,6 +46,11 @@ int SliceOrder(const TCubieCube& c);
 int CornerComb(const TCubieCube& c);
 int UEdges(const TCubieCube& c);
 
+// The entry of a pair in a table over that pair itself.
+struct TOwnPair {
+    std::pair<int, int> operator()(int a, int b) const { return {a, b}; }
+};
+
 // Exact distances in a pair of coordinates, [first * second count + second], kept modulo 3 in two
 // bits so that the tables stay in the processor's caches. One move changes a pair's distance by at
 // most one, so the distance before a move and the residue after it give the distance after it.
@@ -96,11 +101,13 @@ public:
         }
         return d;
     }
-    // The same for a table whose pair is the cube's own coordinates, with their move tables.
-    template <typename TA, typename TB>
-    int Distance(int a, int b, const std::vector<TA>& moveA, const std::vector<TB>& moveB, int width) const {
+    // The same for a cube's pair of coordinates (a, b), with their move tables; entry(a, b) is where
+    // the pair stands in this table: the pair itself, or its entry in a table over classes.
+    template <typename TA, typename TB, typename TEntry = TOwnPair>
+    int Distance(int a, int b, const std::vector<TA>& moveA, const std::vector<TB>& moveB, int width,
+                 TEntry entry = {}) const {
         return Distance(
-            std::pair<int, int>(a, b), width, [](std::pair<int, int> p) { return p; },
+            std::pair<int, int>(a, b), width, [&](std::pair<int, int> p) { return entry(p.first, p.second); },
             [&](std::pair<int, int> p, int k) {
                 return std::pair<int, int>(moveA[static_cast<std::size_t>(p.first) * width + k],
                                            moveB[static_cast<std::size_t>(p.second) * width + k]);
