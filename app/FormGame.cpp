@@ -26,6 +26,17 @@ namespace {
 
 constexpr int PalettePanelHeight = 60;
 constexpr int WheelNotch = 120;
+// The cube's area: 600 by 600 pixels when there is room, never less than this high.
+constexpr int PreferredCubeSize = 600;
+constexpr int MinimumCubeHeight = 200;
+
+// The area the view draws into. Its preferred size is what a new game gets, so that the workspace's
+// cascade and restore have a size to go back to; its minimum keeps a cube to turn.
+class TCubeArea : public QWidget {
+public:
+    using QWidget::QWidget;
+    QSize sizeHint() const override { return {PreferredCubeSize, PreferredCubeSize}; }
+};
 
 TMouseButton ButtonOf(Qt::MouseButton Button) {
     switch (Button) {
@@ -61,8 +72,10 @@ TFormGame::TFormGame(QWidget* Owner, const tCubeSettings& settings, const std::s
     FramePallete->setObjectName("FramePallete");
     paletteLayout->addWidget(FramePallete);
     layout->addWidget(PanelPallete);
-    ClientArea = new QWidget(this);
+    ClientArea = new TCubeArea(this);
     ClientArea->setObjectName("ClientArea");
+    // As wide as the palette of paint mode, so switching modes never squeezes it.
+    ClientArea->setMinimumSize(PanelPallete->minimumSizeHint().width(), MinimumCubeHeight);
     ClientArea->setMouseTracking(true); // every move sets the cursor and redraws
     ClientArea->setFocusPolicy(Qt::NoFocus);
     ClientArea->installEventFilter(this);
@@ -112,10 +125,12 @@ TFormGame::TFormGame(QWidget* Owner, const tCubeSettings& settings, const std::s
     ActionClose = AddAction("ActionClose", "Close", QKeySequence(), &TFormGame::CloseGame);
     ActionSettings = AddAction("ActionSettings", "Settings...", QKeySequence(), &TFormGame::ChangeSettings);
     addActions(PanelSolution->actions()); // their keys work wherever the game has the focus
+    PanelSolution->ActionSolve = ActionSolve;
+    PanelSolution->SetCountShown(true); // play mode
     BuildPopupMenu();
 
     // The view's standard camera is measured against the client width: lay the window out first.
-    resize(600, 600);
+    resize(sizeHint());
     layout->activate();
     TRubikCube first(static_cast<std::uint8_t>(SizeIndex));
     first.Clean();
@@ -236,6 +251,11 @@ void TFormGame::PlayMoves(const std::string& Text, bool Animate, bool Record) {
     if (Record) {
         History.Recorded();
     }
+    MovesCounted();
+}
+
+void TFormGame::MovesCounted() {
+    PanelSolution->SetMoveCount(History.UndoList.size());
 }
 
 void TFormGame::BuildSolveWithMenu() {
@@ -390,6 +410,7 @@ void TFormGame::Paint() {
     }
     View->ResizeRedraw = false;
     PanelPallete->show();
+    PanelSolution->SetCountShown(false);
     View->ResizeRedraw = true;
     View->Mode = 0;
     ChangeModel([](TRubikCube& cube) { cube.Empty(); });
@@ -401,6 +422,7 @@ void TFormGame::Play() {
     }
     View->ResizeRedraw = false;
     PanelPallete->hide();
+    PanelSolution->SetCountShown(true);
     View->ResizeRedraw = true;
     View->Mode = 1;
     View->Refresh();
@@ -409,11 +431,13 @@ void TFormGame::Play() {
 void TFormGame::Undo() {
     History.Undo([this](const std::string& Moves, bool Animate) { PlayMoves(Moves, Animate, false); },
                  View->Settings.AnimateFaceRotations);
+    MovesCounted();
 }
 
 void TFormGame::Redo() {
     History.Redo([this](const std::string& Moves, bool Animate) { PlayMoves(Moves, Animate, false); },
                  View->Settings.AnimateFaceRotations);
+    MovesCounted();
 }
 
 void TFormGame::UndoAll() {
@@ -426,6 +450,7 @@ void TFormGame::UndoAll() {
                             RestartSound().Play();
                         }
                     });
+    MovesCounted();
 }
 
 void TFormGame::Solve() {
@@ -505,6 +530,7 @@ void TFormGame::ChangeSettings() {
     }
     View->EnvironmentDirty = true;
     View->CubeDirty = true;
+    FramePallete->UpdateColors(); // the palette shows the colours that clicks now paint
     BuildSolveWithMenu();
     View->Refresh();
 }

@@ -57,7 +57,8 @@ public:
     QFrame* PanelPallete = nullptr;
     TFramePallete* FramePallete = nullptr;
     QWidget* ClientArea = nullptr; // the view draws here
-    // Below the cube after Solve: the answer to step through, or what makes the cube not valid.
+    // Below the cube: the moves made and Solve; after Solve the answer to step through, or what
+    // makes the cube not valid.
     TSolutionBar* PanelSolution = nullptr;
     QMenu* PopupGameMenu = nullptr;
     QMenu* mSolveWith = nullptr;
@@ -101,6 +102,8 @@ private:
     void ShowCubeFault();
     // Changes the model while no move is performed, then shows it (and the palette's counts).
     void ChangeModel(const std::function<void(TRubikCube&)>& Change);
+    // The history has changed: the bar's move count follows.
+    void MovesCounted();
 
     void ScrambleCube();
     void CleanCube();

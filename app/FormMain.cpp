@@ -25,8 +25,11 @@
 #include <QQuickItem>
 #include <QQuickView>
 #include <QStandardPaths>
+#include <QStyle>
+#include <QStyleOption>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 
@@ -36,6 +39,23 @@ constexpr TColor Blue = 0xFF0000, Red = 0x0000FF, Yellow = 0x00FFFF, Orange = 0x
                  Green = 0x008000, Grey = 0x808080;
 constexpr int AdvertisementHeight = 98;
 const QString GameFilter = QStringLiteral("Halvorn Cube (*.hvc)");
+
+// The size a game's frame takes in the workspace: its preferred size where that fits, never less
+// than its minimum (the workspace then shows only part of it).
+QSize FittedSize(const QMdiSubWindow* Window, QSize Room) {
+    return Window->sizeHint().boundedTo(Room).expandedTo(Window->minimumSizeHint());
+}
+
+// The place of the Index-th window of a cascade: a step down and right per window, back at the
+// corner when even the window's minimum would reach past the workspace's edge; its preferred size
+// where that fits from there.
+QRect CascadePlace(const QMdiSubWindow* Window, int Index, QSize Area, int Step) {
+    const QSize least = Window->minimumSizeHint();
+    const int steps = std::max(
+        1, std::min((Area.width() - least.width()) / Step, (Area.height() - least.height()) / Step) + 1);
+    const int offset = (Index % steps) * Step;
+    return {QPoint(offset, offset), FittedSize(Window, Area - QSize(offset, offset))};
+}
 
 } // namespace
 
@@ -191,7 +211,7 @@ void TFormMain::CreateMenus() {
     WindowClose1 = AddAction(MenuWindow, "WindowClose1", "C&lose");
     connect(WindowClose1, &QAction::triggered, MdiArea, &QMdiArea::closeActiveSubWindow);
     WindowCascade1 = AddAction(MenuWindow, "WindowCascade1", "&Cascade");
-    connect(WindowCascade1, &QAction::triggered, MdiArea, &QMdiArea::cascadeSubWindows);
+    connect(WindowCascade1, &QAction::triggered, this, &TFormMain::Cascade);
     WindowTileHorizontal1 = AddAction(MenuWindow, "WindowTileHorizontal1", "Tile &Horizontally");
     connect(WindowTileHorizontal1, &QAction::triggered, this, [this] { Tile(true); });
     WindowTileVertical1 = AddAction(MenuWindow, "WindowTileVertical1", "&Tile Vertically");
@@ -233,13 +253,25 @@ TFormGame* TFormMain::NewGame(int Kind) {
     const std::string name = "Untitled-" + std::to_string(UntitledCounter);
     auto* game = new TFormGame(nullptr, settings, name, CubeKinds[Kind].Name, false, 1);
     game->ProgramFolder = Folder;
+    // While a game is maximised the new one opens maximised too (the workspace does that by itself
+    // on show), as in other multiple-document programs; otherwise it takes its own size at the next
+    // place of a cascade that stays inside the workspace.
+    QMdiSubWindow* active = MdiArea->activeSubWindow();
+    const bool maximised = active != nullptr && active->isMaximized();
+    const int open = static_cast<int>(MdiArea->subWindowList().size());
     QMdiSubWindow* window = MdiArea->addSubWindow(game);
     window->setAttribute(Qt::WA_DeleteOnClose);
     connect(window, &QObject::destroyed, this, &TFormMain::UpdateWindowMenu, Qt::QueuedConnection);
     window->show();
-    // The frame takes the game's own size (600 by 600) plus its border and title.
-    const QSize frame = window->size() - game->size();
-    window->resize(600 + frame.width(), 600 + frame.height());
+    // Its place for a later restore, also when the workspace has opened it maximised already (a
+    // geometry given to a maximised window would leave it marked maximised at the wrong size).
+    if (window->isMaximized()) {
+        window->showNormal();
+    }
+    window->setGeometry(CascadePlace(window, open, MdiArea->viewport()->size(), CascadeStep()));
+    if (maximised) {
+        window->showMaximized();
+    }
     game->setFocus();
     ++UntitledCounter;
     UpdateWindowMenu();
@@ -269,6 +301,9 @@ void TFormMain::UpdateWindowMenu() {
         entry->setChecked(window == MdiArea->activeSubWindow());
         connect(entry, &QAction::triggered, this, [this, w = QPointer<QMdiSubWindow>(window)] {
             if (w) {
+                if (w->isMinimized()) {
+                    w->showNormal(); // a chosen game is one to play
+                }
                 MdiArea->setActiveSubWindow(w);
             }
         });
@@ -299,6 +334,43 @@ void TFormMain::Tile(bool InRows) {
             windows[i]->setGeometry(i * width, 0, width, area.height());
         }
     }
+}
+
+// One step of a cascade: the height of a title bar, so that every title stays readable.
+int TFormMain::CascadeStep() const {
+    QStyleOptionTitleBar option;
+    option.initFrom(MdiArea);
+    return std::max(8, style()->pixelMetric(QStyle::PM_TitleBarHeight, &option, MdiArea));
+}
+
+// The games that are not minimised, each at its own size where the workspace has room for all of
+// them, one title bar down and right from the one before.
+void TFormMain::Cascade() {
+    QList<QMdiSubWindow*> windows;
+    for (QMdiSubWindow* window : MdiArea->subWindowList(QMdiArea::StackingOrder)) {
+        if (!window->isMinimized()) {
+            windows << window;
+        }
+    }
+    if (windows.isEmpty()) {
+        return;
+    }
+    // One size for all, so that each title shows above the next window.
+    const QSize area = MdiArea->viewport()->size();
+    const int step = CascadeStep();
+    const int count = static_cast<int>(windows.size());
+    QSize common = area;
+    for (int i = 0; i < count; ++i) {
+        common = common.boundedTo(CascadePlace(windows[i], i, area, step).size());
+    }
+    for (int i = 0; i < count; ++i) {
+        QMdiSubWindow* window = windows[i];
+        window->showNormal();
+        const QPoint at = CascadePlace(window, i, area, step).topLeft();
+        window->setGeometry(QRect(at, common.expandedTo(window->minimumSizeHint())));
+        window->raise();
+    }
+    MdiArea->setActiveSubWindow(windows.last());
 }
 
 void TFormMain::MinimizeAll() {

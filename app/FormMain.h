@@ -113,6 +113,8 @@ private:
     void CreateBrowser();
     QAction* AddAction(QMenu* Menu, const char* Name, const QString& Caption);
     void UpdateWindowMenu();
+    void Cascade();
+    int CascadeStep() const;
     void Tile(bool InRows);
     void MinimizeAll();
     void ArrangeIcons();

@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
+#include <algorithm>
 #include <mutex>
 
 namespace {
@@ -103,6 +104,10 @@ TFramePallete::TFramePallete(QWidget* Parent) : QFrame(Parent) {
     inner->setContentsMargins(2, 2, 2, 2);
     inner->addStretch(1);
     inner->addWidget(PanelSelectedColor);
+    // The hint and the colours are placed by hand: the layout learns their width from here.
+    const int placed = std::max(Label1->geometry().right(), PanelFaceColors->geometry().right()) + 1;
+    PanelOrientation->setMinimumWidth(placed + inner->spacing() + PanelSelectedColor->width() +
+                                      2 * PanelOrientation->frameWidth() + 4);
 }
 
 void TFramePallete::SetView(TCube3D* view) {
@@ -118,6 +123,19 @@ void TFramePallete::UpdateColors() {
     for (TColorPanel* panel : Panels) {
         panel->SetColor(ToQColor(View->Settings.FaceColors[panel->Tag]));
     }
+    ShowSelectedColor();
+}
+
+void TFramePallete::ShowSelectedColor() {
+    if (!View) {
+        return;
+    }
+    QPalette palette = PanelSelectedColor->palette();
+    const QColor color =
+        ToQColor(View->Settings.FaceColors[View->PaintColor < 7 ? View->PaintColor : NoColor]);
+    palette.setColor(QPalette::Window, color);
+    palette.setColor(QPalette::WindowText, qGray(color.rgb()) > 128 ? Qt::black : Qt::white);
+    PanelSelectedColor->setPalette(palette);
 }
 
 void TFramePallete::UpdateCounts() {
@@ -143,14 +161,7 @@ void TFramePallete::PanelColorClick(TColorPanel* Sender) {
         QCoreApplication::sendEvent(Game, &event);
     }
     SelectedTag = Sender->Tag;
-    if (View) {
-        QPalette palette = PanelSelectedColor->palette();
-        const QColor color =
-            ToQColor(View->Settings.FaceColors[View->PaintColor < 7 ? View->PaintColor : NoColor]);
-        palette.setColor(QPalette::Window, color);
-        palette.setColor(QPalette::WindowText, qGray(color.rgb()) > 128 ? Qt::black : Qt::white);
-        PanelSelectedColor->setPalette(palette);
-    }
+    ShowSelectedColor();
 }
 
 void TFramePallete::CustomizeColor(TColorPanel* Sender) {

@@ -27,6 +27,7 @@ public:
 
     const std::uint8_t Tag;
     void SetColor(const QColor& Color);
+    const QColor& ShownColor() const { return Color; }
     // The stickers of this colour still missing; negative for none shown.
     void SetMissing(int Missing);
     int Missing() const { return MissingCount; }
@@ -57,7 +58,8 @@ public:
     // Where the colour choices go.
     QWidget* Game = nullptr;
 
-    // Each panel takes the view's colour of its code.
+    // Each panel, and the chosen colour, take the view's colour of their code (after the game's
+    // settings changed them too).
     void UpdateColors();
     // Each panel shows how many stickers of its colour the cube still lacks.
     void UpdateCounts();
@@ -74,5 +76,7 @@ public:
     std::uint8_t SelectedTag = 0;
 
 private:
+    void ShowSelectedColor();
+
     TCube3D* View = nullptr;
 };

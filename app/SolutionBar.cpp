@@ -43,6 +43,18 @@ TSolutionBar::TSolutionBar(QWidget* Parent) : QFrame(Parent) {
     ActionSolutionStep = BarAction(this, "ActionSolutionStep", "Step", QKeySequence(Qt::Key_F8));
     ActionSolutionPlay = BarAction(this, "ActionSolutionPlay", "Play", QKeySequence(Qt::Key_F9));
     ActionSolutionStop = BarAction(this, "ActionSolutionStop", "Stop", QKeySequence(Qt::SHIFT | Qt::Key_F9));
+    // Its own button rather than the action's: the caption names the key, and the action is the
+    // game window's.
+    btnSolve = new QToolButton(this);
+    btnSolve->setObjectName("btnSolve");
+    btnSolve->setText("Solve (F7)");
+    btnSolve->setMinimumWidth(60);
+    connect(btnSolve, &QToolButton::clicked, this, [this] {
+        if (ActionSolve != nullptr) {
+            ActionSolve->trigger();
+        }
+    });
+    layout->addWidget(btnSolve);
     btnStep = BarButton(ActionSolutionStep, "btnSolutionStep", this);
     btnPlay = BarButton(ActionSolutionPlay, "btnSolutionPlay", this);
     btnStop = BarButton(ActionSolutionStop, "btnSolutionStop", this);
@@ -64,8 +76,9 @@ void TSolutionBar::ShowSolution(std::vector<std::string> Answer, bool solves) {
     Moves = std::move(Answer);
     Position = 0;
     Solves = solves;
+    Shows = TContent::Answer;
     Update();
-    show();
+    Reveal();
 }
 
 void TSolutionBar::ShowFault(const std::string& Reason) {
@@ -73,12 +86,11 @@ void TSolutionBar::ShowFault(const std::string& Reason) {
     Moves.clear();
     Position = 0;
     Solves = false;
+    Shows = TContent::Fault;
+    Update();
     LabelSolution->setText("<span style='color:#b00000'><b>Not a real cube:</b> " +
                            QString::fromStdString(Reason).toHtmlEscaped() + "</span>");
-    for (QAction* action : {ActionSolutionStep, ActionSolutionPlay, ActionSolutionStop}) {
-        action->setEnabled(false);
-    }
-    show();
+    Reveal();
 }
 
 void TSolutionBar::Clear() {
@@ -86,8 +98,25 @@ void TSolutionBar::Clear() {
     Moves.clear();
     Position = 0;
     Solves = false;
+    Shows = TContent::MoveCount;
     Update();
-    hide();
+    Reveal();
+}
+
+void TSolutionBar::SetMoveCount(std::size_t Count) {
+    MoveCount = Count;
+    if (Shows == TContent::MoveCount) {
+        Update();
+    }
+}
+
+void TSolutionBar::SetCountShown(bool Shown) {
+    CountShown = Shown;
+    Reveal();
+}
+
+void TSolutionBar::Reveal() {
+    setVisible(Shows != TContent::MoveCount || CountShown);
 }
 
 bool TSolutionBar::Playing() const {
@@ -128,6 +157,14 @@ void TSolutionBar::Tick() {
 }
 
 void TSolutionBar::Update() {
+    const bool counting = Shows == TContent::MoveCount;
+    btnSolve->setVisible(counting);
+    for (QToolButton* button : {btnStep, btnPlay, btnStop}) {
+        button->setVisible(!counting);
+    }
+    if (counting) {
+        LabelSolution->setText(QString("<b>Moves:</b> %1").arg(MoveCount));
+    }
     const bool left = Solves && Position < Moves.size();
     ActionSolutionStep->setEnabled(left);
     ActionSolutionPlay->setEnabled(left && !Playing());
@@ -145,6 +182,9 @@ void TSolutionBar::Update() {
     }
     const auto count = static_cast<int>(Moves.size());
     const QString counted = QString("%1 move%2").arg(count).arg(count == 1 ? "" : "s");
+    if (Shows != TContent::Answer) {
+        return; // the count above, or the fault its caller writes
+    }
     if (!Solves) {
         LabelSolution->setText("<span style='color:#b00000'><b>This answer does not solve the cube</b> (" +
                                counted + "): " + moves + "</span>");

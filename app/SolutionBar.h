@@ -1,8 +1,9 @@
 #pragma once
-// The bar below a game's cube after Solve: the engine's answer with its count and the next move
-// marked, and Step / Play / Stop to perform it move by move through the game's recorded path (so Undo
-// takes the moves back). An answer that does not solve the cube is shown as such and cannot be
-// played. After an invalid cube the bar says what is wrong instead.
+// The bar below a game's cube. With nothing else to show it counts the moves made in the game and
+// offers Solve. After Solve: the engine's answer with its count and the next move marked, and Step /
+// Play / Stop to perform it move by move through the game's recorded path (so Undo takes the moves
+// back). An answer that does not solve the cube is shown as such and cannot be played. After an
+// invalid cube the bar says what is wrong instead.
 
 #include <QFrame>
 #include <cstddef>
@@ -25,8 +26,15 @@ public:
     void ShowSolution(std::vector<std::string> Answer, bool Solves);
     // Why the cube cannot be solved, until the next change.
     void ShowFault(const std::string& Reason);
-    // Hides the bar; playing stops after the move in progress.
+    // Back to the move count; playing stops after the move in progress.
     void Clear();
+    // The moves made in the game so far, shown while there is no answer or fault.
+    void SetMoveCount(std::size_t Count);
+    // Whether the bar stays in sight with only the move count to show (play mode).
+    void SetCountShown(bool Shown);
+
+    enum class TContent { MoveCount, Answer, Fault };
+    TContent Content() const { return Shows; }
 
     // Performs one move as the user's own, recorded (set by the game window).
     std::function<void(const std::string& Move)> PerformMove;
@@ -42,7 +50,11 @@ public:
     std::size_t Position = 0; // the next move
     bool Solves = false;
 
+    std::size_t MoveCount = 0;
+
     QLabel* LabelSolution = nullptr;
+    QToolButton* btnSolve = nullptr; // the game's Solve (F7), while only the count shows
+    QAction* ActionSolve = nullptr;  // set by the game window
     QToolButton* btnStep = nullptr;
     QToolButton* btnPlay = nullptr;
     QToolButton* btnStop = nullptr;
@@ -53,6 +65,10 @@ public:
 private:
     void Update();
     void Tick();
+    void Reveal();
+
+    TContent Shows = TContent::MoveCount;
+    bool CountShown = false;
 
     QTimer* PlayTimer = nullptr;
 };

@@ -153,6 +153,9 @@ void TCube3D::InitGL() {
         RenderWindow->setAttribute(Qt::WA_NoSystemBackground);
         RenderWindow->setAttribute(Qt::WA_OpaquePaintEvent);
         DC = GetDC(static_cast<std::uintptr_t>(RenderWindow->winId()), ClientWidth(), ClientHeight());
+        // Whatever covered the surface (a menu, a dialog, another window) leaves its picture there
+        // until the cube is drawn again: no compositor keeps a copy for us.
+        SetExposeHandler(DC, [this] { Draw(); });
     }
     RC = CreateGLContext(DC, opDoubleBuffered, 32, 0, 0, 0, 0, nullptr);
     TGLActivation active(DC, RC);

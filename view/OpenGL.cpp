@@ -289,6 +289,7 @@ void ResizeDC(HDC Surface, int Width, int Height) {
 
 void SetExposeHandler(HDC Surface, std::function<void()> OnExpose) {
     if (Surface) {
+        std::lock_guard lock(Service().SurfacesLock); // DispatchSurfaceEvents reads it under this lock
         Surface->OnExpose = std::move(OnExpose);
     }
 }
@@ -303,7 +304,9 @@ void DispatchSurfaceEvents() {
     while (XPending(d) > 0) {
         XEvent event;
         XNextEvent(d, &event);
-        if (event.type == Expose && event.xexpose.count == 0) {
+        // One frame per uncovered window, however many pieces of it were exposed.
+        if (event.type == Expose && event.xexpose.count == 0 &&
+            std::find(exposed.begin(), exposed.end(), event.xexpose.window) == exposed.end()) {
             exposed.push_back(event.xexpose.window);
         }
     }

@@ -4,11 +4,14 @@
 
 #include "animation/Thread.h"
 #include "app/Dialogs.h"
+#include "app/SolutionBar.h"
 #include "support/CubeStates.h"
+#include "support/ScreenPixels.h"
 #include "support/StickerPixels.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QDialog>
 #include <QFrame>
 #include <QImage>
 #include <QMenu>
@@ -255,6 +258,7 @@ TEST_F(FormGameTest, PaintAndPlaySwitchTheMode) {
     EXPECT_EQ(Form->View->Mode, 0);
     EXPECT_TRUE(Form->PanelPallete->isVisible());
     EXPECT_EQ(Form->PanelPallete->height(), 60);
+    EXPECT_FALSE(Form->PanelSolution->isVisible()) << "the move count belongs to play mode";
     EXPECT_EQ(State().Cubies[1][4].Color, NoColor) << "paint mode starts from an empty cube";
     Form->View->ChangeCube([](TRubikCube& cube) { cube.GetState().Cubies[1][4].Color = 2; });
     Key(Qt::Key_F6);
@@ -262,6 +266,7 @@ TEST_F(FormGameTest, PaintAndPlaySwitchTheMode) {
     Key(Qt::Key_F5);
     EXPECT_EQ(Form->View->Mode, 1);
     EXPECT_FALSE(Form->PanelPallete->isVisible());
+    EXPECT_TRUE(Form->PanelSolution->isVisible());
     EXPECT_EQ(State().Cubies[1][4].Color, 2) << "the painted colours stay";
 }
 
@@ -345,14 +350,43 @@ TEST_F(FormGameTest, ClosingInTheMiddleOfTurnsEndsCleanly) {
     EXPECT_LT(Clock::now() - start, std::chrono::seconds(10)) << "waits for one turn, not for all";
 }
 
-TEST_F(FormGameTest, ScreenshotAfterAFewTurns) {
-    Form->PlayMoves("R U Ri Ui F2 H0", false, true);
+// Whatever covered the cube leaves no trace once it goes, without the mouse moving: no compositor
+// keeps a copy of the cube, the view draws it again when its surface is uncovered.
+TEST_F(FormGameTest, TheCubeIsRedrawnWhenUncovered) {
+    Form->PlayMoves("R U Ri", false, true);
     ASSERT_TRUE(Drain());
-    int w = 0, h = 0;
-    std::vector<std::uint8_t> frame = Form->View->CaptureFrame(w, h);
-    ASSERT_EQ(w, 600);
-    QImage image(frame.data(), w, h, QImage::Format_RGBX8888);
-    EXPECT_TRUE(image.mirrored().save("game_window.png")) << "for a look by eye";
+    Form->View->Refresh();
+    QTest::qWait(300);
+    const QImage before = testsupport::OnScreen(Form->ClientArea);
+    ASSERT_TRUE(testsupport::ShowsCube(before));
+    const QPoint centre = Form->ClientArea->mapToGlobal(Form->ClientArea->rect().center());
+    QDialog dialog(Form);
+    dialog.setWindowFlags(Qt::Tool);
+    dialog.setStyleSheet("background: white");
+    struct TRow {
+        const char* Name;
+        QWidget* Cover;
+        std::function<void()> Show;
+    };
+    const TRow rows[] = {
+        {"popup menu", Form->PopupGameMenu, [&] { Form->PopupGameMenu->popup(centre - QPoint(60, 60)); }},
+        {"dialog", &dialog,
+         [&] {
+             dialog.setGeometry(QRect(centre - QPoint(120, 120), QSize(240, 240)));
+             dialog.show();
+         }},
+    };
+    for (const TRow& row : rows) {
+        SCOPED_TRACE(row.Name);
+        row.Show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(row.Cover));
+        QTest::qWait(200);
+        EXPECT_GT(testsupport::DifferingPixels(testsupport::OnScreen(Form->ClientArea), before), 1000)
+            << "it did cover the cube";
+        row.Cover->hide();
+        QTest::qWait(300);
+        EXPECT_EQ(testsupport::DifferingPixels(testsupport::OnScreen(Form->ClientArea), before), 0);
+    }
 }
 
 } // namespace

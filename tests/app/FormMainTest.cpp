@@ -5,6 +5,7 @@
 #include "app/Dialogs.h"
 #include "app/FormGame.h"
 #include "sound/Sound.h"
+#include "support/ScreenPixels.h"
 #include "support/StickerPixels.h"
 
 #include <QAction>
@@ -21,6 +22,7 @@
 #include <QTest>
 #include <QTimer>
 #include <chrono>
+#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -135,52 +137,113 @@ TEST_F(FormMainTest, NewGamesAreNumberedAcrossKindsAndGetTheKindsColours) {
 }
 
 TEST_F(FormMainTest, WindowCommandsOnlyWhileAGameIsOpen) {
-    const auto enabled = [&] {
-        return Main->WindowClose1->isEnabled() && Main->WindowCascade1->isEnabled() &&
-               Main->WindowTileHorizontal1->isEnabled() && Main->WindowTileVertical1->isEnabled() &&
-               Main->WindowMinimizeAll1->isEnabled() && Main->WindowArrange1->isEnabled();
+    const auto states = [&] {
+        QString text;
+        for (QAction* action : {Main->WindowClose1, Main->WindowCascade1, Main->WindowTileHorizontal1,
+                                Main->WindowTileVertical1, Main->WindowMinimizeAll1, Main->WindowArrange1}) {
+            text += action->isEnabled() ? "1" : "0";
+        }
+        return text;
     };
-    const auto disabled = [&] {
-        return !Main->WindowClose1->isEnabled() && !Main->WindowCascade1->isEnabled() &&
-               !Main->WindowTileHorizontal1->isEnabled() && !Main->WindowTileVertical1->isEnabled() &&
-               !Main->WindowMinimizeAll1->isEnabled() && !Main->WindowArrange1->isEnabled();
-    };
-    EXPECT_TRUE(disabled());
-    TFormGame* first = Main->NewGame(0);
-    EXPECT_TRUE(enabled());
-    TFormGame* second = Main->NewGame(3);
+    EXPECT_EQ(states(), "000000");
+    Main->NewGame(0);
+    EXPECT_EQ(states(), "111111");
+    Main->NewGame(3);
     emit Main->MenuWindow->aboutToShow();
     QStringList games;
     for (QAction* action : Main->MenuWindow->actions().mid(7)) {
         games << action->text();
     }
     EXPECT_EQ(games.join("|"), "&1 Rubik's Cube [Untitled-1]|&2 Bicolor Cube [Untitled-2]");
-
-    Main->WindowTileVertical1->trigger();
-    const QRect a = first->parentWidget()->geometry(), b = second->parentWidget()->geometry();
-    EXPECT_EQ(a.top(), b.top());
-    EXPECT_EQ(a.height(), b.height());
-    EXPECT_LE(a.right(), b.left()) << "side by side";
-    Main->WindowTileHorizontal1->trigger();
-    EXPECT_LE(first->parentWidget()->geometry().bottom(), second->parentWidget()->geometry().top())
-        << "one above the other";
-    Main->WindowTileVertical1->trigger();
-    QTest::qWait(300);
-    first->View->Refresh();
-    second->View->Refresh();
-    QTest::qWait(200);
-    EXPECT_TRUE(QApplication::primaryScreen()->grabWindow(0).save("main_window.png")) << "for a look by eye";
-
-    Main->WindowMinimizeAll1->trigger();
-    EXPECT_TRUE(first->parentWidget()->isMinimized());
-    EXPECT_TRUE(second->parentWidget()->isMinimized());
     Main->WindowClose1->trigger();
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QApplication::processEvents();
     EXPECT_EQ(Main->MdiArea->subWindowList().size(), 1);
-    EXPECT_TRUE(enabled());
+    EXPECT_EQ(states(), "111111");
     CloseGame(qobject_cast<TFormGame*>(Main->MdiArea->subWindowList()[0]->widget()));
-    EXPECT_TRUE(disabled());
+    EXPECT_EQ(states(), "000000");
+}
+
+// After every window command each game that is not minimised keeps at least its minimum size, lies
+// inside the workspace and shows its cube on the screen; games are placed inside the workspace.
+TEST_F(FormMainTest, WindowCommandsLeaveEveryGameUsable) {
+    std::vector<TFormGame*> games;
+    for (int kind = 0; kind < 3; ++kind) {
+        games.push_back(Main->NewGame(kind));
+    }
+    const auto frameOf = [](TFormGame* game) { return qobject_cast<QMdiSubWindow*>(game->parentWidget()); };
+    const auto choose = [&](TFormGame* game) { // the game's entry of the Window list
+        emit Main->MenuWindow->aboutToShow();
+        for (QAction* action : Main->MenuWindow->actions()) {
+            if (action->text().endsWith(game->windowTitle())) {
+                action->trigger();
+            }
+        }
+    };
+    const auto expectUsable = [&](const char* after, bool tiled) {
+        SCOPED_TRACE(after);
+        QTest::qWait(400); // the surfaces follow, their exposures are drawn
+        const QRect workspace = Main->MdiArea->viewport()->rect();
+        for (TFormGame* game : games) {
+            SCOPED_TRACE(game->windowTitle().toStdString());
+            if (frameOf(game)->isMinimized()) {
+                continue;
+            }
+            const QWidget* area = game->ClientArea;
+            EXPECT_GE(area->width(), area->minimumWidth());
+            EXPECT_GE(area->height(), area->minimumHeight());
+            const QRect frame = frameOf(game)->geometry();
+            EXPECT_TRUE(workspace.contains(frame.topLeft())) << frame.x() << "," << frame.y();
+            EXPECT_TRUE(!frameOf(game)->isMaximized() || frame == workspace) << "maximised fills it";
+            // What lies beneath another game shows that one: only the top game, or all when tiled.
+            if (Main->MdiArea->activeSubWindow() == frameOf(game) || tiled) {
+                const QImage shown = testsupport::OnScreen(area);
+                EXPECT_TRUE(testsupport::ShowsCube(shown)) << "saved as " << after << ".png";
+                if (!testsupport::ShowsCube(shown)) {
+                    shown.save(QString(after) + ".png");
+                }
+            }
+        }
+    };
+    struct TRow {
+        const char* Name;
+        std::function<void()> Command;
+    };
+    const TRow rows[] = {
+        {"new games", [] {}},
+        {"cascade", [&] { Main->WindowCascade1->trigger(); }},
+        {"tile horizontally", [&] { Main->WindowTileHorizontal1->trigger(); }},
+        {"tile vertically", [&] { Main->WindowTileVertical1->trigger(); }},
+        {"minimise all, then each chosen from the Window list",
+         [&] {
+             Main->WindowMinimizeAll1->trigger();
+             for (TFormGame* game : games) {
+                 EXPECT_TRUE(frameOf(game)->isMinimized());
+             }
+             Main->WindowArrange1->trigger();
+             for (TFormGame* game : games) {
+                 choose(game);
+                 EXPECT_FALSE(frameOf(game)->isMinimized());
+             }
+         }},
+        {"maximise, then a new game",
+         [&] {
+             frameOf(games[0])->showMaximized();
+             games.push_back(Main->NewGame(3));
+             EXPECT_TRUE(frameOf(games.back())->isMaximized()) << "a new game opens maximised too";
+         }},
+        {"restore", [&] { frameOf(games.back())->showNormal(); }},
+        {"minimise one, restore it",
+         [&] {
+             frameOf(games[1])->showMinimized();
+             QTest::qWait(200);
+             frameOf(games[1])->showNormal();
+         }},
+    };
+    for (const TRow& row : rows) {
+        row.Command();
+        expectUsable(row.Name, QString(row.Name).startsWith("tile"));
+    }
 }
 
 TEST_F(FormMainTest, WebCommandsGoToTheDesktop) {

@@ -315,6 +315,7 @@ TEST_F(SettingsDialogTest, ApplyChangesOneGameAndCloseNone) {
     EXPECT_FALSE(game->Settings.Lighting);
     EXPECT_EQ(game->Settings.FaceColors[2], 0x010203u);
     EXPECT_EQ(game->View->Settings, game->Settings);
+    EXPECT_EQ(game->FramePallete->Panels[1]->ShownColor(), ToQColor(0x010203)) << "the palette's R follows";
     EXPECT_EQ(other->Settings.CubeFaceRotationSpeed, 1);
     EXPECT_TRUE(other->Settings.Lighting);
     EXPECT_EQ(Main->DefaultSettings, defaults);

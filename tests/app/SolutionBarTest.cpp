@@ -71,10 +71,16 @@ protected:
 };
 
 TEST_F(SolutionBarTest, StepAndPlayPerformTheAnswerAsRecordedMoves) {
+    ASSERT_TRUE(Bar->isVisible()) << "in play mode the bar counts the moves";
+    EXPECT_TRUE(Bar->btnSolve->isVisible());
+    EXPECT_FALSE(Bar->btnPlay->isVisible());
     Form->PlayMoves("U Ri", false, true);
     ASSERT_TRUE(Drain());
-    SolveWithAnswer("R Ui");
+    EXPECT_EQ(Bar->LabelSolution->text(), "<b>Moves:</b> 2");
+    testsupport::SetEngineAnswer("good_engine", "R Ui");
+    QTest::mouseClick(Bar->btnSolve, Qt::LeftButton);
     ASSERT_TRUE(Bar->isVisible());
+    EXPECT_FALSE(Bar->btnSolve->isVisible());
     EXPECT_TRUE(Bar->Solves);
     EXPECT_TRUE(Bar->LabelSolution->text().contains("2 moves")) << Bar->LabelSolution->text().toStdString();
     EXPECT_EQ(State(), After("U Ri")) << "nothing is performed before the user asks";
@@ -96,7 +102,8 @@ TEST_F(SolutionBarTest, StepAndPlayPerformTheAnswerAsRecordedMoves) {
     ASSERT_TRUE(Drain());
     // Counters only grow, so the state is that of the whole sequence with the inverse at its end.
     EXPECT_EQ(State(), After("U Ri R Ui U")) << "Undo takes back the last move of the answer";
-    EXPECT_FALSE(Bar->isVisible());
+    EXPECT_EQ(Bar->Content(), TSolutionBar::TContent::MoveCount);
+    EXPECT_EQ(Bar->LabelSolution->text(), "<b>Moves:</b> 3") << "an undone move no longer counts";
 }
 
 TEST_F(SolutionBarTest, StopEndsPlayingAfterTheMoveInProgress) {
@@ -144,7 +151,7 @@ TEST_F(SolutionBarTest, AnswersThatDoNotSolveAreFlaggedAndNeverPlayed) {
     EXPECT_TRUE(Bar->LabelSolution->text().contains("solved already"));
 
     Form->ActionScrambleCube->trigger();
-    EXPECT_FALSE(Bar->isVisible()) << "any other change ends the bar";
+    EXPECT_EQ(Bar->Content(), TSolutionBar::TContent::MoveCount) << "any other change ends the answer";
 }
 
 TEST_F(SolutionBarTest, AnInvalidCubeIsExplainedAndItsStickersRinged) {
@@ -163,7 +170,7 @@ TEST_F(SolutionBarTest, AnInvalidCubeIsExplainedAndItsStickersRinged) {
     Form->ActionPlay->trigger();
     Form->ActionCleanCube->trigger();
     EXPECT_TRUE(Form->View->HighlightedStickers.empty()) << "the next change ends the rings";
-    EXPECT_FALSE(Bar->isVisible());
+    EXPECT_EQ(Bar->Content(), TSolutionBar::TContent::MoveCount);
     Form->View->ChangeCube([](TRubikCube& Cube) {
         auto& cubies = Cube.GetState().Cubies;
         std::swap(cubies[0][7].Color, cubies[1][1].Color); // U-F edge
