@@ -211,6 +211,16 @@ float TCube3D::AspectRatio() const {
     return h == 0 ? 1.0f : static_cast<float>(ClientWidth()) / static_cast<float>(h);
 }
 
+// A window taller than wide would cut the cube's sides off: there the field of view spans the width.
+double TCube3D::VerticalFieldOfView() const {
+    const double aspect = AspectRatio();
+    if (aspect >= 1.0) {
+        return FieldOfView;
+    }
+    constexpr double degrees = 180.0 / 3.14159265358979;
+    return 2.0 * std::atan(std::tan(FieldOfView / 2.0 / degrees) / aspect) * degrees;
+}
+
 TRGB TCube3D::ColorToGL(TColor color) {
     const TColor rgb = ResolveColor(color);
     return {static_cast<double>(rgb & 0xFF) / 255.0, static_cast<double>((rgb >> 8) & 0xFF) / 255.0,
@@ -222,7 +232,7 @@ void TCube3D::DrawFrame(std::int32_t LayerX, std::int32_t LayerY, float Angle, s
     glViewport(0, 0, ClientWidth(), ClientHeight());
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
-    gluPerspective(FieldOfView, AspectRatio(), NearPlane, FarPlane);
+    gluPerspective(VerticalFieldOfView(), AspectRatio(), NearPlane, FarPlane);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
     if (Settings.EnvironmentType == 0) {

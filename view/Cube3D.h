@@ -74,6 +74,9 @@ public:
     void Resize();
 
     float AspectRatio() const;
+    // The vertical field of view of a frame: FieldOfView, or wider in a window taller than wide so
+    // that FieldOfView spans its width.
+    double VerticalFieldOfView() const;
     static TRGB ColorToGL(TColor color);
 
     bool ZoomCube(float Delta);

@@ -89,7 +89,7 @@ std::int32_t TCube3D::PickSticker(std::int32_t X, std::int32_t Y) {
         glMatrixMode(GL_PROJECTION);
         glLoadIdentity();
         gluPickMatrix(X, viewport[3] - Y, 2.0, 2.0, viewport);
-        gluPerspective(FieldOfView, AspectRatio(), NearPlane, FarPlane);
+        gluPerspective(VerticalFieldOfView(), AspectRatio(), NearPlane, FarPlane);
         glMatrixMode(GL_MODELVIEW);
         glLoadIdentity();
         DrawCube(NoLayer, NoLayer, TRenderMode::Select, 0, NoLayer);

@@ -15,7 +15,8 @@ namespace testsupport {
 // Window pixel (x right, y down) of a point of the cube's own frame.
 inline QPoint ProjectToWindow(const TCube3D& View, TVector3 P, int Width, int Height) {
     const TVector3 e = Transform(View.ArcBall->GetRotation(), P);
-    const float f = 1.0f / std::tan(22.5f * 3.14159265f / 180.0f);
+    const float f =
+        1.0f / std::tan(static_cast<float>(View.VerticalFieldOfView()) / 2 * 3.14159265f / 180.0f);
     const float aspect = Height == 0 ? 1.0f : static_cast<float>(Width) / static_cast<float>(Height);
     const float depth = View.CubeDistance - e.z;
     return {static_cast<int>(std::lround((f * e.x / depth / aspect + 1) / 2 * Width)),

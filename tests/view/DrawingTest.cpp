@@ -248,6 +248,20 @@ TEST_F(DrawingTest, SurfaceFollowsTheWindowAndRefreshComesBackFromAnyThread) {
     const std::size_t centre = (static_cast<std::size_t>(60) * 200 + 100) * 4;
     EXPECT_NE(Frame[centre] | Frame[centre + 1] << 8 | Frame[centre + 2] << 16, 0x402010u);
 
+    // In a tall window the whole cube stays in sight: its sides are not cut off by the frame's edges.
+    Window->resize(120, 260);
+    QTest::qWait(50);
+    Frame = View->CaptureFrame(w, h);
+    ASSERT_EQ(w, 120);
+    int cut = 0;
+    for (int y = 0; y < h; ++y) {
+        for (const int x : {0, w - 1}) {
+            const std::size_t i = (static_cast<std::size_t>(y) * w + x) * 4;
+            cut += (Frame[i] | Frame[i + 1] << 8 | Frame[i + 2] << 16) != 0x402010u ? 1 : 0;
+        }
+    }
+    EXPECT_EQ(cut, 0);
+
     // Refresh from a worker: the redraw runs on the UI thread while the worker waits for it.
     std::atomic<bool> done{false};
     View->Settings.Lighting = false; // something for Redraw to apply
