@@ -56,16 +56,17 @@ add_custom_target(packaging_texts ALL DEPENDS ${packaging_gz})
 install(FILES "${packaging_out}/torvane.6.gz" DESTINATION "${CMAKE_INSTALL_MANDIR}/man6")
 install(FILES "${packaging_out}/changelog.Debian.gz" DESTINATION "${TORVANE_DOC_DIR}")
 
-# scripts/package: a Debian package of the above, installed under /usr. Its version is the newest
-# entry of packaging/changelog, whose upstream part must be the project's version.
-file(STRINGS packaging/changelog changelog_head LIMIT_COUNT 1)
-if(NOT changelog_head MATCHES "^torvane \\(([^-)]+)-([^)]+)\\)")
-  message(FATAL_ERROR "packaging/changelog: the first line is not 'torvane (<version>-<revision>) ...'")
+# scripts/package: a Debian package of the above, installed under /usr. Its revision comes from the
+# newest entry of packaging/changelog; scripts/package fails when that entry's version is not the
+# package's (a new version needs a new entry), a plain build only warns.
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS "${PROJECT_SOURCE_DIR}/packaging/changelog")
+file(STRINGS "${PROJECT_SOURCE_DIR}/packaging/changelog" changelog_head LIMIT_COUNT 1)
+if(changelog_head MATCHES "^torvane \\(([^-)]+)-([^)]+)\\)" AND CMAKE_MATCH_1 STREQUAL PROJECT_VERSION)
+  set(CPACK_DEBIAN_PACKAGE_RELEASE "${CMAKE_MATCH_2}")
+else()
+  message(WARNING "packaging/changelog: the newest entry is not 'torvane (${PROJECT_VERSION}-<revision>)'")
+  set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
 endif()
-if(NOT CMAKE_MATCH_1 STREQUAL PROJECT_VERSION)
-  message(FATAL_ERROR "packaging/changelog: newest entry is for ${CMAKE_MATCH_1}, the project is ${PROJECT_VERSION}")
-endif()
-set(CPACK_DEBIAN_PACKAGE_RELEASE "${CMAKE_MATCH_2}")
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME torvane)
