@@ -3,11 +3,12 @@
 # dpkg-shlibdeps. CPack's own scan (CPACK_DEBIAN_PACKAGE_SHLIBDEPS) would do the same, but it also
 # takes our private engine in /usr/lib/torvane for a system library and adds ldconfig calls to the
 # package's maintainer scripts, which then serve no purpose.
-file(GLOB_RECURSE staged LIST_DIRECTORIES false "${CPACK_TEMPORARY_DIRECTORY}/*")
-set(elf_files)
+set(staging "${CPACK_TEMPORARY_DIRECTORY}")
+file(GLOB_RECURSE staged LIST_DIRECTORIES false RELATIVE "${staging}" "${staging}/*")
+set(elf_files) # relative to the staging folder
 foreach(path IN LISTS staged)
-  if(NOT IS_SYMLINK "${path}")
-    file(READ "${path}" magic LIMIT 4 HEX)
+  if(NOT IS_SYMLINK "${staging}/${path}")
+    file(READ "${staging}/${path}" magic LIMIT 4 HEX)
     if(magic STREQUAL "7f454c46")
       list(APPEND elf_files "${path}")
     endif()
@@ -24,11 +25,11 @@ set(root "${work}/debian/${CPACK_PACKAGE_NAME}")
 file(REMOVE_RECURSE "${work}")
 file(MAKE_DIRECTORY "${root}/DEBIAN")
 file(TOUCH "${work}/debian/control")
-file(GLOB top RELATIVE "${CPACK_TEMPORARY_DIRECTORY}" "${CPACK_TEMPORARY_DIRECTORY}/*")
+file(GLOB top RELATIVE "${staging}" "${staging}/*")
 foreach(name IN LISTS top)
-  file(CREATE_LINK "${CPACK_TEMPORARY_DIRECTORY}/${name}" "${root}/${name}" SYMBOLIC)
+  file(CREATE_LINK "${staging}/${name}" "${root}/${name}" SYMBOLIC)
 endforeach()
-list(TRANSFORM elf_files REPLACE "^${CPACK_TEMPORARY_DIRECTORY}/" "debian/${CPACK_PACKAGE_NAME}/")
+list(TRANSFORM elf_files PREPEND "debian/${CPACK_PACKAGE_NAME}/")
 execute_process(
   COMMAND dpkg-shlibdeps -O ${elf_files}
   WORKING_DIRECTORY "${work}"
