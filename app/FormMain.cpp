@@ -311,28 +311,36 @@ void TFormMain::UpdateWindowMenu() {
 }
 
 // The games that are not minimised side by side: in rows the full width of the workspace, or in
-// columns its full height.
+// columns its full height. Where their minimum sizes do not fit in one line, the rows (columns) are
+// shared out over several columns (rows) side by side.
 void TFormMain::Tile(bool InRows) {
     QList<QMdiSubWindow*> windows;
+    QSize least(1, 1);
     for (QMdiSubWindow* window : MdiArea->subWindowList()) {
         if (!window->isMinimized()) {
             windows << window;
+            least = least.expandedTo(window->minimumSizeHint());
         }
     }
     if (windows.isEmpty()) {
         return;
     }
-    const QRect area = MdiArea->viewport()->rect();
+    // Worked out as rows; tiling in columns is the same with the two directions swapped.
+    const QSize area = MdiArea->viewport()->size();
+    const auto along = [InRows](QSize s) { return InRows ? s.height() : s.width(); };
+    const auto across = [InRows](QSize s) { return InRows ? s.width() : s.height(); };
     const int count = static_cast<int>(windows.size());
+    const int fit = std::max(1, along(area) / along(least));
+    const int lines = (count + fit - 1) / fit;
+    const int perLine = (count + lines - 1) / lines;
     for (int i = 0; i < count; ++i) {
+        const int line = i / perLine, at = i % perLine;
+        const int inLine = std::min(perLine, count - line * perLine);
+        const int length = along(area) / inLine, breadth = across(area) / lines;
+        const QRect cell = InRows ? QRect(line * breadth, at * length, breadth, length)
+                                  : QRect(at * length, line * breadth, length, breadth);
         windows[i]->showNormal();
-        if (InRows) {
-            const int height = area.height() / count;
-            windows[i]->setGeometry(0, i * height, area.width(), height);
-        } else {
-            const int width = area.width() / count;
-            windows[i]->setGeometry(i * width, 0, width, area.height());
-        }
+        windows[i]->setGeometry(QRect(cell.topLeft(), cell.size().expandedTo(windows[i]->minimumSizeHint())));
     }
 }
 

@@ -148,7 +148,10 @@ void TCube3D::Init() {
 void TCube3D::InitGL() {
     std::lock_guard lock(Lock);
     if (DC == nullptr) {
-        // A native window of its own, so that the surface can be its child.
+        // A native window of its own, so that the surface can be its child. Only it and its ancestors:
+        // native siblings (the bars around the cube) were seen left at an old place by the window
+        // system when a game opened maximised.
+        QCoreApplication::setAttribute(Qt::AA_DontCreateNativeWidgetSiblings);
         RenderWindow->setAttribute(Qt::WA_NativeWindow);
         RenderWindow->setAttribute(Qt::WA_NoSystemBackground);
         RenderWindow->setAttribute(Qt::WA_OpaquePaintEvent);

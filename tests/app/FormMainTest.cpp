@@ -4,6 +4,7 @@
 
 #include "app/Dialogs.h"
 #include "app/FormGame.h"
+#include "app/SolutionBar.h"
 #include "sound/Sound.h"
 #include "support/ScreenPixels.h"
 #include "support/StickerPixels.h"
@@ -197,6 +198,12 @@ TEST_F(FormMainTest, WindowCommandsLeaveEveryGameUsable) {
             EXPECT_TRUE(!frameOf(game)->isMaximized() || frame == workspace) << "maximised fills it";
             // What lies beneath another game shows that one: only the top game, or all when tiled.
             if (Main->MdiArea->activeSubWindow() == frameOf(game) || tiled) {
+                // The bar below the cube is where the game lays it out, as the game draws it.
+                const QImage bar = testsupport::OnScreen(game->PanelSolution);
+                const QImage drawn = game->grab(game->PanelSolution->geometry())
+                                         .toImage()
+                                         .convertToFormat(QImage::Format_RGB32);
+                EXPECT_LT(testsupport::DifferingPixels(bar, drawn) * 20, bar.width() * bar.height());
                 const QImage shown = testsupport::OnScreen(area);
                 EXPECT_TRUE(testsupport::ShowsCube(shown)) << "saved as " << after << ".png";
                 if (!testsupport::ShowsCube(shown)) {
