@@ -6,7 +6,7 @@
 // "Right" holds the F colour, "Front" the R colour, "Down" the B colour and "Back" the D colour.
 // Files written by earlier versions use the same binding, so it stays.
 
-#include "app/IniFile.h"
+#include "ini/IniFile.h"
 #include "view/CubeSettings.h"
 
 #include <array>

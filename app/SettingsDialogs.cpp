@@ -2,8 +2,8 @@
 
 #include "app/Dialogs.h"
 #include "app/FramePallete.h"
-#include "app/IniFile.h"
 #include "app/Settings.h"
+#include "ini/IniFile.h"
 #include "view/Cube3D.h"
 
 #include <QCheckBox>

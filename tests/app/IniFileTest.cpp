@@ -1,6 +1,6 @@
 // The settings file's reader and writer on real files: what is read, what a write changes (and what it
 // leaves byte for byte), and saves that cannot be made.
-#include "app/IniFile.h"
+#include "ini/IniFile.h"
 
 #include <QDir>
 #include <QFile>

@@ -7,8 +7,8 @@
 #include "app/FormGame.h"
 #include "app/FormMain.h"
 #include "app/FramePallete.h"
-#include "app/IniFile.h"
 #include "app/SettingsDialogs.h"
+#include "ini/IniFile.h"
 #include "view/SystemColors.h"
 
 #include <QCheckBox>

@@ -1,4 +1,4 @@
-#include "app/IniFile.h"
+#include "ini/IniFile.h"
 
 #include <algorithm>
 #include <cctype>
