@@ -247,10 +247,7 @@ TFormDefaultSettings::TFormDefaultSettings(QWidget* Owner, tCubeSettings& defaul
     setObjectName("FormDefaultSettings");
     setWindowTitle("Default Settings");
     setWindowFlag(Qt::WindowStaysOnTopHint);
-    btnSave = new QPushButton("Save", this);
-    btnSave->setObjectName("btnSave");
-    btnSave->setGeometry(btnClose->x() - Margin - ButtonWidth, btnClose->y(), ButtonWidth, ButtonHeight);
-    btnSave->setAutoDefault(false);
+    btnSave = Button("btnSave", "Save", this, btnClose->x() - Margin - ButtonWidth, btnClose->y());
     connect(btnSave, &QPushButton::clicked, this, &TFormDefaultSettings::btnSaveClick);
     connect(btnClose, &QPushButton::clicked, this, &QDialog::hide);
 
@@ -295,10 +292,7 @@ TFormCustomize::TFormCustomize(QWidget* Owner, const tCubeSettings& settings, st
     setObjectName("FormCustomize");
     setWindowTitle("Customize Settings");
     SpeedChangesPreview = true;
-    btnApply = new QPushButton("Apply", this);
-    btnApply->setObjectName("btnApply");
-    btnApply->setGeometry(btnClose->x() - Margin - ButtonWidth, btnClose->y(), ButtonWidth, ButtonHeight);
-    btnApply->setAutoDefault(false);
+    btnApply = Button("btnApply", "Apply", this, btnClose->x() - Margin - ButtonWidth, btnClose->y());
     connect(btnApply, &QPushButton::clicked, this, &QDialog::accept);
     connect(btnClose, &QPushButton::clicked, this, &QDialog::reject);
 
