@@ -9,6 +9,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
@@ -74,7 +75,7 @@ QLabel* InfoPanel(const QString& Name, QWidget* Parent, int Y, int Width) {
 
 TSettingsDialog::TSettingsDialog(QWidget* Owner, tCubeSettings& target, std::uint8_t SizeIndex,
                                  QString ProgramFolder, QSize ClientSize, int PageHeight)
-    : QDialog(Owner), Target(target), Folder(std::move(ProgramFolder)) {
+    : QDialog(Owner), Folder(std::move(ProgramFolder)), Target(target) {
     setFixedSize(ClientSize);
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
 
@@ -196,8 +197,11 @@ void TSettingsDialog::btnChangeEnvironClick() {
             ChangePreview([color](tCubeSettings& S) { S.BackgroundColor = color; });
         }
     } else {
+        const QString environments = QDir(Folder).filePath("Environment");
+        const QFileInfo current(QString::fromStdString(Target.EnvironFile));
+        const bool listed = current.isFile() && QDir(current.absolutePath()) == QDir(environments);
         std::string file;
-        if (AskOpenFile("Environment", QDir(Folder).filePath("Environment").toStdString(),
+        if (AskOpenFile("Environment", (listed ? current.absoluteFilePath() : environments).toStdString(),
                         "Torvane Environment (*.env)", file)) {
             Target.EnvironFile = file;
             ChangePreview([&file](tCubeSettings& S) { S.EnvironFile = file; });
@@ -256,7 +260,7 @@ TFormDefaultSettings::TFormDefaultSettings(QWidget* Owner, tCubeSettings& defaul
 }
 
 void TFormDefaultSettings::LoadSettings() {
-    ::LoadSettings(Files.Read(), Defaults);
+    ::LoadSettings(Files.Read(), Defaults, Folder.toStdString());
 }
 
 void TFormDefaultSettings::showEvent(QShowEvent* Event) {
@@ -273,7 +277,7 @@ void TFormDefaultSettings::btnSaveClick() {
     values.EnvironmentType = static_cast<std::uint8_t>(ComboBoxEnvironment->currentIndex());
     values.SoundsON = CheckBoxSoundEnable->isChecked();
     TIniFile ini(Files.User);
-    SaveSettings(ini, values);
+    SaveSettings(ini, values, Folder.toStdString());
     std::string error;
     std::error_code made;
     std::filesystem::create_directories(std::filesystem::path(Files.User).parent_path(), made);
