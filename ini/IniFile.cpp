@@ -90,7 +90,7 @@ TIniFile::TIniFile(std::string FileName) : Name(std::move(FileName)) {
     }
     const std::uintmax_t size = std::filesystem::file_size(Name, error);
     if (error || size > MaxFileBytes) {
-        Unreadable = error ? error.message() : "larger than a settings file can be";
+        Unreadable = error ? error.message() : "more than 1 MB, too large for an INI file";
         return;
     }
     std::ifstream in(Name, std::ios::binary);
