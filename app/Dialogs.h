@@ -24,8 +24,8 @@ bool AskYesNo(const std::string& Title, const std::string& Text, TMessageIcon Ic
 // The colour dialog, preset to Color (0x00BBGGRR); true and the new colour in Color if confirmed.
 bool AskColor(TColor& Color);
 
-// The file-open dialog starting in Folder with a Qt filter ("Engine Library (*.so)"); true and the
-// chosen path in File if confirmed.
+// The file-open dialog starting in Folder (or in the folder of a file named there, with that file
+// selected) with a Qt filter ("Engine Library (*.so)"); true and the chosen path in File if confirmed.
 bool AskOpenFile(const std::string& Title, const std::string& Folder, const std::string& Filter,
                  std::string& File);
 

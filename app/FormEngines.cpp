@@ -1,8 +1,8 @@
 #include "app/FormEngines.h"
 
 #include "app/Dialogs.h"
-#include "app/IniFile.h"
 #include "engines/Engines.h"
+#include "ini/IniFile.h"
 
 #include <QFontDatabase>
 #include <QFrame>

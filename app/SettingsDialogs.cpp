@@ -2,13 +2,14 @@
 
 #include "app/Dialogs.h"
 #include "app/FramePallete.h"
-#include "app/IniFile.h"
 #include "app/Settings.h"
+#include "ini/IniFile.h"
 #include "view/Cube3D.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
@@ -74,7 +75,7 @@ QLabel* InfoPanel(const QString& Name, QWidget* Parent, int Y, int Width) {
 
 TSettingsDialog::TSettingsDialog(QWidget* Owner, tCubeSettings& target, std::uint8_t SizeIndex,
                                  QString ProgramFolder, QSize ClientSize, int PageHeight)
-    : QDialog(Owner), Target(target), Folder(std::move(ProgramFolder)) {
+    : QDialog(Owner), Folder(std::move(ProgramFolder)), Target(target) {
     setFixedSize(ClientSize);
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
 
@@ -196,8 +197,11 @@ void TSettingsDialog::btnChangeEnvironClick() {
             ChangePreview([color](tCubeSettings& S) { S.BackgroundColor = color; });
         }
     } else {
+        const QString environments = QDir(Folder).filePath("Environment");
+        const QFileInfo current(QString::fromStdString(Target.EnvironFile));
+        const bool listed = current.isFile() && QDir(current.absolutePath()) == QDir(environments);
         std::string file;
-        if (AskOpenFile("Environment", QDir(Folder).filePath("Environment").toStdString(),
+        if (AskOpenFile("Environment", (listed ? current.absoluteFilePath() : environments).toStdString(),
                         "Torvane Environment (*.env)", file)) {
             Target.EnvironFile = file;
             ChangePreview([&file](tCubeSettings& S) { S.EnvironFile = file; });
@@ -247,10 +251,7 @@ TFormDefaultSettings::TFormDefaultSettings(QWidget* Owner, tCubeSettings& defaul
     setObjectName("FormDefaultSettings");
     setWindowTitle("Default Settings");
     setWindowFlag(Qt::WindowStaysOnTopHint);
-    btnSave = new QPushButton("Save", this);
-    btnSave->setObjectName("btnSave");
-    btnSave->setGeometry(btnClose->x() - Margin - ButtonWidth, btnClose->y(), ButtonWidth, ButtonHeight);
-    btnSave->setAutoDefault(false);
+    btnSave = Button("btnSave", "Save", this, btnClose->x() - Margin - ButtonWidth, btnClose->y());
     connect(btnSave, &QPushButton::clicked, this, &TFormDefaultSettings::btnSaveClick);
     connect(btnClose, &QPushButton::clicked, this, &QDialog::hide);
 
@@ -259,7 +260,7 @@ TFormDefaultSettings::TFormDefaultSettings(QWidget* Owner, tCubeSettings& defaul
 }
 
 void TFormDefaultSettings::LoadSettings() {
-    ::LoadSettings(Files.Read(), Defaults);
+    ::LoadSettings(Files.Read(), Defaults, Folder.toStdString());
 }
 
 void TFormDefaultSettings::showEvent(QShowEvent* Event) {
@@ -276,7 +277,7 @@ void TFormDefaultSettings::btnSaveClick() {
     values.EnvironmentType = static_cast<std::uint8_t>(ComboBoxEnvironment->currentIndex());
     values.SoundsON = CheckBoxSoundEnable->isChecked();
     TIniFile ini(Files.User);
-    SaveSettings(ini, values);
+    SaveSettings(ini, values, Folder.toStdString());
     std::string error;
     std::error_code made;
     std::filesystem::create_directories(std::filesystem::path(Files.User).parent_path(), made);
@@ -295,10 +296,7 @@ TFormCustomize::TFormCustomize(QWidget* Owner, const tCubeSettings& settings, st
     setObjectName("FormCustomize");
     setWindowTitle("Customize Settings");
     SpeedChangesPreview = true;
-    btnApply = new QPushButton("Apply", this);
-    btnApply->setObjectName("btnApply");
-    btnApply->setGeometry(btnClose->x() - Margin - ButtonWidth, btnClose->y(), ButtonWidth, ButtonHeight);
-    btnApply->setAutoDefault(false);
+    btnApply = Button("btnApply", "Apply", this, btnClose->x() - Margin - ButtonWidth, btnClose->y());
     connect(btnApply, &QPushButton::clicked, this, &QDialog::accept);
     connect(btnClose, &QPushButton::clicked, this, &QDialog::reject);
 

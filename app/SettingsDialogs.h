@@ -52,6 +52,8 @@ public:
     // Five random moves on the preview, animated, recorded nowhere.
     void btnTestClick();
     // A background colour ("Color") or an environment file ("Panaromic") for Target and the preview.
+    // The file dialog opens in the program folder's "Environment", with Target's environment selected
+    // when it is one of those.
     void btnChangeEnvironClick();
     // A copy of the preview's settings, taken under its lock.
     tCubeSettings PreviewSettings() const;
@@ -72,11 +74,12 @@ protected:
     void showEvent(QShowEvent* Event) override;
     void hideEvent(QHideEvent* Event) override;
 
+    const QString Folder; // the program folder
+
 private:
     void EnvironmentChanged(int Index);
 
     tCubeSettings& Target;
-    QString Folder;
     bool SettingControls = false;
 };
 
@@ -85,7 +88,8 @@ class TFormDefaultSettings : public TSettingsDialog {
 
 public:
     // Reads the settings files into Defaults; Defaults must outlive the dialog.
-    TFormDefaultSettings(QWidget* Owner, tCubeSettings& Defaults, TSettingsFiles Files, QString ProgramFolder);
+    TFormDefaultSettings(QWidget* Owner, tCubeSettings& Defaults, TSettingsFiles Files,
+                         QString ProgramFolder);
 
     // Writes the controls' values and the defaults' colours, background and environment file into the
     // user's settings file, reads the settings back into the defaults and hides the dialog. When the file

@@ -11,7 +11,6 @@
 // toolkit; safe on any thread.
 
 #include <array>
-#include <optional>
 #include <string>
 #include <string_view>
 
@@ -31,9 +30,9 @@ struct TEnvironmentDescription {
     bool operator==(const TEnvironmentDescription&) const = default;
 };
 
-// Section "ENVIRON" of an environment file. A file that is missing or cannot be read, or a missing
-// key, gives the defaults; there is no message. A backslash in Path (a file made on another system)
-// is taken as "/".
+// Section "ENVIRON" of an environment file, read as any INI file of ours (ini/IniFile.h). A file that
+// is missing or cannot be read, or a missing key, gives the defaults; there is no message. A backslash in
+// Path (a file made on another system) is taken as "/".
 TEnvironmentDescription ReadEnvironmentFile(const std::string& EnvironFile);
 
 // The part of a file name up to and including its last "/"; empty if it has none.
@@ -45,10 +44,3 @@ std::array<std::string, 6> EnvironmentPictureFiles(const std::string& EnvironFil
 
 // Reads the file and forms the six names: the whole of what loading an environment needs from it.
 std::array<std::string, 6> EnvironmentPictureFiles(const std::string& EnvironFile);
-
-// A read-only look-up in INI text: the value of Key in the first section named Section that has it,
-// or nullopt. Section and key names are matched without regard to letter case; blanks around names
-// and values are dropped, as is one pair of quotes around a value; lines starting with ";" are
-// comments; line ends may be CR LF.
-std::optional<std::string> FindIniValue(std::string_view Text, std::string_view Section,
-                                        std::string_view Key);

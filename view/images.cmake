@@ -4,4 +4,4 @@ find_package(JPEG REQUIRED)
 
 torvane_add_library(view_images
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/ImageDecoders.cpp ${CMAKE_CURRENT_LIST_DIR}/EnvFile.cpp
-  PRIVATE_DEPS JPEG::JPEG)
+  PRIVATE_DEPS ini JPEG::JPEG)

@@ -7,8 +7,8 @@
 #include "app/FormGame.h"
 #include "app/FormMain.h"
 #include "app/FramePallete.h"
-#include "app/IniFile.h"
 #include "app/SettingsDialogs.h"
+#include "ini/IniFile.h"
 #include "view/SystemColors.h"
 
 #include <QCheckBox>
@@ -44,7 +44,7 @@ tCubeSettings Loaded(const QTemporaryDir& folder, const std::string& text) {
     WriteText(path, text);
     tCubeSettings settings = BuiltInSettings;
     settings.StickerTextureFile = "kept.bmp";
-    LoadSettings(TIniFile(path.toStdString()), settings);
+    LoadSettings(TIniFile(path.toStdString()), settings, folder.path().toStdString());
     return settings;
 }
 
@@ -107,7 +107,7 @@ TEST(SettingsFileTest, SavingWritesEveryKeyByPositionAndKeepsTheRest) {
     const QString path = folder.filePath("torvane.ini");
     WriteText(path, "; mine\n[CUBE]\nSurfaceDetail=4\nAnimateFaceRotations=1\n\n[ENGINES]\nEngine1=a.so\n");
     TIniFile ini(path.toStdString());
-    SaveSettings(ini, BuiltInSettings);
+    SaveSettings(ini, BuiltInSettings, "/program");
     ASSERT_TRUE(ini.UpdateFile());
     EXPECT_EQ(ReadText(path), "; mine\n[CUBE]\nSurfaceDetail=4\nAnimateFaceRotations=1\n"
                               "CubeFaceRotationSpeed=1\nStickerType=0\n\n"
@@ -125,12 +125,41 @@ TEST(SettingsFileTest, SavingWritesEveryKeyByPositionAndKeepsTheRest) {
     changed.EnvironmentType = 1;
     changed.SoundsON = true;
     changed.FaceColors = {10, 20, 30, 40, 50, 60, 70};
-    SaveSettings(ini, changed);
+    SaveSettings(ini, changed, "/program");
     ASSERT_TRUE(ini.UpdateFile());
     tCubeSettings back;
-    LoadSettings(TIniFile(path.toStdString()), back);
+    LoadSettings(TIniFile(path.toStdString()), back, "/program");
     changed.SurfaceDetail = 4; // never written, read from what the user put there
     EXPECT_EQ(back, changed);
+}
+
+TEST(SettingsFileTest, EnvironmentsInTheProgramFolderMoveWithIt) {
+    // Saved by the program in folder A, read by a copy of it in folder B.
+    QTemporaryDir root;
+    ASSERT_TRUE(QDir(root.path()).mkpath("A/Environment"));
+    ASSERT_TRUE(QFile::link(root.filePath("A"), root.filePath("Link")));
+    const std::string a = root.filePath("A").toStdString(), b = root.filePath("B").toStdString();
+    struct Case {
+        std::string Chosen, Stored, Read;
+    };
+    const Case cases[] = {
+        {a + "/Environment/Meadow.env", "Environment/Meadow.env", b + "/Environment/Meadow.env"},
+        {root.filePath("Link/Environment/Meadow.env").toStdString(), "Environment/Meadow.env",
+         b + "/Environment/Meadow.env"},                     // the program folder by another way
+        {a + "B/Sky.env", a + "B/Sky.env", a + "B/Sky.env"}, // a neighbour whose name starts alike
+        {"/elsewhere/Sky.env", "/elsewhere/Sky.env", "/elsewhere/Sky.env"},
+        {"", "", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Chosen);
+        tCubeSettings settings;
+        settings.EnvironFile = c.Chosen;
+        TIniFile ini(root.filePath("user.ini").toStdString());
+        SaveSettings(ini, settings, a);
+        EXPECT_EQ(ini.ReadString("ENVIRON", "EnvironFile", "?"), c.Stored);
+        LoadSettings(ini, settings, b);
+        EXPECT_EQ(settings.EnvironFile, c.Read);
+    }
 }
 
 using Clock = std::chrono::steady_clock;
@@ -214,6 +243,11 @@ TEST_F(SettingsDialogTest, DefaultsAreSavedAndReachOnlyTheNextGames) {
     Defaults->CheckBoxSoundEnable->setChecked(true);
     Defaults->CheckBoxLighting->setChecked(false);
     EXPECT_EQ(Main->DefaultSettings.CubeFaceRotationSpeed, 1) << "only Save reaches the defaults";
+    ASSERT_TRUE(QDir(Folder.path()).mkpath("Environment"));
+    WriteText(Folder.filePath("Environment/Sky.env"), "");
+    Choose(Defaults->ComboBoxEnvironment, 1);
+    Messages.FileAnswer = Folder.filePath("Environment/Sky.env").toStdString();
+    QTest::mouseClick(Defaults->btnChangeEnviron, Qt::LeftButton);
     QTest::mouseClick(Defaults->btnSave, Qt::LeftButton);
     EXPECT_FALSE(Defaults->isVisible());
     EXPECT_TRUE(Messages.Shown.empty());
@@ -223,6 +257,8 @@ TEST_F(SettingsDialogTest, DefaultsAreSavedAndReachOnlyTheNextGames) {
     EXPECT_EQ(saved.rfind("; the user's\n[CUBE]\nCubeFaceRotationSpeed=2\n", 0), 0u) << saved;
     EXPECT_NE(saved.find("SoundsON=1"), std::string::npos) << saved;
     EXPECT_EQ(saved.find("SurfaceDetail"), std::string::npos) << saved;
+    EXPECT_NE(saved.find("EnvironFile=Environment/Sky.env\n"), std::string::npos)
+        << "kept relative to the folder";
     EXPECT_EQ(ReadText(SettingsFile()), ProgramSettings);
     EXPECT_EQ(Main->DefaultSettings.SurfaceDetail, 5) << "read from the program's file after the save";
 
@@ -230,6 +266,7 @@ TEST_F(SettingsDialogTest, DefaultsAreSavedAndReachOnlyTheNextGames) {
     EXPECT_EQ(after->Settings.CubeFaceRotationSpeed, 2);
     EXPECT_TRUE(after->Settings.SoundsON);
     EXPECT_FALSE(after->View->Settings.Lighting);
+    EXPECT_EQ(after->View->EnvironmentFiles[3], Folder.filePath("Environment/Back.jpg").toStdString());
     EXPECT_EQ(after->Settings.FaceColors, CubeKinds[2].Colors) << "colours still come from the kind";
     EXPECT_EQ(before->Settings.CubeFaceRotationSpeed, 1);
     EXPECT_FALSE(before->Settings.SoundsON);
@@ -238,6 +275,8 @@ TEST_F(SettingsDialogTest, DefaultsAreSavedAndReachOnlyTheNextGames) {
     Main->ActionDefaultSettings->trigger();
     EXPECT_EQ(Defaults->ComboBoxSliceRotationSpeed->currentIndex(), 2);
     EXPECT_FALSE(Defaults->CheckBoxLighting->isChecked());
+    QTest::mouseClick(Defaults->btnChangeEnviron, Qt::LeftButton);
+    EXPECT_EQ(Messages.FoldersAsked.back(), *Messages.FileAnswer) << "opens with the environment selected";
 }
 
 TEST_F(SettingsDialogTest, ChangeReachesTheDefaultsAtOnceAndCloseDropsTheRest) {

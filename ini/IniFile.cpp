@@ -1,10 +1,9 @@
-#include "app/IniFile.h"
+#include "ini/IniFile.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cerrno>
 #include <charconv>
-#include <cstdlib>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -14,104 +13,125 @@
 
 namespace {
 
+constexpr std::string_view ByteOrderMarkBytes = "\xEF\xBB\xBF";
+
+bool Blank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
 std::string_view Trim(std::string_view text) {
-    const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
-    while (!text.empty() && blank(text.front())) {
+    while (!text.empty() && Blank(text.front())) {
         text.remove_prefix(1);
     }
-    while (!text.empty() && blank(text.back())) {
+    while (!text.empty() && Blank(text.back())) {
         text.remove_suffix(1);
     }
     return text;
 }
 
+char LowerAscii(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
 bool SameText(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) ==
-                      std::tolower(static_cast<unsigned char>(y));
-           });
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
+                                              [](char x, char y) { return LowerAscii(x) == LowerAscii(y); });
 }
 
-// The name of a "[Section]" line, or nothing.
-bool SectionName(std::string_view line, std::string_view& name) {
-    line = Trim(line);
-    if (line.size() < 2 || line.front() != '[') {
-        return false;
-    }
-    const auto close = line.find(']');
-    if (close == std::string_view::npos) {
-        return false;
-    }
-    name = Trim(line.substr(1, close - 1));
-    return true;
+bool Quoted(std::string_view value) {
+    return value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+           value.back() == value.front();
 }
 
-bool IsComment(std::string_view line) {
-    line = Trim(line);
-    return !line.empty() && (line.front() == ';' || line.front() == '#');
-}
-
-// Splits a "Key=Value" line.
-bool KeyValue(std::string_view line, std::string_view& key, std::string_view& value) {
-    if (IsComment(line)) {
-        return false;
+// Value as it goes into the file so that it reads back as Value.
+std::string Stored(std::string Value) {
+    std::replace_if(
+        Value.begin(), Value.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
+    if (!Value.empty() && (Blank(Value.front()) || Blank(Value.back()) || Quoted(Value))) {
+        return '"' + Value + '"';
     }
-    const auto equals = line.find('=');
-    if (equals == std::string_view::npos) {
-        return false;
-    }
-    key = Trim(line.substr(0, equals));
-    value = Trim(line.substr(equals + 1));
-    if (value.size() >= 2 && value.front() == '"' && value.back() == '"') {
-        value = value.substr(1, value.size() - 2);
-    }
-    return !key.empty();
+    return Value;
 }
 
 } // namespace
+
+TIniFile::TLine TIniFile::Parse(std::string Text, std::string End) {
+    TLine line;
+    line.Text = std::move(Text);
+    line.End = std::move(End);
+    const std::string_view text = Trim(line.Text);
+    if (text.empty() || text.front() == ';' || text.front() == '#') {
+        return line;
+    }
+    if (text.front() == '[') {
+        line.Kind = TKind::Section;
+        line.Name = Trim(text.substr(1, text.find(']') - 1));
+        return line;
+    }
+    const auto equals = text.find('=');
+    const std::string_view key = Trim(text.substr(0, equals));
+    if (equals == std::string_view::npos || key.empty()) {
+        return line;
+    }
+    std::string_view value = Trim(text.substr(equals + 1));
+    if (Quoted(value)) {
+        value = value.substr(1, value.size() - 2);
+    }
+    line.Kind = TKind::Key;
+    line.Name = key;
+    line.Value = value;
+    return line;
+}
 
 TIniFile::TIniFile(std::string FileName) : Name(std::move(FileName)) {
     std::error_code error;
     if (!std::filesystem::is_regular_file(Name, error)) {
         return;
     }
-    std::string text;
-    try {
-        std::ifstream in(Name, std::ios::binary);
-        text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    } catch (const std::ios_base::failure&) {
-        return; // unreadable: as if missing
+    const std::uintmax_t size = std::filesystem::file_size(Name, error);
+    if (error || size > MaxFileBytes) {
+        Unreadable = error ? error.message() : "more than 1 MB, too large for an INI file";
+        return;
     }
-    std::size_t start = 0;
+    std::ifstream in(Name, std::ios::binary);
+    if (!in.is_open()) {
+        Unreadable = std::strerror(errno);
+        return;
+    }
+    const std::string text(std::istreambuf_iterator<char>(in), {});
+    if (in.bad()) {
+        Unreadable = "read error";
+        return;
+    }
+    ByteOrderMark = text.starts_with(ByteOrderMarkBytes);
+    std::size_t start = ByteOrderMark ? ByteOrderMarkBytes.size() : 0;
     while (start < text.size()) {
         const auto end = text.find('\n', start);
         if (end == std::string::npos) {
-            Lines.push_back({text.substr(start), ""});
+            Lines.push_back(Parse(text.substr(start), ""));
             break;
         }
         const bool crlf = end > start && text[end - 1] == '\r';
-        Lines.push_back({text.substr(start, end - start - (crlf ? 1 : 0)), crlf ? "\r\n" : "\n"});
+        Lines.push_back(Parse(text.substr(start, end - start - (crlf ? 1 : 0)), crlf ? "\r\n" : "\n"));
         start = end + 1;
     }
 }
 
 int TIniFile::FindSection(const std::string& Section) const {
-    std::string_view name;
     for (std::size_t i = 0; i < Lines.size(); ++i) {
-        if (SectionName(Lines[i].Text, name) && SameText(name, Section)) {
+        if (Lines[i].Kind == TKind::Section && SameText(Lines[i].Name, Section)) {
             return static_cast<int>(i);
         }
     }
     return -1;
 }
 
-int TIniFile::FindKey(int SectionLine, const std::string& Key) const {
-    std::string_view name, key, value;
-    for (std::size_t i = static_cast<std::size_t>(SectionLine) + 1; i < Lines.size(); ++i) {
-        if (SectionName(Lines[i].Text, name)) {
-            break;
-        }
-        if (KeyValue(Lines[i].Text, key, value) && SameText(key, Key)) {
+int TIniFile::FindKey(const std::string& Section, const std::string& Key) const {
+    bool inSection = false;
+    for (std::size_t i = 0; i < Lines.size(); ++i) {
+        if (Lines[i].Kind == TKind::Section) {
+            inSection = SameText(Lines[i].Name, Section);
+        } else if (inSection && Lines[i].Kind == TKind::Key && SameText(Lines[i].Name, Key)) {
             return static_cast<int>(i);
         }
     }
@@ -119,13 +139,10 @@ int TIniFile::FindKey(int SectionLine, const std::string& Key) const {
 }
 
 int TIniFile::SectionEnd(int SectionLine) const {
-    std::string_view name, key, value;
     int end = SectionLine + 1;
-    for (std::size_t i = static_cast<std::size_t>(SectionLine) + 1; i < Lines.size(); ++i) {
-        if (SectionName(Lines[i].Text, name)) {
-            break;
-        }
-        if (KeyValue(Lines[i].Text, key, value)) {
+    for (std::size_t i = static_cast<std::size_t>(SectionLine) + 1;
+         i < Lines.size() && Lines[i].Kind != TKind::Section; ++i) {
+        if (Lines[i].Kind == TKind::Key) {
             end = static_cast<int>(i) + 1;
         }
     }
@@ -140,20 +157,10 @@ bool TIniFile::SectionExists(const std::string& Section) const {
     return FindSection(Section) >= 0;
 }
 
-bool TIniFile::ValueExists(const std::string& Section, const std::string& Key) const {
-    const int section = FindSection(Section);
-    return section >= 0 && FindKey(section, Key) >= 0;
-}
-
 std::string TIniFile::ReadString(const std::string& Section, const std::string& Key,
                                  const std::string& Default) const {
-    const int section = FindSection(Section);
-    const int line = section >= 0 ? FindKey(section, Key) : -1;
-    std::string_view key, value;
-    if (line < 0 || !KeyValue(Lines[static_cast<std::size_t>(line)].Text, key, value)) {
-        return Default;
-    }
-    return std::string(value);
+    const int line = FindKey(Section, Key);
+    return line < 0 ? Default : Lines[static_cast<std::size_t>(line)].Value;
 }
 
 std::int32_t TIniFile::ReadInteger(const std::string& Section, const std::string& Key,
@@ -196,30 +203,27 @@ bool TIniFile::ReadBool(const std::string& Section, const std::string& Key, bool
 }
 
 void TIniFile::WriteString(const std::string& Section, const std::string& Key, const std::string& Value) {
+    if (const int line = FindKey(Section, Key); line >= 0) {
+        TLine& old = Lines[static_cast<std::size_t>(line)];
+        old = Parse(old.Name + "=" + Stored(Value), old.End); // the key keeps its spelling
+        return;
+    }
     int section = FindSection(Section);
     if (section < 0) {
         if (!Lines.empty() && Lines.back().End.empty()) {
             Lines.back().End = NewLineEnd();
         }
         if (!Lines.empty() && !Trim(Lines.back().Text).empty()) {
-            Lines.push_back({"", NewLineEnd()});
+            Lines.push_back(Parse("", NewLineEnd()));
         }
-        Lines.push_back({"[" + Section + "]", NewLineEnd()});
+        Lines.push_back(Parse("[" + Section + "]", NewLineEnd()));
         section = static_cast<int>(Lines.size()) - 1;
     }
-    const int line = FindKey(section, Key);
-    if (line >= 0) {
-        TLine& old = Lines[static_cast<std::size_t>(line)];
-        std::string_view key, value;
-        KeyValue(old.Text, key, value);
-        old.Text = std::string(key) + "=" + Value;
-        return;
-    }
     const int at = SectionEnd(section);
-    if (at > 0 && Lines[static_cast<std::size_t>(at - 1)].End.empty()) {
+    if (Lines[static_cast<std::size_t>(at - 1)].End.empty()) {
         Lines[static_cast<std::size_t>(at - 1)].End = NewLineEnd();
     }
-    Lines.insert(Lines.begin() + at, TLine{Key + "=" + Value, NewLineEnd()});
+    Lines.insert(Lines.begin() + at, Parse(Key + "=" + Stored(Value), NewLineEnd()));
 }
 
 void TIniFile::WriteInteger(const std::string& Section, const std::string& Key, std::int32_t Value) {
@@ -231,21 +235,20 @@ void TIniFile::WriteBool(const std::string& Section, const std::string& Key, boo
 }
 
 void TIniFile::Overlay(const TIniFile& Over) {
-    std::string_view section, key, value;
-    bool inSection = false;
-    for (const TLine& line : Over.Lines) {
-        if (SectionName(line.Text, section)) {
-            inSection = true;
-            continue;
-        }
-        if (inSection && KeyValue(line.Text, key, value)) {
-            WriteString(std::string(section), std::string(key), std::string(value));
+    const std::string* section = nullptr;
+    for (std::size_t i = 0; i < Over.Lines.size(); ++i) {
+        const TLine& line = Over.Lines[i];
+        if (line.Kind == TKind::Section) {
+            section = &line.Name;
+        } else if (section != nullptr && line.Kind == TKind::Key &&
+                   Over.FindKey(*section, line.Name) == static_cast<int>(i)) { // what reading Over gives
+            WriteString(*section, line.Name, line.Value);
         }
     }
 }
 
 std::string TIniFile::Text() const {
-    std::string text;
+    std::string text = ByteOrderMark ? std::string(ByteOrderMarkBytes) : std::string();
     for (const TLine& line : Lines) {
         text += line.Text;
         text += line.End;
@@ -260,6 +263,12 @@ bool TIniFile::UpdateFile(std::string* Error) const {
         }
         return false;
     };
+    if (!Unreadable.empty()) {
+        if (Error != nullptr) {
+            *Error = "Cannot read " + Name + ", so it is not replaced: " + Unreadable;
+        }
+        return false;
+    }
     std::string temporary = Name + ".XXXXXX";
     const int fd = mkstemp(temporary.data());
     if (fd < 0) {

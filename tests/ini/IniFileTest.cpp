@@ -1,0 +1,170 @@
+// The INI reader and writer on real files: what is read, what a write changes (and what it leaves byte
+// for byte), and saves that cannot be made.
+#include "ini/IniFile.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <iterator>
+#include <string>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class IniFileTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string pattern = (fs::temp_directory_path() / "torvane-ini-XXXXXX").string();
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        Folder = pattern;
+    }
+    void TearDown() override { fs::remove_all(Folder); }
+
+    std::string Write(const std::string& text, const char* name = "test.ini") const {
+        std::ofstream(Folder / name, std::ios::binary) << text;
+        return (Folder / name).string();
+    }
+    static std::string Read(const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        return in ? std::string(std::istreambuf_iterator<char>(in), {}) : "<missing>";
+    }
+    fs::path Folder;
+};
+
+TEST_F(IniFileTest, ValuesAreReadAsWritten) {
+    const TIniFile ini(Write("Path=before any section\n"
+                             "[Cube]\n"
+                             "  Speed = 2  \n"
+                             "Negative=-7\nHex=0x00FF00\nPascal=$FF\nHighHex=0xFF000010\n"
+                             "Leading=12abc\nLetters=abc\nEmpty=\nHuge=99999999999\n"
+                             "Quoted=\"/a b/c.env\"\n"
+                             "\tSingle\t=\t' x '\t\n"
+                             "Spaced = a = b\n"
+                             "# Hash=1\n; Semi=1\nno equals sign\n"
+                             "Speed=3\n"
+                             "  [ Other ]  \r\n"
+                             "Speed=5\r\n"
+                             "[CUBE]\n"
+                             "Late=4\n"
+                             "[Open\n"
+                             "Key=x"));
+    struct Case {
+        const char* Section;
+        const char* Key;
+        std::int32_t Integer;
+        const char* Text;
+    };
+    const Case cases[] = {
+        {"CUBE", "speed", 2, "2"}, // names match without regard to case; the first line of a key counts
+        {"Cube", "Negative", -7, "-7"},
+        {"Cube", "Hex", 0x00FF00, "0x00FF00"},
+        {"Cube", "Pascal", 255, "$FF"},
+        {"Cube", "HighHex", static_cast<std::int32_t>(0xFF000010u), "0xFF000010"},
+        {"Cube", "Leading", 12, "12abc"}, // the leading number counts
+        {"Cube", "Letters", -1, "abc"},
+        {"Cube", "Empty", -1, ""},
+        {"Cube", "Huge", -1, "99999999999"}, // does not fit 32 bits
+        {"Cube", "Quoted", -1, "/a b/c.env"},
+        {"Cube", "Single", -1, " x "},
+        {"Cube", "Spaced", -1, "a = b"},
+        {"Cube", "# Hash", -1, "default"}, // comments, and lines of neither kind, are no keys
+        {"Cube", "; Semi", -1, "default"},
+        {"Cube", "no equals sign", -1, "default"},
+        {"Cube", "Missing", -1, "default"},
+        {"Other", "Speed", 5, "5"},
+        {"Cube", "Late", 4, "4"}, // a section of the same name again
+        {"Open", "Key", -1, "x"}, // a section without its "]", a last line without its end
+        {"None", "Speed", -1, "default"},
+        {"", "Path", -1, "default"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.Section) + "/" + c.Key);
+        EXPECT_EQ(ini.ReadInteger(c.Section, c.Key, -1), c.Integer);
+        EXPECT_EQ(ini.ReadString(c.Section, c.Key, "default"), c.Text);
+    }
+    EXPECT_TRUE(ini.SectionExists("other"));
+    EXPECT_FALSE(ini.SectionExists("Comment"));
+    EXPECT_TRUE(ini.ReadBool("Cube", "Speed", false));
+    EXPECT_FALSE(ini.ReadBool("Cube", "Missing", false));
+}
+
+TEST_F(IniFileTest, WritesChangeOnlyTheirOwnLines) {
+    struct Case {
+        const char* What;
+        std::string Before;
+        const char* Section;
+        const char* Key;
+        const char* Value;
+        std::string After;
+        const char* ReadBack = nullptr; // when not Value
+    };
+    const Case cases[] = {
+        {"a key changes in place, keeping its spelling and the line ending",
+         "; mine\r\n[CUBE]\r\nspeed = 1\r\nOther=x\r\n\r\n[ENGINES]\r\nEngine1=a.so\r\n", "Cube", "Speed",
+         "2", "; mine\r\n[CUBE]\r\nspeed=2\r\nOther=x\r\n\r\n[ENGINES]\r\nEngine1=a.so\r\n"},
+        {"a new key goes after the section's last key", "[CUBE]\nA=1\n; note\n\n[FACES]\nUp=1\n", "CUBE", "B",
+         "2", "[CUBE]\nA=1\nB=2\n; note\n\n[FACES]\nUp=1\n"},
+        {"a new section goes at the end, after a blank line", "[CUBE]\nA=1", "FACES", "Up", "255",
+         "[CUBE]\nA=1\n\n[FACES]\nUp=255\n"},
+        {"an empty file gets its first section", "", "CUBE", "A", "1", "[CUBE]\nA=1\n"},
+        {"a section without keys gets its first", "[CUBE]\n[FACES]\n", "CUBE", "A", "1",
+         "[CUBE]\nA=1\n[FACES]\n"},
+        {"a byte-order mark is passed over and kept", "\xEF\xBB\xBF[CUBE]\r\nA=1\r\n", "CUBE", "A", "2",
+         "\xEF\xBB\xBF[CUBE]\r\nA=2\r\n"},
+        {"a key of a repeated section changes where it is read", "[CUBE]\nA=1\n[X]\n[cube]\nB=1\n", "CUBE",
+         "B", "2", "[CUBE]\nA=1\n[X]\n[cube]\nB=2\n"},
+        {"values that would read back otherwise are quoted", "[CUBE]\n", "CUBE", "A", "'x'",
+         "[CUBE]\nA=\"'x'\"\n"},
+        {"so are blanks at their ends", "[CUBE]\n", "CUBE", "A", " x ", "[CUBE]\nA=\" x \"\n"},
+        {"a line break cannot start a line of its own", "[CUBE]\n", "CUBE", "A", "a\n[X]\r\nB=1",
+         "[CUBE]\nA=a [X]  B=1\n", "a [X]  B=1"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.What);
+        const std::string path = Write(c.Before);
+        TIniFile ini(path);
+        ini.WriteString(c.Section, c.Key, c.Value);
+        EXPECT_EQ(ini.Text(), c.After);
+        EXPECT_EQ(ini.ReadString(c.Section, c.Key, ""), c.ReadBack ? c.ReadBack : c.Value);
+        ASSERT_TRUE(ini.UpdateFile());
+        EXPECT_EQ(Read(path), c.After);
+    }
+}
+
+TEST_F(IniFileTest, AnOverlayTakesTheValuesReadFromIt) {
+    TIniFile ini(Write("[CUBE]\nA=1\n"));
+    ini.Overlay(TIniFile(Write("B=0\n[cube]\nA=2\nA=3\n[X]\n[Cube]\nB=4\n", "over.ini")));
+    EXPECT_EQ(ini.Text(), "[CUBE]\nA=2\nB=4\n");
+}
+
+TEST_F(IniFileTest, AFailedSaveSaysSoAndLeavesTheOldFile) {
+    const std::string path = Write("[CUBE]\nA=1\n");
+    TIniFile ini(path);
+    ini.WriteInteger("CUBE", "A", 2);
+
+    // A folder in the file's place cannot be replaced; a missing folder cannot be written into; a file
+    // too large to be read is not replaced by what little was read of it.
+    fs::create_directories(Folder / "taken.ini/inside");
+    const std::string large = Write("[CUBE]\nA=1\n" + std::string(TIniFile::MaxFileBytes, ';'), "large.ini");
+    for (const std::string& name :
+         {(Folder / "taken.ini").string(), (Folder / "no/such/folder.ini").string(), large}) {
+        SCOPED_TRACE(name);
+        TIniFile blocked(name);
+        EXPECT_EQ(blocked.ReadInteger("CUBE", "A", -1), -1);
+        blocked.WriteInteger("CUBE", "A", 2);
+        std::string error;
+        EXPECT_FALSE(blocked.UpdateFile(&error));
+        EXPECT_NE(error.find(fs::path(name).filename().string()), std::string::npos) << error;
+    }
+    EXPECT_EQ(Read(large).size(), TIniFile::MaxFileBytes + 11);
+    EXPECT_EQ(Read(path), "[CUBE]\nA=1\n");
+    const auto entries = [this] { return std::distance(fs::directory_iterator(Folder), {}); };
+    EXPECT_EQ(entries(), 3) << "test.ini, large.ini, taken.ini: no temporary file left";
+    ASSERT_TRUE(ini.UpdateFile());
+    EXPECT_EQ(Read(path), "[CUBE]\nA=2\n");
+    EXPECT_EQ(entries(), 3);
+}
+
+} // namespace
