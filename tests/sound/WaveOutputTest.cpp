@@ -13,6 +13,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <thread>
 
 using namespace soundtest;
 using namespace std::chrono_literals;
@@ -52,6 +53,9 @@ TEST(WaveOutput, TheRotationSoundIsHeardDuringATurnAndNotAfterIt) {
         if (x == NoLayer && y == NoLayer && z == NoLayer) {
             return; // a redraw, not a turn
         }
+        // A quick machine draws a small view's turn in a fraction of a second: each frame is held a
+        // little, so the turn lasts long enough to be heard apart from the silence around it.
+        std::this_thread::sleep_for(4ms);
         std::lock_guard guard(lock);
         const Clock::time_point now = Clock::now();
         if (!firstFrame) {
