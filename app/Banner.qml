@@ -14,6 +14,7 @@ WebEngineView {
             pageLoaded(false)
     }
     onRenderProcessTerminated: function(terminationStatus, exitCode) {
-        engineFailed()
+        if (terminationStatus !== WebEngineView.NormalTerminationStatus)
+            engineFailed()
     }
 }
