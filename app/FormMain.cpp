@@ -18,6 +18,8 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGroupBox>
+#include <QIcon>
+#include <QLibraryInfo>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
@@ -27,11 +29,14 @@
 #include <QStandardPaths>
 #include <QStyle>
 #include <QStyleOption>
+#include <QTextBrowser>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <memory>
+#include <unistd.h>
 
 namespace {
 
@@ -57,6 +62,52 @@ QRect CascadePlace(const QMdiSubWindow* Window, int Index, QSize Area, int Step)
     return {QPoint(offset, offset), FittedSize(Window, Area - QSize(offset, offset))};
 }
 
+// Our icon in the sizes we drew; every window without an icon of its own shows it.
+QIcon ProgramIcon() {
+    QIcon icon;
+    for (int size : {16, 32, 48, 64, 128, 256}) {
+        icon.addFile(QString(":/icons/torvane-%1.png").arg(size), QSize(size, size));
+    }
+    return icon;
+}
+
+// Whether Qt finds a file the web engine needs, which ends the process when it does not: Qt looks only
+// at the path Variable names when it is set, else at the Defaults; Suffix completes either to a file.
+bool EngineFileFound(const char* Variable, const QStringList& Defaults, const QString& Suffix = {}) {
+    const QString named = qEnvironmentVariable(Variable);
+    QStringList paths = named.isEmpty() ? Defaults : QStringList{named};
+    for (QString& path : paths) {
+        path += Suffix;
+    }
+    if (std::any_of(paths.begin(), paths.end(),
+                    [](const QString& path) { return QFileInfo::exists(path); })) {
+        return true;
+    }
+    qWarning("The banner shows its local page: the web engine finds none of %s.",
+             qPrintable(paths.join(", ")));
+    return false;
+}
+
+// Whether the banner's web engine can start in this process. Where it cannot, the engine ends the
+// whole process instead of failing: without its helper program or its resources, and when root runs
+// it with its sandbox on. So root runs it without the sandbox, set before the engine first reads its
+// settings. (A normal user without user namespaces gets a lesser sandbox, not an end.)
+bool WebEngineCanStart() {
+    const QString data = QLibraryInfo::path(QLibraryInfo::DataPath);
+    const QString programs = QCoreApplication::applicationDirPath();
+    if (!EngineFileFound("QTWEBENGINEPROCESS_PATH",
+                         {QLibraryInfo::path(QLibraryInfo::LibraryExecutablesPath) + "/QtWebEngineProcess",
+                          programs + "/QtWebEngineProcess"}) ||
+        !EngineFileFound("QTWEBENGINE_RESOURCES_PATH", {data + "/resources", data, programs},
+                         "/qtwebengine_resources.pak")) {
+        return false;
+    }
+    if (getuid() == 0 && !qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX")) {
+        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    }
+    return true;
+}
+
 } // namespace
 
 // The cursors are resources of the app library, which is static: they are registered by hand.
@@ -78,6 +129,8 @@ TFormMain::TFormMain(QString programFolder, QString UserSettings)
                                  "/torvane/" + SettingsFileName
                            : std::move(UserSettings)) {
     setWindowTitle(QApplication::applicationName());
+    InitResources();
+    QApplication::setWindowIcon(ProgramIcon());
 
     auto* central = new QWidget(this);
     auto* layout = new QVBoxLayout(central);
@@ -109,12 +162,10 @@ TFormMain::TFormMain(QString programFolder, QString UserSettings)
         QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(1); });
         return;
     }
-    CreateBrowser();
     InstallViewMessages();
     InitSound(Folder.toStdString());
     SoundStarted = true;
     RandomSeed(static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()));
-    InitResources();
     SetScreenCursor(1, QCursor(QPixmap(":/cursors/Eimer.xpm"), 5, 27));
     SetScreenCursor(2, QCursor(QPixmap(":/cursors/Pipette.xpm"), 5, 23));
     FormDefaultSettings = new TFormDefaultSettings(this, DefaultSettings, SettingsFiles(), Folder);
@@ -138,21 +189,39 @@ TFormMain::~TFormMain() {
     }
 }
 
+// The banner is an extra: when the web engine cannot run, the panel shows the local page through Qt's
+// rich text, and the rest of the program never depends on the engine.
 void TFormMain::CreateBrowser() {
+    LocalBanner = new QTextBrowser(PanelAdvertisement);
+    LocalBanner->setObjectName("LocalBanner");
+    LocalBanner->setFrameShape(QFrame::NoFrame);
+    LocalBanner->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    LocalBanner->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    LocalBanner->setOpenExternalLinks(true);
+    LocalBanner->hide();
+    PanelAdvertisement->layout()->addWidget(LocalBanner);
+    if (!WebEngineCanStart()) {
+        return;
+    }
     // The browser draws through OpenGL too, so it comes only once OpenGL is known to work.
-    BrowserWindow = new QQuickView();
-    BrowserWindow->setResizeMode(QQuickView::SizeRootObjectToView);
-    BrowserWindow->setSource(QUrl("qrc:/banner/Banner.qml"));
-    WebBrowser = BrowserWindow->rootObject();
+    auto view = std::make_unique<QQuickView>();
+    view->setResizeMode(QQuickView::SizeRootObjectToView);
+    // Without a handler Qt Quick ends the process when it cannot draw.
+    connect(view.get(), &QQuickWindow::sceneGraphError, this, &TFormMain::BrowserFailed);
+    view->setSource(BrowserSource);
+    if (view->status() != QQuickView::Ready || view->rootObject() == nullptr) {
+        return; // the web engine's Qt Quick module is missing, for one; Qt has said why
+    }
+    WebBrowser = view->rootObject();
+    connect(WebBrowser, SIGNAL(pageLoaded(bool)), this, SLOT(BannerLoaded(bool)));
+    connect(WebBrowser, SIGNAL(engineFailed()), this, SLOT(BrowserFailed()));
     // The games make the workspace native; the panel must be too, or the browser window would lie
     // beneath it.
     PanelAdvertisement->winId();
+    BrowserWindow = view.release();
     QWidget* container = QWidget::createWindowContainer(BrowserWindow, PanelAdvertisement);
     container->setObjectName("WebBrowser");
     PanelAdvertisement->layout()->addWidget(container);
-    if (WebBrowser) {
-        connect(WebBrowser, SIGNAL(pageLoaded(bool)), this, SLOT(BannerLoaded(bool)));
-    }
 }
 
 QAction* TFormMain::AddAction(QMenu* Menu, const char* Name, const QString& Caption) {
@@ -403,6 +472,7 @@ void TFormMain::showEvent(QShowEvent* Event) {
     QMainWindow::showEvent(Event);
     if (!Shown && !FatalEnd) {
         Shown = true;
+        CreateBrowser();
         TimerAdvertisement->start();
         TimerAdvertisementTimer();
     }
@@ -412,15 +482,47 @@ void TFormMain::TimerAdvertisementTimer() {
     BannerFallbacks = 0;
     if (WebBrowser) {
         WebBrowser->setProperty("url", QUrl(QString(WebSite) + BannerPath));
+    } else if (LocalBanner) {
+        ShowLocalBanner();
     }
 }
 
 QUrl TFormMain::BannerUrl() const {
-    return WebBrowser ? WebBrowser->property("url").toUrl() : QUrl();
+    if (WebBrowser) {
+        return WebBrowser->property("url").toUrl();
+    }
+    return LocalBanner && !LocalBanner->document()->isEmpty() ? LocalBanner->source() : QUrl();
 }
 
 void TFormMain::ShowBlankBanner() {
     QMetaObject::invokeMethod(WebBrowser, "loadHtml", Q_ARG(QString, QString()), Q_ARG(QUrl, QUrl()));
+}
+
+void TFormMain::ShowLocalBanner() {
+    LocalBanner->show();
+    const QUrl local = QUrl::fromLocalFile(Folder + "/banner.htm");
+    if (!QFileInfo::exists(local.toLocalFile())) {
+        LocalBanner->clear();
+    } else if (LocalBanner->source() == local) {
+        LocalBanner->reload(); // the page may have changed
+    } else {
+        LocalBanner->setSource(local, QTextDocument::HtmlResource);
+    }
+}
+
+void TFormMain::BrowserFailed() {
+    if (!WebBrowser) {
+        return;
+    }
+    qWarning("The banner shows its local page: the web engine failed.");
+    disconnect(WebBrowser, nullptr, this, nullptr);
+    WebBrowser = nullptr;
+    BrowserWindow = nullptr;
+    if (auto* container = PanelAdvertisement->findChild<QWidget*>("WebBrowser")) {
+        container->hide();
+    }
+    BannerFallbacks = 0;
+    ShowLocalBanner();
 }
 
 void TFormMain::BannerLoaded(bool Ok) {

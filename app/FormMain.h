@@ -18,6 +18,7 @@ class QMdiArea;
 class QMenu;
 class QTimer;
 class QQuickView;
+class QTextBrowser;
 class TFormDefaultSettings;
 class TFormEngines;
 class TFormGame;
@@ -66,8 +67,13 @@ public:
     QGroupBox* PanelAdvertisement = nullptr;
     // The browser lives in a window of its own inside the panel: a browser widget would make the whole
     // main window compose itself through OpenGL, which the games' native GL windows do not survive.
+    // It is made when the window is first shown, from BrowserSource. Both stay null when the web
+    // engine cannot run here, and become null when it fails later.
     QQuickView* BrowserWindow = nullptr; // owned by its container in the panel
     QObject* WebBrowser = nullptr;       // the page view in it
+    QUrl BrowserSource{QStringLiteral("qrc:/banner/Banner.qml")};
+    // Shows the local page, without a web engine, while there is no browser; hidden otherwise.
+    QTextBrowser* LocalBanner = nullptr;
     QTimer* TimerAdvertisement = nullptr;
     // Both created hidden at start-up: the first reads the settings file, the second loads the engines.
     TFormDefaultSettings* FormDefaultSettings = nullptr;
@@ -97,13 +103,17 @@ public:
 
     // How many times the local banner was asked for since the last reload of the web one.
     int BannerFallbacks = 0;
-    // Loads the banner page from our web site; the advertisement timer runs it every five minutes.
+    // Loads the banner page from our web site, or the local page again without a browser; the
+    // advertisement timer runs it every five minutes.
     void TimerAdvertisementTimer();
-    // The page the panel shows or is loading.
+    // The page the panel shows or is loading; empty while it is blank without a browser.
     QUrl BannerUrl() const;
 
 public slots:
     void BannerLoaded(bool Ok);
+    // The web engine failed after it started (its page process died, or Qt Quick cannot draw): the
+    // panel shows the local page without it for the rest of the run.
+    void BrowserFailed();
 
 protected:
     void showEvent(QShowEvent* Event) override;
@@ -119,6 +129,7 @@ private:
     void MinimizeAll();
     void ArrangeIcons();
     void ShowBlankBanner();
+    void ShowLocalBanner();
     void SaveGame();
     void LoadGame();
 

@@ -3,7 +3,9 @@
 #include "app/FormMain.h"
 
 #include "app/Dialogs.h"
+#include "app/FormEngines.h"
 #include "app/FormGame.h"
+#include "app/SettingsDialogs.h"
 #include "app/SolutionBar.h"
 #include "sound/Sound.h"
 #include "support/ScreenPixels.h"
@@ -14,6 +16,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QGroupBox>
 #include <QImage>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -21,6 +24,7 @@
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextBrowser>
 #include <QTimer>
 #include <chrono>
 #include <functional>
@@ -37,6 +41,14 @@ QStringList VisibleEntries(QMenu* menu) {
         }
     }
     return entries;
+}
+
+bool WaitFor(const std::function<bool()>& condition) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (std::chrono::steady_clock::now() < end && !condition()) {
+        QTest::qWait(50);
+    }
+    return condition();
 }
 
 class FormMainTest : public ::testing::Test {
@@ -293,15 +305,8 @@ TEST_F(FormMainTest, HiddenSaveAndLoadOnlyGoBackToTheProgramFolder) {
 
 // Without a network the web page fails at once; the panel then shows the local page, once.
 TEST_F(FormMainTest, TheBannerFallsBackToTheLocalPageOnce) {
-    const auto waitFor = [](const std::function<bool()>& condition) {
-        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-        while (std::chrono::steady_clock::now() < end && !condition()) {
-            QTest::qWait(50);
-        }
-        return condition();
-    };
     // No banner.htm in the folder yet: the panel stays blank and does not try again.
-    ASSERT_TRUE(waitFor([&] { return Main->BannerFallbacks == 1; }));
+    ASSERT_TRUE(WaitFor([&] { return Main->BannerFallbacks == 1; }));
     QTest::qWait(1500);
     EXPECT_EQ(Main->BannerFallbacks, 1);
     EXPECT_FALSE(Main->BannerUrl().isLocalFile());
@@ -312,12 +317,87 @@ TEST_F(FormMainTest, TheBannerFallsBackToTheLocalPageOnce) {
     page.close();
     Main->TimerAdvertisementTimer(); // the five-minute reload
     const QUrl local = QUrl::fromLocalFile(Folder.filePath("banner.htm"));
-    ASSERT_TRUE(waitFor([&] { return Main->BannerUrl() == local; }));
+    ASSERT_TRUE(WaitFor([&] { return Main->BannerUrl() == local; }));
     QTest::qWait(1500);
     EXPECT_EQ(Main->BannerUrl(), local);
     EXPECT_EQ(Main->BannerFallbacks, 1);
     EXPECT_EQ(Main->TimerAdvertisement->interval(), 300000);
     EXPECT_TRUE(Main->TimerAdvertisement->isActive());
+    EXPECT_FALSE(Main->LocalBanner->isVisible()) << "the web engine runs here, also for root";
+}
+
+// The banner is an extra: where the web engine cannot run, the panel shows the local page without it
+// (or nothing, without the page), and games open as ever.
+TEST(FormMainBannerTest, WithoutTheWebEngineThePanelShowsTheLocalPage) {
+    TMessageRecorder messages;
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    QFile quick(folder.filePath("Banner.qml")); // as when the engine's Qt Quick module is not installed
+    ASSERT_TRUE(quick.open(QIODevice::WriteOnly));
+    quick.write("import QtQuick\nimport NoSuchWebEngine\nWebEngineView {}\n");
+    quick.close();
+    struct TRow {
+        const char* Name;
+        const char* HelperProgram; // what QTWEBENGINEPROCESS_PATH names, if anything
+        QUrl Source;
+        bool FailsLater; // the engine starts, then its page process dies
+    };
+    const QUrl ours("qrc:/banner/Banner.qml");
+    const TRow rows[] = {
+        {"the engine's helper program is missing", "/nonexistent/QtWebEngineProcess", ours, false},
+        {"the browser cannot be loaded", nullptr, QUrl::fromLocalFile(quick.fileName()), false},
+        {"the engine fails after its start", nullptr, ours, true},
+    };
+    const QString local = folder.filePath("banner.htm");
+    for (const TRow& row : rows) {
+        SCOPED_TRACE(row.Name);
+        QFile page(local);
+        ASSERT_TRUE(page.open(QIODevice::WriteOnly));
+        page.write("<html><body>Start with Game &#9656; New Game</body></html>");
+        page.close();
+        const QByteArray helper = qgetenv("QTWEBENGINEPROCESS_PATH");
+        if (row.HelperProgram) {
+            qputenv("QTWEBENGINEPROCESS_PATH", row.HelperProgram);
+        }
+        TFormMain main(folder.path());
+        main.BrowserSource = row.Source;
+        main.resize(800, 600);
+        main.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&main));
+        helper.isNull() ? qunsetenv("QTWEBENGINEPROCESS_PATH") : qputenv("QTWEBENGINEPROCESS_PATH", helper);
+        if (row.FailsLater) {
+            ASSERT_NE(main.WebBrowser, nullptr);
+            main.BrowserFailed();
+        }
+        EXPECT_EQ(main.WebBrowser, nullptr);
+        EXPECT_TRUE(main.LocalBanner->isVisible());
+        EXPECT_EQ(main.LocalBanner->toPlainText(), "Start with Game \u25B8 New Game");
+        EXPECT_EQ(main.BannerUrl(), QUrl::fromLocalFile(local));
+        const QWidget* browser = main.PanelAdvertisement->findChild<QWidget*>("WebBrowser");
+        EXPECT_TRUE(browser == nullptr || !browser->isVisible());
+
+        ASSERT_TRUE(QFile::remove(local));
+        main.TimerAdvertisementTimer(); // the five-minute reload finds no page: blank
+        EXPECT_TRUE(main.LocalBanner->toPlainText().isEmpty());
+        EXPECT_TRUE(main.BannerUrl().isEmpty());
+
+        main.ActionNewGame[0]->trigger();
+        ASSERT_EQ(main.MdiArea->subWindowList().size(), 1);
+        EXPECT_TRUE(main.MdiArea->subWindowList()[0]->isVisible());
+    }
+}
+
+// Our icon on every window, the games and dialogs included, not the toolkit's.
+TEST_F(FormMainTest, WindowsShowTheProgramIcon) {
+    Main->ActionNewGame[0]->trigger();
+    ASSERT_EQ(Main->MdiArea->subWindowList().size(), 1);
+    const QWidget* windows[] = {Main.get(), Main->MdiArea->subWindowList()[0], Main->FormDefaultSettings,
+                                Main->FormEngines};
+    for (const QWidget* window : windows) {
+        SCOPED_TRACE(window->metaObject()->className());
+        EXPECT_TRUE(window->windowIcon().availableSizes().contains(QSize(16, 16)));
+        EXPECT_TRUE(window->windowIcon().availableSizes().contains(QSize(256, 256)));
+    }
 }
 
 TEST(FormMainLifeTest, StartsAndEndsTwiceInOneProcess) {

@@ -14,7 +14,8 @@ PROGRAM="$WORK/root/usr/bin/torvane"
 
 export XDG_CONFIG_HOME="$WORK/config"
 cd "$WORK" # not the program folder: the program must find its own files
-"$PROGRAM" > "$WORK/program.log" 2>&1 &
+# Nothing set for the web engine: the program must run as root, with nothing exported, by itself.
+env -u QTWEBENGINE_DISABLE_SANDBOX "$PROGRAM" > "$WORK/program.log" 2>&1 &
 PID=$!
 trap 'kill $PID 2>/dev/null || true' EXIT
 
@@ -33,7 +34,8 @@ for _ in $(seq 1 100); do
 done
 [ -n "$WID" ] || fail "the main window did not appear"
 sleep 2
-xdotool windowsize "$WID" 1000 800 windowmove "$WID" 0 0
+# Room for a game at its own size: a 600 by 600 cube with the bar below it.
+xdotool windowsize "$WID" 1000 900 windowmove "$WID" 0 0
 sleep 0.5
 
 # Game > New Game > Rubik's Cube, with the mouse on the menu bar and the keyboard in the menus.
@@ -45,39 +47,48 @@ xdotool mousemove 990 790 # away from the cube
 xdotool windowfocus "$WID" || true
 
 # The part of the screen the game's cube is drawn in (the game window sits at the workspace's corner).
-shot() { import -window root -crop 560x440+10+50 +repage "$WORK/$1.png"; }
+shot() { import -window root -crop 600x600+4+43 +repage "$WORK/$1.png"; }
 differing() { compare -metric AE -fuzz 8% "$WORK/$1.png" "$WORK/$2.png" null: 2>&1 || true; }
 
-# The colour class of a pixel whatever its shading: the channels against the brightest one.
-colour() {
-  local rgb r g b m
-  rgb=$(convert "$WORK/$1.png" -format "%[pixel:p{$2}]" info: | tr -dc '0-9,')
-  IFS=, read -r r g b <<< "$rgb"
-  m=$(( r > g ? (r > b ? r : b) : (g > b ? g : b) ))
-  (( m < 60 )) && { echo dark; return; }
-  r=$(( r * 100 / m )); g=$(( g * 100 / m )); b=$(( b * 100 / m ))
-  if (( r > 70 && g > 70 && b > 70 )); then echo white
-  elif (( b > 70 )); then echo blue
-  elif (( r > 70 && g > 70 )); then echo yellow
-  elif (( r > 70 && g > 30 )); then echo orange
-  elif (( r > 70 )); then echo red
-  elif (( g > 70 )); then echo green
-  else echo other; fi
-}
 # The sticker centres of the two faces the standard view shows large: front, then top.
-FRONT="260,240 345,232 420,225 262,320 342,315 415,305 262,395 340,390 410,382"
-TOP="200,142 270,138 335,135 215,162 290,158 365,152 235,188 320,182 405,175"
-# Whether both faces show one colour each: the cube is solved, however it is turned as a whole
-# (a scramble turns inner slices too, so the solved cube may be held another way up).
+FRONT="264,276 356,262 439,249 266,366 353,349 433,333 268,448 351,428 427,410"
+TOP="194,172 269,165 344,158 217,190 300,182 375,174 247,214 337,203 418,194"
+# The hue of a sticker in degrees, or "grey" for white, or "none" where no sticker shows. Shading
+# dims a sticker (the top face's far corner to under a third) but keeps its hue: judged by hue, a
+# dim green is still green. The mean of 5 by 5 pixels around the centre rides over single pixels.
+hue() {
+  local x=${2%,*} y=${2#*,} rgb r g b max min c
+  rgb=$(convert "$WORK/$1.png" -crop "5x5+$((x - 2))+$((y - 2))" +repage -scale '1x1!' \
+    -format "%[fx:int(255*r+0.5)],%[fx:int(255*g+0.5)],%[fx:int(255*b+0.5)]" info:)
+  IFS=, read -r r g b <<< "$rgb"
+  max=$(( r > g ? (r > b ? r : b) : (g > b ? g : b) ))
+  min=$(( r < g ? (r < b ? r : b) : (g < b ? g : b) ))
+  c=$(( max - min ))
+  if (( max < 20 )); then echo none
+  elif (( c * 100 < max * 30 )); then echo grey
+  elif (( max == r )); then echo $(( (60 * (g - b) / c + 360) % 360 ))
+  elif (( max == g )); then echo $(( 60 * (b - r) / c + 120 ))
+  else echo $(( 60 * (r - g) / c + 240 )); fi
+}
+# Whether both faces show one colour each: every sticker of a face within 12 degrees of hue of the
+# face's first one (the closest of our colours, red and orange, lie 30 degrees apart), or all white.
+# Then the cube is solved, however it is turned as a whole (a scramble turns inner slices too, so
+# the solved cube may be held another way up).
 uniform() {
-  local face p first c
+  local face p first h d
   for face in "$FRONT" "$TOP"; do
     first=""
     for p in $face; do
-      c=$(colour "$1" "$p")
-      [ "$c" = dark ] || [ "$c" = other ] && return 1
-      [ -z "$first" ] && first=$c
-      [ "$c" = "$first" ] || return 1
+      h=$(hue "$1" "$p")
+      [ "$h" = none ] && return 1
+      [ -z "$first" ] && first=$h
+      if [ "$h" = grey ] || [ "$first" = grey ]; then
+        [ "$h" = "$first" ] || return 1
+      else
+        d=$(( h > first ? h - first : first - h ))
+        (( d > 180 )) && d=$(( 360 - d ))
+        (( d <= 12 )) || return 1
+      fi
     done
   done
   return 0
