@@ -479,6 +479,15 @@ void TFormGame::Solve() {
                                         : "The solver engine chosen for this game is no longer installed.",
                        TMessageIcon::Information);
         break;
+    case TSolveResult::EngineFailed:
+        // The engine's fault, not the cube's: say so, and which engine it was.
+        unsetCursor();
+        ClientArea->unsetCursor();
+        ShowMessageBox("Error",
+                       "The solver engine \"" + Engines[static_cast<std::size_t>(EngineIndex)].EngineName +
+                           "\" failed.\nTry another engine, or remove this one.",
+                       TMessageIcon::Error);
+        break;
     }
 }
 

@@ -1,8 +1,10 @@
 #include "engines/Engines.h"
 
+#include "engines/Probe.h"
 #include "model/Notation.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <dlfcn.h>
 #include <filesystem>
@@ -12,6 +14,10 @@ std::array<EngineRec, MaxEngines> Engines;
 int EngineCount = 0;
 
 namespace {
+
+// Enough for any sound engine to load, read its data and answer a clean cube (ours takes well under a
+// second, also under a sanitizer), short enough that a hanging one delays the start only briefly.
+constexpr std::chrono::milliseconds ProbeTimeLimit{5000};
 
 template <typename Fn>
 Fn Export(void* library, const char* name) {
@@ -80,6 +86,10 @@ int LoadEngine(const std::string& FileName, int Slot, const std::string& Folder)
     if (!std::filesystem::is_regular_file(path, error)) {
         return -1;
     }
+    if (!Folder.empty() && RunEngineProbe((std::filesystem::path(Folder) / EngineProbeName).string(),
+                                          path.string(), ProbeTimeLimit) == TProbeVerdict::Failed) {
+        return -1;
+    }
     // Never closed: the table, and menus built from it, keep pointers into the library.
     void* library = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (library == nullptr) {
@@ -121,8 +131,13 @@ TSolveResult SolveCube(int Slot, const TRubikCube& Cube, std::vector<std::string
         return TSolveResult::NoEngine;
     }
     const EngineRec& engine = Engines[static_cast<std::size_t>(Slot)];
-    // A sticker without colour, a size without facelet text or a face order that is not six of
-    // "ufrbld" cannot be handed to an engine; that is the user's cube to correct, not the engine's.
+    if (engine.ConstructString.size() != ColorLetters.size() ||
+        !std::is_permutation(engine.ConstructString.begin(), engine.ConstructString.end(),
+                             ColorLetters.begin())) {
+        return TSolveResult::EngineFailed; // no cube can be written in that order
+    }
+    // A sticker without colour or a size without facelet text cannot be handed to an engine; that is
+    // the user's cube to correct, not the engine's.
     const std::optional<std::string> facelets = Cube.CubeString(engine.ConstructString);
     if (!facelets || facelets->size() >= FaceletBufferSize) {
         return TSolveResult::Invalid;
@@ -134,7 +149,8 @@ TSolveResult SolveCube(int Slot, const TRubikCube& Cube, std::vector<std::string
     try {
         result = engine.fnSolve(Cube.Size, input.data(), solution.data());
     } catch (...) {
-        return TSolveResult::Invalid;
+        // Only what unwinds through the engine's C interface; a crash in it ends the program.
+        return TSolveResult::EngineFailed;
     }
     if (result < 0) {
         return TSolveResult::Invalid;

@@ -54,19 +54,23 @@ extern std::array<EngineRec, MaxEngines> Engines;
 extern int EngineCount;
 
 // Loads one library into Engines[Slot]; Slot on success, -1 otherwise (a missing file, a file that
-// does not load, a missing _fnRbkinfo or _fnRbksolve, a slot outside the table). Nothing is reported.
-// A relative FileName is looked for in Folder (the program folder) when one is given. The slot is
-// cleared first, so a reused slot never shows what an earlier occupant wrote. The caller raises
-// EngineCount when the result is not -1.
+// does not load, a missing _fnRbkinfo or _fnRbksolve, a slot outside the table, a library that
+// crashes or hangs on trial). Nothing is reported.
+// A relative FileName is looked for in Folder (the program folder) when one is given. Before the
+// library comes into this process, the probe program of Folder (engines/Probe.h) tries it in a child
+// process, for at most 5 seconds; without a Folder, or when the probe is missing or cannot run, the
+// library is loaded untried. The slot is cleared once the library is loaded, so a reused slot never
+// shows what an earlier occupant wrote. The caller raises EngineCount when the result is not -1.
 int LoadEngine(const std::string& FileName, int Slot, const std::string& Folder = {});
 
 // Removes the engine in Slot by moving the ones above it down; its library stays loaded.
 void RemoveEngine(int Slot);
 
 enum class TSolveResult {
-    Solved,   // SolutionList holds the answer's tokens
-    Invalid,  // the cube cannot be written as a facelet text, or the engine said it is not valid
-    NoEngine, // Slot holds no engine
+    Solved,       // SolutionList holds the answer's tokens
+    Invalid,      // the cube cannot be written as a facelet text, or the engine said it is not valid
+    NoEngine,     // Slot holds no engine
+    EngineFailed, // the engine threw, or its face order is not the six faces of "ufrbld" once each
 };
 
 // Writes the cube as a facelet text in the engine's face order, calls its _fnRbksolve and splits the

@@ -37,6 +37,8 @@ protected:
         // One engine by a name relative to the program folder, the rest by their full paths.
         ASSERT_TRUE(
             QFile::copy(QString::fromStdString(EngineFile("both_engine")), Folder.filePath("both.so")));
+        // The probe sits beside the program, as installed, and keeps a crashing engine out.
+        ASSERT_TRUE(QFile::copy(ENGINE_PROBE, Folder.filePath("torvane-engine-probe")));
         Ini = "; kept as it is\r\n[CUBE]\r\nAnimateFaceRotations=0\r\n\r\n[ENGINES]\r\n"
               "Engine2=" +
               QByteArray::fromStdString(EngineFile("nosolve_engine")) +
@@ -50,6 +52,9 @@ protected:
               "\r\n"
               "Engine6=" +
               Folder.filePath("missing.so").toUtf8() +
+              "\r\n"
+              "Engine7=" +
+              QByteArray::fromStdString(EngineFile("crashinfo_engine")) +
               "\r\n"
               "Engine33=both.so\r\n"
               "Engine34=" +
@@ -289,18 +294,29 @@ TEST_F(FormEnginesTest, SolveStoresTheAnswerOrSaysWhatIsWrong) {
     EXPECT_EQ(Messages.Shown.back(), invalid);
     EXPECT_EQ(game->SolutionList, std::vector<std::string>({"Ui"}));
 
+    // An engine that fails is named, and the cube is not blamed.
+    Add(EngineFile("throw_engine"));
+    game->EngineIndex = 4;
+    game->ActionSolve->trigger();
+    ASSERT_EQ(Messages.Shown.size(), 2u);
+    EXPECT_EQ(Messages.Shown.back(),
+              (TShownMessage{"Error",
+                             "The solver engine \"Throw\" failed.\nTry another engine, or remove this one.",
+                             TMessageIcon::Error, false}));
+    EXPECT_EQ(game->SolutionList, std::vector<std::string>({"Ui"}));
+
     // A cube with stickers without colour never reaches the engine.
     game->EngineIndex = 0;
     game->ActionEmptyCube->trigger();
     const int calls = testsupport::SolveCalls("good_engine");
     game->ActionSolve->trigger();
-    ASSERT_EQ(Messages.Shown.size(), 2u);
+    ASSERT_EQ(Messages.Shown.size(), 3u);
     EXPECT_EQ(Messages.Shown.back(), invalid);
     EXPECT_EQ(testsupport::SolveCalls("good_engine"), calls);
 
-    game->EngineIndex = 4; // past the table's end, as after a removal
+    game->EngineIndex = 5; // past the table's end, as after a removal
     game->ActionSolve->trigger();
-    ASSERT_EQ(Messages.Shown.size(), 3u);
+    ASSERT_EQ(Messages.Shown.size(), 4u);
     EXPECT_EQ(Messages.Shown.back().Text, "The solver engine chosen for this game is no longer installed.");
     EngineCount = 0;
     game->ActionSolve->trigger();

@@ -15,6 +15,8 @@ using testsupport::LastFacelets;
 using testsupport::SolveCalls;
 
 const std::string Dir = TEST_ENGINE_DIR;
+// The program folder of the build, where the probe that tries engines before they are loaded lives.
+const std::string ProgramDir = PROGRAM_DIR;
 
 void SetAnswer(const std::string& name, const char* text) {
     testsupport::SetEngineAnswer(name, text);
@@ -80,13 +82,22 @@ TEST_F(EnginesTest, FilesThatAreNoEngineFailQuietly) {
 
     ASSERT_EQ(Add("good_engine"), 0);
     const std::vector<std::pair<std::string, int>> cases = {
-        {(folder / "missing.so").string(), 1},   {(folder / "text.so").string(), 1},
-        {(folder / "folder.so").string(), 1},    {"", 1},
-        {EngineFile("good_engine"), MaxEngines}, {EngineFile("good_engine"), -1},
+        {(folder / "missing.so").string(), 1},
+        {(folder / "text.so").string(), 1},
+        {(folder / "folder.so").string(), 1},
+        {"", 1},
+        {EngineFile("good_engine"), MaxEngines},
+        {EngineFile("good_engine"), -1},
+        // Engines that would take this process down (or keep it waiting for ever) never get into it.
+        {EngineFile("crashinfo_engine"), 1},
+        {EngineFile("crashsupport_engine"), 1},
+        {EngineFile("crashconstruct_engine"), 1},
+        {EngineFile("crashsolve_engine"), 1},
+        {EngineFile("hang_engine"), 1},
     };
     for (const auto& [file, slot] : cases) {
         SCOPED_TRACE(file + " in slot " + std::to_string(slot));
-        EXPECT_EQ(LoadEngine(file, slot), -1);
+        EXPECT_EQ(LoadEngine(file, slot, ProgramDir), -1);
         EXPECT_EQ(EngineCount, 1);
         EXPECT_EQ(Engines[0].EngineName, "Good Engine");
     }
@@ -174,6 +185,8 @@ TEST_F(EnginesTest, TheCubeIsWrittenInTheEnginesFaceOrder) {
 TEST_F(EnginesTest, CubesAnEngineCannotBeGivenNeverReachIt) {
     ASSERT_EQ(Add("good_engine"), 0);
     ASSERT_EQ(Add("negative_engine"), 1);
+    ASSERT_EQ(Add("throw_engine"), 2);
+    ASSERT_EQ(Add("upper_engine"), 3);
     TRubikCube unpainted(1);
     unpainted.Clean();
     unpainted.GetState().Cubies[2][4].Color = NoColor;
@@ -185,20 +198,24 @@ TEST_F(EnginesTest, CubesAnEngineCannotBeGivenNeverReachIt) {
     struct Case {
         const char* What;
         int Slot;
+        const char* Engine; // the one in that slot, or the one that must not be called
         const TRubikCube* Cube;
         TSolveResult Result;
-        int EngineCalls; // calls that reach the engine in that slot
+        int EngineCalls; // calls that reach that engine
     };
     const Case cases[] = {
-        {"a sticker without colour", 0, &unpainted, TSolveResult::Invalid, 0},
-        {"a 2x2x2 cube", 0, &mini, TSolveResult::Invalid, 0},
-        {"the engine says invalid", 1, &clean, TSolveResult::Invalid, 1},
-        {"an empty slot", 2, &clean, TSolveResult::NoEngine, 0},
-        {"a negative slot", -1, &clean, TSolveResult::NoEngine, 0},
+        {"a sticker without colour", 0, "good_engine", &unpainted, TSolveResult::Invalid, 0},
+        {"a 2x2x2 cube", 0, "good_engine", &mini, TSolveResult::Invalid, 0},
+        {"the engine says invalid", 1, "negative_engine", &clean, TSolveResult::Invalid, 1},
+        // A fault of the engine is not the user's cube to correct.
+        {"the engine throws", 2, "throw_engine", &clean, TSolveResult::EngineFailed, 1},
+        {"the face order names no faces", 3, "upper_engine", &clean, TSolveResult::EngineFailed, 0},
+        {"an empty slot", 4, "good_engine", &clean, TSolveResult::NoEngine, 0},
+        {"a negative slot", -1, "good_engine", &clean, TSolveResult::NoEngine, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.What);
-        const char* engine = c.Slot == 1 ? "negative_engine" : "good_engine";
+        const char* engine = c.Engine;
         const int before = SolveCalls(engine);
         std::vector<std::string> list = {"kept"};
         EXPECT_EQ(SolveCube(c.Slot, *c.Cube, list), c.Result);

@@ -7,10 +7,17 @@
 //   TE_NEGATIVE     _fnRbksolve says every cube is invalid
 //   TE_FILL_ANSWER  _fnRbksolve fills all 1025 bytes and writes no terminator
 //   TE_FILL_INFO    _fnRbkinfo fills every buffer to its last byte, no terminators
+//   TE_CRASH        1 to 4: _fnRbkinfo, _fnRbksupport, _fnRbkconstruct or _fnRbksolve writes through a
+//                   null pointer
+//   TE_HANG         _fnRbkinfo never returns
+//   TE_THROW        _fnRbksolve throws a C++ exception through its C interface
 
+#include <chrono>
 #include <cstdint>
 #include <cstring>
+#include <stdexcept>
 #include <string>
+#include <thread>
 
 #define TE_EXPORT extern "C" __attribute__((visibility("default")))
 
@@ -21,6 +28,15 @@ int SolveCalls = 0;
 
 void Fill(char* buffer, int size, char letter) {
     std::memset(buffer, letter, static_cast<std::size_t>(size));
+}
+
+int* volatile Nowhere = nullptr; // volatile: the compiler cannot see the fault coming
+
+// Ends the process as a real fault in an engine would, when this variant crashes in export Where.
+void CrashIn([[maybe_unused]] int Where) {
+    if (TE_CRASH == Where) {
+        *Nowhere = Where;
+    }
 }
 } // namespace
 
@@ -36,6 +52,10 @@ TE_EXPORT int TestEngineSolveCalls() {
 
 #if TE_INFO
 TE_EXPORT void _fnRbkinfo(char* Name, char* Legal, char* Version, char* Contact, char* Web, char* Mail) {
+    CrashIn(1);
+    while (TE_HANG) {
+        std::this_thread::sleep_for(std::chrono::seconds(1));
+    }
 #if TE_FILL_INFO
     Fill(Name, 256, 'N');
     Fill(Legal, 256, 'L');
@@ -58,6 +78,10 @@ TE_EXPORT void _fnRbkinfo(char* Name, char* Legal, char* Version, char* Contact,
 TE_EXPORT std::int32_t _fnRbksolve(std::int32_t N, const char* Facelets, char* Solution) {
     ++SolveCalls;
     LastFacelets.assign(Facelets, std::strlen(Facelets));
+    CrashIn(4);
+    if (TE_THROW) {
+        throw std::runtime_error("engine fault");
+    }
     if (TE_NEGATIVE || N != 3) {
         return -1;
     }
@@ -74,12 +98,14 @@ TE_EXPORT std::int32_t _fnRbksolve(std::int32_t N, const char* Facelets, char* S
 
 #if TE_CONSTRUCT
 TE_EXPORT void _fnRbkconstruct(char* Order) {
+    CrashIn(3);
     std::strcpy(Order, TE_ORDER);
 }
 #endif
 
 #if TE_SUPPORT
 TE_EXPORT std::uint8_t _fnRbksupport(std::int32_t N) {
+    CrashIn(2);
     return (N == 2 || N == 3) && ((TE_SIZES >> N) & 1) != 0 ? 1 : 0;
 }
 #endif
