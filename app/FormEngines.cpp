@@ -6,6 +6,7 @@
 
 #include <QFontDatabase>
 #include <QFrame>
+#include <QGuiApplication>
 #include <QPainter>
 #include <QPushButton>
 #include <QShowEvent>
@@ -139,7 +140,11 @@ void TFormEngines::btnAddEngineClick() {
     if (!AskOpenFile("Add Engine", Folder.toStdString(), "Engine Library (*.so)", file)) {
         return;
     }
-    if (LoadEngine(file, EngineCount, Folder.toStdString()) != -1) {
+    // The library is tried in the probe first, which may take seconds for a slow or hanging engine.
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    const int slot = LoadEngine(file, EngineCount, Folder.toStdString());
+    QGuiApplication::restoreOverrideCursor();
+    if (slot != -1) {
         ++EngineCount;
         RefreshEngineList();
     }
