@@ -1,7 +1,6 @@
 #include "animation/Thread.h"
 
 #include "sound/Sound.h"
-#include "view/Cube3D.h"
 
 #include <QCoreApplication>
 #include <QMetaObject>
@@ -126,7 +125,7 @@ void TUIHandOff::Cancel() {
     Done.notify_all();
 }
 
-TMakeMoveThread::TMakeMoveThread(TCube3D& view) : View(view), WakeEvent(EventName(this)) {}
+TMakeMoveThread::TMakeMoveThread(TThreadView& view) : View(view), WakeEvent(EventName(this)) {}
 
 TMakeMoveThread::~TMakeMoveThread() {
     Terminate();
@@ -166,12 +165,12 @@ void TMakeMoveThread::Execute() {
         }
         TMove move;
         while (!Terminated() && TakeMove(move)) {
-            const tCubeSettings settings = View.SettingsCopy();
-            if (settings.SoundsON) {
+            const TThreadView::TMovePace pace = View.MovePace();
+            if (pace.Sounds) {
                 RotationSound().Play();
             }
-            PerformMove(move, TurnStep(settings.CubeFaceRotationSpeed));
-            if (settings.SoundsON) {
+            PerformMove(move, pace.Step);
+            if (pace.Sounds) {
                 RotationSound().Stop();
             }
             --Outstanding;
@@ -183,34 +182,20 @@ void TMakeMoveThread::Execute() {
 }
 
 void TMakeMoveThread::PerformMove(const TMove& Move, float Step) {
-    View.MoveInProgress = true;
+    View.SetMoveInProgress(true);
     const auto animate = [&](bool clockwise) {
         if (!Move.Animate) {
             return;
         }
         try {
-            if (Move.IsFace) {
-                View.AnimateFaceTurn(Move.Index, clockwise, Step);
-            } else {
-                View.AnimateSliceTurn(Move.Index, Move.Slice, clockwise, Step);
-            }
+            View.AnimateQuarter(Move, clockwise, Step);
         } catch (const std::exception&) {
             // A frame that cannot be drawn must neither end the thread nor lose the turn: the frames
             // are only the picture of it, and the view shows the new state at its next frame.
         }
     };
     // Each quarter is one change of the model, made while no frame is being drawn.
-    const auto turn = [&](int quarters) {
-        View.ChangeCube([&](TRubikCube& cube) {
-            for (int q = 0; q < quarters; ++q) {
-                if (Move.IsFace) {
-                    cube.TurnFace(Move.Index);
-                } else {
-                    cube.TurnSlice(Move.Index, Move.Slice);
-                }
-            }
-        });
-    };
+    const auto turn = [&](int quarters) { View.ApplyQuarters(Move, quarters); };
     if (Move.Turns == 1 || Move.Turns == 2) {
         for (int t = 0; t < Move.Turns; ++t) {
             animate(true);
@@ -220,10 +205,10 @@ void TMakeMoveThread::PerformMove(const TMove& Move, float Step) {
         animate(false);
         turn(3);
     }
-    View.MoveInProgress = false;
+    View.SetMoveInProgress(false);
 }
 
-TAnimateThread::TAnimateThread(TCube3D& view) : View(view) {}
+TAnimateThread::TAnimateThread(TThreadView& view) : View(view) {}
 
 TAnimateThread::~TAnimateThread() {
     Terminate();
@@ -247,8 +232,7 @@ void TAnimateThread::Execute() {
 }
 
 void TAnimateThread::AnimateStep() {
-    View.EnvironmentAzimuthDown();
-    View.ArcBall->TurnBy(1.0f, 2.0f);
+    View.SpinStep();
     HandOff.Run(View.HandOffContext(), [this] { View.Redraw(); });
 }
 

@@ -398,6 +398,36 @@ tCubeSettings TCube3D::SettingsCopy() {
     return Settings;
 }
 
+TThreadView::TMovePace TCube3D::MovePace() {
+    std::lock_guard lock(Lock);
+    return {TurnStep(Settings.CubeFaceRotationSpeed), Settings.SoundsON};
+}
+
+void TCube3D::AnimateQuarter(const TMove& Move, bool Clockwise, float Step) {
+    if (Move.IsFace) {
+        AnimateFaceTurn(Move.Index, Clockwise, Step);
+    } else {
+        AnimateSliceTurn(Move.Index, Move.Slice, Clockwise, Step);
+    }
+}
+
+void TCube3D::ApplyQuarters(const TMove& Move, int Quarters) {
+    ChangeCube([&](TRubikCube& cube) {
+        for (int q = 0; q < Quarters; ++q) {
+            if (Move.IsFace) {
+                cube.TurnFace(Move.Index);
+            } else {
+                cube.TurnSlice(Move.Index, Move.Slice);
+            }
+        }
+    });
+}
+
+void TCube3D::SpinStep() {
+    EnvironmentAzimuthDown();
+    ArcBall->TurnBy(1.0f, 2.0f);
+}
+
 bool TCube3D::MovesFinished() const {
     return !MoveThread || MoveThread->Idle();
 }

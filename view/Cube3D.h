@@ -20,6 +20,7 @@
 // - No thread waits for the UI thread, and the UI thread shows no box and runs no event loop, while
 //   it holds Lock or ModelLock.
 
+#include "animation/Thread.h"
 #include "model/Cubi.h"
 #include "view/ArcBall.h"
 #include "view/CubeMessages.h"
@@ -47,8 +48,6 @@ struct TRGB {
 };
 
 class TCubeEventFilter;
-class TMakeMoveThread;
-class TAnimateThread;
 
 // Degrees per animation frame, by CubeFaceRotationSpeed 0 (slow), 1, 2 (fast): 91, 46 and 21
 // frames per quarter turn, both end angles included.
@@ -56,12 +55,13 @@ inline constexpr float TurnSteps[3] = {1.0f, 2.0f, 4.5f};
 // The step for a speed from the settings file, which may hold any number: the nearest valid speed.
 float TurnStep(std::int32_t speed);
 
-class TCube3D {
+// The threads it owns drive it through TThreadView (animation/Thread.h).
+class TCube3D : public TThreadView {
 public:
     // Owner receives the view's notifications; RenderWindow's client area is drawn.
     TCube3D(QWidget* Owner, QWidget* RenderWindow, std::uint8_t SizeIndex);
     // Stops the view's threads, then frees lists, context and surface.
-    ~TCube3D();
+    ~TCube3D() override;
     TCube3D(const TCube3D&) = delete;
     TCube3D& operator=(const TCube3D&) = delete;
 
@@ -73,7 +73,7 @@ public:
     // check and the frame are made under Lock, so a still frame never lands between a move's frames.
     void Draw();
     // Applies Lighting and the dirty flags, then draws.
-    void Redraw();
+    void Redraw() override;
     // Redraw on the UI thread; from another thread, hands it over and waits until it has run.
     void Refresh();
     // One whole frame; at most one layer argument names a layer, the others are NoLayer.
@@ -127,7 +127,14 @@ public:
     void AnimateSliceTurn(int axis, int slice, bool clockwise, float Step);
 
     // The object that hand-offs to the UI thread run on; gone with the view, which drops them.
-    QObject* HandOffContext() const;
+    QObject* HandOffContext() const override;
+
+    // What the move and animate threads drive (TThreadView).
+    TMovePace MovePace() override;
+    void SetMoveInProgress(bool InProgress) override { MoveInProgress = InProgress; }
+    void AnimateQuarter(const TMove& Move, bool Clockwise, float Step) override;
+    void ApplyQuarters(const TMove& Move, int Quarters) override;
+    void SpinStep() override;
 
     std::string GetGLVendor();
     std::string GetGLRenderer();

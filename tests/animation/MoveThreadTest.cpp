@@ -243,4 +243,59 @@ TEST_F(MoveThreadTest, PreviewsSpinByThemselves) {
     never.SetAutoRotate(false); // never rotated, not even initialised: nothing happens
 }
 
+// The move thread drives only TThreadView: a recording stand-in shows what each move asks of a view.
+class TRecordingView : public TThreadView {
+public:
+    TMovePace MovePace() override { return {4.5f, false}; }
+    void SetMoveInProgress(bool On) override { Add(On ? "busy" : "idle"); }
+    void AnimateQuarter(const TMove& Move, bool Clockwise, float) override {
+        Add("animate " + Move.Name + (Clockwise ? " cw" : " ccw"));
+    }
+    void ApplyQuarters(const TMove& Move, int Quarters) override {
+        Add("apply " + Move.Name + " x" + std::to_string(Quarters));
+    }
+    void SpinStep() override {}
+    void Redraw() override {}
+    QObject* HandOffContext() const override { return nullptr; }
+
+    std::vector<std::string> Taken() {
+        std::lock_guard lock(Mutex);
+        return Calls;
+    }
+
+private:
+    void Add(std::string Call) {
+        std::lock_guard lock(Mutex);
+        Calls.push_back(std::move(Call));
+    }
+    std::mutex Mutex;
+    std::vector<std::string> Calls;
+};
+
+TEST(MoveThreadAlone, EachMoveAnimatesItsQuartersAndTurnsTheModelAfterEach) {
+    const struct {
+        const char* Move;
+        std::vector<std::string> Calls;
+    } cases[] = {
+        {"U", {"busy", "animate U cw", "apply U x1", "idle"}},
+        {"Ui", {"busy", "animate Ui ccw", "apply Ui x3", "idle"}},
+        {"F2", {"busy", "animate F2 cw", "apply F2 x1", "animate F2 cw", "apply F2 x1", "idle"}},
+    };
+    for (const auto& c : cases) {
+        TRecordingView view;
+        TMakeMoveThread thread(view);
+        thread.Start();
+        const auto moves = ParseMoves(c.Move, 1, true);
+        ASSERT_TRUE(moves && moves->size() == 1u);
+        thread.AddMove(moves->front());
+        thread.Wake();
+        const auto end = Clock::now() + std::chrono::seconds(30);
+        while (!thread.Idle() && Clock::now() < end) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        EXPECT_TRUE(thread.Idle());
+        EXPECT_EQ(view.Taken(), c.Calls) << c.Move;
+    }
+}
+
 } // namespace
