@@ -193,8 +193,9 @@ TEST_F(MoveThreadTest, AHundredAnimatedMovesDrain) {
 }
 
 TEST_F(MoveThreadTest, ModelChangesNeverOverlapAMove) {
-    // Clean from the UI thread while a turn runs: it waits for the turn, so the cube ends either
-    // clean (the turn came first) or turned once from clean (the clean came first), never mixed.
+    // Clean from the UI thread while a turn runs: the clean and the turn's change of the model are
+    // one step each, so the cube ends either clean (the turn came first) or turned once from clean
+    // (the clean came first), never mixed.
     for (int round = 0; round < 5; ++round) {
         ASSERT_TRUE(View->ExecuteMoves("R", true, false, nullptr));
         View->ChangeCube([](TRubikCube& cube) { cube.Clean(); });
