@@ -1,7 +1,6 @@
 #include "animation/Thread.h"
 
 #include "sound/Sound.h"
-#include "view/Cube3D.h"
 
 #include <QCoreApplication>
 #include <QMetaObject>
@@ -126,7 +125,7 @@ void TUIHandOff::Cancel() {
     Done.notify_all();
 }
 
-TMakeMoveThread::TMakeMoveThread(TCube3D& view) : View(view), WakeEvent(EventName(this)) {}
+TMakeMoveThread::TMakeMoveThread(TThreadView& view) : View(view), WakeEvent(EventName(this)) {}
 
 TMakeMoveThread::~TMakeMoveThread() {
     Terminate();
@@ -134,6 +133,7 @@ TMakeMoveThread::~TMakeMoveThread() {
 }
 
 void TMakeMoveThread::AddMove(const TMove& Move) {
+    ++Outstanding; // before the move is visible, so that Idle never sees it queued and not counted
     std::lock_guard lock(QueueLock);
     Queue.push_back(Move);
 }
@@ -141,6 +141,16 @@ void TMakeMoveThread::AddMove(const TMove& Move) {
 std::size_t TMakeMoveThread::Pending() {
     std::lock_guard lock(QueueLock);
     return Queue.size();
+}
+
+bool TMakeMoveThread::TakeMove(TMove& Move) {
+    std::lock_guard lock(QueueLock);
+    if (Queue.empty()) {
+        return false;
+    }
+    Move = std::move(Queue.front());
+    Queue.pop_front();
+    return true;
 }
 
 void TMakeMoveThread::Terminate() {
@@ -153,67 +163,52 @@ void TMakeMoveThread::Execute() {
         if (!WakeEvent.WaitFor(WakeTimeout)) {
             continue;
         }
-        while (!Terminated()) {
-            std::lock_guard lock(QueueLock);
-            if (Queue.empty()) {
-                break;
-            }
-            const TMove move = std::move(Queue.front());
-            Queue.pop_front();
-            const bool sounds = View.Settings.SoundsON;
-            if (sounds) {
+        TMove move;
+        while (!Terminated() && TakeMove(move)) {
+            const TThreadView::TMovePace pace = View.MovePace();
+            if (pace.Sounds) {
                 RotationSound().Play();
             }
-            PerformMove(move);
-            if (sounds) {
+            PerformMove(move, pace.Step);
+            if (pace.Sounds) {
                 RotationSound().Stop();
             }
+            --Outstanding;
         }
     }
     std::lock_guard lock(QueueLock);
-    Queue.clear(); // what is still queued is dropped, not performed
+    Outstanding -= Queue.size(); // what is still queued is dropped, not performed
+    Queue.clear();
 }
 
-void TMakeMoveThread::PerformMove(const TMove& Move) {
-    View.MoveInProgress = true;
-    TRubikCube& cube = *View.Cube;
+void TMakeMoveThread::PerformMove(const TMove& Move, float Step) {
+    View.SetMoveInProgress(true);
     const auto animate = [&](bool clockwise) {
         if (!Move.Animate) {
             return;
         }
         try {
-            if (Move.IsFace) {
-                View.AnimateFaceTurn(Move.Index, clockwise);
-            } else {
-                View.AnimateSliceTurn(Move.Index, Move.Slice, clockwise);
-            }
+            View.AnimateQuarter(Move, clockwise, Step);
         } catch (const std::exception&) {
             // A frame that cannot be drawn must neither end the thread nor lose the turn: the frames
             // are only the picture of it, and the view shows the new state at its next frame.
         }
     };
-    const auto turn = [&] {
-        if (Move.IsFace) {
-            cube.TurnFace(Move.Index);
-        } else {
-            cube.TurnSlice(Move.Index, Move.Slice);
-        }
-    };
+    // Each quarter is one change of the model, made while no frame is being drawn.
+    const auto turn = [&](int quarters) { View.ApplyQuarters(Move, quarters); };
     if (Move.Turns == 1 || Move.Turns == 2) {
         for (int t = 0; t < Move.Turns; ++t) {
             animate(true);
-            turn();
+            turn(1);
         }
     } else if (Move.Turns == 3) {
         animate(false);
-        turn();
-        turn();
-        turn();
+        turn(3);
     }
-    View.MoveInProgress = false;
+    View.SetMoveInProgress(false);
 }
 
-TAnimateThread::TAnimateThread(TCube3D& view) : View(view) {}
+TAnimateThread::TAnimateThread(TThreadView& view) : View(view) {}
 
 TAnimateThread::~TAnimateThread() {
     Terminate();
@@ -237,8 +232,7 @@ void TAnimateThread::Execute() {
 }
 
 void TAnimateThread::AnimateStep() {
-    View.EnvironmentAzimuthDown();
-    View.ArcBall->TurnBy(1.0f, 2.0f);
+    View.SpinStep();
     HandOff.Run(View.HandOffContext(), [this] { View.Redraw(); });
 }
 

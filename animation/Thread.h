@@ -4,9 +4,20 @@
 // thread. Plus the two primitives they are built from: a thread that can start suspended, be
 // suspended, resumed and asked to end; and a named auto-reset event with a wait time-out.
 //
-// Lock order: a move thread holds QueueLock for the whole of one move and takes the view's Lock
-// inside each frame; the UI thread takes QueueLock only to queue a move or change the model, never
-// while it holds the view's Lock. No thread waits for the UI thread while it holds either lock.
+// The threads know their view only through TThreadView below, which the view implements: the view
+// depends on this library, not the other way round.
+//
+// Lock discipline (the view's own locks are listed in view/Cube3D.h):
+// - QueueLock guards Queue and nothing else. It is held for one append or one removal, never while
+//   a move is performed, and nothing else is taken while it is held, so it never waits for a frame.
+// - Outstanding counts the moves queued and not yet finished; it is atomic, so the UI thread learns
+//   that every move is done (Idle) without taking any lock.
+// - A move is performed with no lock of this thread held: each frame takes the view's Lock, each
+//   quarter turn of the model takes the view's ModelLock for that instant only.
+// - The settings a move is performed with (speed, sounds) are a copy taken under the view's Lock when
+//   the move starts.
+// - No thread waits for the UI thread while it holds a lock; the UI thread never shows a box or runs
+//   an event loop while it holds one (view messages are queued, see app/Dialogs.h).
 
 #include "model/Notation.h"
 
@@ -20,7 +31,31 @@
 #include <string>
 #include <thread>
 
-class TCube3D;
+// What the worker threads drive. Each call takes the locks it needs itself and holds none on return.
+class TThreadView {
+public:
+    virtual ~TThreadView() = default;
+
+    // How the next move is performed: degrees per frame and whether the rotation sound plays, from a
+    // copy of the settings taken under the view's lock.
+    struct TMovePace {
+        float Step = 2.0f;
+        bool Sounds = false;
+    };
+    virtual TMovePace MovePace() = 0;
+    // Set while a move is performed: the view's own still frames draw nothing meanwhile.
+    virtual void SetMoveInProgress(bool InProgress) = 0;
+    // Draws the frames of one quarter turn of the move's layer, Step degrees apart.
+    virtual void AnimateQuarter(const TMove& Move, bool Clockwise, float Step) = 0;
+    // Turns the model by Quarters clockwise quarter turns of the move's layer, as one change.
+    virtual void ApplyQuarters(const TMove& Move, int Quarters) = 0;
+    // One step of a preview's own spin: the environment camera and the cube turn a little.
+    virtual void SpinStep() = 0;
+    // Draws the view with every pending change applied; on the UI thread only.
+    virtual void Redraw() = 0;
+    // The object hand-offs to the UI thread run on; gone with the view, which drops them.
+    virtual QObject* HandOffContext() const = 0;
+};
 
 // One signal releases one wait; a signal nobody waits for stays until the next wait takes it.
 class TAutoResetEvent {
@@ -92,36 +127,43 @@ private:
 // Performs the moves that ExecuteMoves queued, one after another, each shown as an animated turn.
 class TMakeMoveThread : public TThread {
 public:
-    explicit TMakeMoveThread(TCube3D& View);
+    explicit TMakeMoveThread(TThreadView& View);
     ~TMakeMoveThread() override;
 
-    // Appends a copy of the move, under QueueLock: waits while a move is being performed.
+    // Appends a copy of the move; never waits for a move being performed.
     void AddMove(const TMove& Move);
     void Wake() { WakeEvent.Set(); }
     void Terminate() override;
-    // Moves waiting to be performed.
+    // Moves waiting to be performed, not counting the one in progress.
     std::size_t Pending();
+    // True when every move queued so far has been performed (or dropped). Never blocks.
+    bool Idle() const { return Outstanding == 0; }
 
-    TCube3D& View;
-    // Guards Queue, and is held for the whole time one move is performed.
-    std::recursive_mutex QueueLock;
-    std::deque<TMove> Queue;
+    TThreadView& View;
     TAutoResetEvent WakeEvent;
 
 protected:
     void Execute() override;
-    void PerformMove(const TMove& Move);
+    void PerformMove(const TMove& Move, float Step);
+
+private:
+    // The oldest queued move, if any, taken out under QueueLock.
+    bool TakeMove(TMove& Move);
+
+    std::mutex QueueLock;    // guards Queue only
+    std::deque<TMove> Queue; // guarded by QueueLock
+    std::atomic<std::size_t> Outstanding{0};
 };
 
 // Spins a preview: every 10 ms one step of azimuth and arcball, then a redraw on the UI thread.
 class TAnimateThread : public TThread {
 public:
-    explicit TAnimateThread(TCube3D& View);
+    explicit TAnimateThread(TThreadView& View);
     ~TAnimateThread() override;
     void Terminate() override;
     void AnimateStep();
 
-    TCube3D& View;
+    TThreadView& View;
 
 protected:
     void Execute() override;
@@ -134,11 +176,11 @@ private:
 // called off the UI thread.
 class TRefreshThread {
 public:
-    explicit TRefreshThread(TCube3D& view) : View(view) {}
+    explicit TRefreshThread(TThreadView& view) : View(view) {}
     bool Run();
     void Cancel() { HandOff.Cancel(); }
 
-    TCube3D& View;
+    TThreadView& View;
 
 private:
     TUIHandOff HandOff;

@@ -8,7 +8,6 @@
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QMetaObject>
-#include <QThread>
 #include <QUrl>
 
 namespace {
@@ -54,6 +53,9 @@ TMessageRecorder::~TMessageRecorder() {
 void ShowMessageBox(const std::string& Title, const std::string& Text, TMessageIcon Icon) {
     if (TMessageRecorder* recorder = ActiveRecorder()) {
         recorder->Shown.push_back({Title, Text, Icon, false});
+        if (recorder->WhileShown) {
+            recorder->WhileShown();
+        }
         return;
     }
     RunBox(Title, Text, Icon, QMessageBox::Ok);
@@ -62,6 +64,9 @@ void ShowMessageBox(const std::string& Title, const std::string& Text, TMessageI
 bool AskYesNo(const std::string& Title, const std::string& Text, TMessageIcon Icon) {
     if (TMessageRecorder* recorder = ActiveRecorder()) {
         recorder->Shown.push_back({Title, Text, Icon, true});
+        if (recorder->WhileShown) {
+            recorder->WhileShown();
+        }
         return recorder->Answer;
     }
     return RunBox(Title, Text, Icon, QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
@@ -119,11 +124,9 @@ void OpenDesktopAddress(const std::string& Address) {
 
 void InstallViewMessages() {
     SetMessageHandler([](const std::string& Title, const std::string& Text) {
-        if (QThread::currentThread() == qApp->thread()) {
-            ShowMessageBox(Title, Text);
-            return;
-        }
-        // Queued, not blocking: the sender may hold a view's Lock, which the UI thread takes to draw.
+        // Always queued, also from the UI thread: the sender may hold a view's lock, and a modal box
+        // runs an event loop whose timers and paints take those locks or wait for the move thread,
+        // which may itself wait for them. The box shows once the sender has returned to the loop.
         QMetaObject::invokeMethod(
             qApp, [Title, Text] { ShowMessageBox(Title, Text); }, Qt::QueuedConnection);
     });

@@ -3,12 +3,14 @@
 // exactly as given. While a TMessageRecorder lives, boxes are recorded and answered instead of shown,
 // so that no test ever blocks on a dialog.
 //
-// Threads: the boxes are for the UI thread. InstallViewMessages routes the view's messages (texture
-// loaders and the like, which may come from a drawing thread holding the view's Lock) to the UI thread
-// without making that thread wait.
+// Threads: the boxes are for the UI thread, and never while it holds a view's lock (a box runs an event
+// loop). InstallViewMessages routes the view's messages (texture loaders and the like, raised with the
+// view's Lock held, on any thread) through the UI thread's event queue: they show after the lock is
+// released, and no thread waits for them.
 
 #include "view/CubeSettings.h"
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -63,4 +65,6 @@ public:
     std::vector<std::string> FoldersAsked;
     // The addresses handed to the desktop.
     std::vector<std::string> Opened;
+    // Runs while each box or question would be on screen, as the box's own event loop would run.
+    std::function<void()> WhileShown;
 };

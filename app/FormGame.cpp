@@ -92,10 +92,8 @@ TFormGame::TFormGame(QWidget* Owner, const tCubeSettings& settings, const std::s
         PlayMoves(Move, View->Settings.AnimateFaceRotations, true);
         PerformingSolution = false;
     };
-    PanelSolution->Idle = [this] {
-        std::lock_guard lock(View->MoveThread->QueueLock);
-        return View->MoveThread->Queue.empty() && !View->MoveInProgress;
-    };
+    // Asked every tick while playing: it must not wait for the move being performed.
+    PanelSolution->Idle = [this] { return !View || View->MovesFinished(); };
 
     ActionScrambleCube =
         AddAction("ActionScrambleCube", "Scramble", QKeySequence(Qt::Key_F2), &TFormGame::ScrambleCube);

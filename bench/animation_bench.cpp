@@ -39,7 +39,7 @@ struct TBench {
     }
 
     void WaitIdle() {
-        while (View->MoveThread->Pending() > 0 || View->MoveInProgress) {
+        while (!View->MovesFinished()) {
             std::this_thread::sleep_for(std::chrono::microseconds(200));
         }
     }

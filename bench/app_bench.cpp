@@ -1,13 +1,16 @@
 // Start-up of the program's windows: from creating the main window to the first frame of a new game,
-// and the memory a process holds with one and with ten open games.
+// and the memory a process holds with one and with ten open games. And how long the UI thread stops
+// answering, at worst, while the solution bar plays an answer.
 // Run under a display (Xvfb): build/bench/app_bench
 #include "app/Dialogs.h"
 #include "app/FormGame.h"
 #include "app/FormMain.h"
+#include "app/SolutionBar.h"
 #include "view/OpenGL.h"
 
 #include <QApplication>
 #include <QTest>
+#include <QTimer>
 #include <QtWebEngineQuick/qtwebenginequickglobal.h>
 #include <benchmark/benchmark.h>
 #include <chrono>
@@ -62,6 +65,45 @@ void BM_ResidentMemoryWithOpenGames(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_ResidentMemoryWithOpenGames)->Arg(1)->Arg(10)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+// A 10 ms heartbeat on the UI thread while the bar plays six slow moves: the longest gap between two
+// beats is the longest time the window could not answer (a click on Stop, a repaint).
+void BM_LongestUIStallWhilePlaying(benchmark::State& state) {
+    TMessageRecorder messages;
+    tCubeSettings settings;
+    settings.CubeFaceRotationSpeed = 0;
+    for (auto _ : state) {
+        TFormGame game(nullptr, settings, "Bench", "Cube", false, 1);
+        game.show();
+        if (!QTest::qWaitForWindowExposed(&game)) {
+            state.SkipWithError("the game window was not shown");
+            return;
+        }
+        game.PanelSolution->ShowSolution({"R", "U", "F", "L", "B", "D"}, true);
+        using Clock = std::chrono::steady_clock;
+        Clock::duration longest{};
+        Clock::time_point last = Clock::now();
+        QTimer heartbeat;
+        heartbeat.setInterval(10);
+        QObject::connect(&heartbeat, &QTimer::timeout, [&] {
+            const Clock::time_point now = Clock::now();
+            longest = std::max(longest, now - last);
+            last = now;
+        });
+        heartbeat.start();
+        last = Clock::now();
+        game.PanelSolution->Play();
+        const Clock::time_point end = Clock::now() + std::chrono::seconds(120);
+        while ((game.PanelSolution->Playing() || !game.PanelSolution->Idle()) && Clock::now() < end) {
+            QApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+        }
+        heartbeat.stop();
+        const double ms = std::chrono::duration<double, std::milli>(longest).count();
+        state.SetIterationTime(ms / 1000.0);
+        state.counters["longest_stall_ms"] = ms;
+    }
+}
+BENCHMARK(BM_LongestUIStallWhilePlaying)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
 
 } // namespace
 

@@ -290,6 +290,7 @@ std::vector<std::uint8_t> TCube3D::CaptureFrame(int& FrameWidth, int& FrameHeigh
 }
 
 void TCube3D::Draw() {
+    std::lock_guard lock(Lock);
     if (MoveInProgress) {
         return;
     }
@@ -359,7 +360,8 @@ bool TCube3D::ExecuteMoves(const std::string& Text, bool Animate, bool Record,
         if (MoveThread) {
             MoveThread->AddMove(move);
         } else {
-            Cube->Perform(move); // a view without threads (not initialised) turns at once
+            // A view without threads (not initialised) turns at once.
+            ChangeCube([&](TRubikCube& cube) { cube.Perform(move); });
         }
         if (Record && History) {
             History->push_back(InverseMove(move.Name));
@@ -382,16 +384,56 @@ void TCube3D::SetHighlight(std::vector<int> Stickers) {
 }
 
 void TCube3D::ChangeCube(const std::function<void(TRubikCube&)>& Change) {
-    if (!MoveThread) {
-        Change(*Cube);
-        return;
-    }
-    std::lock_guard lock(MoveThread->QueueLock);
+    std::lock_guard lock(ModelLock);
     Change(*Cube);
 }
 
-void TCube3D::AnimateLayer(std::int32_t LayerX, std::int32_t LayerY, std::int32_t LayerZ, bool clockwise) {
-    const float step = TurnStep(Settings.CubeFaceRotationSpeed);
+CubeState0 TCube3D::CubeState() const {
+    std::lock_guard lock(ModelLock);
+    return Cube->GetState();
+}
+
+tCubeSettings TCube3D::SettingsCopy() {
+    std::lock_guard lock(Lock);
+    return Settings;
+}
+
+TThreadView::TMovePace TCube3D::MovePace() {
+    std::lock_guard lock(Lock);
+    return {TurnStep(Settings.CubeFaceRotationSpeed), Settings.SoundsON};
+}
+
+void TCube3D::AnimateQuarter(const TMove& Move, bool Clockwise, float Step) {
+    if (Move.IsFace) {
+        AnimateFaceTurn(Move.Index, Clockwise, Step);
+    } else {
+        AnimateSliceTurn(Move.Index, Move.Slice, Clockwise, Step);
+    }
+}
+
+void TCube3D::ApplyQuarters(const TMove& Move, int Quarters) {
+    ChangeCube([&](TRubikCube& cube) {
+        for (int q = 0; q < Quarters; ++q) {
+            if (Move.IsFace) {
+                cube.TurnFace(Move.Index);
+            } else {
+                cube.TurnSlice(Move.Index, Move.Slice);
+            }
+        }
+    });
+}
+
+void TCube3D::SpinStep() {
+    EnvironmentAzimuthDown();
+    ArcBall->TurnBy(1.0f, 2.0f);
+}
+
+bool TCube3D::MovesFinished() const {
+    return !MoveThread || MoveThread->Idle();
+}
+
+void TCube3D::AnimateLayer(std::int32_t LayerX, std::int32_t LayerY, std::int32_t LayerZ, bool clockwise,
+                           float step) {
     if (clockwise) {
         for (float angle = 360; angle >= 270; angle -= step) {
             RenderFrame(LayerX, LayerY, angle, LayerZ);
@@ -403,36 +445,36 @@ void TCube3D::AnimateLayer(std::int32_t LayerX, std::int32_t LayerY, std::int32_
     }
 }
 
-void TCube3D::AnimateFaceTurn(int face, bool clockwise) {
+void TCube3D::AnimateFaceTurn(int face, bool clockwise, float Step) {
     const int last = Cube->Size - 1;
     // Seen from B, L and D a clockwise turn is counter-clockwise about the positive axis.
     switch (face) {
     case 0:
-        return AnimateLayer(NoLayer, last, NoLayer, clockwise);
+        return AnimateLayer(NoLayer, last, NoLayer, clockwise, Step);
     case 1:
-        return AnimateLayer(NoLayer, NoLayer, last, clockwise);
+        return AnimateLayer(NoLayer, NoLayer, last, clockwise, Step);
     case 2:
-        return AnimateLayer(last, NoLayer, NoLayer, clockwise);
+        return AnimateLayer(last, NoLayer, NoLayer, clockwise, Step);
     case 3:
-        return AnimateLayer(NoLayer, NoLayer, 0, !clockwise);
+        return AnimateLayer(NoLayer, NoLayer, 0, !clockwise, Step);
     case 4:
-        return AnimateLayer(0, NoLayer, NoLayer, !clockwise);
+        return AnimateLayer(0, NoLayer, NoLayer, !clockwise, Step);
     case 5:
-        return AnimateLayer(NoLayer, 0, NoLayer, !clockwise);
+        return AnimateLayer(NoLayer, 0, NoLayer, !clockwise, Step);
     default:
         return;
     }
 }
 
-void TCube3D::AnimateSliceTurn(int axis, int slice, bool clockwise) {
+void TCube3D::AnimateSliceTurn(int axis, int slice, bool clockwise, float Step) {
     const int layer = slice + 1;
     switch (axis) {
     case 0:
-        return AnimateLayer(layer, NoLayer, NoLayer, clockwise);
+        return AnimateLayer(layer, NoLayer, NoLayer, clockwise, Step);
     case 1:
-        return AnimateLayer(NoLayer, NoLayer, layer, clockwise);
+        return AnimateLayer(NoLayer, NoLayer, layer, clockwise, Step);
     case 2:
-        return AnimateLayer(NoLayer, layer, NoLayer, clockwise);
+        return AnimateLayer(NoLayer, layer, NoLayer, clockwise, Step);
     default:
         return;
     }
@@ -443,7 +485,10 @@ void TCube3D::Resize() {
         Width = RenderWindow->width();
         Height = RenderWindow->height();
     }
-    ResizeDC(DC, ClientWidth(), ClientHeight());
+    {
+        std::lock_guard lock(Lock); // not while a frame is drawn into the surface
+        ResizeDC(DC, ClientWidth(), ClientHeight());
+    }
     if (ResizeRedraw) {
         QApplication::processEvents(); // let pending window events run before the frame
         Redraw();

@@ -5,10 +5,22 @@
 // Threads: any thread may draw (the UI thread, the move thread during a turn). Every piece of GL work
 // takes Lock and makes the context current on its own thread for exactly its own duration, through
 // RAII guards, so an exception passing through a GL operation leaves neither the lock held nor the
-// context active. No thread waits for the UI thread while it holds Lock.
+// context active.
 //
-// Camera fields are atomics: the UI thread writes them outside Lock, the drawing thread reads them.
+// Lock discipline (the move thread's QueueLock is described in animation/Thread.h):
+// - Lock (recursive) guards the GL context and everything drawn from: Settings, HighlightedStickers,
+//   the lists, textures and environment files, EnvEye and EnvUp. The UI thread writes Settings only
+//   under Lock and may read them without it; any other thread reads them under Lock (SettingsCopy).
+// - ModelLock guards the contents of *Cube. It is held for one change (ChangeCube: a quarter turn of
+//   the move thread, a Clean, a painted sticker) or one read (a frame's cubies, a pick), never for a
+//   whole animation. Order: Lock, then ModelLock; nothing is taken while ModelLock is held.
+// - The camera fields, MoveInProgress, the dirty flags and the client size are atomics; ArcBall
+//   guards itself. The other fields belong to the UI thread, or are set by Init before any thread
+//   starts and not changed after.
+// - No thread waits for the UI thread, and the UI thread shows no box and runs no event loop, while
+//   it holds Lock or ModelLock.
 
+#include "animation/Thread.h"
 #include "model/Cubi.h"
 #include "view/ArcBall.h"
 #include "view/CubeMessages.h"
@@ -36,8 +48,6 @@ struct TRGB {
 };
 
 class TCubeEventFilter;
-class TMakeMoveThread;
-class TAnimateThread;
 
 // Degrees per animation frame, by CubeFaceRotationSpeed 0 (slow), 1, 2 (fast): 91, 46 and 21
 // frames per quarter turn, both end angles included.
@@ -45,12 +55,13 @@ inline constexpr float TurnSteps[3] = {1.0f, 2.0f, 4.5f};
 // The step for a speed from the settings file, which may hold any number: the nearest valid speed.
 float TurnStep(std::int32_t speed);
 
-class TCube3D {
+// The threads it owns drive it through TThreadView (animation/Thread.h).
+class TCube3D : public TThreadView {
 public:
     // Owner receives the view's notifications; RenderWindow's client area is drawn.
     TCube3D(QWidget* Owner, QWidget* RenderWindow, std::uint8_t SizeIndex);
     // Stops the view's threads, then frees lists, context and surface.
-    ~TCube3D();
+    ~TCube3D() override;
     TCube3D(const TCube3D&) = delete;
     TCube3D& operator=(const TCube3D&) = delete;
 
@@ -58,10 +69,11 @@ public:
     // context raises the failure once; the view then stays blank and draws nothing.
     void Init();
 
-    // A frame with no turning layer, unless a move is in progress (then the move thread draws).
+    // A frame with no turning layer, unless a move is in progress (then the move thread draws). The
+    // check and the frame are made under Lock, so a still frame never lands between a move's frames.
     void Draw();
     // Applies Lighting and the dirty flags, then draws.
-    void Redraw();
+    void Redraw() override;
     // Redraw on the UI thread; from another thread, hands it over and waits until it has run.
     void Refresh();
     // One whole frame; at most one layer argument names a layer, the others are NoLayer.
@@ -98,16 +110,31 @@ public:
     // Record, appends the inverse of each to History) and wakes it. False, with nothing queued or
     // recorded, if a token is invalid.
     bool ExecuteMoves(const std::string& Text, bool Animate, bool Record, std::vector<std::string>* History);
-    // Runs Change on the model while no move is being performed (it waits for the current one), for
-    // Clean, Empty, Scramble, SetState and painting from the UI thread.
+    // Runs Change on the model under ModelLock, between two quarter turns of a move in progress: for
+    // Clean, Empty, Scramble, SetState and painting, and for reading the model whole. Change must not
+    // take Lock, show a box or run an event loop.
     void ChangeCube(const std::function<void(TRubikCube&)>& Change);
+    // A copy of the model's state, taken under ModelLock; from any thread.
+    CubeState0 CubeState() const;
+    // A copy of Settings, taken under Lock; how threads other than the UI thread read them.
+    tCubeSettings SettingsCopy();
+    // Whether every move queued so far has been performed; never waits for one.
+    bool MovesFinished() const;
 
-    // The frames of one quarter turn of a face or an inner slice, drawn by the move thread.
-    void AnimateFaceTurn(int face, bool clockwise);
-    void AnimateSliceTurn(int axis, int slice, bool clockwise);
+    // The frames of one quarter turn of a face or an inner slice, Step degrees apart (TurnStep), drawn
+    // by the move thread.
+    void AnimateFaceTurn(int face, bool clockwise, float Step);
+    void AnimateSliceTurn(int axis, int slice, bool clockwise, float Step);
 
     // The object that hand-offs to the UI thread run on; gone with the view, which drops them.
-    QObject* HandOffContext() const;
+    QObject* HandOffContext() const override;
+
+    // What the move and animate threads drive (TThreadView).
+    TMovePace MovePace() override;
+    void SetMoveInProgress(bool InProgress) override { MoveInProgress = InProgress; }
+    void AnimateQuarter(const TMove& Move, bool Clockwise, float Step) override;
+    void ApplyQuarters(const TMove& Move, int Quarters) override;
+    void SpinStep() override;
 
     std::string GetGLVendor();
     std::string GetGLRenderer();
@@ -152,8 +179,10 @@ public:
     float DefaultDistance = 0;
     float CubieSpacing = 1.98f;
 
-    // Re-entrant for its holder; serialises all GL work of this view.
+    // Re-entrant for its holder; serialises all GL work of this view, and guards what it draws from.
     std::recursive_mutex Lock;
+    // Guards the contents of *Cube; see the lock discipline above.
+    mutable std::mutex ModelLock;
     std::atomic<bool> MoveInProgress{false};
     std::unique_ptr<TMakeMoveThread> MoveThread;
     std::unique_ptr<TAnimateThread> AnimateThread;
@@ -167,8 +196,8 @@ public:
     unsigned StickerTexture = 0;
 
     std::string DragMoves;
-    std::uint8_t Mode = 0; // 0 paint, 1 play
-    std::unique_ptr<TRubikCube> Cube;
+    std::uint8_t Mode = 0;            // 0 paint, 1 play
+    std::unique_ptr<TRubikCube> Cube; // contents guarded by ModelLock; Size and the like are fixed
     bool ResizeRedraw = true;
     double FieldOfView = 45.0;
     std::uint8_t PaintColor = 0;
@@ -205,7 +234,8 @@ private:
     int ClientHeight() const;
 
     // Draws the frames of one turning layer from 360 down to 270 degrees, or from 0 up to 90.
-    void AnimateLayer(std::int32_t LayerX, std::int32_t LayerY, std::int32_t LayerZ, bool clockwise);
+    void AnimateLayer(std::int32_t LayerX, std::int32_t LayerY, std::int32_t LayerZ, bool clockwise,
+                      float step);
     void StopThreads();
     // Tries to turn a layer from the current press; from MouseMove only.
     void DragTurn(std::int32_t X, std::int32_t Y);

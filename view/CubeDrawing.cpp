@@ -120,6 +120,8 @@ void TCube3D::DrawCube(std::int32_t LayerX, std::int32_t LayerY, TRenderMode Ren
     gluLookAt(0, 0, CubeDistance, 0, 0, 0, 0, 1, 0);
     const TMatrix4 rotation = ArcBall->GetRotation();
     glMultMatrixf(rotation.data());
+    // One consistent model for the whole frame (or pick): a quarter turn waits for its end.
+    std::lock_guard model(ModelLock);
     const int N = Cube->Size;
     for (int x = 0; x < N; ++x) {
         for (int y = 0; y < N; ++y) {

@@ -145,8 +145,8 @@ void TCube3D::MouseMove(std::int32_t X, std::int32_t Y) {
             std::uint8_t face = 0;
             std::int32_t index = 0;
             if (DecodeStickerName(id, face, index)) {
-                cursor = Cube->GetState().Cubies[face][index].Color == NoColor ? ScreenCursor(1)
-                                                                               : QCursor(Qt::WhatsThisCursor);
+                cursor = CubeState().Cubies[face][index].Color == NoColor ? ScreenCursor(1)
+                                                                          : QCursor(Qt::WhatsThisCursor);
             }
         }
         RenderWindow->setCursor(cursor);

@@ -53,11 +53,8 @@ protected:
     bool Drain() {
         const auto end = Clock::now() + std::chrono::seconds(30);
         while (Clock::now() < end) {
-            {
-                std::lock_guard lock(Form->View->MoveThread->QueueLock);
-                if (Form->View->MoveThread->Queue.empty() && !Form->View->MoveInProgress) {
-                    return true;
-                }
+            if (Form->View->MovesFinished()) {
+                return true;
             }
             QTest::qWait(5);
         }

@@ -214,8 +214,7 @@ protected:
         const auto end = Clock::now() + std::chrono::seconds(30);
         while (Clock::now() < end) {
             QTest::qWait(20);
-            std::lock_guard lock(View.MoveThread->QueueLock);
-            if (View.MoveThread->Queue.empty() && !View.MoveInProgress) {
+            if (View.MovesFinished()) {
                 return true;
             }
         }

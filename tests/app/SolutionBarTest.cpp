@@ -50,8 +50,7 @@ protected:
         const auto end = Clock::now() + std::chrono::seconds(30);
         while (Clock::now() < end) {
             QTest::qWait(10);
-            std::lock_guard lock(Form->View->MoveThread->QueueLock);
-            if (!Bar->Playing() && Form->View->MoveThread->Queue.empty() && !Form->View->MoveInProgress) {
+            if (!Bar->Playing() && Form->View->MovesFinished()) {
                 return true;
             }
         }

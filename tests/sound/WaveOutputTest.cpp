@@ -70,8 +70,7 @@ TEST(WaveOutput, TheRotationSoundIsHeardDuringATurnAndNotAfterIt) {
     ASSERT_TRUE(WaitFor(
         [&] {
             QTest::qWait(1);
-            std::lock_guard queue(view->MoveThread->QueueLock);
-            return view->MoveThread->Queue.empty() && !view->MoveInProgress && lastFrame.has_value();
+            return view->MovesFinished() && lastFrame.has_value();
         },
         30s));
     QTest::qWait(800); // and after it

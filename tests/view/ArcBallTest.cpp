@@ -51,9 +51,9 @@ TEST(ArcBall, StandardViewAsWorkedOutByHand) {
     ball.Reset(320);
     ball.TurnBy(60, 60);
     const float c = 0.9296875f, s = 0.3683489f;
-    ExpectMatrixNear(ball.Rotation, {c, s * s, -s * c, 0, 0, c, s, 0, s, -s * c, c * c, 0, 0, 0, 0, 1});
-    EXPECT_FALSE(ball.Dragging);
-    ExpectMatrixNear(ball.BaseRotation, ball.Rotation);
+    ExpectMatrixNear(ball.GetRotation(), {c, s * s, -s * c, 0, 0, c, s, 0, s, -s * c, c * c, 0, 0, 0, 0, 1});
+    EXPECT_FALSE(ball.IsDragging());
+    ExpectMatrixNear(ball.GetBaseRotation(), ball.GetRotation());
 }
 
 TEST(ArcBall, DragsTurnTheCubeTheWayTheMouseGoes) {
@@ -62,7 +62,7 @@ TEST(ArcBall, DragsTurnTheCubeTheWayTheMouseGoes) {
     // 100 pixels right from the centre: about the vertical axis by 2 asin(0.5) = 60 degrees, and the
     // front (+z) swings to the right (+x).
     Drag(ball, 200, 200, 300, 200);
-    const TVector3 front = Transform(ball.Rotation, {0, 0, 1});
+    const TVector3 front = Transform(ball.GetRotation(), {0, 0, 1});
     EXPECT_NEAR(front.x, std::sin(60 * 3.14159265f / 180), Eps);
     EXPECT_NEAR(front.y, 0, Eps);
     EXPECT_NEAR(front.z, 0.5f, Eps);
@@ -70,7 +70,7 @@ TEST(ArcBall, DragsTurnTheCubeTheWayTheMouseGoes) {
     // Down from the centre: the top (+y) comes towards the viewer (+z).
     ball.Reset(200);
     Drag(ball, 200, 200, 200, 250);
-    const TVector3 top = Transform(ball.Rotation, {0, 1, 0});
+    const TVector3 top = Transform(ball.GetRotation(), {0, 1, 0});
     EXPECT_GT(top.z, 0.4f);
     EXPECT_NEAR(top.x, 0, Eps);
 }
@@ -79,10 +79,10 @@ TEST(ArcBall, DragsComposeAndUndo) {
     TArcBall ball;
     ball.Reset(150);
     ball.TurnBy(0, 0);
-    ExpectMatrixNear(ball.Rotation, IdentityMatrix());
+    ExpectMatrixNear(ball.GetRotation(), IdentityMatrix());
 
     Drag(ball, 150, 150, 150, 150); // a click is no turn
-    ExpectMatrixNear(ball.Rotation, IdentityMatrix());
+    ExpectMatrixNear(ball.GetRotation(), IdentityMatrix());
 
     // A drag that comes back to its start changes nothing, however far it went on the way.
     ball.MouseTo(100, 120);
@@ -90,7 +90,7 @@ TEST(ArcBall, DragsComposeAndUndo) {
     ball.MouseTo(260, 40);
     ball.MouseTo(100, 120);
     ball.EndDrag();
-    ExpectMatrixNear(ball.Rotation, IdentityMatrix());
+    ExpectMatrixNear(ball.GetRotation(), IdentityMatrix());
 
     // Two drags give the product of their turns, the second applied after the first.
     TArcBall first, second;
@@ -102,7 +102,7 @@ TEST(ArcBall, DragsComposeAndUndo) {
     both.Reset(150);
     Drag(both, 150, 150, 200, 150);
     Drag(both, 150, 150, 150, 210);
-    ExpectMatrixNear(both.Rotation, Multiply(second.Rotation, first.Rotation));
+    ExpectMatrixNear(both.GetRotation(), Multiply(second.GetRotation(), first.GetRotation()));
 
     // Beyond the rim behaves as the rim: a drag to twice the radius equals one to the rim.
     TArcBall far, rim;
@@ -110,19 +110,19 @@ TEST(ArcBall, DragsComposeAndUndo) {
     rim.Reset(100);
     Drag(far, 100, 100, 300, 100);
     Drag(rim, 100, 100, 200, 100);
-    ExpectMatrixNear(far.Rotation, rim.Rotation);
+    ExpectMatrixNear(far.GetRotation(), rim.GetRotation());
     // From the centre to the rim is half a turn.
-    EXPECT_NEAR(Transform(rim.Rotation, {0, 0, 1}).z, -1, Eps);
+    EXPECT_NEAR(Transform(rim.GetRotation(), {0, 0, 1}).z, -1, Eps);
 }
 
 TEST(ArcBall, ZeroRadiusLeavesTheOrientationAlone) {
     TArcBall ball;
     ball.Reset(0); // a window that has no width yet
     ball.TurnBy(60, 60);
-    for (float v : ball.Rotation) {
+    for (float v : ball.GetRotation()) {
         EXPECT_FALSE(std::isnan(v));
     }
-    ExpectMatrixNear(ball.Rotation, IdentityMatrix());
+    ExpectMatrixNear(ball.GetRotation(), IdentityMatrix());
 }
 
 } // namespace

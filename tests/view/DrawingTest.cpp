@@ -125,7 +125,7 @@ TEST_F(DrawingTest, ModelChangesShowInTheNextFrame) {
 
 TEST_F(DrawingTest, TurnedLayerOpensAGapToTheRest) {
     // Look straight down on U: a quarter turn about x brings +y to the viewer.
-    View->ArcBall->Rotation = {1, 0, 0, 0, 0, 0, 1, 0, 0, -1, 0, 0, 0, 0, 0, 1};
+    View->ArcBall->SetRotation({1, 0, 0, 0, 0, 0, 1, 0, 0, -1, 0, 0, 0, 0, 0, 1});
     const TVector3 corner{2.4f, Out, 2.4f}; // on U's corner sticker, outside the U layer turned by 45
     Capture();
     EXPECT_EQ(ColorAt(corner), 0);

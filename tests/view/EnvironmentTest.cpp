@@ -443,7 +443,7 @@ TEST_F(EnvironmentTest, TexturedStickersShowTheirPictureTintedByTheStickerColour
     View->Settings = BuiltInSettings;
     View->Settings.StickerType = 1;
     View->Init();
-    View->ArcBall->Rotation = IdentityMatrix(); // F, red, faces the camera
+    View->ArcBall->SetRotation(IdentityMatrix()); // F, red, faces the camera
     Capture();
     const TPixel plain = At(Side / 2, Side / 2);
     EXPECT_GT(plain.r, 100) << "no sticker picture: the plain colour";
