@@ -9,6 +9,7 @@
 #include "app/FramePallete.h"
 #include "app/SettingsDialogs.h"
 #include "ini/IniFile.h"
+#include "support/SettingsDialogs.h"
 #include "view/SystemColors.h"
 
 #include <QCheckBox>
@@ -188,26 +189,10 @@ protected:
     const std::string ProgramSettings =
         "[CUBE]\nSurfaceDetail=5\nCubeFaceRotationSpeed=0\n[ENGINES]\nEngine1=none.so\n";
 
-    // Opens the game's "Settings..." and lets Use drive the modal dialog while it is shown.
-    void Customize(TFormGame* Game, const std::function<void(TFormCustomize&)>& Use) {
-        bool used = false;
-        QTimer::singleShot(0, [&] {
-            auto* dialog = qobject_cast<TFormCustomize*>(QApplication::activeModalWidget());
-            ASSERT_NE(dialog, nullptr);
-            used = true;
-            Use(*dialog);
-            if (dialog->isVisible()) {
-                dialog->reject();
-            }
-        });
-        Game->ActionSettings->trigger();
-        EXPECT_TRUE(used);
+    static void Customize(TFormGame* Game, const std::function<void(TFormCustomize&)>& Use) {
+        testsupport::Customize(Game, Use);
     }
-
-    static void Choose(QComboBox* List, int Index) {
-        List->setCurrentIndex(Index);
-        emit List->activated(Index); // as a user's choice
-    }
+    static void Choose(QComboBox* List, int Index) { testsupport::Choose(List, Index); }
 
     // Waits until the view's move thread has nothing left to do.
     static bool Drain(TCube3D& View) {

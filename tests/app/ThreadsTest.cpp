@@ -5,6 +5,7 @@
 #include "app/FormGame.h"
 #include "app/SettingsDialogs.h"
 #include "app/SolutionBar.h"
+#include "support/SettingsDialogs.h"
 
 #include <QAction>
 #include <QApplication>
@@ -99,25 +100,7 @@ protected:
         return WaitFor([this] { return Game->View->MoveInProgress.load(); }, 30s);
     }
 
-    // Opens the game's settings and lets Use drive the modal dialog; Use ends it.
-    void Customize(const std::function<void(TFormCustomize&)>& Use) {
-        bool used = false;
-        QTimer::singleShot(0, [&] {
-            auto* dialog = qobject_cast<TFormCustomize*>(QApplication::activeModalWidget());
-            ASSERT_NE(dialog, nullptr);
-            used = true;
-            Use(*dialog);
-            if (dialog->isVisible()) {
-                dialog->reject();
-            }
-        });
-        Game->ActionSettings->trigger();
-        EXPECT_TRUE(used);
-    }
-    static void Choose(QComboBox* List, int Index) {
-        List->setCurrentIndex(Index);
-        emit List->activated(Index);
-    }
+    void Customize(const std::function<void(TFormCustomize&)>& Use) { testsupport::Customize(Game, Use); }
 
     TMessageRecorder Messages;
     QTemporaryDir Folder;
@@ -141,7 +124,7 @@ TEST_F(ThreadsTest, ABrokenEnvironmentAppliedWhileASolutionPlaysIsReportedAndPla
     Game->PanelSolution->Play();
     ASSERT_TRUE(Turning());
     Customize([&](TFormCustomize& dialog) {
-        Choose(dialog.ComboBoxEnvironment, 1);
+        testsupport::Choose(dialog.ComboBoxEnvironment, 1);
         Messages.FileAnswer = env.toStdString();
         QTest::mouseClick(dialog.btnChangeEnviron, Qt::LeftButton);
         QTest::mouseClick(dialog.btnApply, Qt::LeftButton);
@@ -157,7 +140,7 @@ TEST_F(ThreadsTest, SettingsAppliedAndPickingDuringTurns) {
     ASSERT_TRUE(Turning());
     for (int speed : {2, 1}) {
         Customize([&](TFormCustomize& dialog) {
-            Choose(dialog.ComboBoxSliceRotationSpeed, speed);
+            testsupport::Choose(dialog.ComboBoxSliceRotationSpeed, speed);
             dialog.CheckBoxSoundEnable->setChecked(speed == 1);
             dialog.CheckBoxLighting->setChecked(speed == 2);
             QTest::mouseClick(dialog.btnApply, Qt::LeftButton);
