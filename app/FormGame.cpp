@@ -248,8 +248,8 @@ void TFormGame::PlayMoves(const std::string& Text, bool Animate, bool Record) {
     }
     if (Record) {
         History.Recorded();
+        MovesCounted(); // unrecorded plays (undo, redo) count once their history step is done
     }
-    MovesCounted();
 }
 
 void TFormGame::MovesCounted() {

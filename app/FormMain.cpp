@@ -37,6 +37,7 @@
 #include <cmath>
 #include <memory>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -436,15 +437,16 @@ void TFormMain::Cascade() {
     const QSize area = MdiArea->viewport()->size();
     const int step = CascadeStep();
     const int count = static_cast<int>(windows.size());
+    std::vector<QRect> places;
     QSize common = area;
     for (int i = 0; i < count; ++i) {
-        common = common.boundedTo(CascadePlace(windows[i], i, area, step).size());
+        places.push_back(CascadePlace(windows[i], i, area, step));
+        common = common.boundedTo(places.back().size());
     }
     for (int i = 0; i < count; ++i) {
         QMdiSubWindow* window = windows[i];
         window->showNormal();
-        const QPoint at = CascadePlace(window, i, area, step).topLeft();
-        window->setGeometry(QRect(at, common.expandedTo(window->minimumSizeHint())));
+        window->setGeometry(QRect(places[i].topLeft(), common.expandedTo(window->minimumSizeHint())));
         window->raise();
     }
     MdiArea->setActiveSubWindow(windows.last());

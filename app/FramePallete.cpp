@@ -106,8 +106,9 @@ TFramePallete::TFramePallete(QWidget* Parent) : QFrame(Parent) {
     inner->addWidget(PanelSelectedColor);
     // The hint and the colours are placed by hand: the layout learns their width from here.
     const int placed = std::max(Label1->geometry().right(), PanelFaceColors->geometry().right()) + 1;
+    const QMargins margins = inner->contentsMargins();
     PanelOrientation->setMinimumWidth(placed + inner->spacing() + PanelSelectedColor->width() +
-                                      2 * PanelOrientation->frameWidth() + 4);
+                                      2 * PanelOrientation->frameWidth() + margins.left() + margins.right());
 }
 
 void TFramePallete::SetView(TCube3D* view) {
