@@ -305,10 +305,13 @@ TReadResult ReadFacelets(std::string_view text) {
         if (twist == 3) {
             return result;
         }
-        const int a = face[s[(twist + 1) % 3]], b = face[s[(twist + 2) % 3]];
+        // All three colours must match a piece: the two side colours alone also fit the corner's
+        // mirror image across the middle layer (a D-F-R corner reads as U-R-F).
+        const int ud = face[s[twist]], a = face[s[(twist + 1) % 3]], b = face[s[(twist + 2) % 3]];
         int piece = 0;
         while (piece < CornerCount &&
-               !(CornerStickers[piece][1] / 9 == a && CornerStickers[piece][2] / 9 == b)) {
+               !(CornerStickers[piece][0] / 9 == ud && CornerStickers[piece][1] / 9 == a &&
+                 CornerStickers[piece][2] / 9 == b)) {
             ++piece;
         }
         if (piece == CornerCount || seen[piece]) {

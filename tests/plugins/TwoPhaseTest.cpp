@@ -142,6 +142,8 @@ TEST_F(TwoPhaseTest, SolvedTurnedAndInvalidCubes) {
         {"two centres alike", swapped(4, 13)},
         {"an edge that cannot exist", changed({{7, 'd'}, {46, 'u'}})},
         {"a flipped edge", swapped(7, 10)},
+        // Each corner then shows the mirror image of the other one's colours.
+        {"the U and D stickers of two corners swapped", swapped(8, 47)},
         {"a twisted corner", randomcubes::Facelets(twisted)},
         {"two edges swapped", randomcubes::Facelets(twoEdges)},
     };
