@@ -19,6 +19,10 @@ elseif(TORVANE_SANITIZE STREQUAL "thread")
 elseif(NOT TORVANE_SANITIZE STREQUAL "")
   message(FATAL_ERROR "Unknown TORVANE_SANITIZE value '${TORVANE_SANITIZE}'")
 endif()
+# Coverage for libFuzzer in every target; the fuzz targets alone link its main (fuzz/CMakeLists.txt).
+if(TORVANE_FUZZ)
+  add_compile_options(-fsanitize=fuzzer-no-link)
+endif()
 
 # torvane_add_library(<name> SOURCES ... [DEPS ...] [PRIVATE_DEPS ...])
 # A static subsystem library whose public headers are included as "<folder>/Header.h".

@@ -1,0 +1,116 @@
+// The two-phase engine and the game's model must agree on which painted cubes are real: the engine
+// answers exactly the cubes CheckCube accepts, and its answer, played on the model, solves the cube.
+//
+// Input: a first byte whose low bit picks how the 54 letters are made.
+//   even: the following bytes are the letters, most mapped onto "ufrbld", a few left as other
+//         characters; any length, so texts that are too short or too long come up too.
+//   odd:  a count of turns and that many turn bytes scramble a clean model cube (slice turns move the
+//         centres), then byte pairs swap two stickers or repaint one.
+#include "model/CubeCheck.h"
+#include "model/Cubi.h"
+#include "plugins/twophase/Search.h"
+#include "plugins/twophase/TwoPhase.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <span>
+#include <string>
+#include <utility>
+
+namespace {
+
+// Most bytes are colours; the top sixteen are letters no colour has, the terminator among them.
+char Letter(std::uint8_t byte) {
+    static constexpr std::string_view Others{"UFRBLDx ?-\0\n\xff"
+                                             "0zz",
+                                             16};
+    return byte < 240 ? ColorLetters[byte % 6] : Others[byte - 240];
+}
+
+// The model painted as the palette paints it: a letter that is no colour leaves the sticker without one.
+TRubikCube Painted(const std::string& letters) {
+    TRubikCube cube(1);
+    cube.Clean();
+    for (std::size_t id = 0; id < 54; ++id) {
+        const auto colour = ColorLetters.find(letters[id]);
+        cube.GetState().Cubies[id / 9][id % 9].Color =
+            static_cast<std::uint8_t>(colour == std::string_view::npos ? NoColor : colour);
+    }
+    return cube;
+}
+
+// Whether the moves solve the cube the letters paint, played with the model's own turns.
+bool Solves(const std::string& letters, const std::string& moves) {
+    TRubikCube cube = Painted(letters);
+    return cube.PerformMoves(moves) && FacesAreUniform(cube);
+}
+
+void Check(const std::string& letters) {
+    const bool real = letters.size() == 54 && CheckCube(Painted(letters)).Fault == TCubeFault::None;
+
+    // The agreement is about reading the cube, so any answer will do: the first one found is quick.
+    twophase::TSolveLimits loose;
+    loose.MaxLength = 30;
+    loose.GoodEnough = 30;
+    const twophase::TSolveResult answer = twophase::Solve(letters, loose);
+    if (answer.Found != real || (answer.Fault == twophase::TFault::None) != real ||
+        (real && !Solves(letters, answer.Text()))) {
+        __builtin_trap();
+    }
+
+    // The export the game calls decides the same, and its answer solves the cube too. Its full search
+    // takes several times as long as the loose one, so only one real cube in sixteen goes through it.
+    if (real && std::hash<std::string>{}(letters) % 16 != 0) {
+        return;
+    }
+    std::string solution(1025, '\0');
+    const int moves = _fnRbksolve(3, letters.c_str(), solution.data());
+    if ((moves >= 0) != real || (real && !Solves(letters, solution.c_str()))) {
+        __builtin_trap();
+    }
+}
+
+} // namespace
+
+// The tables first, so that building them counts against no input's time.
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    twophase::PrepareTables();
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (size == 0) {
+        return 0;
+    }
+    std::span<const std::uint8_t> rest(data + 1, size - 1);
+    std::string letters;
+    if (data[0] % 2 == 0) {
+        for (std::uint8_t byte : rest.first(std::min<std::size_t>(rest.size(), 60))) {
+            letters += Letter(byte);
+        }
+    } else {
+        TRubikCube cube(1);
+        cube.Clean();
+        const std::size_t turns = rest.empty() ? 0 : std::min<std::size_t>(rest[0] % 64, rest.size() - 1);
+        for (std::uint8_t turn : rest.subspan(1, turns)) {
+            if (turn % 9 < 6) {
+                cube.TurnFace(turn % 9);
+            } else {
+                cube.TurnSlice(turn % 9 - 6, 0);
+            }
+        }
+        rest = rest.subspan(std::min(rest.size(), turns + 1));
+        letters = *cube.CubeString();
+        for (std::size_t i = 0; i + 1 < rest.size(); i += 2) {
+            const std::size_t id = rest[i] % 54;
+            if (rest[i] < 128) {
+                std::swap(letters[id], letters[rest[i + 1] % 54]);
+            } else {
+                letters[id] = Letter(rest[i + 1]);
+            }
+        }
+    }
+    Check(letters);
+    return 0;
+}
