@@ -14,6 +14,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <span>
 #include <string>
 #include <utility>
@@ -22,9 +23,8 @@ namespace {
 
 // Most bytes are colours; the top sixteen are letters no colour has, the terminator among them.
 char Letter(std::uint8_t byte) {
-    static constexpr std::string_view Others{"UFRBLDx ?-\0\n\xff"
-                                             "0zz",
-                                             16};
+    static constexpr char Others[16] = {'U', 'F', 'R',  'B',  'L',    'D', 'x', ' ',
+                                        '?', '-', '\0', '\n', '\xff', '0', 'z', 'Z'};
     return byte < 240 ? ColorLetters[byte % 6] : Others[byte - 240];
 }
 
@@ -47,6 +47,14 @@ bool Solves(const std::string& letters, const std::string& moves) {
 }
 
 void Check(const std::string& letters) {
+    if (letters.size() == 54) {
+        // The painting is the inverse of the text the game hands to engines.
+        const std::optional<std::string> text = Painted(letters).CubeString();
+        const bool colours = letters.find_first_not_of(ColorLetters) == std::string::npos;
+        if (text.has_value() != colours || (colours && *text != letters)) {
+            __builtin_trap();
+        }
+    }
     const bool real = letters.size() == 54 && CheckCube(Painted(letters)).Fault == TCubeFault::None;
 
     // The agreement is about reading the cube, so any answer will do: the first one found is quick.
