@@ -107,6 +107,8 @@ public:
                     continue;
                 }
                 Current = &d;
+                Cubes[0] = d.Start;
+                Fresh = 0;
                 Phase1(d.Root, 0, depth);
             }
         }
@@ -121,16 +123,22 @@ private:
     std::pair<int, int> TwistEntry(int twist, int sliceFlip) const {
         return ClassEntry(T.TwistClassSym, T.SliceFlipConj, TurnSymmetryCount, twist, sliceFlip);
     }
-    // Phase 2 coordinates and their distances in corner-order, edge-order, edge-comb and
-    // corner-class by U edges.
+    // Phase 2 coordinates, and the distance in corner class by U edges (the others are looked up).
     struct TPhase2 {
-        int Corner, Edge, Order, Comb, UEdges;
-        std::array<int, 4> Depth;
+        int Corner, Edge, Order, Comb, UEdges, UDepth;
     };
 
     // The corner-class by U edges entry of a corner arrangement and U edges value.
     std::pair<int, int> CornerEntry(int corner, int uedges) const {
         return ClassEntry(T.CornerClassSym, T.UEdgesConj, SymmetryCount, corner, uedges);
+    }
+    std::pair<int, int> CornerOrderEntry(int corner, int order) const {
+        return ClassEntry(T.CornerClassSym, T.SliceOrderConj, SymmetryCount, corner, order);
+    }
+    // An edge class entry, from the edge arrangement's class and symmetry es.
+    static std::pair<int, int> EdgeEntry(int es, const std::vector<std::uint8_t>& conj, int second) {
+        return {es / SymmetryCount,
+                conj[static_cast<std::size_t>(second) * SymmetryCount + es % SymmetryCount]};
     }
 
     // The distance in one table after a move, from the one before it; false when that leaves no
@@ -170,40 +178,59 @@ private:
                     continue;
                 }
                 Path[static_cast<std::size_t>(n)] = m;
+                Fresh = std::min(Fresh, n);
                 Phase2Start(n + 1);
             }
             return;
         }
+        // Every move's coordinates are worked out once, and their distances asked for early so that
+        // the lookups of several moves overlap.
         const unsigned allowed = Phase1After[static_cast<std::size_t>(last + 1)];
+        std::array<TPhase1, MoveCount> next;
+        std::array<std::pair<int, int>, MoveCount> entry;
         for (unsigned moves = allowed; moves; moves &= moves - 1) {
             const int m = std::countr_zero(moves);
-            const int s = T.SliceMove[p.Slice * MoveCount + m], t = T.TwistMove[p.Twist * MoveCount + m],
-                      f = T.FlipMove[p.Flip * MoveCount + m];
-            const auto entry = TwistEntry(t, T.SliceFlipMove[p.SliceFlip * MoveCount + m]);
-            T.TwistSliceFlipDepth.Prefetch(entry.first, entry.second);
-            T.FlipSliceDepth.Prefetch(f, s);
-            T.TwistFlipDepth.Prefetch(t, f);
+            TPhase1& q = next[static_cast<std::size_t>(m)];
+            q.Twist = T.TwistMove[p.Twist * MoveCount + m];
+            q.SliceFlip = T.SliceFlipMove[p.SliceFlip * MoveCount + m];
+            q.Slice = T.SliceMove[p.Slice * MoveCount + m];
+            q.Flip = T.FlipMove[p.Flip * MoveCount + m];
+            const auto e = TwistEntry(q.Twist, q.SliceFlip);
+            entry[static_cast<std::size_t>(m)] = e;
+            T.TwistSliceFlipDepth.Prefetch(e.first, e.second);
+            T.FlipSliceDepth.Prefetch(q.Flip, q.Slice);
+            T.TwistFlipDepth.Prefetch(q.Twist, q.Flip);
         }
         for (unsigned moves = allowed; moves && !Stop; moves &= moves - 1) {
             const int m = std::countr_zero(moves);
-            // Most moves fail the first bound looked up, so the others are looked up only when
-            // needed: the smallest tables first, as they are the likeliest to be in the caches.
-            TPhase1 q;
-            q.Twist = T.TwistMove[p.Twist * MoveCount + m];
-            q.SliceFlip = T.SliceFlipMove[p.SliceFlip * MoveCount + m];
-            if (!Within(q.Depth[0], p.Depth[0], T.TwistSliceFlipDepth, TwistEntry(q.Twist, q.SliceFlip),
-                        togo)) {
-                continue;
-            }
-            q.Slice = T.SliceMove[p.Slice * MoveCount + m];
-            q.Flip = T.FlipMove[p.Flip * MoveCount + m];
-            if (!Within(q.Depth[1], p.Depth[1], T.FlipSliceDepth, {q.Flip, q.Slice}, togo) ||
+            TPhase1& q = next[static_cast<std::size_t>(m)];
+            if (!Within(q.Depth[0], p.Depth[0], T.TwistSliceFlipDepth, entry[static_cast<std::size_t>(m)],
+                        togo) ||
+                !Within(q.Depth[1], p.Depth[1], T.FlipSliceDepth, {q.Flip, q.Slice}, togo) ||
                 !Within(q.Depth[2], p.Depth[2], T.TwistFlipDepth, {q.Twist, q.Flip}, togo)) {
                 continue;
             }
             Path[static_cast<std::size_t>(n)] = m;
+            Fresh = std::min(Fresh, n);
             Phase1(q, n + 1, togo - 1);
         }
+    }
+
+    // The arrangements after the first n moves of the path: the cubes kept for the path so far are
+    // reused up to the first move that changed since.
+    const TCubieCube& Arranged(int n) {
+        for (; Fresh < n; ++Fresh) {
+            const TCubieCube& a = Cubes[static_cast<std::size_t>(Fresh)];
+            const TCubieCube& b = MoveCube(Path[static_cast<std::size_t>(Fresh)]);
+            TCubieCube& r = Cubes[static_cast<std::size_t>(Fresh + 1)];
+            for (int i = 0; i < CornerCount; ++i) {
+                r.Cp[i] = a.Cp[b.Cp[i]];
+            }
+            for (int i = 0; i < EdgeCount; ++i) {
+                r.Ep[i] = a.Ep[b.Ep[i]];
+            }
+        }
+        return Cubes[static_cast<std::size_t>(n)];
     }
 
     void Phase2Start(int n) {
@@ -211,30 +238,29 @@ private:
         if (limit < 0) {
             return;
         }
-        TCubieCube c = Current->Start;
-        for (int i = 0; i < n; ++i) {
-            c = Multiply(c, MoveCube(Path[static_cast<std::size_t>(i)]));
+        // The exact small tables first: most starts end there, before the costlier distance walk.
+        const TCubieCube& c = Arranged(n);
+        TPhase2 p{CornerPerm(c), 0, SliceOrder(c), 0, 0, 0};
+        int bound = T.CornerOrderDepth.Get(CornerOrderEntry(p.Corner, p.Order));
+        if (bound > limit) {
+            return;
         }
-        TPhase2 p{CornerPerm(c), EdgePerm(c), SliceOrder(c), CornerComb(c), UEdges(c), {}};
-        p.Depth[3] =
+        p.Edge = EdgePerm(c);
+        const int es = T.EdgeClassSym[static_cast<std::size_t>(p.Edge)];
+        bound = std::max(bound, T.EdgeOrderDepth.Get(EdgeEntry(es, T.SliceOrderConj, p.Order)));
+        if (bound > limit) {
+            return;
+        }
+        p.Comb = CornerComb(c);
+        bound = std::max(bound, T.EdgeCombDepth.Get(EdgeEntry(es, T.CornerCombConj, p.Comb)));
+        if (bound > limit) {
+            return;
+        }
+        p.UEdges = UEdges(c);
+        p.UDepth =
             T.CornerUEdgesDepth.Distance(p.Corner, p.UEdges, T.CornerMove, T.UEdgesMove, Phase2MoveCount,
                                          [this](int corner, int u) { return CornerEntry(corner, u); });
-        if (p.Depth[3] > limit) {
-            return;
-        }
-        p.Depth[0] =
-            T.CornerOrderDepth.Distance(p.Corner, p.Order, T.CornerMove, T.SliceOrderMove, Phase2MoveCount);
-        if (p.Depth[0] > limit) {
-            return;
-        }
-        p.Depth[1] =
-            T.EdgeOrderDepth.Distance(p.Edge, p.Order, T.EdgeMove, T.SliceOrderMove, Phase2MoveCount);
-        if (p.Depth[1] > limit) {
-            return;
-        }
-        p.Depth[2] = T.EdgeCombDepth.Distance(p.Edge, p.Comb, T.EdgeMove, T.CornerCombMove, Phase2MoveCount);
-        for (int depth = std::max({p.Depth[0], p.Depth[1], p.Depth[2], p.Depth[3]}); depth <= limit;
-             ++depth) {
+        for (int depth = std::max(bound, p.UDepth); depth <= limit; ++depth) {
             if (Phase2(p, n, depth)) {
                 Best = n + depth;
                 Keep(Best);
@@ -252,30 +278,27 @@ private:
         const unsigned allowed = Phase2After[static_cast<std::size_t>(last + 1)];
         for (unsigned moves = allowed; moves; moves &= moves - 1) {
             const int k = std::countr_zero(moves);
-            const auto entry = CornerEntry(T.CornerMove[p.Corner * Phase2MoveCount + k],
-                                           T.UEdgesMove[p.UEdges * Phase2MoveCount + k]);
-            T.CornerUEdgesDepth.Prefetch(entry.first, entry.second);
-        }
-        for (unsigned moves = allowed; moves; moves &= moves - 1) {
-            const int k = std::countr_zero(moves);
-            const int m = Phase2Moves[static_cast<std::size_t>(k)];
             TPhase2 q;
             q.Corner = T.CornerMove[p.Corner * Phase2MoveCount + k];
-            q.UEdges = T.UEdgesMove[p.UEdges * Phase2MoveCount + k];
-            if (!Within(q.Depth[3], p.Depth[3], T.CornerUEdgesDepth, CornerEntry(q.Corner, q.UEdges), togo)) {
-                continue;
-            }
             q.Order = T.SliceOrderMove[p.Order * Phase2MoveCount + k];
-            if (!Within(q.Depth[0], p.Depth[0], T.CornerOrderDepth, {q.Corner, q.Order}, togo)) {
+            if (T.CornerOrderDepth.Get(CornerOrderEntry(q.Corner, q.Order)) >= togo) {
                 continue;
             }
             q.Edge = T.EdgeMove[p.Edge * Phase2MoveCount + k];
-            q.Comb = T.CornerCombMove[p.Comb * Phase2MoveCount + k];
-            if (!Within(q.Depth[2], p.Depth[2], T.EdgeCombDepth, {q.Edge, q.Comb}, togo) ||
-                !Within(q.Depth[1], p.Depth[1], T.EdgeOrderDepth, {q.Edge, q.Order}, togo)) {
+            const int es = T.EdgeClassSym[static_cast<std::size_t>(q.Edge)];
+            if (T.EdgeOrderDepth.Get(EdgeEntry(es, T.SliceOrderConj, q.Order)) >= togo) {
                 continue;
             }
-            Path[static_cast<std::size_t>(n)] = m;
+            q.Comb = T.CornerCombMove[p.Comb * Phase2MoveCount + k];
+            if (T.EdgeCombDepth.Get(EdgeEntry(es, T.CornerCombConj, q.Comb)) >= togo) {
+                continue;
+            }
+            q.UEdges = T.UEdgesMove[p.UEdges * Phase2MoveCount + k];
+            if (!Within(q.UDepth, p.UDepth, T.CornerUEdgesDepth, CornerEntry(q.Corner, q.UEdges), togo)) {
+                continue;
+            }
+            Path[static_cast<std::size_t>(n)] = Phase2Moves[static_cast<std::size_t>(k)];
+            Fresh = std::min(Fresh, n);
             if (Phase2(q, n + 1, togo - 1)) {
                 return true;
             }
@@ -304,6 +327,9 @@ private:
     const TSolveLimits Limits;
     const TClock::time_point Deadline;
     std::array<int, MaxDepth + 1> Path{};
+    // Cubes[i]: the arrangement after the first i moves of Path, for i up to Fresh.
+    std::array<TCubieCube, MaxDepth + 1> Cubes{};
+    int Fresh = 0;
     int Best;
     std::vector<int> BestMoves;
     bool Stop = false;

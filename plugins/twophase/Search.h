@@ -17,10 +17,12 @@
 
 namespace twophase {
 
+// Every cube has an answer of 20 moves or fewer, so the defaults always answer: the search goes on
+// past the budget until it has one.
 struct TSolveLimits {
-    int MaxLength = 21;  // never answer with more moves than this
+    int MaxLength = 20;  // never answer with more moves than this
     int GoodEnough = 20; // stop at the first answer this short
-    // After this, stop at the best answer found so far (or the first one found, if none yet).
+    // After this, stop at the best answer found so far (or go on to the first one, if none yet).
     std::chrono::microseconds Budget{10'000};
 };
 

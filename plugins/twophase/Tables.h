@@ -30,6 +30,7 @@ inline constexpr int CornerCombCount = 70;    // places of the four D layer corn
 inline constexpr int UEdgesCount =
     1680; // places, in order, of the four U layer edges among the eight U and D places
 inline constexpr int CornerClassCount = 5240; // corner arrangements up to the symmetries that keep U on top
+inline constexpr int EdgeClassCount = 5240;   // U and D layer edge arrangements up to the same
 
 // The phase 2 moves, as indices of the 18 face turns, grouped by face in face order.
 inline constexpr int Phase2MoveCount = 10;
@@ -139,6 +140,29 @@ private:
     std::vector<std::uint8_t> Bits;
 };
 
+// Exact distances in a pair of coordinates, [first * second count + second], in four bits: for small
+// tables, where one lookup must give the distance (15 stands for 15 or more, and for no cube).
+class TNibbleDepth {
+public:
+    TNibbleDepth() = default;
+    // From one byte per pair; 0xFF marks pairs no cube reaches.
+    TNibbleDepth(int secondCount, const std::vector<std::uint8_t>& depths);
+
+    int Get(int first, int second) const {
+        const std::size_t i =
+            static_cast<std::size_t>(first) * SecondCount + static_cast<std::size_t>(second);
+        return Bits[i >> 1] >> ((i & 1) * 4) & 15;
+    }
+    int Get(std::pair<int, int> entry) const { return Get(entry.first, entry.second); }
+    std::size_t Bytes() const { return Bits.size(); }
+    const std::vector<std::uint8_t>& Packed() const { return Bits; }
+    static TNibbleDepth FromPacked(int secondCount, std::vector<std::uint8_t> bits);
+
+private:
+    std::size_t SecondCount = 0;
+    std::vector<std::uint8_t> Bits;
+};
+
 // Move tables are [coordinate * moves + move]; phase 1 over all 18 turns, phase 2 over Phase2Moves.
 struct TTables {
     std::vector<std::uint16_t> TwistMove, FlipMove, SliceMove;
@@ -152,10 +176,14 @@ struct TTables {
     TPairDepth TwistSliceFlipDepth;
     std::vector<std::uint16_t> CornerMove, EdgeMove;
     std::vector<std::uint8_t> SliceOrderMove, CornerCombMove;
-    TPairDepth CornerOrderDepth, EdgeOrderDepth, EdgeCombDepth;
-    // [corner arrangement]: its class * SymmetryCount + the symmetry through which it is seen as
-    // the class's representative.
-    std::vector<std::uint16_t> CornerClassSym;
+    // [corner or U and D edge arrangement]: its class * SymmetryCount + the symmetry through which it
+    // is seen as the class's representative.
+    std::vector<std::uint16_t> CornerClassSym, EdgeClassSym;
+    // [value * SymmetryCount + s]: the value seen through s.
+    std::vector<std::uint8_t> SliceOrderConj, CornerCombConj;
+    // [corner class * SliceOrderCount + order], [edge class * SliceOrderCount + order] and
+    // [edge class * CornerCombCount + comb], each second value seen through the class's symmetry.
+    TNibbleDepth CornerOrderDepth, EdgeOrderDepth, EdgeCombDepth;
     std::vector<std::uint16_t> UEdgesMove;
     std::vector<std::uint16_t> UEdgesConj; // [u edges * SymmetryCount + s]: the value seen through s
     // [class * UEdgesCount + u edges as seen through the class's symmetry]
@@ -166,9 +194,9 @@ struct TTables {
 
 // Where a cube is in a table over classes of its first coordinate: the class, and the second
 // coordinate as seen through the symmetry that takes the first to its class's representative.
-inline std::pair<int, int> ClassEntry(const std::vector<std::uint16_t>& classSym,
-                                      const std::vector<std::uint16_t>& secondConj, int symmetries, int first,
-                                      int second) {
+template <typename TConj>
+std::pair<int, int> ClassEntry(const std::vector<std::uint16_t>& classSym,
+                               const std::vector<TConj>& secondConj, int symmetries, int first, int second) {
     const int cs = classSym[static_cast<std::size_t>(first)];
     return {cs / symmetries, secondConj[static_cast<std::size_t>(second) * symmetries + cs % symmetries]};
 }
