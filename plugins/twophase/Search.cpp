@@ -13,6 +13,8 @@ using TClock = std::chrono::steady_clock;
 
 constexpr int Opposite[6] = {5, 3, 4, 1, 2, 0};
 constexpr int MaxDepth = 32;
+// A slice flip is the slice * this + the middle-layer edges' flips.
+constexpr int SliceFlipPerSlice = SliceFlipCount / SliceCount;
 
 // A face turn after last that another order or a merged turn would give as well: the same face
 // twice, or opposite faces (which commute) other than in face order.
@@ -121,24 +123,23 @@ public:
 private:
     // The twist class by slice flip entry of a twist and slice flip.
     std::pair<int, int> TwistEntry(int twist, int sliceFlip) const {
-        return ClassEntry(T.TwistClassSym, T.SliceFlipConj, TurnSymmetryCount, twist, sliceFlip);
+        return twophase::ClassEntry(T.TwistClassSym, T.SliceFlipConj, TurnSymmetryCount, twist, sliceFlip);
     }
-    // Phase 2 coordinates, and the distance in corner class by U edges (the others are looked up).
+    // Phase 2 coordinates, the corner and U and D edge arrangements as class * SymmetryCount +
+    // symmetry, and the distance in corner class by U edges (the others are looked up).
     struct TPhase2 {
         int Corner, Edge, Order, Comb, UEdges, UDepth;
     };
 
     // The corner-class by U edges entry of a corner arrangement and U edges value.
     std::pair<int, int> CornerEntry(int corner, int uedges) const {
-        return ClassEntry(T.CornerClassSym, T.UEdgesConj, SymmetryCount, corner, uedges);
+        return twophase::ClassEntry(T.CornerClassSym, T.UEdgesConj, SymmetryCount, corner, uedges);
     }
-    std::pair<int, int> CornerOrderEntry(int corner, int order) const {
-        return ClassEntry(T.CornerClassSym, T.SliceOrderConj, SymmetryCount, corner, order);
-    }
-    // An edge class entry, from the edge arrangement's class and symmetry es.
-    static std::pair<int, int> EdgeEntry(int es, const std::vector<std::uint8_t>& conj, int second) {
-        return {es / SymmetryCount,
-                conj[static_cast<std::size_t>(second) * SymmetryCount + es % SymmetryCount]};
+    // The entry of a class table for an arrangement's class and symmetry cs and a second value.
+    template <typename TConj>
+    static std::pair<int, int> ClassEntry(int cs, const std::vector<TConj>& conj, int second) {
+        return {cs / SymmetryCount,
+                conj[static_cast<std::size_t>(second * SymmetryCount + cs % SymmetryCount)]};
     }
 
     // The distance in one table after a move, from the one before it; false when that leaves no
@@ -173,8 +174,8 @@ private:
             for (unsigned moves = Phase1After[static_cast<std::size_t>(last + 1)] & ~Phase2MoveBits;
                  moves && !Stop; moves &= moves - 1) {
                 const int m = std::countr_zero(moves);
-                if (T.SliceMove[p.Slice * MoveCount + m] != 0 || T.TwistMove[p.Twist * MoveCount + m] != 0 ||
-                    T.FlipMove[p.Flip * MoveCount + m] != 0) {
+                if (T.SliceFlipMove[p.SliceFlip * MoveCount + m] >= SliceFlipPerSlice ||
+                    T.TwistMove[p.Twist * MoveCount + m] != 0 || T.FlipMove[p.Flip * MoveCount + m] != 0) {
                     continue;
                 }
                 Path[static_cast<std::size_t>(n)] = m;
@@ -193,7 +194,7 @@ private:
             TPhase1& q = next[static_cast<std::size_t>(m)];
             q.Twist = T.TwistMove[p.Twist * MoveCount + m];
             q.SliceFlip = T.SliceFlipMove[p.SliceFlip * MoveCount + m];
-            q.Slice = T.SliceMove[p.Slice * MoveCount + m];
+            q.Slice = q.SliceFlip / SliceFlipPerSlice;
             q.Flip = T.FlipMove[p.Flip * MoveCount + m];
             const auto e = TwistEntry(q.Twist, q.SliceFlip);
             entry[static_cast<std::size_t>(m)] = e;
@@ -240,26 +241,25 @@ private:
         }
         // The exact small tables first: most starts end there, before the costlier distance walk.
         const TCubieCube& c = Arranged(n);
-        TPhase2 p{CornerPerm(c), 0, SliceOrder(c), 0, 0, 0};
-        int bound = T.CornerOrderDepth.Get(CornerOrderEntry(p.Corner, p.Order));
+        const int corner = CornerPerm(c);
+        TPhase2 p{T.CornerClassSym[static_cast<std::size_t>(corner)], 0, SliceOrder(c), 0, 0, 0};
+        int bound = T.CornerOrderDepth.Get(ClassEntry(p.Corner, T.SliceOrderConj, p.Order));
         if (bound > limit) {
             return;
         }
-        p.Edge = EdgePerm(c);
-        const int es = T.EdgeClassSym[static_cast<std::size_t>(p.Edge)];
-        bound = std::max(bound, T.EdgeOrderDepth.Get(EdgeEntry(es, T.SliceOrderConj, p.Order)));
+        p.Edge = T.EdgeClassSym[static_cast<std::size_t>(EdgePerm(c))];
+        bound = std::max(bound, T.EdgeOrderDepth.Get(ClassEntry(p.Edge, T.SliceOrderConj, p.Order)));
         if (bound > limit) {
             return;
         }
         p.Comb = CornerComb(c);
-        bound = std::max(bound, T.EdgeCombDepth.Get(EdgeEntry(es, T.CornerCombConj, p.Comb)));
+        bound = std::max(bound, T.EdgeCombDepth.Get(ClassEntry(p.Edge, T.CornerCombConj, p.Comb)));
         if (bound > limit) {
             return;
         }
         p.UEdges = UEdges(c);
-        p.UDepth =
-            T.CornerUEdgesDepth.Distance(p.Corner, p.UEdges, T.CornerMove, T.UEdgesMove, Phase2MoveCount,
-                                         [this](int corner, int u) { return CornerEntry(corner, u); });
+        p.UDepth = T.CornerUEdgesDepth.Distance(corner, p.UEdges, T.CornerMove, T.UEdgesMove, Phase2MoveCount,
+                                                [this](int cp, int u) { return CornerEntry(cp, u); });
         for (int depth = std::max(bound, p.UDepth); depth <= limit; ++depth) {
             if (Phase2(p, n, depth)) {
                 Best = n + depth;
@@ -268,6 +268,16 @@ private:
                 return;
             }
         }
+    }
+
+    // An arrangement's class and symmetry after phase 2 move k: the move as seen through the
+    // symmetry, on the class's representative, then both symmetries in turn.
+    int ClassAfter(const std::vector<std::uint16_t>& classMove, int cs, int k) const {
+        const int s = cs % SymmetryCount;
+        const int seen = T.Phase2MoveConj[static_cast<std::size_t>(k * SymmetryCount + s)];
+        const int moved = classMove[static_cast<std::size_t>(cs / SymmetryCount * Phase2MoveCount + seen)];
+        return moved - moved % SymmetryCount +
+               T.SymmetryProduct[static_cast<std::size_t>(s * SymmetryCount + moved % SymmetryCount)];
     }
 
     bool Phase2(const TPhase2& p, int n, int togo) {
@@ -279,22 +289,22 @@ private:
         for (unsigned moves = allowed; moves; moves &= moves - 1) {
             const int k = std::countr_zero(moves);
             TPhase2 q;
-            q.Corner = T.CornerMove[p.Corner * Phase2MoveCount + k];
+            q.Corner = ClassAfter(T.CornerClassMove, p.Corner, k);
             q.Order = T.SliceOrderMove[p.Order * Phase2MoveCount + k];
-            if (T.CornerOrderDepth.Get(CornerOrderEntry(q.Corner, q.Order)) >= togo) {
+            if (T.CornerOrderDepth.Get(ClassEntry(q.Corner, T.SliceOrderConj, q.Order)) >= togo) {
                 continue;
             }
-            q.Edge = T.EdgeMove[p.Edge * Phase2MoveCount + k];
-            const int es = T.EdgeClassSym[static_cast<std::size_t>(q.Edge)];
-            if (T.EdgeOrderDepth.Get(EdgeEntry(es, T.SliceOrderConj, q.Order)) >= togo) {
+            q.Edge = ClassAfter(T.EdgeClassMove, p.Edge, k);
+            if (T.EdgeOrderDepth.Get(ClassEntry(q.Edge, T.SliceOrderConj, q.Order)) >= togo) {
                 continue;
             }
             q.Comb = T.CornerCombMove[p.Comb * Phase2MoveCount + k];
-            if (T.EdgeCombDepth.Get(EdgeEntry(es, T.CornerCombConj, q.Comb)) >= togo) {
+            if (T.EdgeCombDepth.Get(ClassEntry(q.Edge, T.CornerCombConj, q.Comb)) >= togo) {
                 continue;
             }
             q.UEdges = T.UEdgesMove[p.UEdges * Phase2MoveCount + k];
-            if (!Within(q.UDepth, p.UDepth, T.CornerUEdgesDepth, CornerEntry(q.Corner, q.UEdges), togo)) {
+            if (!Within(q.UDepth, p.UDepth, T.CornerUEdgesDepth, ClassEntry(q.Corner, T.UEdgesConj, q.UEdges),
+                        togo)) {
                 continue;
             }
             Path[static_cast<std::size_t>(n)] = Phase2Moves[static_cast<std::size_t>(k)];

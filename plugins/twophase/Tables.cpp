@@ -292,6 +292,45 @@ TCubieCube ArrangedCube(int rank, bool edges) {
     return cube;
 }
 
+// [class * Phase2MoveCount + k]: the class and symmetry of the class's representative after move k.
+std::vector<std::uint16_t> ClassMoves(const TClasses& classes, const std::vector<std::uint16_t>& move) {
+    std::vector<std::uint16_t> table;
+    for (int rep : classes.Reps) {
+        for (int k = 0; k < Phase2MoveCount; ++k) {
+            table.push_back(classes.ClassSym[move[static_cast<std::size_t>(rep) * Phase2MoveCount +
+                                                  static_cast<std::size_t>(k)]]);
+        }
+    }
+    return table;
+}
+
+// [a * SymmetryCount + b]: the one symmetry that sees every arrangement as a and then b do, found
+// on an arrangement that no symmetry other than the identity keeps.
+std::vector<std::uint8_t> SymmetryProducts() {
+    TCubieCube probe;
+    for (int m : {6, 0, 5, 10, 16, 13, 3}) { // R U F2 Bi D2 Li F
+        probe = Multiply(probe, MoveCube(m));
+    }
+    const auto same = [](const TCubieCube& a, const TCubieCube& b) { return a.Cp == b.Cp && a.Ep == b.Ep; };
+    std::vector<std::uint8_t> product;
+    for (int a = 0; a < SymmetryCount; ++a) {
+        for (int b = 0; b < SymmetryCount; ++b) {
+            const TCubieCube seen = ConjugatedArrangement(ConjugatedArrangement(probe, a), b);
+            int found = -1;
+            for (int c = 0; c < SymmetryCount; ++c) {
+                if (same(ConjugatedArrangement(probe, c), seen)) {
+                    found = found < 0 ? c : SymmetryCount;
+                }
+            }
+            if (found < 0 || found == SymmetryCount) {
+                throw std::logic_error("symmetry products");
+            }
+            product.push_back(static_cast<std::uint8_t>(found));
+        }
+    }
+    return product;
+}
+
 // [value * SymmetryCount + s]: the value of cubes[value] seen through s, in a byte.
 std::vector<std::uint8_t> ByteViews(const std::vector<TCubieCube>& cubes, TEncode encode) {
     const auto wide = Views(static_cast<int>(cubes.size()), SymmetryCount, [&](int v, int s) {
@@ -418,6 +457,10 @@ void EachTable(TSome& t, TVisit&& visit) {
     visit(t.CornerCombMove, CornerCombCount * Phase2MoveCount, CornerCombCount);
     visit(t.CornerClassSym, CornerPermCount, CornerClassCount * SymmetryCount);
     visit(t.EdgeClassSym, EdgePermCount, EdgeClassCount * SymmetryCount);
+    visit(t.CornerClassMove, CornerClassCount * Phase2MoveCount, CornerClassCount * SymmetryCount);
+    visit(t.EdgeClassMove, EdgeClassCount * Phase2MoveCount, EdgeClassCount * SymmetryCount);
+    visit(t.SymmetryProduct, SymmetryCount * SymmetryCount, SymmetryCount);
+    visit(t.Phase2MoveConj, Phase2MoveCount * SymmetryCount, Phase2MoveCount);
     visit(t.SliceOrderConj, SliceOrderCount * SymmetryCount, SliceOrderCount);
     visit(t.CornerCombConj, CornerCombCount * SymmetryCount, CornerCombCount);
     visit(t.SliceFlipMove, SliceFlipCount * MoveCount, SliceFlipCount);
@@ -456,7 +499,7 @@ void EachDepth(TVisit&& visit) {
 }
 
 // Bumped whenever a table changes meaning or layout.
-constexpr char Magic[8] = {'T', 'V', 'T', 'P', 'H', '0', '0', '5'};
+constexpr char Magic[8] = {'T', 'V', 'T', 'P', 'H', '0', '0', '6'};
 
 std::uint64_t Checksum(const std::vector<char>& bytes, std::size_t size) {
     std::uint64_t h = 0x9E3779B97F4A7C15ull;
@@ -658,6 +701,19 @@ TTables BuildTables() {
     }
     t.CornerClassSym = corners.ClassSym;
     t.EdgeClassSym = edges.ClassSym;
+    t.CornerClassMove = ClassMoves(corners, t.CornerMove);
+    t.EdgeClassMove = ClassMoves(edges, t.EdgeMove);
+    t.SymmetryProduct = SymmetryProducts();
+    for (int k = 0; k < Phase2MoveCount; ++k) {
+        for (int s = 0; s < SymmetryCount; ++s) {
+            const auto at = std::find(Phase2Moves.begin(), Phase2Moves.end(),
+                                      ConjugatedMove(Phase2Moves[static_cast<std::size_t>(k)], s));
+            if (at == Phase2Moves.end()) {
+                throw std::logic_error("phase 2 moves seen through a symmetry");
+            }
+            t.Phase2MoveConj.push_back(static_cast<std::uint8_t>(at - Phase2Moves.begin()));
+        }
+    }
     t.CornerOrderDepth =
         TNibbleDepth(SliceOrderCount, ClassPairDepth(corners, t.CornerMove, SliceOrderCount, t.SliceOrderMove,
                                                      t.SliceOrderConj, SymmetryCount, Phase2MoveCount));

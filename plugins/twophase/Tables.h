@@ -179,6 +179,14 @@ struct TTables {
     // [corner or U and D edge arrangement]: its class * SymmetryCount + the symmetry through which it
     // is seen as the class's representative.
     std::vector<std::uint16_t> CornerClassSym, EdgeClassSym;
+    // [class * Phase2MoveCount + move]: the class * SymmetryCount + symmetry of the class's
+    // representative after the move, so that a search can follow arrangements as class and symmetry
+    // with tables a eighth the size of CornerMove and EdgeMove.
+    std::vector<std::uint16_t> CornerClassMove, EdgeClassMove;
+    // [a * SymmetryCount + b]: the symmetry that sees what a sees through b.
+    std::vector<std::uint8_t> SymmetryProduct;
+    // [move * SymmetryCount + s]: the phase 2 move that does, seen through s, what move does.
+    std::vector<std::uint8_t> Phase2MoveConj;
     // [value * SymmetryCount + s]: the value seen through s.
     std::vector<std::uint8_t> SliceOrderConj, CornerCombConj;
     // [corner class * SliceOrderCount + order], [edge class * SliceOrderCount + order] and
