@@ -65,12 +65,21 @@ struct TPhase1 {
 // One way of looking at the cube: held turned whole about its URF corner none, one or two times, and
 // either as it is or undone (whose answer, reversed and inverted, answers the cube). Each gives other
 // ways into phase 2, so searching all six finds short answers sooner.
+//
+// Each view is also searched for answers that end in a quarter turn of F, R, B or L (in the view):
+// for those, phase 1 starts from the cube with that turn done first, as a cube that the path and
+// then the turn solve is solved by the turn and then the path. Such answers leave phase 2 with their
+// last move, so no plain search finds them, and they add ways into phase 2 at every length.
 struct TDirection {
     TCubieCube Start;
     TPhase1 Root{};
     std::array<int, 6> Face{}; // the real face of each face turned in this view
     bool Inverted = false;
+    int LastFace = -1; // the face whose quarter turn ends every answer, or -1
 };
+
+constexpr int ViewCount = 6;
+constexpr std::array<int, 4> LastFaces = {1, 2, 3, 4}; // F, R, B, L
 
 class TSearch {
 public:
@@ -81,11 +90,18 @@ public:
         for (int turned = 0; turned < 3; ++turned) {
             const TCubieCube seen = turned == 0 ? cube : ReadFacelets(text).Cube;
             for (int inverted = 0; inverted < 2; ++inverted) {
-                TDirection& d = Directions[static_cast<std::size_t>(turned * 2 + inverted)];
+                const int view = turned * 2 + inverted;
+                TDirection& d = Directions[static_cast<std::size_t>(view)];
                 d.Start = inverted ? Inverse(seen) : seen;
-                d.Root = {Twist(d.Start), Flip(d.Start), Slice(d.Start), SliceFlip(d.Start), {}};
                 d.Face = face;
                 d.Inverted = inverted != 0;
+                for (std::size_t i = 0; i < LastFaces.size(); ++i) {
+                    TDirection& e =
+                        Directions[ViewCount + static_cast<std::size_t>(view) * LastFaces.size() + i];
+                    e = d;
+                    e.LastFace = LastFaces[i];
+                    e.Start = Multiply(MoveCube(e.LastFace * 3), d.Start);
+                }
             }
             text = TurnedWhole(text);
             for (int& f : face) {
@@ -97,15 +113,19 @@ public:
     TSolveResult Run() {
         for (TDirection& d : Directions) {
             TPhase1& r = d.Root;
+            r = {Twist(d.Start), Flip(d.Start), Slice(d.Start), SliceFlip(d.Start), {}};
             r.Depth = {T.TwistSliceFlipDepth.Distance(r.Twist, r.SliceFlip, T.TwistMove, T.SliceFlipMove,
                                                       MoveCount,
                                                       [this](int tw, int sf) { return TwistEntry(tw, sf); }),
                        T.FlipSliceDepth.Distance(r.Flip, r.Slice, T.FlipMove, T.SliceMove, MoveCount),
                        T.TwistFlipDepth.Distance(r.Twist, r.Flip, T.TwistMove, T.FlipMove, MoveCount)};
         }
-        for (int depth = 0; depth < std::min(Best, MaxDepth) && !Stop; ++depth) {
+        // By answer length: the phase 1 part of an answer ending in a set quarter turn is one shorter.
+        for (int length = 0; length < std::min(Best, MaxDepth) && !Stop; ++length) {
             for (const TDirection& d : Directions) {
-                if (Stop || std::max({d.Root.Depth[0], d.Root.Depth[1], d.Root.Depth[2]}) > depth) {
+                const int depth = length - (d.LastFace >= 0);
+                if (Stop || depth < 0 ||
+                    std::max({d.Root.Depth[0], d.Root.Depth[1], d.Root.Depth[2]}) > depth) {
                     continue;
                 }
                 Current = &d;
@@ -235,39 +255,67 @@ private:
     }
 
     void Phase2Start(int n) {
-        const int limit = std::min(Limits.MaxLength, Best - 1) - n;
+        const int last = Current->LastFace >= 0;
+        const int limit = std::min(Limits.MaxLength, Best - 1) - n - last;
         if (limit < 0) {
             return;
         }
-        // The exact small tables first: most starts end there, before the costlier distance walk.
         const TCubieCube& c = Arranged(n);
+        if (!last) {
+            Phase2From(c, n, limit, -1);
+            return;
+        }
+        // The answer may end in either quarter turn of the face: the one done first here, or the
+        // other, for which the cube is the half turn and then this one.
+        const int quarter = Current->LastFace * 3;
+        if (Phase2From(c, n, limit, quarter)) {
+            return;
+        }
+        const TCubieCube& half = MoveCube(quarter + 1);
+        TCubieCube other;
+        for (int i = 0; i < CornerCount; ++i) {
+            other.Cp[i] = half.Cp[c.Cp[i]];
+        }
+        for (int i = 0; i < EdgeCount; ++i) {
+            other.Ep[i] = half.Ep[c.Ep[i]];
+        }
+        Phase2From(other, n, std::min(Limits.MaxLength, Best - 1) - n - last, quarter + 2);
+    }
+
+    // Phase 2 from arrangement c after the n moves of the path, in at most limit moves, then the
+    // quarter turn lastMove if not -1; true when that gave a new best answer.
+    bool Phase2From(const TCubieCube& c, int n, int limit, int lastMove) {
+        if (limit < 0) {
+            return false;
+        }
+        // The exact small tables first: most starts end there, before the costlier distance walk.
         const int corner = CornerPerm(c);
         TPhase2 p{T.CornerClassSym[static_cast<std::size_t>(corner)], 0, SliceOrder(c), 0, 0, 0};
         int bound = T.CornerOrderDepth.Get(ClassEntry(p.Corner, T.SliceOrderConj, p.Order));
         if (bound > limit) {
-            return;
+            return false;
         }
         p.Edge = T.EdgeClassSym[static_cast<std::size_t>(EdgePerm(c))];
         bound = std::max(bound, T.EdgeOrderDepth.Get(ClassEntry(p.Edge, T.SliceOrderConj, p.Order)));
         if (bound > limit) {
-            return;
+            return false;
         }
         p.Comb = CornerComb(c);
         bound = std::max(bound, T.EdgeCombDepth.Get(ClassEntry(p.Edge, T.CornerCombConj, p.Comb)));
         if (bound > limit) {
-            return;
+            return false;
         }
         p.UEdges = UEdges(c);
         p.UDepth = T.CornerUEdgesDepth.Distance(corner, p.UEdges, T.CornerMove, T.UEdgesMove, Phase2MoveCount,
                                                 [this](int cp, int u) { return CornerEntry(cp, u); });
         for (int depth = std::max(bound, p.UDepth); depth <= limit; ++depth) {
             if (Phase2(p, n, depth)) {
-                Best = n + depth;
-                Keep(Best);
+                Keep(n + depth, lastMove);
                 Stop = Best <= Limits.GoodEnough || TClock::now() >= Deadline;
-                return;
+                return true;
             }
         }
+        return false;
     }
 
     // An arrangement's class and symmetry after phase 2 move k: the move as seen through the
@@ -316,11 +364,24 @@ private:
         return false;
     }
 
-    // The answer in real faces, for the path of the current direction.
-    void Keep(int length) {
+    // The first length moves of the path and then lastMove (unless -1) as the new best answer, in
+    // real faces. A last phase 2 move on lastMove's face merges with it.
+    void Keep(int length, int lastMove) {
+        std::vector<int> moves(Path.begin(), Path.begin() + length);
+        if (lastMove >= 0) {
+            if (!moves.empty() && moves.back() / 3 == lastMove / 3) {
+                const int turns = (moves.back() % 3 + 1 + lastMove % 3 + 1) % 4;
+                moves.pop_back();
+                if (turns != 0) {
+                    moves.push_back(lastMove / 3 * 3 + turns - 1);
+                }
+            } else {
+                moves.push_back(lastMove);
+            }
+        }
+        Best = static_cast<int>(moves.size());
         BestMoves.clear();
-        for (int i = 0; i < length; ++i) {
-            const int m = Path[static_cast<std::size_t>(i)];
+        for (int m : moves) {
             BestMoves.push_back(Current->Face[static_cast<std::size_t>(m / 3)] * 3 + m % 3);
         }
         if (Current->Inverted) {
@@ -332,7 +393,7 @@ private:
     }
 
     const TTables& T;
-    std::array<TDirection, 6> Directions;
+    std::array<TDirection, ViewCount*(1 + LastFaces.size())> Directions;
     const TDirection* Current = nullptr;
     const TSolveLimits Limits;
     const TClock::time_point Deadline;
