@@ -66,20 +66,49 @@ struct TPhase1 {
 // either as it is or undone (whose answer, reversed and inverted, answers the cube). Each gives other
 // ways into phase 2, so searching all six finds short answers sooner.
 //
-// Each view is also searched for answers that end in a quarter turn of F, R, B or L (in the view):
-// for those, phase 1 starts from the cube with that turn done first, as a cube that the path and
-// then the turn solve is solved by the turn and then the path. Such answers leave phase 2 with their
-// last move, so no plain search finds them, and they add ways into phase 2 at every length.
+// Each view is also searched for answers that end in one or two quarter turns of F, R, B or L (in
+// the view): for those, phase 1 starts from the cube with those turns done first, as a cube that the
+// path and then the turns solve is solved by the turns and then the path. Such answers leave phase
+// 2 with their last moves, so no plain search finds them, and they add ways into phase 2 at every
+// length.
 struct TDirection {
     TCubieCube Start;
     TPhase1 Root{};
+    bool Rooted = false;       // Root worked out, on first use
     std::array<int, 6> Face{}; // the real face of each face turned in this view
     bool Inverted = false;
-    int LastFace = -1; // the face whose quarter turn ends every answer, or -1
+    std::array<int, 2> Ending{}; // the quarter turns that end every answer
+    int EndingLength = 0;
 };
 
-constexpr int ViewCount = 6;
-constexpr std::array<int, 4> LastFaces = {1, 2, 3, 4}; // F, R, B, L
+// The endings of answers searched for, in moves of the view: each quarter turn of F, R, B and L
+// alone (the other quarter turn of the face is tried at each phase 2 start, as the cube then differs
+// by a phase 2 move), then two of them on different faces (once for two opposite faces, which
+// commute and whose other quarter turns differ by phase 2 moves).
+// Two-move endings cost their starting distances, so they are searched only once the room left for
+// phase 2 in an answer short enough to stop at is this or less, where ways into phase 2 grow scarce.
+constexpr int TightRoom = 10;
+constexpr auto Endings = [] {
+    std::array<std::array<int, 3>, 4 + 2 + 8 * 4> endings{}; // length, then the moves
+    std::size_t i = 0;
+    for (int face = 1; face <= 4; ++face) {
+        endings[i++] = {1, face * 3, 0};
+    }
+    for (int first = 1; first <= 4; ++first) {
+        for (int second = 1; second <= 4; ++second) {
+            const bool opposite = Opposite[first] == second;
+            if (first == second || (opposite && second < first)) {
+                continue;
+            }
+            for (int a = 0; a < (opposite ? 1 : 2); ++a) {
+                for (int b = 0; b < (opposite ? 1 : 2); ++b) {
+                    endings[i++] = {2, first * 3 + a * 2, second * 3 + b * 2};
+                }
+            }
+        }
+    }
+    return endings;
+}();
 
 class TSearch {
 public:
@@ -90,17 +119,21 @@ public:
         for (int turned = 0; turned < 3; ++turned) {
             const TCubieCube seen = turned == 0 ? cube : ReadFacelets(text).Cube;
             for (int inverted = 0; inverted < 2; ++inverted) {
-                const int view = turned * 2 + inverted;
-                TDirection& d = Directions[static_cast<std::size_t>(view)];
+                TDirection d;
                 d.Start = inverted ? Inverse(seen) : seen;
                 d.Face = face;
                 d.Inverted = inverted != 0;
-                for (std::size_t i = 0; i < LastFaces.size(); ++i) {
-                    TDirection& e =
-                        Directions[ViewCount + static_cast<std::size_t>(view) * LastFaces.size() + i];
-                    e = d;
-                    e.LastFace = LastFaces[i];
-                    e.Start = Multiply(MoveCube(e.LastFace * 3), d.Start);
+                Directions.push_back(d);
+                for (const auto& ending : Endings) {
+                    TDirection e = d;
+                    e.EndingLength = ending[0];
+                    e.Ending = {ending[1], ending[2]};
+                    TCubieCube before = MoveCube(ending[1]);
+                    if (ending[0] == 2) {
+                        before = Multiply(before, MoveCube(ending[2]));
+                    }
+                    e.Start = Multiply(before, d.Start);
+                    Directions.push_back(e);
                 }
             }
             text = TurnedWhole(text);
@@ -111,21 +144,17 @@ public:
     }
 
     TSolveResult Run() {
-        for (TDirection& d : Directions) {
-            TPhase1& r = d.Root;
-            r = {Twist(d.Start), Flip(d.Start), Slice(d.Start), SliceFlip(d.Start), {}};
-            r.Depth = {T.TwistSliceFlipDepth.Distance(r.Twist, r.SliceFlip, T.TwistMove, T.SliceFlipMove,
-                                                      MoveCount,
-                                                      [this](int tw, int sf) { return TwistEntry(tw, sf); }),
-                       T.FlipSliceDepth.Distance(r.Flip, r.Slice, T.FlipMove, T.SliceMove, MoveCount),
-                       T.TwistFlipDepth.Distance(r.Twist, r.Flip, T.TwistMove, T.FlipMove, MoveCount)};
-        }
-        // By answer length: the phase 1 part of an answer ending in a set quarter turn is one shorter.
+        // By answer length: the phase 1 part of an answer with a set ending is that much shorter.
         for (int length = 0; length < std::min(Best, MaxDepth) && !Stop; ++length) {
-            for (const TDirection& d : Directions) {
-                const int depth = length - (d.LastFace >= 0);
-                if (Stop || depth < 0 ||
-                    std::max({d.Root.Depth[0], d.Root.Depth[1], d.Root.Depth[2]}) > depth) {
+            for (TDirection& d : Directions) {
+                const int depth = length - d.EndingLength;
+                if (Stop || depth < 0 || (d.EndingLength == 2 && Limits.GoodEnough - length > TightRoom)) {
+                    continue;
+                }
+                if (!d.Rooted) {
+                    Root(d);
+                }
+                if (std::max({d.Root.Depth[0], d.Root.Depth[1], d.Root.Depth[2]}) > depth) {
                     continue;
                 }
                 Current = &d;
@@ -141,6 +170,17 @@ public:
     }
 
 private:
+    void Root(TDirection& d) const {
+        TPhase1& r = d.Root;
+        r = {Twist(d.Start), Flip(d.Start), Slice(d.Start), SliceFlip(d.Start), {}};
+        r.Depth = {T.TwistSliceFlipDepth.Distance(r.Twist, r.SliceFlip, T.TwistMove, T.SliceFlipMove,
+                                                  MoveCount,
+                                                  [this](int tw, int sf) { return TwistEntry(tw, sf); }),
+                   T.FlipSliceDepth.Distance(r.Flip, r.Slice, T.FlipMove, T.SliceMove, MoveCount),
+                   T.TwistFlipDepth.Distance(r.Twist, r.Flip, T.TwistMove, T.FlipMove, MoveCount)};
+        d.Rooted = true;
+    }
+
     // The twist class by slice flip entry of a twist and slice flip.
     std::pair<int, int> TwistEntry(int twist, int sliceFlip) const {
         return twophase::ClassEntry(T.TwistClassSym, T.SliceFlipConj, TurnSymmetryCount, twist, sliceFlip);
@@ -255,22 +295,18 @@ private:
     }
 
     void Phase2Start(int n) {
-        const int last = Current->LastFace >= 0;
-        const int limit = std::min(Limits.MaxLength, Best - 1) - n - last;
+        const int ending = Current->EndingLength;
+        const int limit = std::min(Limits.MaxLength, Best - 1) - n - ending;
         if (limit < 0) {
             return;
         }
         const TCubieCube& c = Arranged(n);
-        if (!last) {
-            Phase2From(c, n, limit, -1);
+        if (Phase2From(c, n, limit, Current->Ending) || ending != 1) {
             return;
         }
-        // The answer may end in either quarter turn of the face: the one done first here, or the
-        // other, for which the cube is the half turn and then this one.
-        const int quarter = Current->LastFace * 3;
-        if (Phase2From(c, n, limit, quarter)) {
-            return;
-        }
+        // One quarter turn may end the answer either way: the one done first here, or the other,
+        // for which the cube is the half turn and then this one.
+        const int quarter = Current->Ending[0];
         const TCubieCube& half = MoveCube(quarter + 1);
         TCubieCube other;
         for (int i = 0; i < CornerCount; ++i) {
@@ -279,15 +315,12 @@ private:
         for (int i = 0; i < EdgeCount; ++i) {
             other.Ep[i] = half.Ep[c.Ep[i]];
         }
-        Phase2From(other, n, std::min(Limits.MaxLength, Best - 1) - n - last, quarter + 2);
+        Phase2From(other, n, limit, {quarter + 2, 0});
     }
 
     // Phase 2 from arrangement c after the n moves of the path, in at most limit moves, then the
-    // quarter turn lastMove if not -1; true when that gave a new best answer.
-    bool Phase2From(const TCubieCube& c, int n, int limit, int lastMove) {
-        if (limit < 0) {
-            return false;
-        }
+    // current direction's ending as given; true when that gave a new best answer.
+    bool Phase2From(const TCubieCube& c, int n, int limit, std::array<int, 2> ending) {
         // The exact small tables first: most starts end there, before the costlier distance walk.
         const int corner = CornerPerm(c);
         TPhase2 p{T.CornerClassSym[static_cast<std::size_t>(corner)], 0, SliceOrder(c), 0, 0, 0};
@@ -310,7 +343,7 @@ private:
                                                 [this](int cp, int u) { return CornerEntry(cp, u); });
         for (int depth = std::max(bound, p.UDepth); depth <= limit; ++depth) {
             if (Phase2(p, n, depth)) {
-                Keep(n + depth, lastMove);
+                Keep(n + depth, ending);
                 Stop = Best <= Limits.GoodEnough || TClock::now() >= Deadline;
                 return true;
             }
@@ -364,19 +397,20 @@ private:
         return false;
     }
 
-    // The first length moves of the path and then lastMove (unless -1) as the new best answer, in
-    // real faces. A last phase 2 move on lastMove's face merges with it.
-    void Keep(int length, int lastMove) {
+    // The first length moves of the path and then the current direction's ending (as given) as the
+    // new best answer, in real faces. Turns of one face in a row merge.
+    void Keep(int length, std::array<int, 2> ending) {
         std::vector<int> moves(Path.begin(), Path.begin() + length);
-        if (lastMove >= 0) {
-            if (!moves.empty() && moves.back() / 3 == lastMove / 3) {
-                const int turns = (moves.back() % 3 + 1 + lastMove % 3 + 1) % 4;
+        for (int e = 0; e < Current->EndingLength; ++e) {
+            const int m = ending[static_cast<std::size_t>(e)];
+            if (!moves.empty() && moves.back() / 3 == m / 3) {
+                const int turns = (moves.back() % 3 + 1 + m % 3 + 1) % 4;
                 moves.pop_back();
                 if (turns != 0) {
-                    moves.push_back(lastMove / 3 * 3 + turns - 1);
+                    moves.push_back(m / 3 * 3 + turns - 1);
                 }
             } else {
-                moves.push_back(lastMove);
+                moves.push_back(m);
             }
         }
         Best = static_cast<int>(moves.size());
@@ -393,7 +427,7 @@ private:
     }
 
     const TTables& T;
-    std::array<TDirection, ViewCount*(1 + LastFaces.size())> Directions;
+    std::vector<TDirection> Directions;
     const TDirection* Current = nullptr;
     const TSolveLimits Limits;
     const TClock::time_point Deadline;
