@@ -244,8 +244,9 @@ private:
             }
             return;
         }
-        // Every move's coordinates are worked out once, and their distances asked for early so that
-        // the lookups of several moves overlap.
+        // In three passes, so that the lookups of several moves overlap: each move's twist class by
+        // slice flip entry, asked for early; the bound it gives, which most moves fail, and for the
+        // others the flip and its two entries, asked for early; then their bounds.
         const unsigned allowed = Phase1After[static_cast<std::size_t>(last + 1)];
         std::array<TPhase1, MoveCount> next;
         std::array<std::pair<int, int>, MoveCount> entry;
@@ -254,20 +255,28 @@ private:
             TPhase1& q = next[static_cast<std::size_t>(m)];
             q.Twist = T.TwistMove[p.Twist * MoveCount + m];
             q.SliceFlip = T.SliceFlipMove[p.SliceFlip * MoveCount + m];
-            q.Slice = q.SliceFlip / SliceFlipPerSlice;
-            q.Flip = T.FlipMove[p.Flip * MoveCount + m];
             const auto e = TwistEntry(q.Twist, q.SliceFlip);
             entry[static_cast<std::size_t>(m)] = e;
             T.TwistSliceFlipDepth.Prefetch(e.first, e.second);
-            T.FlipSliceDepth.Prefetch(q.Flip, q.Slice);
-            T.TwistFlipDepth.Prefetch(q.Twist, q.Flip);
         }
-        for (unsigned moves = allowed; moves && !Stop; moves &= moves - 1) {
+        unsigned near = 0;
+        for (unsigned moves = allowed; moves; moves &= moves - 1) {
             const int m = std::countr_zero(moves);
             TPhase1& q = next[static_cast<std::size_t>(m)];
             if (!Within(q.Depth[0], p.Depth[0], T.TwistSliceFlipDepth, entry[static_cast<std::size_t>(m)],
-                        togo) ||
-                !Within(q.Depth[1], p.Depth[1], T.FlipSliceDepth, {q.Flip, q.Slice}, togo) ||
+                        togo)) {
+                continue;
+            }
+            near |= 1u << m;
+            q.Slice = q.SliceFlip / SliceFlipPerSlice;
+            q.Flip = T.FlipMove[p.Flip * MoveCount + m];
+            T.FlipSliceDepth.Prefetch(q.Flip, q.Slice);
+            T.TwistFlipDepth.Prefetch(q.Twist, q.Flip);
+        }
+        for (unsigned moves = near; moves && !Stop; moves &= moves - 1) {
+            const int m = std::countr_zero(moves);
+            TPhase1& q = next[static_cast<std::size_t>(m)];
+            if (!Within(q.Depth[1], p.Depth[1], T.FlipSliceDepth, {q.Flip, q.Slice}, togo) ||
                 !Within(q.Depth[2], p.Depth[2], T.TwistFlipDepth, {q.Twist, q.Flip}, togo)) {
                 continue;
             }
