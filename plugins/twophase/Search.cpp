@@ -176,14 +176,22 @@ private:
         r.Depth = {T.TwistSliceFlipDepth.Distance(r.Twist, r.SliceFlip, T.TwistMove, T.SliceFlipMove,
                                                   MoveCount,
                                                   [this](int tw, int sf) { return TwistEntry(tw, sf); }),
-                   T.FlipSliceDepth.Distance(r.Flip, r.Slice, T.FlipMove, T.SliceMove, MoveCount),
-                   T.TwistFlipDepth.Distance(r.Twist, r.Flip, T.TwistMove, T.FlipMove, MoveCount)};
+                   T.FlipSliceDepth.Distance(r.Flip, r.Slice, T.FlipMove, T.SliceMove, MoveCount,
+                                             [this](int f, int s) { return FlipSliceEntry(f, s); }),
+                   T.TwistFlipDepth.Distance(r.Twist, r.Flip, T.TwistMove, T.FlipMove, MoveCount,
+                                             [this](int tw, int f) { return TwistFlipEntry(tw, f); })};
         d.Rooted = true;
     }
 
     // The twist class by slice flip entry of a twist and slice flip.
     std::pair<int, int> TwistEntry(int twist, int sliceFlip) const {
         return twophase::ClassEntry(T.TwistClassSym, T.SliceFlipConj, TurnSymmetryCount, twist, sliceFlip);
+    }
+    std::pair<int, int> FlipSliceEntry(int flip, int slice) const {
+        return twophase::ClassEntry(T.FlipClassSym, T.SliceHalfConj, HalfTurnCount, flip, slice);
+    }
+    std::pair<int, int> TwistFlipEntry(int twist, int flip) const {
+        return twophase::ClassEntry(T.TwistHalfClassSym, T.FlipHalfConj, HalfTurnCount, twist, flip);
     }
     // Phase 2 coordinates, the corner and U and D edge arrangements as class * SymmetryCount +
     // symmetry, and the distance in corner class by U edges (the others are looked up).
@@ -249,7 +257,7 @@ private:
         // others the flip and its two entries, asked for early; then their bounds.
         const unsigned allowed = Phase1After[static_cast<std::size_t>(last + 1)];
         std::array<TPhase1, MoveCount> next;
-        std::array<std::pair<int, int>, MoveCount> entry;
+        std::array<std::pair<int, int>, MoveCount> entry, second;
         for (unsigned moves = allowed; moves; moves &= moves - 1) {
             const int m = std::countr_zero(moves);
             TPhase1& q = next[static_cast<std::size_t>(m)];
@@ -270,14 +278,18 @@ private:
             near |= 1u << m;
             q.Slice = q.SliceFlip / SliceFlipPerSlice;
             q.Flip = T.FlipMove[p.Flip * MoveCount + m];
-            T.FlipSliceDepth.Prefetch(q.Flip, q.Slice);
-            T.TwistFlipDepth.Prefetch(q.Twist, q.Flip);
+            const auto fs = FlipSliceEntry(q.Flip, q.Slice), tf = TwistFlipEntry(q.Twist, q.Flip);
+            entry[static_cast<std::size_t>(m)] = fs;
+            second[static_cast<std::size_t>(m)] = tf;
+            T.FlipSliceDepth.Prefetch(fs.first, fs.second);
+            T.TwistFlipDepth.Prefetch(tf.first, tf.second);
         }
         for (unsigned moves = near; moves && !Stop; moves &= moves - 1) {
             const int m = std::countr_zero(moves);
             TPhase1& q = next[static_cast<std::size_t>(m)];
-            if (!Within(q.Depth[1], p.Depth[1], T.FlipSliceDepth, {q.Flip, q.Slice}, togo) ||
-                !Within(q.Depth[2], p.Depth[2], T.TwistFlipDepth, {q.Twist, q.Flip}, togo)) {
+            if (!Within(q.Depth[1], p.Depth[1], T.FlipSliceDepth, entry[static_cast<std::size_t>(m)], togo) ||
+                !Within(q.Depth[2], p.Depth[2], T.TwistFlipDepth, second[static_cast<std::size_t>(m)],
+                        togo)) {
                 continue;
             }
             Path[static_cast<std::size_t>(n)] = m;

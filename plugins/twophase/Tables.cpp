@@ -216,7 +216,7 @@ struct TClasses {
 
 // view(value, s) is the value seen through symmetry s.
 template <typename TView>
-TClasses Classes(int count, int symmetries, TView view) {
+TClasses Classes(int count, int symmetries, TView view, int (*inverse)(int) = InverseSymmetry) {
     TClasses c;
     c.ClassSym.assign(static_cast<std::size_t>(count), 0xFFFF);
     std::vector<int> seenAs(static_cast<std::size_t>(symmetries));
@@ -238,7 +238,7 @@ TClasses Classes(int count, int symmetries, TView view) {
             if (c.ClassSym[static_cast<std::size_t>(v)] == 0xFFFF) {
                 // s undone takes v back to value, the representative.
                 c.ClassSym[static_cast<std::size_t>(v)] =
-                    static_cast<std::uint16_t>(cls * symmetries + InverseSymmetry(s));
+                    static_cast<std::uint16_t>(cls * symmetries + inverse(s));
             }
         }
     }
@@ -466,6 +466,10 @@ void EachTable(TSome& t, TVisit&& visit) {
     visit(t.SliceFlipMove, SliceFlipCount * MoveCount, SliceFlipCount);
     visit(t.TwistClassSym, TwistCount, TwistClassCount * TurnSymmetryCount);
     visit(t.SliceFlipConj, SliceFlipCount * TurnSymmetryCount, SliceFlipCount);
+    visit(t.FlipClassSym, FlipCount, FlipClassCount * HalfTurnCount);
+    visit(t.TwistHalfClassSym, TwistCount, TwistHalfClassCount * HalfTurnCount);
+    visit(t.FlipHalfConj, FlipCount * HalfTurnCount, FlipCount);
+    visit(t.SliceHalfConj, SliceCount * HalfTurnCount, SliceCount);
     visit(t.UEdgesMove, UEdgesCount * Phase2MoveCount, UEdgesCount);
     visit(t.UEdgesConj, UEdgesCount * SymmetryCount, UEdgesCount);
 }
@@ -483,8 +487,8 @@ constexpr TDepthEntry<TNibbleDepth> Nibbles[] = {
 };
 constexpr TDepthEntry<TPairDepth> Pairs[] = {
     {&TTables::TwistSliceFlipDepth, TwistClassCount, SliceFlipCount},
-    {&TTables::FlipSliceDepth, FlipCount, SliceCount},
-    {&TTables::TwistFlipDepth, TwistCount, FlipCount},
+    {&TTables::FlipSliceDepth, FlipClassCount, SliceCount},
+    {&TTables::TwistFlipDepth, TwistHalfClassCount, FlipCount},
     {&TTables::CornerUEdgesDepth, CornerClassCount, UEdgesCount},
 };
 
@@ -499,7 +503,7 @@ void EachDepth(TVisit&& visit) {
 }
 
 // Bumped whenever a table changes meaning or layout.
-constexpr char Magic[8] = {'T', 'V', 'T', 'P', 'H', '0', '0', '6'};
+constexpr char Magic[8] = {'T', 'V', 'T', 'P', 'H', '0', '0', '7'};
 
 std::uint64_t Checksum(const std::vector<char>& bytes, std::size_t size) {
     std::uint64_t h = 0x9E3779B97F4A7C15ull;
@@ -670,12 +674,34 @@ TTables BuildTables() {
     for (int m = 0; m < MoveCount; ++m) {
         all[m] = static_cast<std::uint8_t>(m);
     }
-    std::vector<TCubieCube> twistCubes, sliceFlipCubes;
+    std::vector<TCubieCube> twistCubes, sliceFlipCubes, flipCubes, sliceCubes;
     t.TwistMove = MoveTable(TwistCount, all.data(), MoveCount, Twist, &twistCubes);
     t.SliceFlipMove = MoveTable(SliceFlipCount, all.data(), MoveCount, SliceFlip, &sliceFlipCubes);
-    t.FlipMove = MoveTable(FlipCount, all.data(), MoveCount, Flip);
-    t.SliceMove = MoveTable(SliceCount, all.data(), MoveCount, Slice);
-    t.FlipSliceDepth = PairDepth(FlipCount, t.FlipMove, SliceCount, t.SliceMove, MoveCount);
+    t.FlipMove = MoveTable(FlipCount, all.data(), MoveCount, Flip, &flipCubes);
+    t.SliceMove = MoveTable(SliceCount, all.data(), MoveCount, Slice, &sliceCubes);
+
+    // Flips and twists up to the half turns, which keep every twist and flip reference sticker on a
+    // reference face, so that a flip seen turned depends on the flip alone.
+    const auto halfTurned = [](const std::vector<TCubieCube>& cubes, TEncode encode) {
+        return [&cubes, encode](int value, int h) {
+            return encode(TurnedBySymmetry(cubes[static_cast<std::size_t>(value)], h * 2));
+        };
+    };
+    const auto itself = [](int h) { return h; }; // every half turn undoes itself
+    const TClasses flips = Classes(FlipCount, HalfTurnCount, halfTurned(flipCubes, Flip), itself);
+    const TClasses halfTwists = Classes(TwistCount, HalfTurnCount, halfTurned(twistCubes, Twist), itself);
+    if (flips.Reps.size() != static_cast<std::size_t>(FlipClassCount) ||
+        halfTwists.Reps.size() != static_cast<std::size_t>(TwistHalfClassCount)) {
+        throw std::logic_error("flip and twist classes");
+    }
+    t.FlipClassSym = flips.ClassSym;
+    t.TwistHalfClassSym = halfTwists.ClassSym;
+    t.FlipHalfConj = Views(FlipCount, HalfTurnCount, halfTurned(flipCubes, Flip));
+    t.SliceHalfConj = Views(SliceCount, HalfTurnCount, halfTurned(sliceCubes, Slice));
+    t.FlipSliceDepth = TPairDepth(SliceCount, ClassPairDepth(flips, t.FlipMove, SliceCount, t.SliceMove,
+                                                             t.SliceHalfConj, HalfTurnCount, MoveCount));
+    t.TwistFlipDepth = TPairDepth(FlipCount, ClassPairDepth(halfTwists, t.TwistMove, FlipCount, t.FlipMove,
+                                                            t.FlipHalfConj, HalfTurnCount, MoveCount));
 
     t.CornerMove = MoveTable(CornerPermCount, Phase2Moves.data(), Phase2MoveCount, CornerPerm);
     t.EdgeMove = MoveTable(EdgePermCount, Phase2Moves.data(), Phase2MoveCount, EdgePerm);
@@ -744,7 +770,6 @@ TTables BuildTables() {
     t.TwistSliceFlipDepth =
         TPairDepth(SliceFlipCount, ClassPairDepth(twists, t.TwistMove, SliceFlipCount, t.SliceFlipMove,
                                                   t.SliceFlipConj, TurnSymmetryCount, MoveCount));
-    t.TwistFlipDepth = PairDepth(TwistCount, t.TwistMove, FlipCount, t.FlipMove, MoveCount);
     return t;
 }
 

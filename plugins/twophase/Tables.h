@@ -18,15 +18,18 @@
 
 namespace twophase {
 
-inline constexpr int TwistCount = 2187;       // 3^7 corner twists
-inline constexpr int FlipCount = 2048;        // 2^11 edge flips
-inline constexpr int SliceCount = 495;        // places of the four middle-layer edges, C(12,4)
-inline constexpr int SliceFlipCount = 7920;   // places and flips of the four middle-layer edges
-inline constexpr int TwistClassCount = 291;   // twists up to the turns that keep the U-D axis
-inline constexpr int CornerPermCount = 40320; // 8!
-inline constexpr int EdgePermCount = 40320;   // 8! arrangements of the U and D layer edges
-inline constexpr int SliceOrderCount = 24;    // 4! arrangements within the middle layer
-inline constexpr int CornerCombCount = 70;    // places of the four D layer corners, C(8,4)
+inline constexpr int TwistCount = 2187;         // 3^7 corner twists
+inline constexpr int FlipCount = 2048;          // 2^11 edge flips
+inline constexpr int SliceCount = 495;          // places of the four middle-layer edges, C(12,4)
+inline constexpr int SliceFlipCount = 7920;     // places and flips of the four middle-layer edges
+inline constexpr int TwistClassCount = 291;     // twists up to the turns that keep the U-D axis
+inline constexpr int HalfTurnCount = 4;         // the half turns among those, and none: turns 0, 2, 4, 6
+inline constexpr int FlipClassCount = 560;      // flips up to the half turns
+inline constexpr int TwistHalfClassCount = 567; // twists up to the half turns
+inline constexpr int CornerPermCount = 40320;   // 8!
+inline constexpr int EdgePermCount = 40320;     // 8! arrangements of the U and D layer edges
+inline constexpr int SliceOrderCount = 24;      // 4! arrangements within the middle layer
+inline constexpr int CornerCombCount = 70;      // places of the four D layer corners, C(8,4)
 inline constexpr int UEdgesCount =
     1680; // places, in order, of the four U layer edges among the eight U and D places
 inline constexpr int CornerClassCount = 5240; // corner arrangements up to the symmetries that keep U on top
@@ -166,7 +169,14 @@ private:
 // Move tables are [coordinate * moves + move]; phase 1 over all 18 turns, phase 2 over Phase2Moves.
 struct TTables {
     std::vector<std::uint16_t> TwistMove, FlipMove, SliceMove;
+    // [flip class * SliceCount + slice] and [twist class * FlipCount + flip], classes up to the half
+    // turns, the second value seen through the class's half turn.
     TPairDepth FlipSliceDepth, TwistFlipDepth;
+    // [flip] and [twist]: the class up to the half turns * HalfTurnCount + the half turn (as its
+    // index among them) through which it is seen as the class's representative.
+    std::vector<std::uint16_t> FlipClassSym, TwistHalfClassSym;
+    // [value * HalfTurnCount + h]: the value seen through half turn h.
+    std::vector<std::uint16_t> FlipHalfConj, SliceHalfConj;
     std::vector<std::uint16_t> SliceFlipMove;
     // [twist]: its class * TurnSymmetryCount + the turn through which it is seen as the class's
     // representative.
