@@ -70,26 +70,34 @@ struct TPhase1 {
 // the view): for those, phase 1 starts from the cube with those turns done first, as a cube that the
 // path and then the turns solve is solved by the turns and then the path. Such answers leave phase
 // 2 with their last moves, so no plain search finds them, and they add ways into phase 2 at every
-// length.
+// length. Endings that differ by a phase 2 move done before them share their phase 1 search: the
+// first turn either way, and the second either way when it commutes with the first. At a way into
+// phase 2 each of them starts from the cube with that move done first.
 struct TDirection {
     TCubieCube Start;
     TPhase1 Root{};
     bool Rooted = false;       // Root worked out, on first use
     std::array<int, 6> Face{}; // the real face of each face turned in this view
     bool Inverted = false;
-    std::array<int, 2> Ending{}; // the quarter turns that end every answer
     int EndingLength = 0;
+    // The endings tried at each way into phase 2, and the arrangement each starts phase 2 from
+    // first (none for the one phase 1 starts from).
+    struct TEnding {
+        std::array<int, 2> Moves{};
+        TCubieCube Before;
+    };
+    std::array<TEnding, 4> Endings{};
+    int EndingCount = 1;
 };
 
-// The endings of answers searched for, in moves of the view: each quarter turn of F, R, B and L
-// alone (the other quarter turn of the face is tried at each phase 2 start, as the cube then differs
-// by a phase 2 move), then two of them on different faces (once for two opposite faces, which
-// commute and whose other quarter turns differ by phase 2 moves).
 // Two-move endings cost their starting distances, so they are searched only once the room left for
 // phase 2 in an answer short enough to stop at is this or less, where ways into phase 2 grow scarce.
 constexpr int TightRoom = 10;
+
+// The endings phase 1 starts from, in moves of the view, the first turn clockwise: each quarter turn
+// of F, R, B and L alone, then two on different faces, the second either way unless opposite.
 constexpr auto Endings = [] {
-    std::array<std::array<int, 3>, 4 + 2 + 8 * 4> endings{}; // length, then the moves
+    std::array<std::array<int, 3>, 4 + 2 + 8 * 2> endings{}; // length, then the moves
     std::size_t i = 0;
     for (int face = 1; face <= 4; ++face) {
         endings[i++] = {1, face * 3, 0};
@@ -100,10 +108,8 @@ constexpr auto Endings = [] {
             if (first == second || (opposite && second < first)) {
                 continue;
             }
-            for (int a = 0; a < (opposite ? 1 : 2); ++a) {
-                for (int b = 0; b < (opposite ? 1 : 2); ++b) {
-                    endings[i++] = {2, first * 3 + a * 2, second * 3 + b * 2};
-                }
+            for (int b = 0; b < (opposite ? 1 : 2); ++b) {
+                endings[i++] = {2, first * 3, second * 3 + b * 2};
             }
         }
     }
@@ -127,12 +133,24 @@ public:
                 for (const auto& ending : Endings) {
                     TDirection e = d;
                     e.EndingLength = ending[0];
-                    e.Ending = {ending[1], ending[2]};
                     TCubieCube before = MoveCube(ending[1]);
                     if (ending[0] == 2) {
                         before = Multiply(before, MoveCube(ending[2]));
                     }
                     e.Start = Multiply(before, d.Start);
+                    // The half turn of the first face, done first, turns the first quarter turn the
+                    // other way; that of the second face too, when it commutes with the first.
+                    const int first = ending[1], second = ending[2];
+                    const bool both = ending[0] == 2 && Opposite[first / 3] == second / 3;
+                    e.Endings[0].Moves = {first, second};
+                    e.Endings[1] = {{first + 2, second}, MoveCube(first + 1)};
+                    e.EndingCount = 2;
+                    if (both) {
+                        e.Endings[2] = {{first, second + 2}, MoveCube(second + 1)};
+                        e.Endings[3] = {{first + 2, second + 2},
+                                        Multiply(MoveCube(first + 1), MoveCube(second + 1))};
+                        e.EndingCount = 4;
+                    }
                     Directions.push_back(e);
                 }
             }
@@ -316,27 +334,27 @@ private:
     }
 
     void Phase2Start(int n) {
-        const int ending = Current->EndingLength;
-        const int limit = std::min(Limits.MaxLength, Best - 1) - n - ending;
+        const int limit = std::min(Limits.MaxLength, Best - 1) - n - Current->EndingLength;
         if (limit < 0) {
             return;
         }
         const TCubieCube& c = Arranged(n);
-        if (Phase2From(c, n, limit, Current->Ending) || ending != 1) {
+        if (Phase2From(c, n, limit, Current->Endings[0].Moves)) {
             return;
         }
-        // One quarter turn may end the answer either way: the one done first here, or the other,
-        // for which the cube is the half turn and then this one.
-        const int quarter = Current->Ending[0];
-        const TCubieCube& half = MoveCube(quarter + 1);
-        TCubieCube other;
-        for (int i = 0; i < CornerCount; ++i) {
-            other.Cp[i] = half.Cp[c.Cp[i]];
+        for (int e = 1; e < Current->EndingCount; ++e) {
+            const TDirection::TEnding& ending = Current->Endings[static_cast<std::size_t>(e)];
+            TCubieCube other;
+            for (int i = 0; i < CornerCount; ++i) {
+                other.Cp[i] = ending.Before.Cp[c.Cp[i]];
+            }
+            for (int i = 0; i < EdgeCount; ++i) {
+                other.Ep[i] = ending.Before.Ep[c.Ep[i]];
+            }
+            if (Phase2From(other, n, limit, ending.Moves)) {
+                return;
+            }
         }
-        for (int i = 0; i < EdgeCount; ++i) {
-            other.Ep[i] = half.Ep[c.Ep[i]];
-        }
-        Phase2From(other, n, limit, {quarter + 2, 0});
     }
 
     // Phase 2 from arrangement c after the n moves of the path, in at most limit moves, then the
