@@ -74,20 +74,28 @@ struct TPhase1 {
 // first turn either way, and the second either way when it commutes with the first. At a way into
 // phase 2 each of them starts from the cube with that move done first.
 struct TDirection {
-    TCubieCube Start;
-    TPhase1 Root{};
-    bool Rooted = false;       // Root worked out, on first use
-    std::array<int, 6> Face{}; // the real face of each face turned in this view
-    bool Inverted = false;
-    int EndingLength = 0;
-    // The endings tried at each way into phase 2, and the arrangement each starts phase 2 from
-    // first (none for the one phase 1 starts from).
+    int View = 0;         // which of the six
+    int EndingLength = 0; // 0, 1 or 2
+    // The endings tried at each way into phase 2, each with the half turns (or -1) of the cube that
+    // phase 2 starts from, done first; the first ending is the one phase 1 starts from.
     struct TEnding {
         std::array<int, 2> Moves{};
-        TCubieCube Before;
+        std::array<int, 2> Before{-1, -1};
     };
     std::array<TEnding, 4> Endings{};
     int EndingCount = 1;
+    // The cube phase 1 starts from and its coordinates and distances, worked out on first use: the
+    // first distance, then, once that leaves room, the others.
+    TCubieCube Start;
+    TPhase1 Root{};
+    int Rooted = 0;
+};
+
+// The cube seen one of six ways.
+struct TView {
+    TCubieCube Cube;
+    std::array<int, 6> Face{}; // the real face of each face turned in this view
+    bool Inverted = false;
 };
 
 // Two-move endings cost their starting distances, so they are searched only once the room left for
@@ -125,30 +133,24 @@ public:
         for (int turned = 0; turned < 3; ++turned) {
             const TCubieCube seen = turned == 0 ? cube : ReadFacelets(text).Cube;
             for (int inverted = 0; inverted < 2; ++inverted) {
+                const int view = turned * 2 + inverted;
+                Views[static_cast<std::size_t>(view)] = {inverted ? Inverse(seen) : seen, face,
+                                                         inverted != 0};
                 TDirection d;
-                d.Start = inverted ? Inverse(seen) : seen;
-                d.Face = face;
-                d.Inverted = inverted != 0;
+                d.View = view;
                 Directions.push_back(d);
                 for (const auto& ending : Endings) {
                     TDirection e = d;
                     e.EndingLength = ending[0];
-                    TCubieCube before = MoveCube(ending[1]);
-                    if (ending[0] == 2) {
-                        before = Multiply(before, MoveCube(ending[2]));
-                    }
-                    e.Start = Multiply(before, d.Start);
                     // The half turn of the first face, done first, turns the first quarter turn the
                     // other way; that of the second face too, when it commutes with the first.
                     const int first = ending[1], second = ending[2];
-                    const bool both = ending[0] == 2 && Opposite[first / 3] == second / 3;
                     e.Endings[0].Moves = {first, second};
-                    e.Endings[1] = {{first + 2, second}, MoveCube(first + 1)};
+                    e.Endings[1] = {{first + 2, second}, {first + 1, -1}};
                     e.EndingCount = 2;
-                    if (both) {
-                        e.Endings[2] = {{first, second + 2}, MoveCube(second + 1)};
-                        e.Endings[3] = {{first + 2, second + 2},
-                                        Multiply(MoveCube(first + 1), MoveCube(second + 1))};
+                    if (ending[0] == 2 && Opposite[first / 3] == second / 3) {
+                        e.Endings[2] = {{first, second + 2}, {second + 1, -1}};
+                        e.Endings[3] = {{first + 2, second + 2}, {first + 1, second + 1}};
                         e.EndingCount = 4;
                     }
                     Directions.push_back(e);
@@ -169,10 +171,7 @@ public:
                 if (Stop || depth < 0 || (d.EndingLength == 2 && Limits.GoodEnough - length > TightRoom)) {
                     continue;
                 }
-                if (!d.Rooted) {
-                    Root(d);
-                }
-                if (std::max({d.Root.Depth[0], d.Root.Depth[1], d.Root.Depth[2]}) > depth) {
+                if (!Rooted(d, depth)) {
                     continue;
                 }
                 Current = &d;
@@ -188,17 +187,37 @@ public:
     }
 
 private:
-    void Root(TDirection& d) const {
+    // Whether direction d can reach phase 2 in depth moves, as far as its distances tell; works
+    // them out as far as needed.
+    bool Rooted(TDirection& d, int depth) const {
         TPhase1& r = d.Root;
-        r = {Twist(d.Start), Flip(d.Start), Slice(d.Start), SliceFlip(d.Start), {}};
-        r.Depth = {T.TwistSliceFlipDepth.Distance(r.Twist, r.SliceFlip, T.TwistMove, T.SliceFlipMove,
-                                                  MoveCount,
-                                                  [this](int tw, int sf) { return TwistEntry(tw, sf); }),
-                   T.FlipSliceDepth.Distance(r.Flip, r.Slice, T.FlipMove, T.SliceMove, MoveCount,
-                                             [this](int f, int s) { return FlipSliceEntry(f, s); }),
-                   T.TwistFlipDepth.Distance(r.Twist, r.Flip, T.TwistMove, T.FlipMove, MoveCount,
-                                             [this](int tw, int f) { return TwistFlipEntry(tw, f); })};
-        d.Rooted = true;
+        if (d.Rooted == 0) {
+            const TView& view = Views[static_cast<std::size_t>(d.View)];
+            d.Start = view.Cube;
+            if (d.EndingLength > 0) {
+                TCubieCube before = MoveCube(d.Endings[0].Moves[0]);
+                if (d.EndingLength == 2) {
+                    before = Multiply(before, MoveCube(d.Endings[0].Moves[1]));
+                }
+                d.Start = Multiply(before, view.Cube);
+            }
+            r = {Twist(d.Start), Flip(d.Start), Slice(d.Start), SliceFlip(d.Start), {}};
+            r.Depth[0] =
+                T.TwistSliceFlipDepth.Distance(r.Twist, r.SliceFlip, T.TwistMove, T.SliceFlipMove, MoveCount,
+                                               [this](int tw, int sf) { return TwistEntry(tw, sf); });
+            d.Rooted = 1;
+        }
+        if (r.Depth[0] > depth) {
+            return false;
+        }
+        if (d.Rooted == 1) {
+            r.Depth[1] = T.FlipSliceDepth.Distance(r.Flip, r.Slice, T.FlipMove, T.SliceMove, MoveCount,
+                                                   [this](int f, int s) { return FlipSliceEntry(f, s); });
+            r.Depth[2] = T.TwistFlipDepth.Distance(r.Twist, r.Flip, T.TwistMove, T.FlipMove, MoveCount,
+                                                   [this](int tw, int f) { return TwistFlipEntry(tw, f); });
+            d.Rooted = 2;
+        }
+        return std::max(r.Depth[1], r.Depth[2]) <= depth;
     }
 
     // The twist class by slice flip entry of a twist and slice flip.
@@ -345,11 +364,22 @@ private:
         for (int e = 1; e < Current->EndingCount; ++e) {
             const TDirection::TEnding& ending = Current->Endings[static_cast<std::size_t>(e)];
             TCubieCube other;
+            const TCubieCube& half = MoveCube(ending.Before[0]);
             for (int i = 0; i < CornerCount; ++i) {
-                other.Cp[i] = ending.Before.Cp[c.Cp[i]];
+                other.Cp[i] = half.Cp[c.Cp[i]];
             }
             for (int i = 0; i < EdgeCount; ++i) {
-                other.Ep[i] = ending.Before.Ep[c.Ep[i]];
+                other.Ep[i] = half.Ep[c.Ep[i]];
+            }
+            if (ending.Before[1] >= 0) {
+                const TCubieCube& second = MoveCube(ending.Before[1]);
+                const TCubieCube first = other;
+                for (int i = 0; i < CornerCount; ++i) {
+                    other.Cp[i] = second.Cp[first.Cp[i]];
+                }
+                for (int i = 0; i < EdgeCount; ++i) {
+                    other.Ep[i] = second.Ep[first.Ep[i]];
+                }
             }
             if (Phase2From(other, n, limit, ending.Moves)) {
                 return;
@@ -454,10 +484,11 @@ private:
         }
         Best = static_cast<int>(moves.size());
         BestMoves.clear();
+        const TView& view = Views[static_cast<std::size_t>(Current->View)];
         for (int m : moves) {
-            BestMoves.push_back(Current->Face[static_cast<std::size_t>(m / 3)] * 3 + m % 3);
+            BestMoves.push_back(view.Face[static_cast<std::size_t>(m / 3)] * 3 + m % 3);
         }
-        if (Current->Inverted) {
+        if (view.Inverted) {
             std::reverse(BestMoves.begin(), BestMoves.end());
             for (int& m : BestMoves) {
                 m = m / 3 * 3 + 2 - m % 3;
@@ -466,6 +497,7 @@ private:
     }
 
     const TTables& T;
+    std::array<TView, 6> Views;
     std::vector<TDirection> Directions;
     const TDirection* Current = nullptr;
     const TSolveLimits Limits;
