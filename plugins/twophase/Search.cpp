@@ -249,9 +249,12 @@ private:
 
     // The distance in one table after a move, from the one before it; false when that leaves no
     // room in the moves still to go.
-    static bool Within(int& depth, int before, const TPairDepth& table, std::pair<int, int> entry, int togo) {
-        depth = TPairDepth::After(before, table.Residue(entry.first, entry.second));
+    static bool Within(int& depth, int before, const TPairDepth& table, std::size_t at, int togo) {
+        depth = TPairDepth::After(before, table.ResidueAt(at));
         return depth < togo;
+    }
+    static bool Within(int& depth, int before, const TPairDepth& table, std::pair<int, int> entry, int togo) {
+        return Within(depth, before, table, table.Index(entry.first, entry.second), togo);
     }
 
     // Polled at every phase 1 node, so the clock is read about every 0.1 ms.
@@ -294,21 +297,21 @@ private:
         // others the flip and its two entries, asked for early; then their bounds.
         const unsigned allowed = Phase1After[static_cast<std::size_t>(last + 1)];
         std::array<TPhase1, MoveCount> next;
-        std::array<std::pair<int, int>, MoveCount> entry, second;
+        std::array<std::size_t, MoveCount> at, second; // places in the tables, filled per move tried
         for (unsigned moves = allowed; moves; moves &= moves - 1) {
             const int m = std::countr_zero(moves);
             TPhase1& q = next[static_cast<std::size_t>(m)];
             q.Twist = T.TwistMove[p.Twist * MoveCount + m];
             q.SliceFlip = T.SliceFlipMove[p.SliceFlip * MoveCount + m];
             const auto e = TwistEntry(q.Twist, q.SliceFlip);
-            entry[static_cast<std::size_t>(m)] = e;
-            T.TwistSliceFlipDepth.Prefetch(e.first, e.second);
+            at[static_cast<std::size_t>(m)] = T.TwistSliceFlipDepth.Index(e.first, e.second);
+            T.TwistSliceFlipDepth.Prefetch(at[static_cast<std::size_t>(m)]);
         }
         unsigned near = 0;
         for (unsigned moves = allowed; moves; moves &= moves - 1) {
             const int m = std::countr_zero(moves);
             TPhase1& q = next[static_cast<std::size_t>(m)];
-            if (!Within(q.Depth[0], p.Depth[0], T.TwistSliceFlipDepth, entry[static_cast<std::size_t>(m)],
+            if (!Within(q.Depth[0], p.Depth[0], T.TwistSliceFlipDepth, at[static_cast<std::size_t>(m)],
                         togo)) {
                 continue;
             }
@@ -316,15 +319,15 @@ private:
             q.Slice = q.SliceFlip / SliceFlipPerSlice;
             q.Flip = T.FlipMove[p.Flip * MoveCount + m];
             const auto fs = FlipSliceEntry(q.Flip, q.Slice), tf = TwistFlipEntry(q.Twist, q.Flip);
-            entry[static_cast<std::size_t>(m)] = fs;
-            second[static_cast<std::size_t>(m)] = tf;
-            T.FlipSliceDepth.Prefetch(fs.first, fs.second);
-            T.TwistFlipDepth.Prefetch(tf.first, tf.second);
+            at[static_cast<std::size_t>(m)] = T.FlipSliceDepth.Index(fs.first, fs.second);
+            second[static_cast<std::size_t>(m)] = T.TwistFlipDepth.Index(tf.first, tf.second);
+            T.FlipSliceDepth.Prefetch(at[static_cast<std::size_t>(m)]);
+            T.TwistFlipDepth.Prefetch(second[static_cast<std::size_t>(m)]);
         }
         for (unsigned moves = near; moves && !Stop; moves &= moves - 1) {
             const int m = std::countr_zero(moves);
             TPhase1& q = next[static_cast<std::size_t>(m)];
-            if (!Within(q.Depth[1], p.Depth[1], T.FlipSliceDepth, entry[static_cast<std::size_t>(m)], togo) ||
+            if (!Within(q.Depth[1], p.Depth[1], T.FlipSliceDepth, at[static_cast<std::size_t>(m)], togo) ||
                 !Within(q.Depth[2], p.Depth[2], T.TwistFlipDepth, second[static_cast<std::size_t>(m)],
                         togo)) {
                 continue;

@@ -64,17 +64,14 @@ public:
     // From one byte per pair; 0xFF marks pairs no cube reaches.
     TPairDepth(int secondCount, const std::vector<std::uint8_t>& depths);
 
-    int Residue(int first, int second) const {
-        const std::size_t i =
-            static_cast<std::size_t>(first) * SecondCount + static_cast<std::size_t>(second);
-        return Bits[i >> 2] >> ((i & 3) * 2) & 3;
+    int Residue(int first, int second) const { return ResidueAt(Index(first, second)); }
+    // The same by the pair's place in the table, for a search that works it out once.
+    std::size_t Index(int first, int second) const {
+        return static_cast<std::size_t>(first) * SecondCount + static_cast<std::size_t>(second);
     }
+    int ResidueAt(std::size_t i) const { return Bits[i >> 2] >> ((i & 3) * 2) & 3; }
     // Asks for the residue's memory early, so that the lookups of several moves overlap.
-    void Prefetch(int first, int second) const {
-        const std::size_t i =
-            static_cast<std::size_t>(first) * SecondCount + static_cast<std::size_t>(second);
-        __builtin_prefetch(&Bits[i >> 2]);
-    }
+    void Prefetch(std::size_t i) const { __builtin_prefetch(&Bits[i >> 2]); }
     // The distance after a move, from the distance before it and the residue after it.
     static int After(int before, int residue) {
         return Next[static_cast<std::size_t>(std::min(before, Unreachable)) * 4 +
