@@ -236,10 +236,6 @@ private:
         int Corner, Edge, Order, Comb, UEdges, UDepth;
     };
 
-    // The corner-class by U edges entry of a corner arrangement and U edges value.
-    std::pair<int, int> CornerEntry(int corner, int uedges) const {
-        return twophase::ClassEntry(T.CornerClassSym, T.UEdgesConj, SymmetryCount, corner, uedges);
-    }
     // The entry of a class table for an arrangement's class and symmetry cs and a second value.
     template <typename TConj>
     static std::pair<int, int> ClassEntry(int cs, const std::vector<TConj>& conj, int second) {
@@ -394,8 +390,7 @@ private:
     // current direction's ending as given; true when that gave a new best answer.
     bool Phase2From(const TCubieCube& c, int n, int limit, std::array<int, 2> ending) {
         // The exact small tables first: most starts end there, before the costlier distance walk.
-        const int corner = CornerPerm(c);
-        TPhase2 p{T.CornerClassSym[static_cast<std::size_t>(corner)], 0, SliceOrder(c), 0, 0, 0};
+        TPhase2 p{T.CornerClassSym[static_cast<std::size_t>(CornerPerm(c))], 0, SliceOrder(c), 0, 0, 0};
         int bound = T.CornerOrderDepth.Get(ClassEntry(p.Corner, T.SliceOrderConj, p.Order));
         if (bound > limit) {
             return false;
@@ -411,8 +406,14 @@ private:
             return false;
         }
         p.UEdges = UEdges(c);
-        p.UDepth = T.CornerUEdgesDepth.Distance(corner, p.UEdges, T.CornerMove, T.UEdgesMove, Phase2MoveCount,
-                                                [this](int cp, int u) { return CornerEntry(cp, u); });
+        using TPair = std::pair<int, int>;
+        p.UDepth = T.CornerUEdgesDepth.Distance(
+            TPair(p.Corner, p.UEdges), Phase2MoveCount,
+            [this](TPair cu) { return ClassEntry(cu.first, T.UEdgesConj, cu.second); },
+            [this](TPair cu, int k) {
+                return TPair(ClassAfter(T, T.CornerClassMove, cu.first, k),
+                             T.UEdgesMove[static_cast<std::size_t>(cu.second * Phase2MoveCount + k)]);
+            });
         for (int depth = std::max(bound, p.UDepth); depth <= limit; ++depth) {
             if (Phase2(p, n, depth)) {
                 Keep(n + depth, ending);
@@ -421,16 +422,6 @@ private:
             }
         }
         return false;
-    }
-
-    // An arrangement's class and symmetry after phase 2 move k: the move as seen through the
-    // symmetry, on the class's representative, then both symmetries in turn.
-    int ClassAfter(const std::vector<std::uint16_t>& classMove, int cs, int k) const {
-        const int s = cs % SymmetryCount;
-        const int seen = T.Phase2MoveConj[static_cast<std::size_t>(k * SymmetryCount + s)];
-        const int moved = classMove[static_cast<std::size_t>(cs / SymmetryCount * Phase2MoveCount + seen)];
-        return moved - moved % SymmetryCount +
-               T.SymmetryProduct[static_cast<std::size_t>(s * SymmetryCount + moved % SymmetryCount)];
     }
 
     bool Phase2(const TPhase2& p, int n, int togo) {
@@ -442,12 +433,12 @@ private:
         for (unsigned moves = allowed; moves; moves &= moves - 1) {
             const int k = std::countr_zero(moves);
             TPhase2 q;
-            q.Corner = ClassAfter(T.CornerClassMove, p.Corner, k);
+            q.Corner = ClassAfter(T, T.CornerClassMove, p.Corner, k);
             q.Order = T.SliceOrderMove[p.Order * Phase2MoveCount + k];
             if (T.CornerOrderDepth.Get(ClassEntry(q.Corner, T.SliceOrderConj, q.Order)) >= togo) {
                 continue;
             }
-            q.Edge = ClassAfter(T.EdgeClassMove, p.Edge, k);
+            q.Edge = ClassAfter(T, T.EdgeClassMove, p.Edge, k);
             if (T.EdgeOrderDepth.Get(ClassEntry(q.Edge, T.SliceOrderConj, q.Order)) >= togo) {
                 continue;
             }

@@ -451,8 +451,6 @@ void EachTable(TSome& t, TVisit&& visit) {
     visit(t.TwistMove, TwistCount * MoveCount, TwistCount);
     visit(t.FlipMove, FlipCount * MoveCount, FlipCount);
     visit(t.SliceMove, SliceCount * MoveCount, SliceCount);
-    visit(t.CornerMove, CornerPermCount * Phase2MoveCount, CornerPermCount);
-    visit(t.EdgeMove, EdgePermCount * Phase2MoveCount, EdgePermCount);
     visit(t.SliceOrderMove, SliceOrderCount * Phase2MoveCount, SliceOrderCount);
     visit(t.CornerCombMove, CornerCombCount * Phase2MoveCount, CornerCombCount);
     visit(t.CornerClassSym, CornerPermCount, CornerClassCount * SymmetryCount);
@@ -503,7 +501,7 @@ void EachDepth(TVisit&& visit) {
 }
 
 // Bumped whenever a table changes meaning or layout.
-constexpr char Magic[8] = {'T', 'V', 'T', 'P', 'H', '0', '0', '7'};
+constexpr char Magic[8] = {'T', 'V', 'T', 'P', 'H', '0', '0', '8'};
 
 std::uint64_t Checksum(const std::vector<char>& bytes, std::size_t size) {
     std::uint64_t h = 0x9E3779B97F4A7C15ull;
@@ -703,8 +701,8 @@ TTables BuildTables() {
     t.TwistFlipDepth = TPairDepth(FlipCount, ClassPairDepth(halfTwists, t.TwistMove, FlipCount, t.FlipMove,
                                                             t.FlipHalfConj, HalfTurnCount, MoveCount));
 
-    t.CornerMove = MoveTable(CornerPermCount, Phase2Moves.data(), Phase2MoveCount, CornerPerm);
-    t.EdgeMove = MoveTable(EdgePermCount, Phase2Moves.data(), Phase2MoveCount, EdgePerm);
+    const auto cornerMove = MoveTable(CornerPermCount, Phase2Moves.data(), Phase2MoveCount, CornerPerm);
+    const auto edgeMove = MoveTable(EdgePermCount, Phase2Moves.data(), Phase2MoveCount, EdgePerm);
     std::vector<TCubieCube> orderCubes, combCubes;
     const auto order =
         MoveTable(SliceOrderCount, Phase2Moves.data(), Phase2MoveCount, SliceOrder, &orderCubes);
@@ -727,8 +725,8 @@ TTables BuildTables() {
     }
     t.CornerClassSym = corners.ClassSym;
     t.EdgeClassSym = edges.ClassSym;
-    t.CornerClassMove = ClassMoves(corners, t.CornerMove);
-    t.EdgeClassMove = ClassMoves(edges, t.EdgeMove);
+    t.CornerClassMove = ClassMoves(corners, cornerMove);
+    t.EdgeClassMove = ClassMoves(edges, edgeMove);
     t.SymmetryProduct = SymmetryProducts();
     for (int k = 0; k < Phase2MoveCount; ++k) {
         for (int s = 0; s < SymmetryCount; ++s) {
@@ -741,19 +739,19 @@ TTables BuildTables() {
         }
     }
     t.CornerOrderDepth =
-        TNibbleDepth(SliceOrderCount, ClassPairDepth(corners, t.CornerMove, SliceOrderCount, t.SliceOrderMove,
+        TNibbleDepth(SliceOrderCount, ClassPairDepth(corners, cornerMove, SliceOrderCount, t.SliceOrderMove,
                                                      t.SliceOrderConj, SymmetryCount, Phase2MoveCount));
     t.EdgeOrderDepth =
-        TNibbleDepth(SliceOrderCount, ClassPairDepth(edges, t.EdgeMove, SliceOrderCount, t.SliceOrderMove,
+        TNibbleDepth(SliceOrderCount, ClassPairDepth(edges, edgeMove, SliceOrderCount, t.SliceOrderMove,
                                                      t.SliceOrderConj, SymmetryCount, Phase2MoveCount));
     t.EdgeCombDepth =
-        TNibbleDepth(CornerCombCount, ClassPairDepth(edges, t.EdgeMove, CornerCombCount, t.CornerCombMove,
+        TNibbleDepth(CornerCombCount, ClassPairDepth(edges, edgeMove, CornerCombCount, t.CornerCombMove,
                                                      t.CornerCombConj, SymmetryCount, Phase2MoveCount));
     t.UEdgesMove = MoveTable(UEdgesCount, Phase2Moves.data(), Phase2MoveCount, UEdges);
     t.UEdgesConj = Views(UEdgesCount, SymmetryCount,
                          [](int u, int s) { return UEdges(ConjugatedArrangement(UEdgesCube(u), s)); });
     t.CornerUEdgesDepth =
-        TPairDepth(UEdgesCount, ClassPairDepth(corners, t.CornerMove, UEdgesCount, t.UEdgesMove, t.UEdgesConj,
+        TPairDepth(UEdgesCount, ClassPairDepth(corners, cornerMove, UEdgesCount, t.UEdgesMove, t.UEdgesConj,
                                                SymmetryCount, Phase2MoveCount));
 
     // Twists up to the turns that keep the U-D axis, by the places and flips of the middle-layer edges.

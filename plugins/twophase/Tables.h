@@ -181,14 +181,13 @@ struct TTables {
     std::vector<std::uint16_t> SliceFlipConj; // [slice flip * TurnSymmetryCount + s]: seen turned by s
     // [twist class * SliceFlipCount + slice flip as seen through the class's turn]
     TPairDepth TwistSliceFlipDepth;
-    std::vector<std::uint16_t> CornerMove, EdgeMove;
     std::vector<std::uint8_t> SliceOrderMove, CornerCombMove;
     // [corner or U and D edge arrangement]: its class * SymmetryCount + the symmetry through which it
     // is seen as the class's representative.
     std::vector<std::uint16_t> CornerClassSym, EdgeClassSym;
     // [class * Phase2MoveCount + move]: the class * SymmetryCount + symmetry of the class's
-    // representative after the move, so that a search can follow arrangements as class and symmetry
-    // with tables a eighth the size of CornerMove and EdgeMove.
+    // representative after the move, so that a search follows arrangements as class and symmetry
+    // (see ClassAfter) with tables an eighth the size of plain move tables.
     std::vector<std::uint16_t> CornerClassMove, EdgeClassMove;
     // [a * SymmetryCount + b]: the symmetry that sees what a sees through b.
     std::vector<std::uint8_t> SymmetryProduct;
@@ -214,6 +213,17 @@ std::pair<int, int> ClassEntry(const std::vector<std::uint16_t>& classSym,
                                const std::vector<TConj>& secondConj, int symmetries, int first, int second) {
     const int cs = classSym[static_cast<std::size_t>(first)];
     return {cs / symmetries, secondConj[static_cast<std::size_t>(second) * symmetries + cs % symmetries]};
+}
+
+// An arrangement's class * SymmetryCount + symmetry after phase 2 move k (an index into
+// Phase2Moves), from classMove (CornerClassMove or EdgeClassMove): the move as seen through the
+// symmetry, on the class's representative, then both symmetries in turn.
+inline int ClassAfter(const TTables& t, const std::vector<std::uint16_t>& classMove, int cs, int k) {
+    const int s = cs % SymmetryCount;
+    const int seen = t.Phase2MoveConj[static_cast<std::size_t>(k * SymmetryCount + s)];
+    const int moved = classMove[static_cast<std::size_t>(cs / SymmetryCount * Phase2MoveCount + seen)];
+    return moved - moved % SymmetryCount +
+           t.SymmetryProduct[static_cast<std::size_t>(s * SymmetryCount + moved % SymmetryCount)];
 }
 
 // Every table worked out from the moves alone.

@@ -108,14 +108,19 @@ TEST(TwoPhaseTablesTest, DistancesAgreeWithADirectCount) {
         std::function<int(TPair)> Depth;
     };
     const std::vector<TCase> cases = {
+        // Corners as class and symmetry, followed with the class move tables.
         {"corner class by U edges", phase2,
-         [](const TCubieCube& c) { return TPair(CornerPerm(c), UEdges(c)); },
+         [&](const TCubieCube& c) { return TPair(t.CornerClassSym[CornerPerm(c)], UEdges(c)); },
          walked(
              t.CornerUEdgesDepth, Phase2MoveCount,
              [&](TPair s) {
-                 return ClassEntry(t.CornerClassSym, t.UEdgesConj, SymmetryCount, s.first, s.second);
+                 return TPair(s.first / SymmetryCount,
+                              t.UEdgesConj[s.second * SymmetryCount + s.first % SymmetryCount]);
              },
-             stepWith(t.CornerMove, t.UEdgesMove, Phase2MoveCount))},
+             [&](TPair s, int k) {
+                 return TPair(ClassAfter(t, t.CornerClassMove, s.first, k),
+                              t.UEdgesMove[s.second * Phase2MoveCount + k]);
+             })},
         {"corner class by middle-layer order", phase2,
          [](const TCubieCube& c) { return TPair(CornerPerm(c), SliceOrder(c)); },
          looked(t.CornerOrderDepth, t.CornerClassSym, t.SliceOrderConj)},
