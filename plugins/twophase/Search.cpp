@@ -161,6 +161,10 @@ public:
                 f = FaceBeforeTurnedWhole(f);
             }
         }
+        // At each length, the directions with more ways into phase 2 per phase 1 path first.
+        std::stable_sort(Directions.begin(), Directions.end(), [](const TDirection& a, const TDirection& b) {
+            return a.EndingCount > b.EndingCount;
+        });
     }
 
     TSolveResult Run() {
