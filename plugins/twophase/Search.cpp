@@ -356,7 +356,8 @@ private:
     }
 
     void Phase2Start(int n) {
-        const int limit = std::min(Limits.MaxLength, Best - 1) - n - Current->EndingLength;
+        // Within the path's room too, whatever MaxLength asks for.
+        const int limit = std::min({Limits.MaxLength, Best - 1, MaxDepth}) - n - Current->EndingLength;
         if (limit < 0) {
             return;
         }
