@@ -13,6 +13,8 @@ using TClock = std::chrono::steady_clock;
 
 constexpr int Opposite[6] = {5, 3, 4, 1, 2, 0};
 constexpr int MaxDepth = 32;
+// A slice flip is the slice * this + the middle-layer edges' flips.
+constexpr int SliceFlipPerSlice = SliceFlipCount / SliceCount;
 
 // A face turn after last that another order or a merged turn would give as well: the same face
 // twice, or opposite faces (which commute) other than in face order.
@@ -63,12 +65,64 @@ struct TPhase1 {
 // One way of looking at the cube: held turned whole about its URF corner none, one or two times, and
 // either as it is or undone (whose answer, reversed and inverted, answers the cube). Each gives other
 // ways into phase 2, so searching all six finds short answers sooner.
+//
+// Each view is also searched for answers that end in one or two quarter turns of F, R, B or L (in
+// the view): for those, phase 1 starts from the cube with those turns done first, as a cube that the
+// path and then the turns solve is solved by the turns and then the path. Such answers leave phase
+// 2 with their last moves, so no plain search finds them, and they add ways into phase 2 at every
+// length. Endings that differ by a phase 2 move done before them share their phase 1 search: the
+// first turn either way, and the second either way when it commutes with the first. At a way into
+// phase 2 each of them starts from the cube with that move done first.
 struct TDirection {
+    int View = 0;         // which of the six
+    int EndingLength = 0; // 0, 1 or 2
+    // The endings tried at each way into phase 2, each with the half turns (or -1) of the cube that
+    // phase 2 starts from, done first; the first ending is the one phase 1 starts from.
+    struct TEnding {
+        std::array<int, 2> Moves{};
+        std::array<int, 2> Before{-1, -1};
+    };
+    std::array<TEnding, 4> Endings{};
+    int EndingCount = 1;
+    // The cube phase 1 starts from and its coordinates and distances, worked out on first use: the
+    // first distance, then, once that leaves room, the others.
     TCubieCube Start;
     TPhase1 Root{};
+    int Rooted = 0;
+};
+
+// The cube seen one of six ways.
+struct TView {
+    TCubieCube Cube;
     std::array<int, 6> Face{}; // the real face of each face turned in this view
     bool Inverted = false;
 };
+
+// Two-move endings cost their starting distances, so they are searched only once the room left for
+// phase 2 in an answer short enough to stop at is this or less, where ways into phase 2 grow scarce.
+constexpr int TightRoom = 10;
+
+// The endings phase 1 starts from, in moves of the view, the first turn clockwise: each quarter turn
+// of F, R, B and L alone, then two on different faces, the second either way unless opposite.
+constexpr auto Endings = [] {
+    std::array<std::array<int, 3>, 4 + 2 + 8 * 2> endings{}; // length, then the moves
+    std::size_t i = 0;
+    for (int face = 1; face <= 4; ++face) {
+        endings[i++] = {1, face * 3, 0};
+    }
+    for (int first = 1; first <= 4; ++first) {
+        for (int second = 1; second <= 4; ++second) {
+            const bool opposite = Opposite[first] == second;
+            if (first == second || (opposite && second < first)) {
+                continue;
+            }
+            for (int b = 0; b < (opposite ? 1 : 2); ++b) {
+                endings[i++] = {2, first * 3, second * 3 + b * 2};
+            }
+        }
+    }
+    return endings;
+}();
 
 class TSearch {
 public:
@@ -79,34 +133,54 @@ public:
         for (int turned = 0; turned < 3; ++turned) {
             const TCubieCube seen = turned == 0 ? cube : ReadFacelets(text).Cube;
             for (int inverted = 0; inverted < 2; ++inverted) {
-                TDirection& d = Directions[static_cast<std::size_t>(turned * 2 + inverted)];
-                d.Start = inverted ? Inverse(seen) : seen;
-                d.Root = {Twist(d.Start), Flip(d.Start), Slice(d.Start), SliceFlip(d.Start), {}};
-                d.Face = face;
-                d.Inverted = inverted != 0;
+                const int view = turned * 2 + inverted;
+                Views[static_cast<std::size_t>(view)] = {inverted ? Inverse(seen) : seen, face,
+                                                         inverted != 0};
+                TDirection d;
+                d.View = view;
+                Directions.push_back(d);
+                for (const auto& ending : Endings) {
+                    TDirection e = d;
+                    e.EndingLength = ending[0];
+                    // The half turn of the first face, done first, turns the first quarter turn the
+                    // other way; that of the second face too, when it commutes with the first.
+                    const int first = ending[1], second = ending[2];
+                    e.Endings[0].Moves = {first, second};
+                    e.Endings[1] = {{first + 2, second}, {first + 1, -1}};
+                    e.EndingCount = 2;
+                    if (ending[0] == 2 && Opposite[first / 3] == second / 3) {
+                        e.Endings[2] = {{first, second + 2}, {second + 1, -1}};
+                        e.Endings[3] = {{first + 2, second + 2}, {first + 1, second + 1}};
+                        e.EndingCount = 4;
+                    }
+                    Directions.push_back(e);
+                }
             }
             text = TurnedWhole(text);
             for (int& f : face) {
                 f = FaceBeforeTurnedWhole(f);
             }
         }
+        // At each length, the directions with more ways into phase 2 per phase 1 path first.
+        std::stable_sort(Directions.begin(), Directions.end(), [](const TDirection& a, const TDirection& b) {
+            return a.EndingCount > b.EndingCount;
+        });
     }
 
     TSolveResult Run() {
-        for (TDirection& d : Directions) {
-            TPhase1& r = d.Root;
-            r.Depth = {T.TwistSliceFlipDepth.Distance(r.Twist, r.SliceFlip, T.TwistMove, T.SliceFlipMove,
-                                                      MoveCount,
-                                                      [this](int tw, int sf) { return TwistEntry(tw, sf); }),
-                       T.FlipSliceDepth.Distance(r.Flip, r.Slice, T.FlipMove, T.SliceMove, MoveCount),
-                       T.TwistFlipDepth.Distance(r.Twist, r.Flip, T.TwistMove, T.FlipMove, MoveCount)};
-        }
-        for (int depth = 0; depth < std::min(Best, MaxDepth) && !Stop; ++depth) {
-            for (const TDirection& d : Directions) {
-                if (Stop || std::max({d.Root.Depth[0], d.Root.Depth[1], d.Root.Depth[2]}) > depth) {
+        // By answer length: the phase 1 part of an answer with a set ending is that much shorter.
+        for (int length = 0; length < std::min(Best, MaxDepth) && !Stop; ++length) {
+            for (TDirection& d : Directions) {
+                const int depth = length - d.EndingLength;
+                if (Stop || depth < 0 || (d.EndingLength == 2 && Limits.GoodEnough - length > TightRoom)) {
+                    continue;
+                }
+                if (!Rooted(d, depth)) {
                     continue;
                 }
                 Current = &d;
+                Cubes[0] = d.Start;
+                Fresh = 0;
                 Phase1(d.Root, 0, depth);
             }
         }
@@ -117,27 +191,70 @@ public:
     }
 
 private:
+    // Whether direction d can reach phase 2 in depth moves, as far as its distances tell; works
+    // them out as far as needed.
+    bool Rooted(TDirection& d, int depth) const {
+        TPhase1& r = d.Root;
+        if (d.Rooted == 0) {
+            const TView& view = Views[static_cast<std::size_t>(d.View)];
+            d.Start = view.Cube;
+            if (d.EndingLength > 0) {
+                TCubieCube before = MoveCube(d.Endings[0].Moves[0]);
+                if (d.EndingLength == 2) {
+                    before = Multiply(before, MoveCube(d.Endings[0].Moves[1]));
+                }
+                d.Start = Multiply(before, view.Cube);
+            }
+            r = {Twist(d.Start), Flip(d.Start), Slice(d.Start), SliceFlip(d.Start), {}};
+            r.Depth[0] =
+                T.TwistSliceFlipDepth.Distance(r.Twist, r.SliceFlip, T.TwistMove, T.SliceFlipMove, MoveCount,
+                                               [this](int tw, int sf) { return TwistEntry(tw, sf); });
+            d.Rooted = 1;
+        }
+        if (r.Depth[0] > depth) {
+            return false;
+        }
+        if (d.Rooted == 1) {
+            r.Depth[1] = T.FlipSliceDepth.Distance(r.Flip, r.Slice, T.FlipMove, T.SliceMove, MoveCount,
+                                                   [this](int f, int s) { return FlipSliceEntry(f, s); });
+            r.Depth[2] = T.TwistFlipDepth.Distance(r.Twist, r.Flip, T.TwistMove, T.FlipMove, MoveCount,
+                                                   [this](int tw, int f) { return TwistFlipEntry(tw, f); });
+            d.Rooted = 2;
+        }
+        return std::max(r.Depth[1], r.Depth[2]) <= depth;
+    }
+
     // The twist class by slice flip entry of a twist and slice flip.
     std::pair<int, int> TwistEntry(int twist, int sliceFlip) const {
-        return ClassEntry(T.TwistClassSym, T.SliceFlipConj, TurnSymmetryCount, twist, sliceFlip);
+        return twophase::ClassEntry(T.TwistClassSym, T.SliceFlipConj, TurnSymmetryCount, twist, sliceFlip);
     }
-    // Phase 2 coordinates and their distances in corner-order, edge-order, edge-comb and
-    // corner-class by U edges.
+    std::pair<int, int> FlipSliceEntry(int flip, int slice) const {
+        return twophase::ClassEntry(T.FlipClassSym, T.SliceHalfConj, HalfTurnCount, flip, slice);
+    }
+    std::pair<int, int> TwistFlipEntry(int twist, int flip) const {
+        return twophase::ClassEntry(T.TwistHalfClassSym, T.FlipHalfConj, HalfTurnCount, twist, flip);
+    }
+    // Phase 2 coordinates, the corner and U and D edge arrangements as class * SymmetryCount +
+    // symmetry, and the distance in corner class by U edges (the others are looked up).
     struct TPhase2 {
-        int Corner, Edge, Order, Comb, UEdges;
-        std::array<int, 4> Depth;
+        int Corner, Edge, Order, Comb, UEdges, UDepth;
     };
 
-    // The corner-class by U edges entry of a corner arrangement and U edges value.
-    std::pair<int, int> CornerEntry(int corner, int uedges) const {
-        return ClassEntry(T.CornerClassSym, T.UEdgesConj, SymmetryCount, corner, uedges);
+    // The entry of a class table for an arrangement's class and symmetry cs and a second value.
+    template <typename TConj>
+    static std::pair<int, int> ClassEntry(int cs, const std::vector<TConj>& conj, int second) {
+        return {cs / SymmetryCount,
+                conj[static_cast<std::size_t>(second * SymmetryCount + cs % SymmetryCount)]};
     }
 
     // The distance in one table after a move, from the one before it; false when that leaves no
     // room in the moves still to go.
-    static bool Within(int& depth, int before, const TPairDepth& table, std::pair<int, int> entry, int togo) {
-        depth = TPairDepth::After(before, table.Residue(entry.first, entry.second));
+    static bool Within(int& depth, int before, const TPairDepth& table, std::size_t at, int togo) {
+        depth = TPairDepth::After(before, table.ResidueAt(at));
         return depth < togo;
+    }
+    static bool Within(int& depth, int before, const TPairDepth& table, std::pair<int, int> entry, int togo) {
+        return Within(depth, before, table, table.Index(entry.first, entry.second), togo);
     }
 
     // Polled at every phase 1 node, so the clock is read about every 0.1 ms.
@@ -165,83 +282,151 @@ private:
             for (unsigned moves = Phase1After[static_cast<std::size_t>(last + 1)] & ~Phase2MoveBits;
                  moves && !Stop; moves &= moves - 1) {
                 const int m = std::countr_zero(moves);
-                if (T.SliceMove[p.Slice * MoveCount + m] != 0 || T.TwistMove[p.Twist * MoveCount + m] != 0 ||
-                    T.FlipMove[p.Flip * MoveCount + m] != 0) {
+                if (T.SliceFlipMove[p.SliceFlip * MoveCount + m] >= SliceFlipPerSlice ||
+                    T.TwistMove[p.Twist * MoveCount + m] != 0 || T.FlipMove[p.Flip * MoveCount + m] != 0) {
                     continue;
                 }
                 Path[static_cast<std::size_t>(n)] = m;
+                Fresh = std::min(Fresh, n);
                 Phase2Start(n + 1);
             }
             return;
         }
+        // In three passes, so that the lookups of several moves overlap: each move's twist class by
+        // slice flip entry, asked for early; the bound it gives, which most moves fail, and for the
+        // others the flip and its two entries, asked for early; then their bounds.
         const unsigned allowed = Phase1After[static_cast<std::size_t>(last + 1)];
+        std::array<TPhase1, MoveCount> next;
+        std::array<std::size_t, MoveCount> at, second; // places in the tables, filled per move tried
         for (unsigned moves = allowed; moves; moves &= moves - 1) {
             const int m = std::countr_zero(moves);
-            const int s = T.SliceMove[p.Slice * MoveCount + m], t = T.TwistMove[p.Twist * MoveCount + m],
-                      f = T.FlipMove[p.Flip * MoveCount + m];
-            const auto entry = TwistEntry(t, T.SliceFlipMove[p.SliceFlip * MoveCount + m]);
-            T.TwistSliceFlipDepth.Prefetch(entry.first, entry.second);
-            T.FlipSliceDepth.Prefetch(f, s);
-            T.TwistFlipDepth.Prefetch(t, f);
-        }
-        for (unsigned moves = allowed; moves && !Stop; moves &= moves - 1) {
-            const int m = std::countr_zero(moves);
-            // Most moves fail the first bound looked up, so the others are looked up only when
-            // needed: the smallest tables first, as they are the likeliest to be in the caches.
-            TPhase1 q;
+            TPhase1& q = next[static_cast<std::size_t>(m)];
             q.Twist = T.TwistMove[p.Twist * MoveCount + m];
             q.SliceFlip = T.SliceFlipMove[p.SliceFlip * MoveCount + m];
-            if (!Within(q.Depth[0], p.Depth[0], T.TwistSliceFlipDepth, TwistEntry(q.Twist, q.SliceFlip),
+            const auto e = TwistEntry(q.Twist, q.SliceFlip);
+            at[static_cast<std::size_t>(m)] = T.TwistSliceFlipDepth.Index(e.first, e.second);
+            T.TwistSliceFlipDepth.Prefetch(at[static_cast<std::size_t>(m)]);
+        }
+        unsigned near = 0;
+        for (unsigned moves = allowed; moves; moves &= moves - 1) {
+            const int m = std::countr_zero(moves);
+            TPhase1& q = next[static_cast<std::size_t>(m)];
+            if (!Within(q.Depth[0], p.Depth[0], T.TwistSliceFlipDepth, at[static_cast<std::size_t>(m)],
                         togo)) {
                 continue;
             }
-            q.Slice = T.SliceMove[p.Slice * MoveCount + m];
+            near |= 1u << m;
+            q.Slice = q.SliceFlip / SliceFlipPerSlice;
             q.Flip = T.FlipMove[p.Flip * MoveCount + m];
-            if (!Within(q.Depth[1], p.Depth[1], T.FlipSliceDepth, {q.Flip, q.Slice}, togo) ||
-                !Within(q.Depth[2], p.Depth[2], T.TwistFlipDepth, {q.Twist, q.Flip}, togo)) {
+            const auto fs = FlipSliceEntry(q.Flip, q.Slice), tf = TwistFlipEntry(q.Twist, q.Flip);
+            at[static_cast<std::size_t>(m)] = T.FlipSliceDepth.Index(fs.first, fs.second);
+            second[static_cast<std::size_t>(m)] = T.TwistFlipDepth.Index(tf.first, tf.second);
+            T.FlipSliceDepth.Prefetch(at[static_cast<std::size_t>(m)]);
+            T.TwistFlipDepth.Prefetch(second[static_cast<std::size_t>(m)]);
+        }
+        for (unsigned moves = near; moves && !Stop; moves &= moves - 1) {
+            const int m = std::countr_zero(moves);
+            TPhase1& q = next[static_cast<std::size_t>(m)];
+            if (!Within(q.Depth[1], p.Depth[1], T.FlipSliceDepth, at[static_cast<std::size_t>(m)], togo) ||
+                !Within(q.Depth[2], p.Depth[2], T.TwistFlipDepth, second[static_cast<std::size_t>(m)],
+                        togo)) {
                 continue;
             }
             Path[static_cast<std::size_t>(n)] = m;
+            Fresh = std::min(Fresh, n);
             Phase1(q, n + 1, togo - 1);
         }
     }
 
+    // The arrangements after the first n moves of the path: the cubes kept for the path so far are
+    // reused up to the first move that changed since.
+    const TCubieCube& Arranged(int n) {
+        for (; Fresh < n; ++Fresh) {
+            const TCubieCube& a = Cubes[static_cast<std::size_t>(Fresh)];
+            const TCubieCube& b = MoveCube(Path[static_cast<std::size_t>(Fresh)]);
+            TCubieCube& r = Cubes[static_cast<std::size_t>(Fresh + 1)];
+            for (int i = 0; i < CornerCount; ++i) {
+                r.Cp[i] = a.Cp[b.Cp[i]];
+            }
+            for (int i = 0; i < EdgeCount; ++i) {
+                r.Ep[i] = a.Ep[b.Ep[i]];
+            }
+        }
+        return Cubes[static_cast<std::size_t>(n)];
+    }
+
     void Phase2Start(int n) {
-        const int limit = std::min(Limits.MaxLength, Best - 1) - n;
+        // Within the path's room too, whatever MaxLength asks for.
+        const int limit = std::min({Limits.MaxLength, Best - 1, MaxDepth}) - n - Current->EndingLength;
         if (limit < 0) {
             return;
         }
-        TCubieCube c = Current->Start;
-        for (int i = 0; i < n; ++i) {
-            c = Multiply(c, MoveCube(Path[static_cast<std::size_t>(i)]));
-        }
-        TPhase2 p{CornerPerm(c), EdgePerm(c), SliceOrder(c), CornerComb(c), UEdges(c), {}};
-        p.Depth[3] =
-            T.CornerUEdgesDepth.Distance(p.Corner, p.UEdges, T.CornerMove, T.UEdgesMove, Phase2MoveCount,
-                                         [this](int corner, int u) { return CornerEntry(corner, u); });
-        if (p.Depth[3] > limit) {
+        const TCubieCube& c = Arranged(n);
+        if (Phase2From(c, n, limit, Current->Endings[0].Moves)) {
             return;
         }
-        p.Depth[0] =
-            T.CornerOrderDepth.Distance(p.Corner, p.Order, T.CornerMove, T.SliceOrderMove, Phase2MoveCount);
-        if (p.Depth[0] > limit) {
-            return;
-        }
-        p.Depth[1] =
-            T.EdgeOrderDepth.Distance(p.Edge, p.Order, T.EdgeMove, T.SliceOrderMove, Phase2MoveCount);
-        if (p.Depth[1] > limit) {
-            return;
-        }
-        p.Depth[2] = T.EdgeCombDepth.Distance(p.Edge, p.Comb, T.EdgeMove, T.CornerCombMove, Phase2MoveCount);
-        for (int depth = std::max({p.Depth[0], p.Depth[1], p.Depth[2], p.Depth[3]}); depth <= limit;
-             ++depth) {
-            if (Phase2(p, n, depth)) {
-                Best = n + depth;
-                Keep(Best);
-                Stop = Best <= Limits.GoodEnough || TClock::now() >= Deadline;
+        for (int e = 1; e < Current->EndingCount; ++e) {
+            const TDirection::TEnding& ending = Current->Endings[static_cast<std::size_t>(e)];
+            TCubieCube other;
+            const TCubieCube& half = MoveCube(ending.Before[0]);
+            for (int i = 0; i < CornerCount; ++i) {
+                other.Cp[i] = half.Cp[c.Cp[i]];
+            }
+            for (int i = 0; i < EdgeCount; ++i) {
+                other.Ep[i] = half.Ep[c.Ep[i]];
+            }
+            if (ending.Before[1] >= 0) {
+                const TCubieCube& second = MoveCube(ending.Before[1]);
+                const TCubieCube first = other;
+                for (int i = 0; i < CornerCount; ++i) {
+                    other.Cp[i] = second.Cp[first.Cp[i]];
+                }
+                for (int i = 0; i < EdgeCount; ++i) {
+                    other.Ep[i] = second.Ep[first.Ep[i]];
+                }
+            }
+            if (Phase2From(other, n, limit, ending.Moves)) {
                 return;
             }
         }
+    }
+
+    // Phase 2 from arrangement c after the n moves of the path, in at most limit moves, then the
+    // current direction's ending as given; true when that gave a new best answer.
+    bool Phase2From(const TCubieCube& c, int n, int limit, std::array<int, 2> ending) {
+        // The exact small tables first: most starts end there, before the costlier distance walk.
+        TPhase2 p{T.CornerClassSym[static_cast<std::size_t>(CornerPerm(c))], 0, SliceOrder(c), 0, 0, 0};
+        int bound = T.CornerOrderDepth.Get(ClassEntry(p.Corner, T.SliceOrderConj, p.Order));
+        if (bound > limit) {
+            return false;
+        }
+        p.Edge = T.EdgeClassSym[static_cast<std::size_t>(EdgePerm(c))];
+        bound = std::max(bound, T.EdgeOrderDepth.Get(ClassEntry(p.Edge, T.SliceOrderConj, p.Order)));
+        if (bound > limit) {
+            return false;
+        }
+        p.Comb = CornerComb(c);
+        bound = std::max(bound, T.EdgeCombDepth.Get(ClassEntry(p.Edge, T.CornerCombConj, p.Comb)));
+        if (bound > limit) {
+            return false;
+        }
+        p.UEdges = UEdges(c);
+        using TPair = std::pair<int, int>;
+        p.UDepth = T.CornerUEdgesDepth.Distance(
+            TPair(p.Corner, p.UEdges), Phase2MoveCount,
+            [this](TPair cu) { return ClassEntry(cu.first, T.UEdgesConj, cu.second); },
+            [this](TPair cu, int k) {
+                return TPair(ClassAfter(T, T.CornerClassMove, cu.first, k),
+                             T.UEdgesMove[static_cast<std::size_t>(cu.second * Phase2MoveCount + k)]);
+            });
+        for (int depth = std::max(bound, p.UDepth); depth <= limit; ++depth) {
+            if (Phase2(p, n, depth)) {
+                Keep(n + depth, ending);
+                Stop = Best <= Limits.GoodEnough || TClock::now() >= Deadline;
+                return true;
+            }
+        }
+        return false;
     }
 
     bool Phase2(const TPhase2& p, int n, int togo) {
@@ -252,30 +437,27 @@ private:
         const unsigned allowed = Phase2After[static_cast<std::size_t>(last + 1)];
         for (unsigned moves = allowed; moves; moves &= moves - 1) {
             const int k = std::countr_zero(moves);
-            const auto entry = CornerEntry(T.CornerMove[p.Corner * Phase2MoveCount + k],
-                                           T.UEdgesMove[p.UEdges * Phase2MoveCount + k]);
-            T.CornerUEdgesDepth.Prefetch(entry.first, entry.second);
-        }
-        for (unsigned moves = allowed; moves; moves &= moves - 1) {
-            const int k = std::countr_zero(moves);
-            const int m = Phase2Moves[static_cast<std::size_t>(k)];
             TPhase2 q;
-            q.Corner = T.CornerMove[p.Corner * Phase2MoveCount + k];
-            q.UEdges = T.UEdgesMove[p.UEdges * Phase2MoveCount + k];
-            if (!Within(q.Depth[3], p.Depth[3], T.CornerUEdgesDepth, CornerEntry(q.Corner, q.UEdges), togo)) {
-                continue;
-            }
+            q.Corner = ClassAfter(T, T.CornerClassMove, p.Corner, k);
             q.Order = T.SliceOrderMove[p.Order * Phase2MoveCount + k];
-            if (!Within(q.Depth[0], p.Depth[0], T.CornerOrderDepth, {q.Corner, q.Order}, togo)) {
+            if (T.CornerOrderDepth.Get(ClassEntry(q.Corner, T.SliceOrderConj, q.Order)) >= togo) {
                 continue;
             }
-            q.Edge = T.EdgeMove[p.Edge * Phase2MoveCount + k];
+            q.Edge = ClassAfter(T, T.EdgeClassMove, p.Edge, k);
+            if (T.EdgeOrderDepth.Get(ClassEntry(q.Edge, T.SliceOrderConj, q.Order)) >= togo) {
+                continue;
+            }
             q.Comb = T.CornerCombMove[p.Comb * Phase2MoveCount + k];
-            if (!Within(q.Depth[2], p.Depth[2], T.EdgeCombDepth, {q.Edge, q.Comb}, togo) ||
-                !Within(q.Depth[1], p.Depth[1], T.EdgeOrderDepth, {q.Edge, q.Order}, togo)) {
+            if (T.EdgeCombDepth.Get(ClassEntry(q.Edge, T.CornerCombConj, q.Comb)) >= togo) {
                 continue;
             }
-            Path[static_cast<std::size_t>(n)] = m;
+            q.UEdges = T.UEdgesMove[p.UEdges * Phase2MoveCount + k];
+            if (!Within(q.UDepth, p.UDepth, T.CornerUEdgesDepth, ClassEntry(q.Corner, T.UEdgesConj, q.UEdges),
+                        togo)) {
+                continue;
+            }
+            Path[static_cast<std::size_t>(n)] = Phase2Moves[static_cast<std::size_t>(k)];
+            Fresh = std::min(Fresh, n);
             if (Phase2(q, n + 1, togo - 1)) {
                 return true;
             }
@@ -283,14 +465,29 @@ private:
         return false;
     }
 
-    // The answer in real faces, for the path of the current direction.
-    void Keep(int length) {
-        BestMoves.clear();
-        for (int i = 0; i < length; ++i) {
-            const int m = Path[static_cast<std::size_t>(i)];
-            BestMoves.push_back(Current->Face[static_cast<std::size_t>(m / 3)] * 3 + m % 3);
+    // The first length moves of the path and then the current direction's ending (as given) as the
+    // new best answer, in real faces. Turns of one face in a row merge.
+    void Keep(int length, std::array<int, 2> ending) {
+        std::vector<int> moves(Path.begin(), Path.begin() + length);
+        for (int e = 0; e < Current->EndingLength; ++e) {
+            const int m = ending[static_cast<std::size_t>(e)];
+            if (!moves.empty() && moves.back() / 3 == m / 3) {
+                const int turns = (moves.back() % 3 + 1 + m % 3 + 1) % 4;
+                moves.pop_back();
+                if (turns != 0) {
+                    moves.push_back(m / 3 * 3 + turns - 1);
+                }
+            } else {
+                moves.push_back(m);
+            }
         }
-        if (Current->Inverted) {
+        Best = static_cast<int>(moves.size());
+        BestMoves.clear();
+        const TView& view = Views[static_cast<std::size_t>(Current->View)];
+        for (int m : moves) {
+            BestMoves.push_back(view.Face[static_cast<std::size_t>(m / 3)] * 3 + m % 3);
+        }
+        if (view.Inverted) {
             std::reverse(BestMoves.begin(), BestMoves.end());
             for (int& m : BestMoves) {
                 m = m / 3 * 3 + 2 - m % 3;
@@ -299,11 +496,15 @@ private:
     }
 
     const TTables& T;
-    std::array<TDirection, 6> Directions;
+    std::array<TView, 6> Views;
+    std::vector<TDirection> Directions;
     const TDirection* Current = nullptr;
     const TSolveLimits Limits;
     const TClock::time_point Deadline;
     std::array<int, MaxDepth + 1> Path{};
+    // Cubes[i]: the arrangement after the first i moves of Path, for i up to Fresh.
+    std::array<TCubieCube, MaxDepth + 1> Cubes{};
+    int Fresh = 0;
     int Best;
     std::vector<int> BestMoves;
     bool Stop = false;

@@ -8,6 +8,7 @@
 #include <functional>
 #include <stdexcept>
 #include <thread>
+#include <type_traits>
 #include <unistd.h>
 
 namespace twophase {
@@ -215,7 +216,7 @@ struct TClasses {
 
 // view(value, s) is the value seen through symmetry s.
 template <typename TView>
-TClasses Classes(int count, int symmetries, TView view) {
+TClasses Classes(int count, int symmetries, TView view, int (*inverse)(int) = InverseSymmetry) {
     TClasses c;
     c.ClassSym.assign(static_cast<std::size_t>(count), 0xFFFF);
     std::vector<int> seenAs(static_cast<std::size_t>(symmetries));
@@ -237,7 +238,7 @@ TClasses Classes(int count, int symmetries, TView view) {
             if (c.ClassSym[static_cast<std::size_t>(v)] == 0xFFFF) {
                 // s undone takes v back to value, the representative.
                 c.ClassSym[static_cast<std::size_t>(v)] =
-                    static_cast<std::uint16_t>(cls * symmetries + InverseSymmetry(s));
+                    static_cast<std::uint16_t>(cls * symmetries + inverse(s));
             }
         }
     }
@@ -260,31 +261,82 @@ std::vector<std::uint16_t> Views(int count, int symmetries, TView view) {
 // Distances over (class of the first coordinate, second coordinate seen through the class's
 // symmetry). A representative that looks the same through some symmetries stands for one cube
 // under several second values: those get the same distance.
-template <typename TFirstMove>
-TPairDepth ClassPairDepth(const TClasses& first, const std::vector<TFirstMove>& firstMove, int secondCount,
-                          const std::vector<std::uint16_t>& secondMove,
-                          const std::vector<std::uint16_t>& secondConj, int symmetries, int width) {
+template <typename TFirstMove, typename TSecondMove, typename TConj>
+std::vector<std::uint8_t> ClassPairDepth(const TClasses& first, const std::vector<TFirstMove>& firstMove,
+                                         int secondCount, const std::vector<TSecondMove>& secondMove,
+                                         const std::vector<TConj>& secondConj, int symmetries, int width) {
     const int classes = static_cast<int>(first.Reps.size());
-    return TPairDepth(
-        secondCount,
-        DepthTable(
-            classes, secondCount, width,
-            [&](int cls, int second, int k) {
-                const int moved =
-                    firstMove[static_cast<std::size_t>(first.Reps[static_cast<std::size_t>(cls)]) * width +
-                              k];
-                const auto entry = ClassEntry(first.ClassSym, secondConj, symmetries, moved,
-                                              secondMove[static_cast<std::size_t>(second) * width + k]);
-                return static_cast<std::size_t>(entry.first) * secondCount + entry.second;
-            },
-            [&](int cls, int second, auto&& mark) {
-                for (int s = 1; s < symmetries; ++s) {
-                    if (first.SelfSymmetric[static_cast<std::size_t>(cls)] >> s & 1u) {
-                        mark(static_cast<std::size_t>(cls) * secondCount +
-                             secondConj[static_cast<std::size_t>(second) * symmetries + s]);
-                    }
+    return DepthTable(
+        classes, secondCount, width,
+        [&](int cls, int second, int k) {
+            const int moved =
+                firstMove[static_cast<std::size_t>(first.Reps[static_cast<std::size_t>(cls)]) * width + k];
+            const auto entry = ClassEntry(first.ClassSym, secondConj, symmetries, moved,
+                                          secondMove[static_cast<std::size_t>(second) * width + k]);
+            return static_cast<std::size_t>(entry.first) * secondCount + entry.second;
+        },
+        [&](int cls, int second, auto&& mark) {
+            for (int s = 1; s < symmetries; ++s) {
+                if (first.SelfSymmetric[static_cast<std::size_t>(cls)] >> s & 1u) {
+                    mark(static_cast<std::size_t>(cls) * secondCount +
+                         secondConj[static_cast<std::size_t>(second) * symmetries + s]);
                 }
-            }));
+            }
+        });
+}
+
+// A cube whose first count pieces of p (corners, or the U and D layer edges) are arranged as rank says.
+TCubieCube ArrangedCube(int rank, bool edges) {
+    TCubieCube cube;
+    PermUnrank(rank, edges ? cube.Ep.data() : cube.Cp.data(), 8);
+    return cube;
+}
+
+// [class * Phase2MoveCount + k]: the class and symmetry of the class's representative after move k.
+std::vector<std::uint16_t> ClassMoves(const TClasses& classes, const std::vector<std::uint16_t>& move) {
+    std::vector<std::uint16_t> table;
+    for (int rep : classes.Reps) {
+        for (int k = 0; k < Phase2MoveCount; ++k) {
+            table.push_back(classes.ClassSym[move[static_cast<std::size_t>(rep) * Phase2MoveCount +
+                                                  static_cast<std::size_t>(k)]]);
+        }
+    }
+    return table;
+}
+
+// [a * SymmetryCount + b]: the one symmetry that sees every arrangement as a and then b do, found
+// on an arrangement that no symmetry other than the identity keeps.
+std::vector<std::uint8_t> SymmetryProducts() {
+    TCubieCube probe;
+    for (int m : {6, 0, 5, 10, 16, 13, 3}) { // R U F2 Bi D2 Li F
+        probe = Multiply(probe, MoveCube(m));
+    }
+    const auto same = [](const TCubieCube& a, const TCubieCube& b) { return a.Cp == b.Cp && a.Ep == b.Ep; };
+    std::vector<std::uint8_t> product;
+    for (int a = 0; a < SymmetryCount; ++a) {
+        for (int b = 0; b < SymmetryCount; ++b) {
+            const TCubieCube seen = ConjugatedArrangement(ConjugatedArrangement(probe, a), b);
+            int found = -1;
+            for (int c = 0; c < SymmetryCount; ++c) {
+                if (same(ConjugatedArrangement(probe, c), seen)) {
+                    found = found < 0 ? c : SymmetryCount;
+                }
+            }
+            if (found < 0 || found == SymmetryCount) {
+                throw std::logic_error("symmetry products");
+            }
+            product.push_back(static_cast<std::uint8_t>(found));
+        }
+    }
+    return product;
+}
+
+// [value * SymmetryCount + s]: the value of cubes[value] seen through s, in a byte.
+std::vector<std::uint8_t> ByteViews(const std::vector<TCubieCube>& cubes, TEncode encode) {
+    const auto wide = Views(static_cast<int>(cubes.size()), SymmetryCount, [&](int v, int s) {
+        return encode(ConjugatedArrangement(cubes[static_cast<std::size_t>(v)], s));
+    });
+    return {wide.begin(), wide.end()};
 }
 
 } // namespace
@@ -374,6 +426,21 @@ TPairDepth TPairDepth::FromPacked(int secondCount, std::vector<std::uint8_t> bit
     return table;
 }
 
+TNibbleDepth::TNibbleDepth(int secondCount, const std::vector<std::uint8_t>& depths)
+    : SecondCount(static_cast<std::size_t>(secondCount)), Bits((depths.size() + 1) / 2) {
+    for (std::size_t i = 0; i < depths.size(); ++i) {
+        const int depth = std::min<int>(depths[i], 15);
+        Bits[i >> 1] = static_cast<std::uint8_t>(Bits[i >> 1] | depth << ((i & 1) * 4));
+    }
+}
+
+TNibbleDepth TNibbleDepth::FromPacked(int secondCount, std::vector<std::uint8_t> bits) {
+    TNibbleDepth table;
+    table.SecondCount = static_cast<std::size_t>(secondCount);
+    table.Bits = std::move(bits);
+    return table;
+}
+
 namespace {
 
 // Every table in file order, with the element count it must have and, for move tables, the bound
@@ -384,34 +451,57 @@ void EachTable(TSome& t, TVisit&& visit) {
     visit(t.TwistMove, TwistCount * MoveCount, TwistCount);
     visit(t.FlipMove, FlipCount * MoveCount, FlipCount);
     visit(t.SliceMove, SliceCount * MoveCount, SliceCount);
-    visit(t.CornerMove, CornerPermCount * Phase2MoveCount, CornerPermCount);
-    visit(t.EdgeMove, EdgePermCount * Phase2MoveCount, EdgePermCount);
     visit(t.SliceOrderMove, SliceOrderCount * Phase2MoveCount, SliceOrderCount);
     visit(t.CornerCombMove, CornerCombCount * Phase2MoveCount, CornerCombCount);
     visit(t.CornerClassSym, CornerPermCount, CornerClassCount * SymmetryCount);
+    visit(t.EdgeClassSym, EdgePermCount, EdgeClassCount * SymmetryCount);
+    visit(t.CornerClassMove, CornerClassCount * Phase2MoveCount, CornerClassCount * SymmetryCount);
+    visit(t.EdgeClassMove, EdgeClassCount * Phase2MoveCount, EdgeClassCount * SymmetryCount);
+    visit(t.SymmetryProduct, SymmetryCount * SymmetryCount, SymmetryCount);
+    visit(t.Phase2MoveConj, Phase2MoveCount * SymmetryCount, Phase2MoveCount);
+    visit(t.SliceOrderConj, SliceOrderCount * SymmetryCount, SliceOrderCount);
+    visit(t.CornerCombConj, CornerCombCount * SymmetryCount, CornerCombCount);
     visit(t.SliceFlipMove, SliceFlipCount * MoveCount, SliceFlipCount);
     visit(t.TwistClassSym, TwistCount, TwistClassCount * TurnSymmetryCount);
     visit(t.SliceFlipConj, SliceFlipCount * TurnSymmetryCount, SliceFlipCount);
+    visit(t.FlipClassSym, FlipCount, FlipClassCount * HalfTurnCount);
+    visit(t.TwistHalfClassSym, TwistCount, TwistHalfClassCount * HalfTurnCount);
+    visit(t.FlipHalfConj, FlipCount * HalfTurnCount, FlipCount);
+    visit(t.SliceHalfConj, SliceCount * HalfTurnCount, SliceCount);
     visit(t.UEdgesMove, UEdgesCount * Phase2MoveCount, UEdgesCount);
     visit(t.UEdgesConj, UEdgesCount * SymmetryCount, UEdgesCount);
 }
 
-struct TPairEntry {
-    TPairDepth TTables::*Table;
+// The distance tables in file order, after the move tables: pairs per byte 4 or 2.
+template <typename TTable>
+struct TDepthEntry {
+    TTable TTables::*Table;
     int First, Second;
 };
-constexpr TPairEntry Pairs[] = {
+constexpr TDepthEntry<TNibbleDepth> Nibbles[] = {
+    {&TTables::CornerOrderDepth, CornerClassCount, SliceOrderCount},
+    {&TTables::EdgeOrderDepth, EdgeClassCount, SliceOrderCount},
+    {&TTables::EdgeCombDepth, EdgeClassCount, CornerCombCount},
+};
+constexpr TDepthEntry<TPairDepth> Pairs[] = {
     {&TTables::TwistSliceFlipDepth, TwistClassCount, SliceFlipCount},
-    {&TTables::FlipSliceDepth, FlipCount, SliceCount},
-    {&TTables::TwistFlipDepth, TwistCount, FlipCount},
-    {&TTables::CornerOrderDepth, CornerPermCount, SliceOrderCount},
-    {&TTables::EdgeOrderDepth, EdgePermCount, SliceOrderCount},
-    {&TTables::EdgeCombDepth, EdgePermCount, CornerCombCount},
+    {&TTables::FlipSliceDepth, FlipClassCount, SliceCount},
+    {&TTables::TwistFlipDepth, TwistHalfClassCount, FlipCount},
     {&TTables::CornerUEdgesDepth, CornerClassCount, UEdgesCount},
 };
 
+template <typename TVisit>
+void EachDepth(TVisit&& visit) {
+    for (const auto& n : Nibbles) {
+        visit(n, 2);
+    }
+    for (const auto& p : Pairs) {
+        visit(p, 4);
+    }
+}
+
 // Bumped whenever a table changes meaning or layout.
-constexpr char Magic[8] = {'T', 'V', 'T', 'P', 'H', '0', '0', '4'};
+constexpr char Magic[8] = {'T', 'V', 'T', 'P', 'H', '0', '0', '8'};
 
 std::uint64_t Checksum(const std::vector<char>& bytes, std::size_t size) {
     std::uint64_t h = 0x9E3779B97F4A7C15ull;
@@ -428,8 +518,10 @@ std::uint64_t Checksum(const std::vector<char>& bytes, std::size_t size) {
     return h;
 }
 
-std::size_t PackedSize(const TPairEntry& p) {
-    return (static_cast<std::size_t>(p.First) * static_cast<std::size_t>(p.Second) + 3) / 4;
+template <typename TEntry>
+std::size_t PackedSize(const TEntry& p, int perByte) {
+    return (static_cast<std::size_t>(p.First) * static_cast<std::size_t>(p.Second) + perByte - 1) /
+           static_cast<std::size_t>(perByte);
 }
 
 } // namespace
@@ -437,9 +529,7 @@ std::size_t PackedSize(const TPairEntry& p) {
 std::size_t TTables::Bytes() const {
     std::size_t bytes = 0;
     EachTable(*this, [&](const auto& v, int, int) { bytes += v.size() * sizeof(v[0]); });
-    for (const TPairEntry& p : Pairs) {
-        bytes += (this->*p.Table).Bytes();
-    }
+    EachDepth([&](const auto& p, int) { bytes += (this->*p.Table).Bytes(); });
     return bytes;
 }
 
@@ -461,9 +551,7 @@ std::optional<TTables> LoadTables(const std::string& path) {
     std::size_t expected = sizeof Magic + 8;
     EachTable(t,
               [&](auto& v, int count, int) { expected += static_cast<std::size_t>(count) * sizeof(v[0]); });
-    for (const TPairEntry& p : Pairs) {
-        expected += PackedSize(p);
-    }
+    EachDepth([&](const auto& p, int perByte) { expected += PackedSize(p, perByte); });
     if (bytes.size() != expected || std::memcmp(bytes.data(), Magic, sizeof Magic) != 0) {
         return std::nullopt;
     }
@@ -485,12 +573,13 @@ std::optional<TTables> LoadTables(const std::string& path) {
     if (!inRange) {
         return std::nullopt;
     }
-    for (const TPairEntry& p : Pairs) {
+    EachDepth([&](const auto& p, int perByte) {
         const auto* first = reinterpret_cast<const std::uint8_t*>(bytes.data() + at);
-        t.*p.Table =
-            TPairDepth::FromPacked(p.Second, std::vector<std::uint8_t>(first, first + PackedSize(p)));
-        at += PackedSize(p);
-    }
+        const std::size_t length = PackedSize(p, perByte);
+        t.*p.Table = std::remove_reference_t<decltype(t.*p.Table)>::FromPacked(
+            p.Second, std::vector<std::uint8_t>(first, first + length));
+        at += length;
+    });
     return t;
 }
 
@@ -501,12 +590,14 @@ bool SaveTables(const TTables& tables, const std::string& path) {
         bytes.insert(bytes.end(), p, p + size);
     };
     EachTable(tables, [&](const auto& v, int, int) { append(v.data(), v.size() * sizeof(v[0])); });
-    for (const TPairEntry& p : Pairs) {
+    bool sized = true;
+    EachDepth([&](const auto& p, int perByte) {
         const std::vector<std::uint8_t>& packed = (tables.*p.Table).Packed();
-        if (packed.size() != PackedSize(p)) {
-            return false;
-        }
+        sized = sized && packed.size() == PackedSize(p, perByte);
         append(packed.data(), packed.size());
+    });
+    if (!sized) {
+        return false;
     }
     const std::uint64_t sum = Checksum(bytes, bytes.size());
     append(&sum, sizeof sum);
@@ -581,41 +672,87 @@ TTables BuildTables() {
     for (int m = 0; m < MoveCount; ++m) {
         all[m] = static_cast<std::uint8_t>(m);
     }
-    std::vector<TCubieCube> twistCubes, sliceFlipCubes;
+    std::vector<TCubieCube> twistCubes, sliceFlipCubes, flipCubes, sliceCubes;
     t.TwistMove = MoveTable(TwistCount, all.data(), MoveCount, Twist, &twistCubes);
     t.SliceFlipMove = MoveTable(SliceFlipCount, all.data(), MoveCount, SliceFlip, &sliceFlipCubes);
-    t.FlipMove = MoveTable(FlipCount, all.data(), MoveCount, Flip);
-    t.SliceMove = MoveTable(SliceCount, all.data(), MoveCount, Slice);
-    t.FlipSliceDepth = PairDepth(FlipCount, t.FlipMove, SliceCount, t.SliceMove, MoveCount);
+    t.FlipMove = MoveTable(FlipCount, all.data(), MoveCount, Flip, &flipCubes);
+    t.SliceMove = MoveTable(SliceCount, all.data(), MoveCount, Slice, &sliceCubes);
 
-    t.CornerMove = MoveTable(CornerPermCount, Phase2Moves.data(), Phase2MoveCount, CornerPerm);
-    t.EdgeMove = MoveTable(EdgePermCount, Phase2Moves.data(), Phase2MoveCount, EdgePerm);
-    const auto order = MoveTable(SliceOrderCount, Phase2Moves.data(), Phase2MoveCount, SliceOrder);
+    // Flips and twists up to the half turns, which keep every twist and flip reference sticker on a
+    // reference face, so that a flip seen turned depends on the flip alone.
+    const auto halfTurned = [](const std::vector<TCubieCube>& cubes, TEncode encode) {
+        return [&cubes, encode](int value, int h) {
+            return encode(TurnedBySymmetry(cubes[static_cast<std::size_t>(value)], h * 2));
+        };
+    };
+    const auto itself = [](int h) { return h; }; // every half turn undoes itself
+    const TClasses flips = Classes(FlipCount, HalfTurnCount, halfTurned(flipCubes, Flip), itself);
+    const TClasses halfTwists = Classes(TwistCount, HalfTurnCount, halfTurned(twistCubes, Twist), itself);
+    if (flips.Reps.size() != static_cast<std::size_t>(FlipClassCount) ||
+        halfTwists.Reps.size() != static_cast<std::size_t>(TwistHalfClassCount)) {
+        throw std::logic_error("flip and twist classes");
+    }
+    t.FlipClassSym = flips.ClassSym;
+    t.TwistHalfClassSym = halfTwists.ClassSym;
+    t.FlipHalfConj = Views(FlipCount, HalfTurnCount, halfTurned(flipCubes, Flip));
+    t.SliceHalfConj = Views(SliceCount, HalfTurnCount, halfTurned(sliceCubes, Slice));
+    t.FlipSliceDepth = TPairDepth(SliceCount, ClassPairDepth(flips, t.FlipMove, SliceCount, t.SliceMove,
+                                                             t.SliceHalfConj, HalfTurnCount, MoveCount));
+    t.TwistFlipDepth = TPairDepth(FlipCount, ClassPairDepth(halfTwists, t.TwistMove, FlipCount, t.FlipMove,
+                                                            t.FlipHalfConj, HalfTurnCount, MoveCount));
+
+    const auto cornerMove = MoveTable(CornerPermCount, Phase2Moves.data(), Phase2MoveCount, CornerPerm);
+    const auto edgeMove = MoveTable(EdgePermCount, Phase2Moves.data(), Phase2MoveCount, EdgePerm);
+    std::vector<TCubieCube> orderCubes, combCubes;
+    const auto order =
+        MoveTable(SliceOrderCount, Phase2Moves.data(), Phase2MoveCount, SliceOrder, &orderCubes);
     t.SliceOrderMove.assign(order.begin(), order.end());
-    t.CornerOrderDepth =
-        PairDepth(CornerPermCount, t.CornerMove, SliceOrderCount, t.SliceOrderMove, Phase2MoveCount);
-    const auto comb = MoveTable(CornerCombCount, Phase2Moves.data(), Phase2MoveCount, CornerComb);
+    const auto comb = MoveTable(CornerCombCount, Phase2Moves.data(), Phase2MoveCount, CornerComb, &combCubes);
     t.CornerCombMove.assign(comb.begin(), comb.end());
-    t.EdgeCombDepth =
-        PairDepth(EdgePermCount, t.EdgeMove, CornerCombCount, t.CornerCombMove, Phase2MoveCount);
-    t.EdgeOrderDepth =
-        PairDepth(EdgePermCount, t.EdgeMove, SliceOrderCount, t.SliceOrderMove, Phase2MoveCount);
+    t.SliceOrderConj = ByteViews(orderCubes, SliceOrder);
+    t.CornerCombConj = ByteViews(combCubes, CornerComb);
 
-    // Corner arrangements up to the symmetries that keep U on top, by the U layer edges.
+    // Corner and U and D edge arrangements up to the symmetries that keep U on top.
     const TClasses corners = Classes(CornerPermCount, SymmetryCount, [](int cp, int s) {
-        TCubieCube cube;
-        PermUnrank(cp, cube.Cp.data(), CornerCount);
-        return CornerPerm(ConjugatedArrangement(cube, s));
+        return CornerPerm(ConjugatedArrangement(ArrangedCube(cp, false), s));
     });
-    if (corners.Reps.size() != static_cast<std::size_t>(CornerClassCount)) {
-        throw std::logic_error("corner classes");
+    const TClasses edges = Classes(EdgePermCount, SymmetryCount, [](int ep, int s) {
+        return EdgePerm(ConjugatedArrangement(ArrangedCube(ep, true), s));
+    });
+    if (corners.Reps.size() != static_cast<std::size_t>(CornerClassCount) ||
+        edges.Reps.size() != static_cast<std::size_t>(EdgeClassCount)) {
+        throw std::logic_error("arrangement classes");
     }
     t.CornerClassSym = corners.ClassSym;
+    t.EdgeClassSym = edges.ClassSym;
+    t.CornerClassMove = ClassMoves(corners, cornerMove);
+    t.EdgeClassMove = ClassMoves(edges, edgeMove);
+    t.SymmetryProduct = SymmetryProducts();
+    for (int k = 0; k < Phase2MoveCount; ++k) {
+        for (int s = 0; s < SymmetryCount; ++s) {
+            const auto at = std::find(Phase2Moves.begin(), Phase2Moves.end(),
+                                      ConjugatedMove(Phase2Moves[static_cast<std::size_t>(k)], s));
+            if (at == Phase2Moves.end()) {
+                throw std::logic_error("phase 2 moves seen through a symmetry");
+            }
+            t.Phase2MoveConj.push_back(static_cast<std::uint8_t>(at - Phase2Moves.begin()));
+        }
+    }
+    t.CornerOrderDepth =
+        TNibbleDepth(SliceOrderCount, ClassPairDepth(corners, cornerMove, SliceOrderCount, t.SliceOrderMove,
+                                                     t.SliceOrderConj, SymmetryCount, Phase2MoveCount));
+    t.EdgeOrderDepth =
+        TNibbleDepth(SliceOrderCount, ClassPairDepth(edges, edgeMove, SliceOrderCount, t.SliceOrderMove,
+                                                     t.SliceOrderConj, SymmetryCount, Phase2MoveCount));
+    t.EdgeCombDepth =
+        TNibbleDepth(CornerCombCount, ClassPairDepth(edges, edgeMove, CornerCombCount, t.CornerCombMove,
+                                                     t.CornerCombConj, SymmetryCount, Phase2MoveCount));
     t.UEdgesMove = MoveTable(UEdgesCount, Phase2Moves.data(), Phase2MoveCount, UEdges);
     t.UEdgesConj = Views(UEdgesCount, SymmetryCount,
                          [](int u, int s) { return UEdges(ConjugatedArrangement(UEdgesCube(u), s)); });
-    t.CornerUEdgesDepth = ClassPairDepth(corners, t.CornerMove, UEdgesCount, t.UEdgesMove, t.UEdgesConj,
-                                         SymmetryCount, Phase2MoveCount);
+    t.CornerUEdgesDepth =
+        TPairDepth(UEdgesCount, ClassPairDepth(corners, cornerMove, UEdgesCount, t.UEdgesMove, t.UEdgesConj,
+                                               SymmetryCount, Phase2MoveCount));
 
     // Twists up to the turns that keep the U-D axis, by the places and flips of the middle-layer edges.
     const TClasses twists = Classes(TwistCount, TurnSymmetryCount, [&](int tw, int s) {
@@ -628,9 +765,9 @@ TTables BuildTables() {
     t.SliceFlipConj = Views(SliceFlipCount, TurnSymmetryCount, [&](int sf, int s) {
         return SliceFlip(TurnedBySymmetry(sliceFlipCubes[static_cast<std::size_t>(sf)], s));
     });
-    t.TwistSliceFlipDepth = ClassPairDepth(twists, t.TwistMove, SliceFlipCount, t.SliceFlipMove,
-                                           t.SliceFlipConj, TurnSymmetryCount, MoveCount);
-    t.TwistFlipDepth = PairDepth(TwistCount, t.TwistMove, FlipCount, t.FlipMove, MoveCount);
+    t.TwistSliceFlipDepth =
+        TPairDepth(SliceFlipCount, ClassPairDepth(twists, t.TwistMove, SliceFlipCount, t.SliceFlipMove,
+                                                  t.SliceFlipConj, TurnSymmetryCount, MoveCount));
     return t;
 }
 

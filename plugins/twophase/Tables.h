@@ -18,18 +18,22 @@
 
 namespace twophase {
 
-inline constexpr int TwistCount = 2187;       // 3^7 corner twists
-inline constexpr int FlipCount = 2048;        // 2^11 edge flips
-inline constexpr int SliceCount = 495;        // places of the four middle-layer edges, C(12,4)
-inline constexpr int SliceFlipCount = 7920;   // places and flips of the four middle-layer edges
-inline constexpr int TwistClassCount = 291;   // twists up to the turns that keep the U-D axis
-inline constexpr int CornerPermCount = 40320; // 8!
-inline constexpr int EdgePermCount = 40320;   // 8! arrangements of the U and D layer edges
-inline constexpr int SliceOrderCount = 24;    // 4! arrangements within the middle layer
-inline constexpr int CornerCombCount = 70;    // places of the four D layer corners, C(8,4)
+inline constexpr int TwistCount = 2187;         // 3^7 corner twists
+inline constexpr int FlipCount = 2048;          // 2^11 edge flips
+inline constexpr int SliceCount = 495;          // places of the four middle-layer edges, C(12,4)
+inline constexpr int SliceFlipCount = 7920;     // places and flips of the four middle-layer edges
+inline constexpr int TwistClassCount = 291;     // twists up to the turns that keep the U-D axis
+inline constexpr int HalfTurnCount = 4;         // the half turns among those, and none: turns 0, 2, 4, 6
+inline constexpr int FlipClassCount = 560;      // flips up to the half turns
+inline constexpr int TwistHalfClassCount = 567; // twists up to the half turns
+inline constexpr int CornerPermCount = 40320;   // 8!
+inline constexpr int EdgePermCount = 40320;     // 8! arrangements of the U and D layer edges
+inline constexpr int SliceOrderCount = 24;      // 4! arrangements within the middle layer
+inline constexpr int CornerCombCount = 70;      // places of the four D layer corners, C(8,4)
 inline constexpr int UEdgesCount =
     1680; // places, in order, of the four U layer edges among the eight U and D places
 inline constexpr int CornerClassCount = 5240; // corner arrangements up to the symmetries that keep U on top
+inline constexpr int EdgeClassCount = 5240;   // U and D layer edge arrangements up to the same
 
 // The phase 2 moves, as indices of the 18 face turns, grouped by face in face order.
 inline constexpr int Phase2MoveCount = 10;
@@ -60,17 +64,14 @@ public:
     // From one byte per pair; 0xFF marks pairs no cube reaches.
     TPairDepth(int secondCount, const std::vector<std::uint8_t>& depths);
 
-    int Residue(int first, int second) const {
-        const std::size_t i =
-            static_cast<std::size_t>(first) * SecondCount + static_cast<std::size_t>(second);
-        return Bits[i >> 2] >> ((i & 3) * 2) & 3;
+    int Residue(int first, int second) const { return ResidueAt(Index(first, second)); }
+    // The same by the pair's place in the table, for a search that works it out once.
+    std::size_t Index(int first, int second) const {
+        return static_cast<std::size_t>(first) * SecondCount + static_cast<std::size_t>(second);
     }
+    int ResidueAt(std::size_t i) const { return Bits[i >> 2] >> ((i & 3) * 2) & 3; }
     // Asks for the residue's memory early, so that the lookups of several moves overlap.
-    void Prefetch(int first, int second) const {
-        const std::size_t i =
-            static_cast<std::size_t>(first) * SecondCount + static_cast<std::size_t>(second);
-        __builtin_prefetch(&Bits[i >> 2]);
-    }
+    void Prefetch(std::size_t i) const { __builtin_prefetch(&Bits[i >> 2]); }
     // The distance after a move, from the distance before it and the residue after it.
     static int After(int before, int residue) {
         return Next[static_cast<std::size_t>(std::min(before, Unreachable)) * 4 +
@@ -139,10 +140,40 @@ private:
     std::vector<std::uint8_t> Bits;
 };
 
+// Exact distances in a pair of coordinates, [first * second count + second], in four bits: for small
+// tables, where one lookup must give the distance (15 stands for 15 or more, and for no cube).
+class TNibbleDepth {
+public:
+    TNibbleDepth() = default;
+    // From one byte per pair; 0xFF marks pairs no cube reaches.
+    TNibbleDepth(int secondCount, const std::vector<std::uint8_t>& depths);
+
+    int Get(int first, int second) const {
+        const std::size_t i =
+            static_cast<std::size_t>(first) * SecondCount + static_cast<std::size_t>(second);
+        return Bits[i >> 1] >> ((i & 1) * 4) & 15;
+    }
+    int Get(std::pair<int, int> entry) const { return Get(entry.first, entry.second); }
+    std::size_t Bytes() const { return Bits.size(); }
+    const std::vector<std::uint8_t>& Packed() const { return Bits; }
+    static TNibbleDepth FromPacked(int secondCount, std::vector<std::uint8_t> bits);
+
+private:
+    std::size_t SecondCount = 0;
+    std::vector<std::uint8_t> Bits;
+};
+
 // Move tables are [coordinate * moves + move]; phase 1 over all 18 turns, phase 2 over Phase2Moves.
 struct TTables {
     std::vector<std::uint16_t> TwistMove, FlipMove, SliceMove;
+    // [flip class * SliceCount + slice] and [twist class * FlipCount + flip], classes up to the half
+    // turns, the second value seen through the class's half turn.
     TPairDepth FlipSliceDepth, TwistFlipDepth;
+    // [flip] and [twist]: the class up to the half turns * HalfTurnCount + the half turn (as its
+    // index among them) through which it is seen as the class's representative.
+    std::vector<std::uint16_t> FlipClassSym, TwistHalfClassSym;
+    // [value * HalfTurnCount + h]: the value seen through half turn h.
+    std::vector<std::uint16_t> FlipHalfConj, SliceHalfConj;
     std::vector<std::uint16_t> SliceFlipMove;
     // [twist]: its class * TurnSymmetryCount + the turn through which it is seen as the class's
     // representative.
@@ -150,12 +181,23 @@ struct TTables {
     std::vector<std::uint16_t> SliceFlipConj; // [slice flip * TurnSymmetryCount + s]: seen turned by s
     // [twist class * SliceFlipCount + slice flip as seen through the class's turn]
     TPairDepth TwistSliceFlipDepth;
-    std::vector<std::uint16_t> CornerMove, EdgeMove;
     std::vector<std::uint8_t> SliceOrderMove, CornerCombMove;
-    TPairDepth CornerOrderDepth, EdgeOrderDepth, EdgeCombDepth;
-    // [corner arrangement]: its class * SymmetryCount + the symmetry through which it is seen as
-    // the class's representative.
-    std::vector<std::uint16_t> CornerClassSym;
+    // [corner or U and D edge arrangement]: its class * SymmetryCount + the symmetry through which it
+    // is seen as the class's representative.
+    std::vector<std::uint16_t> CornerClassSym, EdgeClassSym;
+    // [class * Phase2MoveCount + move]: the class * SymmetryCount + symmetry of the class's
+    // representative after the move, so that a search follows arrangements as class and symmetry
+    // (see ClassAfter) with tables an eighth the size of plain move tables.
+    std::vector<std::uint16_t> CornerClassMove, EdgeClassMove;
+    // [a * SymmetryCount + b]: the symmetry that sees what a sees through b.
+    std::vector<std::uint8_t> SymmetryProduct;
+    // [move * SymmetryCount + s]: the phase 2 move that does, seen through s, what move does.
+    std::vector<std::uint8_t> Phase2MoveConj;
+    // [value * SymmetryCount + s]: the value seen through s.
+    std::vector<std::uint8_t> SliceOrderConj, CornerCombConj;
+    // [corner class * SliceOrderCount + order], [edge class * SliceOrderCount + order] and
+    // [edge class * CornerCombCount + comb], each second value seen through the class's symmetry.
+    TNibbleDepth CornerOrderDepth, EdgeOrderDepth, EdgeCombDepth;
     std::vector<std::uint16_t> UEdgesMove;
     std::vector<std::uint16_t> UEdgesConj; // [u edges * SymmetryCount + s]: the value seen through s
     // [class * UEdgesCount + u edges as seen through the class's symmetry]
@@ -166,11 +208,22 @@ struct TTables {
 
 // Where a cube is in a table over classes of its first coordinate: the class, and the second
 // coordinate as seen through the symmetry that takes the first to its class's representative.
-inline std::pair<int, int> ClassEntry(const std::vector<std::uint16_t>& classSym,
-                                      const std::vector<std::uint16_t>& secondConj, int symmetries, int first,
-                                      int second) {
+template <typename TConj>
+std::pair<int, int> ClassEntry(const std::vector<std::uint16_t>& classSym,
+                               const std::vector<TConj>& secondConj, int symmetries, int first, int second) {
     const int cs = classSym[static_cast<std::size_t>(first)];
     return {cs / symmetries, secondConj[static_cast<std::size_t>(second) * symmetries + cs % symmetries]};
+}
+
+// An arrangement's class * SymmetryCount + symmetry after phase 2 move k (an index into
+// Phase2Moves), from classMove (CornerClassMove or EdgeClassMove): the move as seen through the
+// symmetry, on the class's representative, then both symmetries in turn.
+inline int ClassAfter(const TTables& t, const std::vector<std::uint16_t>& classMove, int cs, int k) {
+    const int s = cs % SymmetryCount;
+    const int seen = t.Phase2MoveConj[static_cast<std::size_t>(k * SymmetryCount + s)];
+    const int moved = classMove[static_cast<std::size_t>(cs / SymmetryCount * Phase2MoveCount + seen)];
+    return moved - moved % SymmetryCount +
+           t.SymmetryProduct[static_cast<std::size_t>(s * SymmetryCount + moved % SymmetryCount)];
 }
 
 // Every table worked out from the moves alone.

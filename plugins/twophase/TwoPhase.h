@@ -11,7 +11,7 @@ TWOPHASE_EXPORT void _fnRbkinfo(char* name, char* legal, char* version, char* co
 
 // Solves the N x N x N cube given as 54 facelet letters in this engine's face order (see
 // _fnRbkconstruct). Writes at most 1024 characters and a terminator into solution: face turns such
-// as "R U2 Fi" separated by single blanks, at most 21 of them, none for a solved cube. Returns the
+// as "R U2 Fi" separated by single blanks, at most 20 of them, none for a solved cube. Returns the
 // number of moves, or a negative number for N other than 3 or a cube that cannot exist.
 TWOPHASE_EXPORT int _fnRbksolve(int N, const char* facelets, char* solution);
 

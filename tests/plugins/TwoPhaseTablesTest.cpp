@@ -75,8 +75,8 @@ std::map<std::pair<int, int>, int> Counted(const std::vector<int>& moves, int ma
     return depth;
 }
 
-// Pairs within four moves, counted directly, against the distances the tables
-// give: the two tables over symmetry classes and the plain ones.
+// Pairs within four moves, counted directly, against the distances the tables give, each over
+// classes of its first coordinate.
 TEST(TwoPhaseTablesTest, DistancesAgreeWithADirectCount) {
     const TTables& t = Shared();
     const std::vector<int> phase2(Phase2Moves.begin(), Phase2Moves.end());
@@ -89,43 +89,76 @@ TEST(TwoPhaseTablesTest, DistancesAgreeWithADirectCount) {
                          moveB[static_cast<std::size_t>(s.second) * width + k]);
         };
     };
-    const auto plain = [](TPair p) { return p; };
+    // A two-bit table's distance, walked down from the pair.
+    const auto walked = [](const TPairDepth& table, int width, std::function<TPair(TPair)> entry,
+                           std::function<TPair(TPair, int)> step) {
+        return [&table, width, entry, step](TPair p) { return table.Distance(p, width, entry, step); };
+    };
+    // A four-bit table over classes of the first coordinate, looked up.
+    const auto looked = [](const TNibbleDepth& table, const std::vector<std::uint16_t>& classSym,
+                           const std::vector<std::uint8_t>& conj) {
+        return [&table, &classSym, &conj](TPair p) {
+            return table.Get(ClassEntry(classSym, conj, SymmetryCount, p.first, p.second));
+        };
+    };
     struct TCase {
         const char* Name;
         const std::vector<int>& Moves;
         std::function<TPair(const TCubieCube&)> PairOf;
-        const TPairDepth& Table;
-        std::function<TPair(TPair)> Entry;
-        std::function<TPair(TPair, int)> Step;
+        std::function<int(TPair)> Depth;
     };
     const std::vector<TCase> cases = {
+        // Corners as class and symmetry, followed with the class move tables.
         {"corner class by U edges", phase2,
-         [](const TCubieCube& c) { return TPair(CornerPerm(c), UEdges(c)); }, t.CornerUEdgesDepth,
-         [&](TPair s) {
-             return ClassEntry(t.CornerClassSym, t.UEdgesConj, SymmetryCount, s.first, s.second);
-         },
-         stepWith(t.CornerMove, t.UEdgesMove, Phase2MoveCount)},
-        {"corners by middle-layer order", phase2,
-         [](const TCubieCube& c) { return TPair(CornerPerm(c), SliceOrder(c)); }, t.CornerOrderDepth, plain,
-         stepWith(t.CornerMove, t.SliceOrderMove, Phase2MoveCount)},
+         [&](const TCubieCube& c) { return TPair(t.CornerClassSym[CornerPerm(c)], UEdges(c)); },
+         walked(
+             t.CornerUEdgesDepth, Phase2MoveCount,
+             [&](TPair s) {
+                 return TPair(s.first / SymmetryCount,
+                              t.UEdgesConj[s.second * SymmetryCount + s.first % SymmetryCount]);
+             },
+             [&](TPair s, int k) {
+                 return TPair(ClassAfter(t, t.CornerClassMove, s.first, k),
+                              t.UEdgesMove[s.second * Phase2MoveCount + k]);
+             })},
+        {"corner class by middle-layer order", phase2,
+         [](const TCubieCube& c) { return TPair(CornerPerm(c), SliceOrder(c)); },
+         looked(t.CornerOrderDepth, t.CornerClassSym, t.SliceOrderConj)},
+        {"edge class by middle-layer order", phase2,
+         [](const TCubieCube& c) { return TPair(EdgePerm(c), SliceOrder(c)); },
+         looked(t.EdgeOrderDepth, t.EdgeClassSym, t.SliceOrderConj)},
+        {"edge class by D layer corner places", phase2,
+         [](const TCubieCube& c) { return TPair(EdgePerm(c), CornerComb(c)); },
+         looked(t.EdgeCombDepth, t.EdgeClassSym, t.CornerCombConj)},
         {"twist class by middle-layer places and flips", all,
-         [](const TCubieCube& c) { return TPair(Twist(c), SliceFlip(c)); }, t.TwistSliceFlipDepth,
-         [&](TPair s) {
-             return ClassEntry(t.TwistClassSym, t.SliceFlipConj, TurnSymmetryCount, s.first, s.second);
-         },
-         stepWith(t.TwistMove, t.SliceFlipMove, MoveCount)},
-        {"twist by flip", all, [](const TCubieCube& c) { return TPair(Twist(c), Flip(c)); }, t.TwistFlipDepth,
-         plain, stepWith(t.TwistMove, t.FlipMove, MoveCount)},
-        {"flip by slice", all, [](const TCubieCube& c) { return TPair(Flip(c), Slice(c)); }, t.FlipSliceDepth,
-         plain, stepWith(t.FlipMove, t.SliceMove, MoveCount)},
+         [](const TCubieCube& c) { return TPair(Twist(c), SliceFlip(c)); },
+         walked(
+             t.TwistSliceFlipDepth, MoveCount,
+             [&](TPair s) {
+                 return ClassEntry(t.TwistClassSym, t.SliceFlipConj, TurnSymmetryCount, s.first, s.second);
+             },
+             stepWith(t.TwistMove, t.SliceFlipMove, MoveCount))},
+        {"twist class by flip", all, [](const TCubieCube& c) { return TPair(Twist(c), Flip(c)); },
+         walked(
+             t.TwistFlipDepth, MoveCount,
+             [&](TPair s) {
+                 return ClassEntry(t.TwistHalfClassSym, t.FlipHalfConj, HalfTurnCount, s.first, s.second);
+             },
+             stepWith(t.TwistMove, t.FlipMove, MoveCount))},
+        {"flip class by slice", all, [](const TCubieCube& c) { return TPair(Flip(c), Slice(c)); },
+         walked(
+             t.FlipSliceDepth, MoveCount,
+             [&](TPair s) {
+                 return ClassEntry(t.FlipClassSym, t.SliceHalfConj, HalfTurnCount, s.first, s.second);
+             },
+             stepWith(t.FlipMove, t.SliceMove, MoveCount))},
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.Name);
         const auto counted = Counted(c.Moves, 4, c.PairOf);
         ASSERT_GT(counted.size(), 1000u);
         for (const auto& [pair, d] : counted) {
-            ASSERT_EQ(c.Table.Distance(pair, static_cast<int>(c.Moves.size()), c.Entry, c.Step), d)
-                << pair.first << ", " << pair.second;
+            ASSERT_EQ(c.Depth(pair), d) << pair.first << ", " << pair.second;
         }
     }
     EXPECT_EQ(TPairDepth::After(4, 2), 5);

@@ -92,7 +92,7 @@ TEST_F(TwoPhaseTest, RandomStatesGetShortAnswersThatSolveThem) {
             << "the test's own facelet layout disagrees with the model";
         std::vector<std::string> answer;
         ASSERT_EQ(SolveCube(0, cube, answer), TSolveResult::Solved) << facelets;
-        ASSERT_LE(answer.size(), 21u) << facelets;
+        ASSERT_LE(answer.size(), 20u) << facelets;
         ASSERT_TRUE(cube.PerformMoves(Joined(answer))) << Joined(answer);
         ASSERT_TRUE(FacesAreUniform(cube)) << facelets << " -> " << Joined(answer);
     }
