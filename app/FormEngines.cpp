@@ -5,6 +5,8 @@
 #include "ini/IniFile.h"
 
 #include <QFontDatabase>
+#include <QFontInfo>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QPainter>
@@ -44,6 +46,41 @@ QString Detail(int Line, const EngineRec& Engine) {
     return QString::fromLatin1(TFormEngines::DetailLabels[Line]) + QString::fromStdString(*values[Line]);
 }
 
+// The detail lines are columns of text: they need a font whose letters are all equally wide. A family
+// name is only a request that the machine may answer with any face, so each choice is measured as
+// drawn: "Courier New", else the desktop's fixed font, else the first fixed-pitch family installed.
+bool DrawsEvenly(const QFont& Font) {
+    const QFontMetrics metrics(Font);
+    return QFontInfo(Font).fixedPitch() && metrics.horizontalAdvance('i') == metrics.horizontalAdvance('W');
+}
+
+QFont DetailFont() {
+    constexpr int PointSize = 8;
+    QFont courier("Courier New", PointSize);
+    courier.setStyleHint(QFont::TypeWriter);
+    courier.setFixedPitch(true);
+    if (DrawsEvenly(courier)) {
+        return courier;
+    }
+    QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    font.setPointSize(PointSize);
+    font.setFixedPitch(true);
+    if (DrawsEvenly(font)) {
+        return font;
+    }
+    for (const QString& family : QFontDatabase::families()) {
+        if (!QFontDatabase::isFixedPitch(family)) {
+            continue;
+        }
+        font = QFont(family, PointSize);
+        font.setFixedPitch(true);
+        if (DrawsEvenly(font)) {
+            return font;
+        }
+    }
+    return courier; // no fixed-pitch face at all: the nearest there is
+}
+
 } // namespace
 
 TFormEngines::TFormEngines(QWidget* Owner, TSettingsFiles files, QString ProgramFolder)
@@ -62,14 +99,7 @@ TFormEngines::TFormEngines(QWidget* Owner, TSettingsFiles files, QString Program
     TreeViewEngines->setEditTriggers(QAbstractItemView::NoEditTriggers);
     TreeViewEngines->setMouseTracking(true); // hot tracking
     TreeViewEngines->setItemDelegate(new TEngineItemDelegate(TreeViewEngines));
-    QFont font("Courier New", 8);
-    font.setStyleHint(QFont::TypeWriter);
-    font.setFixedPitch(true);
-    if (!QFontInfo(font).fixedPitch()) {
-        font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-        font.setPointSize(8);
-    }
-    TreeViewEngines->setFont(font);
+    TreeViewEngines->setFont(DetailFont());
     QPalette palette = TreeViewEngines->palette();
     palette.setColor(QPalette::Base, Qt::white);
     TreeViewEngines->setPalette(palette);

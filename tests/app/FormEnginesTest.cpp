@@ -11,6 +11,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QFile>
+#include <QFontMetrics>
 #include <QImage>
 #include <QMenu>
 #include <QPushButton>
@@ -158,7 +159,11 @@ TEST_F(FormEnginesTest, TheDialogShowsEachEngineWithItsDetails) {
                            "Web Site         : https://tests.example",
                            "e-mail           : tests@tests.example",
                        }));
-    EXPECT_TRUE(Dialog->TreeViewEngines->font().fixedPitch());
+    // The values line up in a column only where every letter is as wide as every other.
+    const QFontMetrics shown(Dialog->TreeViewEngines->font());
+    for (const char* label : TFormEngines::DetailLabels) {
+        EXPECT_EQ(shown.horizontalAdvance(label), shown.horizontalAdvance(QString(19, 'W'))) << label;
+    }
 }
 
 TEST_F(FormEnginesTest, EnginesAndDetailsAreDrawnInTheirColours) {
