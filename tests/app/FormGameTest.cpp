@@ -87,45 +87,6 @@ TEST_F(FormGameTest, CaptionActionsAndPopupMenuAreThoseOfAGame) {
     EXPECT_FALSE(Form->PanelPallete->isVisible());
     EXPECT_EQ(Form->ClientArea->size(), QSize(600, 600));
 
-    struct TRow {
-        const char* Name;
-        const char* Caption;
-        const char* Shortcut;
-        bool Enabled = true;
-    };
-    const TRow rows[] = {
-        {"ActionScrambleCube", "Scramble", "F2"},
-        {"ActionCleanCube", "Clean", "F3"},
-        {"ActionEmptyCube", "Empty", "F4"},
-        {"ActionPaint", "Paint", "F6"},
-        {"ActionPlay", "Play", "F5"},
-        {"ActionUndo", "Undo", "Shift+Backspace"},
-        {"ActionRedo", "Redo", "Alt+Backspace"},
-        {"ActionUndoAll", "Undo All", "Ctrl+R"},
-        {"ActionSolve", "Solve", "F7"},
-        {"ActionEnvironNear", "Environment Near", "Ctrl+A"},
-        {"ActionEnvironFar", "Environment Far", "Ctrl+I"},
-        {"ActionResetEnvironView", "Reset Environment View", "Shift+Esc"},
-        {"ActionCubeZoomIn", "Zoom In", "Ins"},
-        {"ActionCubeZoomOut", "Zoom Out", "Shift+Ins"},
-        {"ActionResetCubeView", "Reset Cube View", "Esc"},
-        {"ActionClose", "Close", ""},
-        {"ActionSettings", "Settings...", ""},
-        // The solution bar's, usable once Solve has an answer.
-        {"ActionSolutionStep", "Step", "F8", false},
-        {"ActionSolutionPlay", "Play", "F9", false},
-        {"ActionSolutionStop", "Stop", "Shift+F9", false},
-    };
-    const QList<QAction*> actions = Form->actions();
-    ASSERT_EQ(actions.size(), static_cast<qsizetype>(std::size(rows)));
-    for (std::size_t i = 0; i < std::size(rows); ++i) {
-        SCOPED_TRACE(rows[i].Name);
-        EXPECT_EQ(actions[i]->objectName(), rows[i].Name);
-        EXPECT_EQ(actions[i]->text(), rows[i].Caption);
-        EXPECT_EQ(actions[i]->shortcut().toString(), rows[i].Shortcut);
-        EXPECT_EQ(actions[i]->isEnabled(), rows[i].Enabled);
-    }
-
     QStringList popup;
     for (QAction* entry : Form->PopupGameMenu->actions()) {
         popup << (entry->isSeparator() ? "-" : entry->text());

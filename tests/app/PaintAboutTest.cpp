@@ -71,6 +71,7 @@ TEST_F(PaintModeTest, ThePaletteShowsTheColoursInItsOrderAndWhatIsMissing) {
     }
     EXPECT_EQ(order, (std::vector<int>{0, 2, 1, 5, 4, 3})) << "U R F D L B from left to right";
     EXPECT_EQ(Form->FramePallete->Label1->text(), "Click to select or right click to customize.");
+    EXPECT_GT(Form->FramePallete->PanelOrientation->frameWidth(), 0) << "the palette stands out by its frame";
     EXPECT_EQ(Form->View->PaintColor, 0) << "U is chosen from the start";
 }
 

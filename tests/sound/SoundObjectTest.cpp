@@ -42,20 +42,6 @@ protected:
     TCurrentFolder Here{Folder.Path()};
 };
 
-TEST_F(SoundObject, StartsWithTheDefaultsAndNoSound) {
-    TSoundObject player;
-    EXPECT_EQ(player.Pitch, 1.0f);
-    EXPECT_EQ(player.Gain, 1.0f);
-    EXPECT_EQ(player.Position, (std::array<float, 3>{0, 0, 0}));
-    EXPECT_EQ(player.Velocity, (std::array<float, 3>{0, 0, 0}));
-    EXPECT_FALSE(player.Looping);
-    EXPECT_FALSE(player.Playing());
-    const TSourceInfo info = player.Inspect();
-    EXPECT_TRUE(info.Audible);
-    EXPECT_FALSE(info.BufferAttached);
-    EXPECT_FALSE(info.Sounding);
-}
-
 TEST_F(SoundObject, NeedsAnOpenDevice) {
     CloseSound();
     EXPECT_EQ(SoundErrorOf([] { TSoundObject player; }), "Cannot generate sound buffer");
@@ -68,7 +54,9 @@ TEST_F(SoundObject, LoadsPlainPcmFiles) {
         int frames;
     };
     const Case cases[] = {
-        {1, 8, 8000, 800}, {1, 16, 22050, 2205}, {2, 8, 11025, 1000}, {2, 16, 44100, 4410}, {1, 16, 48000, 1},
+        {1, 8, 8000, 800},
+        {2, 16, 44100, 4410},
+        {1, 16, 48000, 1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.channels) + " channel(s), " + std::to_string(c.bits) + " bits, " +
@@ -98,18 +86,14 @@ std::vector<BadFile> BadFiles() {
     const std::string tone = ToneSamples(100, 1, 16, 22050);
     const std::string good = WaveFile({.Samples = tone});
     return {
-        {"text", "These are not the samples you are looking for.\n"},
         {"empty file", ""},
         {"cut inside the header", good.substr(0, 20)},
-        {"cut inside the format chunk", good.substr(0, 30)},
         {"data chunk longer than the file", good.substr(0, good.size() - 50)},
         {"three channels", WaveFile({.Channels = 3, .Samples = ToneSamples(100, 3, 16, 22050)})},
         {"no channels", WaveFile({.Channels = 0, .Samples = tone})},
-        {"24-bit samples", WaveFile({.Bits = 24, .Samples = std::string(300, '\0')})},
         {"float samples", WaveFile({.FormatTag = 3, .Bits = 32, .Samples = std::string(400, '\0')})},
         {"compressed samples", WaveFile({.FormatTag = 2, .Bits = 4, .Samples = std::string(100, '\0')})},
         {"sample rate 0", WaveFile({.Rate = 0, .Samples = tone})},
-        {"sample rate 4294967295", WaveFile({.Rate = 4294967295u, .Samples = tone})},
         {"half a 16-bit frame at the end", WaveFile({.Samples = tone + "x"})},
         {"no data chunk", good.substr(0, 36)},
     };
@@ -158,14 +142,6 @@ TEST_F(SoundObject, LoadsAgainIntoTheSameBufferWhilePlaying) {
     EXPECT_EQ(info.Bytes, 1000);
 }
 
-TEST_F(SoundObject, AcceptsAnEmptySound) {
-    TSoundObject player;
-    EXPECT_EQ(SoundErrorOf([&] { player.LoadFromFile(Wave("empty.wav", {})); }), "(nothing raised)");
-    EXPECT_EQ(player.Inspect().Bytes, 0);
-    player.Play();
-    player.Stop();
-}
-
 TEST_F(SoundObject, UpdateHandsTheSettingsToTheSource) {
     TSoundObject player;
     player.LoadFromFile(Tone("tone.wav", 2205));
@@ -189,26 +165,6 @@ TEST_F(SoundObject, UpdateHandsTheSettingsToTheSource) {
     info = player.Inspect();
     EXPECT_EQ(info.Gain, 0.5f);
     EXPECT_FALSE(info.Looping);
-}
-
-TEST_F(SoundObject, StopsAndStopsHarmlesslyWhenNotPlaying) {
-    TSoundObject player;
-    player.Stop(); // nothing loaded, nothing played
-    EXPECT_FALSE(player.Playing());
-    player.LoadFromFile(Tone("tone.wav", 2205));
-    player.Looping = true;
-    player.Stop();
-    EXPECT_FALSE(player.Playing());
-    EXPECT_FALSE(player.Inspect().Sounding);
-
-    player.Play();
-    EXPECT_TRUE(player.Playing());
-    EXPECT_TRUE(player.Inspect().Sounding);
-    player.Stop();
-    EXPECT_FALSE(player.Playing());
-    EXPECT_FALSE(player.Inspect().Sounding);
-    player.Stop();
-    EXPECT_FALSE(player.Playing());
 }
 
 TEST_F(SoundObject, ALoopingSoundSoundsUntilStopped) {

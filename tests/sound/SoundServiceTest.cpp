@@ -49,7 +49,6 @@ TEST_F(SoundService, MissingOrBrokenFilesLeaveSilentPlayersAndOneReport) {
         {"no sounds folder", false, false, assign + RestartSoundFile + "\n" + assign + RotationSoundFile},
         {"rotation missing", true, false, assign + RotationSoundFile},
         {"restart is not a WAV file", false, true, assign + RestartSoundFile},
-        {"rotation is a folder", true, false, assign + RotationSoundFile},
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.Name);
@@ -62,9 +61,6 @@ TEST_F(SoundService, MissingOrBrokenFilesLeaveSilentPlayersAndOneReport) {
             std::filesystem::remove(Folder.Path() / RotationSoundFile);
         } else if (name == "restart is not a WAV file") {
             WriteBytes(Folder.Path() / RestartSoundFile, "RIFF this is no sound at all");
-        } else if (name == "rotation is a folder") {
-            std::filesystem::remove(Folder.Path() / RotationSoundFile);
-            std::filesystem::create_directory(Folder.Path() / RotationSoundFile);
         }
 
         InitSound();

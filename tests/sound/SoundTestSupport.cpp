@@ -109,14 +109,6 @@ std::string ToneSamples(int Frames, unsigned Channels, unsigned Bits, std::uint3
     return bytes;
 }
 
-std::string LoopingSamplerChunk(std::uint32_t Frames) {
-    std::string body;
-    body += U32(0) + U32(0) + U32(45351) + U32(60) + U32(0) + U32(0) + U32(0); // manufacturer .. SMPTE offset
-    body += U32(1) + U32(0);                                                   // one loop, no extra data
-    body += U32(0) + U32(0) + U32(0) + U32(Frames - 1) + U32(0) + U32(0);      // id, forward, start, end
-    return Chunk("smpl", body);
-}
-
 float TWave::Peak(std::size_t First, std::size_t Last) const {
     float peak = 0.0f;
     Last = std::min(Last, Frames());

@@ -67,8 +67,6 @@ std::string WaveFile(const TWaveFormat& Format);
 
 // Frames of a 440 Hz sine at a third of full scale, as sample bytes of the given layout.
 std::string ToneSamples(int Frames, unsigned Channels, unsigned Bits, std::uint32_t Rate);
-// A "smpl" chunk that declares one forward loop over the first Frames frames.
-std::string LoopingSamplerChunk(std::uint32_t Frames);
 
 // A WAV file read back: PCM of 8, 16, 24 or 32 bits, or 32-bit float, also in the extensible layout.
 struct TWave {

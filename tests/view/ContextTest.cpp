@@ -37,14 +37,6 @@ protected:
     void TearDown() override { EXPECT_EQ(ActivationCount(), 0) << "a test left a context active"; }
 };
 
-TEST_F(ContextTest, PixelFormatIsDoubleBufferedRgbaWithDeepDepth) {
-    Window w;
-    const TPixelFormatInfo f = DescribePixelFormat(w.DC);
-    EXPECT_TRUE(f.DoubleBuffered);
-    EXPECT_EQ(f.RedBits + f.GreenBits + f.BlueBits + f.AlphaBits, 32);
-    EXPECT_GE(f.DepthBits, 24);
-}
-
 TEST_F(ContextTest, ActivationsNestAndMustBalance) {
     Window w;
     ActivateGLContext(w.DC, w.RC);

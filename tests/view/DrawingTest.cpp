@@ -213,29 +213,7 @@ TEST_F(DrawingTest, CameraLimits) {
     EXPECT_FLOAT_EQ(View->EnvDistance, 80);
     EXPECT_TRUE(View->MoveEnvironment(-3.0f));
     EXPECT_FLOAT_EQ(View->EnvDistance, 77);
-
-    View->ResetEnvironmentView();
-    View->UpdateEnvironmentCamera();
-    EXPECT_NEAR(View->EnvEye[2], 80, 1e-3);
-    EXPECT_NEAR(View->EnvUp[1], 80, 1e-3);
-    for (int i = 0; i < 90; ++i) {
-        View->EnvironmentElevationUp();
-    }
-    View->UpdateEnvironmentCamera();
-    EXPECT_NEAR(View->EnvEye[0], 0, 1e-3);
-    EXPECT_NEAR(View->EnvEye[1], 80, 1e-3);
-    EXPECT_NEAR(View->EnvEye[2], 0, 1e-3);
-    EXPECT_NEAR(View->EnvUp[2], -80, 1e-3);
-
-    QWidget flat;
-    flat.resize(100, 0);
-    TCube3D noHeight(&flat, &flat, 0);
-    EXPECT_FLOAT_EQ(noHeight.AspectRatio(), 1.0f);
 }
-
-} // namespace
-
-namespace {
 
 TEST_F(DrawingTest, SurfaceFollowsTheWindowAndRefreshComesBackFromAnyThread) {
     Window->resize(200, 120);

@@ -1,10 +1,8 @@
-// Environment files: the keys and their defaults, and the six picture names. Loading them into a view
-// (every picture format, missing pictures silent) is tested with the view.
+// Environment files: the keys and their defaults, and where the six pictures are looked for.
 #include "view/EnvFile.h"
 
 #include "tests/view/ImageTestFiles.h"
 
-#include <array>
 #include <gtest/gtest.h>
 #include <string>
 #include <utility>
@@ -28,22 +26,22 @@ TEST(EnvironmentFile, KeysAndTheirDefaults) {
     }
 }
 
-TEST(EnvironmentFile, PictureNames) {
-    // A subfolder and no extension: F/S/Back.jpg.
-    const std::array<std::string, 6> sub = EnvironmentPictureFiles("/F/sky.env", {"S/", "jpg"});
-    EXPECT_EQ(sub, (std::array<std::string, 6>{"/F/S/Up.jpg", "/F/S/Front.jpg", "/F/S/Right.jpg",
-                                               "/F/S/Back.jpg", "/F/S/Left.jpg", "/F/S/Down.jpg"}));
-    // Path empty: the environment file's own folder.
-    EXPECT_EQ(EnvironmentPictureFiles("/F/sky.env", {"", "TGA"})[3], "/F/Back.TGA");
-    // A file-name prefix.
-    EXPECT_EQ(EnvironmentPictureFiles("/F/sky.env", {"Sky_", "bmp"})[0], "/F/Sky_Up.bmp");
-    // A name without a folder, or none at all: relative names.
-    EXPECT_EQ(EnvironmentPictureFiles("sky.env", {"", "jpg"})[5], "Down.jpg");
-    EXPECT_EQ(EnvironmentPictureFiles(""), (std::array<std::string, 6>{"Up.jpg", "Front.jpg", "Right.jpg",
-                                                                       "Back.jpg", "Left.jpg", "Down.jpg"}));
-    EXPECT_EQ(FolderOf("/a/b/c.env"), "/a/b/");
-    EXPECT_EQ(FolderOf("c.env"), "");
-    EXPECT_EQ(FolderOf("/c.env"), "/");
+TEST(EnvironmentFile, PicturesLieBesideTheFileUnderItsPath) {
+    const struct {
+        const char* File;
+        TEnvironmentDescription Description;
+        int Face;
+        const char* Picture;
+    } cases[] = {
+        {"/F/sky.env", {"S/", "jpg"}, 0, "/F/S/Up.jpg"},
+        {"/F/sky.env", {"", "TGA"}, 3, "/F/Back.TGA"},
+        {"/F/sky.env", {"Sky_", "bmp"}, 1, "/F/Sky_Front.bmp"},
+        {"sky.env", {"", "jpg"}, 5, "Down.jpg"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(EnvironmentPictureFiles(c.File, c.Description)[static_cast<std::size_t>(c.Face)],
+                  c.Picture);
+    }
 }
 
 } // namespace

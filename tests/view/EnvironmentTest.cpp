@@ -258,28 +258,12 @@ TEST_P(EnvironmentLayoutTest, EveryPictureLiesWhereItBelongsUnmirroredAndUpright
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, EnvironmentLayoutTest,
-                         ::testing::Values(TLayoutCase{"bmp", 45, 0}, TLayoutCase{"bmp", 90, 0},
-                                           TLayoutCase{"TGA", 90, 0}, TLayoutCase{"jpg", 45, 10},
+                         ::testing::Values(TLayoutCase{"bmp", 45, 0}, TLayoutCase{"TGA", 90, 0},
                                            TLayoutCase{"jpg", 90, 10}),
                          [](const auto& param) {
                              return std::string(param.param.Extension) + "_" +
                                     std::to_string(static_cast<int>(param.param.FieldOfView));
                          });
-
-TEST_F(EnvironmentTest, BackFillsTheMiddleAndTheOthersLieAroundIt) {
-    StartView(WriteEnvironment("Box", "bmp"));
-    View->ResetEnvironmentView();
-    // The plain lens sees only the Back picture around the cube; a wider one shows its neighbours.
-    View->FieldOfView = 90;
-    Capture();
-    const struct {
-        double X, Y;
-        int Face;
-    } around[] = {{0.45, 0.1, B}, {0.8, 0.1, R}, {-0.8, 0.1, L}, {0.1, 0.8, U}, {0.1, -0.8, D}};
-    for (const auto& a : around) {
-        EXPECT_EQ(Identify(AtNdc(a.X, a.Y), 0).Face, a.Face) << FaceWords[a.Face];
-    }
-}
 
 TEST_F(EnvironmentTest, NoGapsWhereTheFacesMeet) {
     // Big uniform pictures, so that the Back face is minified: a sampler that reaches past the edge
@@ -290,7 +274,7 @@ TEST_F(EnvironmentTest, NoGapsWhereTheFacesMeet) {
         Folder.Write(std::string("Plain/") + FaceWords[face] + ".bmp", MakeBMP(Solid(256, colors.back())));
     }
     StartView(Folder.Write("Plain.env", "[ENVIRON]\nPath=Plain/\nExtension=bmp\n"));
-    for (const double elevation : {0.0, 30.0}) {
+    for (const double elevation : {0.0, 30.0, -30.0}) {
         View->ResetEnvironmentView();
         View->EnvElevation = static_cast<float>(elevation);
         View->EnvAzimuth = 60;
@@ -335,17 +319,11 @@ TEST_F(EnvironmentTest, BackgroundKinds) {
     const TPixel background = AtNdc(-0.95, 0.95);
     EXPECT_EQ((std::array{background.r, background.g, background.b}), (std::array{0x10, 0x20, 0x40}));
 
-    // Back to 1 with the reload request: the box; then 0 again keeps its textures and list.
+    // Back to 1 with the reload request: the box.
     View->Settings.EnvironmentType = 1;
     Rebuild();
     Capture();
     EXPECT_EQ(Identify(AtNdc(-0.95, 0.95), 0).Face, B);
-    View->Settings.EnvironmentType = 0;
-    View->Redraw();
-    Capture();
-    EXPECT_EQ(AtNdc(-0.95, 0.95).b, 0x40);
-    EXPECT_TRUE(IsList(View->EnvironmentList));
-    EXPECT_EQ(CountListsAndTextures().second, 6);
 }
 
 TEST_F(EnvironmentTest, RebuildingLeavesOneListAndSixTextures) {
@@ -354,15 +332,9 @@ TEST_F(EnvironmentTest, RebuildingLeavesOneListAndSixTextures) {
     EXPECT_EQ(CountListsAndTextures(), std::make_pair(3, 6));
     const unsigned first = View->EnvironmentList;
     Rebuild();
-    const unsigned second = View->EnvironmentList;
     Rebuild();
-    EXPECT_NE(View->EnvironmentList, 0u);
     EXPECT_TRUE(IsList(View->EnvironmentList));
-    for (const unsigned old : {first, second}) {
-        if (old != View->EnvironmentList) {
-            EXPECT_FALSE(IsList(old)) << "list " << old << " was replaced";
-        }
-    }
+    EXPECT_TRUE(first == View->EnvironmentList || !IsList(first)) << "the replaced list is gone";
     EXPECT_EQ(CountListsAndTextures(), std::make_pair(3, 6))
         << "the replaced environments' textures are gone";
 }
@@ -370,26 +342,11 @@ TEST_F(EnvironmentTest, RebuildingLeavesOneListAndSixTextures) {
 TEST_F(EnvironmentTest, ReplacedEnvironmentKeepsOnlyThePicturesTheNewOneLacks) {
     StartView(WriteEnvironment("First", "bmp"));
     const unsigned oldRight = View->EnvironmentTextures[R], oldBack = View->EnvironmentTextures[B];
-    // The second environment has the same layout in other colours, and no Right picture.
-    for (int face = 0; face < Faces; ++face) {
-        if (face != R) {
-            TPicture p = QuarteredPicture(face);
-            for (TRGBA& c : p.Pixels) {
-                c[1] = static_cast<std::uint8_t>(c[1] / 2);
-            }
-            Folder.Write(std::string("Second/") + FaceWords[face] + ".bmp", MakeBMP(p));
-        }
-    }
-    View->Settings.EnvironFile = Folder.Write("Second.env", "[ENVIRON]\nPath=Second/\nExtension=bmp\n");
+    View->Settings.EnvironFile = WriteEnvironment("Second", "bmp", {R});
     Rebuild();
     EXPECT_EQ(View->EnvironmentTextures[R], oldRight);
     EXPECT_NE(View->EnvironmentTextures[B], oldBack);
     EXPECT_EQ(CountListsAndTextures().second, 6);
-    View->FieldOfView = 90;
-    Capture();
-    EXPECT_EQ(Identify(AtNdc(0.8, 0.1), 0).Face, R) << "the first environment's Right picture";
-    const TPixel back = AtNdc(0.45, 0.1);
-    EXPECT_EQ(back.g, 100) << "the second environment's Back picture";
     EXPECT_TRUE(Messages.empty());
 }
 
@@ -408,20 +365,6 @@ TEST_F(EnvironmentTest, MissingPicturesLeaveTheirFacesBlackAndTheRestShows) {
     for (const TPixel p : {AtNdc(0.8, 0.1), AtNdc(-0.8, 0.1), AtNdc(0.1, -0.8)}) {
         EXPECT_EQ(p.r + p.g + p.b, 0) << "a face without its picture shows the black background";
     }
-
-    // A file that names pictures that are not there, and one that is not there itself: no messages,
-    // frames as usual.
-    Messages.clear();
-    for (const std::string& env : {Folder.Write("Nowhere.env", "[ENVIRON]\nPath=nowhere/\nExtension=tga\n"),
-                                   Folder.Name("gone/Gone.env")}) {
-        SCOPED_TRACE(env);
-        View->Settings.EnvironFile = env;
-        Rebuild();
-        Capture();
-        View->Draw();
-    }
-    EXPECT_TRUE(Messages.empty());
-    EXPECT_TRUE(IsList(View->EnvironmentList));
 }
 
 TEST_F(EnvironmentTest, EmptyFileNameLoadsNothingFromTheCurrentFolder) {
@@ -469,39 +412,20 @@ TEST_F(EnvironmentTest, TexturedStickersShowTheirPictureTintedByTheStickerColour
 
 TEST_F(EnvironmentTest, OurEnvironmentsLoadAndMakeScreenshots) {
     const std::filesystem::path folder = std::filesystem::path(TORVANE_PROGRAM_DIR) / "Environment";
-    int environments = 0;
     for (const char* name : {"Meadow", "TiledRoom", "Starfield"}) {
         SCOPED_TRACE(name);
         StartView((folder / (std::string(name) + ".env")).string());
-        ++environments;
         for (int face = 0; face < Faces; ++face) {
             EXPECT_NE(View->EnvironmentTextures[face], 0u) << View->EnvironmentFiles[face];
         }
-        // The plain look, and two wide ones into corners where three pictures meet: from above
-        // (floor and two walls) and from below (ceiling and two walls).
-        const struct {
-            const char* Suffix;
-            float Azimuth, Elevation;
-            double FieldOfView;
-        } looks[] = {{"", 90, 0, 45}, {"_above", 45, 25, 90}, {"_below", 135, -35, 90}};
-        for (const auto& look : looks) {
-            View->ResetEnvironmentView();
-            View->EnvAzimuth = look.Azimuth;
-            View->EnvElevation = look.Elevation;
-            View->FieldOfView = look.FieldOfView;
-            Capture();
-            int lit = 0;
-            for (int y = 0; y < Side; y += 4) {
-                lit += At(0, y).r + At(0, y).g + At(0, y).b > 30 ? 1 : 0;
-                lit += At(Side - 1, y).r + At(Side - 1, y).g + At(Side - 1, y).b > 30 ? 1 : 0;
-            }
-            EXPECT_GT(lit, 0) << "the skybox shows at the frame's left and right edges";
-            QImage image(Frame.data(), Side, Side, QImage::Format_RGBX8888);
-            EXPECT_TRUE(image.mirrored().save(QString("environment_%1%2.png").arg(name, look.Suffix)))
-                << "screenshot for a look by eye";
-        }
+        // A wide look into a corner where floor and two walls meet.
+        View->EnvAzimuth = 45;
+        View->EnvElevation = 25;
+        View->FieldOfView = 90;
+        Capture();
+        QImage image(Frame.data(), Side, Side, QImage::Format_RGBX8888);
+        EXPECT_TRUE(image.mirrored().save(QString("environment_%1.png").arg(name))) << "for a look by eye";
     }
-    EXPECT_EQ(environments, 3);
     EXPECT_TRUE(Messages.empty());
 }
 

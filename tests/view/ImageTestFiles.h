@@ -1,13 +1,12 @@
 #pragma once
-// Crafted picture files for the decoder tests: writers for BMP, TGA and (with libjpeg) JPEG bytes, a
-// temporary folder, and the checks every decoder result must pass.
+// Crafted picture files for the decoder, texture and skybox tests: writers for BMP, TGA and (with
+// libjpeg) JPEG bytes, and a temporary folder to put them in.
 
 #include "view/ImageDecoders.h"
 
 #include <algorithm>
 #include <array>
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -55,16 +54,26 @@ inline TPicture Gradient(int Width, int Height) {
     return p;
 }
 
-// What a decoder must give for the picture: bottom row first, 3 or 4 bytes per pixel; alpha forced to
-// 255 when Opaque.
-inline Bytes Expected(const TPicture& p, TPixelFormat Format, bool Opaque = false) {
+// A picture of four solid 8x8 blocks, one JPEG block each: red, green / blue, white.
+inline TPicture FourBlocks() {
+    TPicture p{16, 16, {}};
+    for (int row = 0; row < 16; ++row) {
+        for (int x = 0; x < 16; ++x) {
+            p.Pixels.push_back(row < 8 ? (x < 8 ? Red : Green) : (x < 8 ? Blue : White));
+        }
+    }
+    return p;
+}
+
+// What a decoder must give for the picture: bottom row first, 3 or 4 bytes per pixel.
+inline Bytes Expected(const TPicture& p, TPixelFormat Format) {
     Bytes out;
     for (int row = p.Height - 1; row >= 0; --row) {
         for (int x = 0; x < p.Width; ++x) {
             const TRGBA& c = p.At(x, row);
             out.insert(out.end(), {c[0], c[1], c[2]});
             if (Format == TPixelFormat::RGBA) {
-                out.push_back(Opaque ? 255 : c[3]);
+                out.push_back(c[3]);
             }
         }
     }
@@ -77,29 +86,20 @@ inline void Put16(Bytes& b, std::size_t at, std::uint32_t v) {
 }
 
 inline void Put32(Bytes& b, std::size_t at, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) {
-        b[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(v >> (8 * i));
+    for (std::size_t i = 0; i < 4; ++i) {
+        b[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
     }
-}
-
-inline void Append32(Bytes& b, std::uint32_t v) {
-    b.resize(b.size() + 4);
-    Put32(b, b.size() - 4, v);
 }
 
 struct TBmpOptions {
     int Bits = 24;                 // 8 (colour table of the picture's colours), 24 or 32
     bool TopDown = false;          // negative height, top row stored first
     std::uint32_t Compression = 0; // 0 plain, 3 bit masks
-    std::uint32_t InfoSize = 40;   // 40, or a later header (52, 56, 108, 124)
+    std::uint32_t InfoSize = 40;   // 40, or a later header (108, 124) that holds the masks
     bool MasksAfterHeader = false; // the 12 mask bytes after a 40-byte header
     std::array<std::uint32_t, 3> Masks = {0x00FF0000u, 0x0000FF00u, 0x000000FFu};
-    std::optional<std::uint32_t> ColorsUsed{}; // written as given; default: the table's size (8-bit) or 0
-    std::uint32_t TableEntries = 0;            // 8-bit: entries written; 0 = one per distinct colour
-    std::uint32_t Gap = 0; // bytes between the table and the rows, with the offset pointing past
+    std::optional<std::uint32_t> ColorsUsed{}; // default: the table's size (8-bit) or 0
     std::optional<std::uint32_t> DataOffset{}; // written instead of the true offset
-    std::uint32_t ImageSize = 0;
-    bool PadLastRow = true;
 };
 
 inline Bytes MakeBMP(const TPicture& p, const TBmpOptions& o = {}) {
@@ -112,26 +112,20 @@ inline Bytes MakeBMP(const TPicture& p, const TBmpOptions& o = {}) {
     Put16(b, 26, 1);
     Put16(b, 28, static_cast<std::uint32_t>(o.Bits));
     Put32(b, 30, o.Compression);
-    Put32(b, 34, o.ImageSize);
-    if (o.InfoSize >= 52) {
-        Put32(b, 54, o.Masks[0]);
-        Put32(b, 58, o.Masks[1]);
-        Put32(b, 62, o.Masks[2]);
-    }
-    if (o.MasksAfterHeader) {
-        for (std::uint32_t m : o.Masks) {
-            Append32(b, m);
+    for (std::size_t i = 0; i < 3; ++i) {
+        if (o.InfoSize >= 52) {
+            Put32(b, 54 + 4 * i, o.Masks[i]);
+        } else if (o.MasksAfterHeader) {
+            b.resize(b.size() + 4);
+            Put32(b, b.size() - 4, o.Masks[i]);
         }
     }
     std::map<TRGBA, std::uint8_t> index;
     if (o.Bits == 8) {
         for (const TRGBA& c : p.Pixels) {
-            if (!index.count(c)) {
-                const auto i = static_cast<std::uint8_t>(index.size());
-                index[c] = i;
-            }
+            index.emplace(c, static_cast<std::uint8_t>(index.size()));
         }
-        std::vector<TRGBA> table(std::max<std::size_t>(o.TableEntries, index.size()), TRGBA{});
+        std::vector<TRGBA> table(index.size());
         for (const auto& [c, i] : index) {
             table[i] = c;
         }
@@ -142,11 +136,8 @@ inline Bytes MakeBMP(const TPicture& p, const TBmpOptions& o = {}) {
     } else {
         Put32(b, 46, o.ColorsUsed.value_or(0));
     }
-    b.resize(b.size() + o.Gap, 0xEE);
     Put32(b, 10, o.DataOffset.value_or(static_cast<std::uint32_t>(b.size())));
-    const int bytesPerPixel = o.Bits / 8;
-    const std::size_t rowBytes = static_cast<std::size_t>(p.Width * bytesPerPixel);
-    const std::size_t stride = (rowBytes + 3) / 4 * 4;
+    const std::size_t rowBytes = static_cast<std::size_t>(p.Width * o.Bits / 8);
     for (int i = 0; i < p.Height; ++i) {
         const int row = o.TopDown ? i : p.Height - 1 - i;
         for (int x = 0; x < p.Width; ++x) {
@@ -160,9 +151,7 @@ inline Bytes MakeBMP(const TPicture& p, const TBmpOptions& o = {}) {
                 }
             }
         }
-        if (i + 1 < p.Height || o.PadLastRow) {
-            b.resize(b.size() + stride - rowBytes, 0xCC);
-        }
+        b.resize(b.size() + (4 - rowBytes % 4) % 4, 0xCC);
     }
     return b;
 }
@@ -170,7 +159,6 @@ inline Bytes MakeBMP(const TPicture& p, const TBmpOptions& o = {}) {
 struct TTgaOptions {
     std::uint8_t Type = 2; // 2 plain, 10 run-length encoded
     std::uint8_t Depth = 24;
-    std::uint8_t ColorMapType = 0;
     std::string Id{};
     std::uint8_t Descriptor = 0;
 };
@@ -178,7 +166,6 @@ struct TTgaOptions {
 inline Bytes TgaHeader(int Width, int Height, const TTgaOptions& o) {
     Bytes b(18 + o.Id.size(), 0);
     b[0] = static_cast<std::uint8_t>(o.Id.size());
-    b[1] = o.ColorMapType;
     b[2] = o.Type;
     Put16(b, 12, static_cast<std::uint32_t>(Width));
     Put16(b, 14, static_cast<std::uint32_t>(Height));
@@ -195,23 +182,12 @@ inline Bytes MakeTGA(const TPicture& p, const TTgaOptions& o = {}) {
     for (int row = p.Height - 1; row >= 0; --row) {
         for (int x = 0; x < p.Width; ++x) {
             const TRGBA& c = p.At(x, row);
-            Bytes px{c[2], c[1], c[0]};
-            if (o.Depth == 32) {
-                px.push_back(c[3]);
-            }
-            pixels.push_back(px);
+            pixels.push_back(o.Depth == 32 ? Bytes{c[2], c[1], c[0], c[3]} : Bytes{c[2], c[1], c[0]});
         }
     }
-    if (o.Type != 10) {
-        for (const Bytes& px : pixels) {
-            b.insert(b.end(), px.begin(), px.end());
-        }
-        return b;
-    }
-    std::size_t i = 0;
-    while (i < pixels.size()) {
+    for (std::size_t i = 0; i < pixels.size();) {
         std::size_t run = 1;
-        while (i + run < pixels.size() && run < 128 && pixels[i + run] == pixels[i]) {
+        while (o.Type == 10 && i + run < pixels.size() && run < 128 && pixels[i + run] == pixels[i]) {
             ++run;
         }
         if (run > 1) {
@@ -221,10 +197,13 @@ inline Bytes MakeTGA(const TPicture& p, const TTgaOptions& o = {}) {
             continue;
         }
         std::size_t raw = 1;
-        while (i + raw < pixels.size() && raw < 128 && pixels[i + raw] != pixels[i + raw - 1]) {
+        while (o.Type == 10 && i + raw < pixels.size() && raw < 128 &&
+               pixels[i + raw] != pixels[i + raw - 1]) {
             ++raw;
         }
-        b.push_back(static_cast<std::uint8_t>(raw - 1));
+        if (o.Type == 10) {
+            b.push_back(static_cast<std::uint8_t>(raw - 1));
+        }
         for (std::size_t k = 0; k < raw; ++k) {
             b.insert(b.end(), pixels[i + k].begin(), pixels[i + k].end());
         }
@@ -234,13 +213,12 @@ inline Bytes MakeTGA(const TPicture& p, const TTgaOptions& o = {}) {
 }
 
 struct TJpegOptions {
-    int Quality = 100;
     bool Gray = false;
     bool Cmyk = false;
     bool Progressive = false;
 };
 
-// Full-resolution colour (4:4:4), so that blocks of one colour come back within a step or two.
+// Quality 100 at full resolution (4:4:4), so that blocks of one colour come back within a step or two.
 inline Bytes MakeJPEG(const TPicture& p, const TJpegOptions& o = {}) {
     jpeg_compress_struct info{};
     jpeg_error_mgr errors{};
@@ -254,7 +232,7 @@ inline Bytes MakeJPEG(const TPicture& p, const TJpegOptions& o = {}) {
     info.input_components = o.Gray ? 1 : o.Cmyk ? 4 : 3;
     info.in_color_space = o.Gray ? JCS_GRAYSCALE : o.Cmyk ? JCS_CMYK : JCS_RGB;
     jpeg_set_defaults(&info);
-    jpeg_set_quality(&info, o.Quality, TRUE);
+    jpeg_set_quality(&info, 100, TRUE);
     for (int c = 0; c < info.num_components; ++c) {
         info.comp_info[c].h_samp_factor = 1;
         info.comp_info[c].v_samp_factor = 1;
@@ -268,15 +246,7 @@ inline Bytes MakeJPEG(const TPicture& p, const TJpegOptions& o = {}) {
         row.clear();
         for (int x = 0; x < p.Width; ++x) {
             const TRGBA& c = p.At(x, y);
-            if (o.Gray) {
-                row.push_back(c[0]);
-            } else if (o.Cmyk) {
-                row.insert(row.end(),
-                           {static_cast<std::uint8_t>(255 - c[0]), static_cast<std::uint8_t>(255 - c[1]),
-                            static_cast<std::uint8_t>(255 - c[2]), 0});
-            } else {
-                row.insert(row.end(), {c[0], c[1], c[2]});
-            }
+            row.insert(row.end(), c.begin(), c.begin() + info.input_components);
         }
         JSAMPROW rows[1] = {row.data()};
         jpeg_write_scanlines(&info, rows, 1);
@@ -286,35 +256,6 @@ inline Bytes MakeJPEG(const TPicture& p, const TJpegOptions& o = {}) {
     jpeg_destroy_compress(&info);
     std::free(out);
     return result;
-}
-
-// A picture of four solid 8x8 blocks, one JPEG block each: red, green / blue, white.
-inline TPicture FourBlocks() {
-    TPicture p{16, 16, {}};
-    for (int row = 0; row < 16; ++row) {
-        for (int x = 0; x < 16; ++x) {
-            p.Pixels.push_back(row < 8 ? (x < 8 ? Red : Green) : (x < 8 ? Blue : White));
-        }
-    }
-    return p;
-}
-
-// Every result: a picture or a message, never both; a picture's buffer is exactly as large as its
-// sides say.
-inline void ExpectWellFormed(const TImageResult& r) {
-    EXPECT_FALSE(r.Image && r.Message);
-    if (r.Image) {
-        EXPECT_GE(r.Image->Width, 1);
-        EXPECT_GE(r.Image->Height, 1);
-        EXPECT_LE(r.Image->Width, MaxImageSide);
-        EXPECT_LE(r.Image->Height, MaxImageSide);
-        EXPECT_EQ(r.Image->Pixels.size(), static_cast<std::size_t>(r.Image->Width) * r.Image->Height *
-                                              static_cast<std::size_t>(r.Image->BytesPerPixel()));
-    }
-    if (r.Message) {
-        EXPECT_FALSE(r.Message->Text.empty());
-        EXPECT_FALSE(r.Message->Caption.empty());
-    }
 }
 
 // A fresh folder under the system's temporary folder, removed with everything in it.
@@ -337,8 +278,8 @@ public:
     std::string Write(const std::string& Name, const Bytes& Data) const {
         const std::filesystem::path file = Path / Name;
         std::filesystem::create_directories(file.parent_path());
-        std::ofstream out(file, std::ios::binary);
-        out.write(reinterpret_cast<const char*>(Data.data()), static_cast<std::streamsize>(Data.size()));
+        std::ofstream(file, std::ios::binary)
+            .write(reinterpret_cast<const char*>(Data.data()), static_cast<std::streamsize>(Data.size()));
         return file.string();
     }
     std::string Write(const std::string& Name, const std::string& Text) const {
