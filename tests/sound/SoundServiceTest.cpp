@@ -20,7 +20,7 @@ protected:
     TCurrentFolder Here{Folder.Path()};
 };
 
-TEST_F(SoundService, SetsUpBothPlayersFromTheShippedFiles) {
+TEST_F(SoundService, SetsUpBothPlayersFromTheShippedFilesAndCloseSilencesThem) {
     PutProgramSounds(Folder.Path());
     InitSound();
     EXPECT_EQ(SoundFailure(), "");
@@ -36,6 +36,15 @@ TEST_F(SoundService, SetsUpBothPlayersFromTheShippedFiles) {
     InitSound(); // while open: nothing changes, nothing is reported
     EXPECT_EQ(SoundFailure(), "");
     EXPECT_TRUE(RotationSound().Inspect().BufferAttached);
+
+    RotationSound().Play();
+    ASSERT_TRUE(RotationSound().Inspect().Sounding);
+    CloseSound();
+    EXPECT_FALSE(RotationSound().Inspect().Audible);
+    EXPECT_FALSE(RestartSound().Inspect().Audible);
+    RotationSound().Stop(); // a worker thread may still stop it after the device has gone
+    RestartSound().Play();
+    CloseSound();
 }
 
 TEST_F(SoundService, MissingOrBrokenFilesLeaveSilentPlayersAndOneReport) {
@@ -98,19 +107,6 @@ TEST_F(SoundService, TheProgramFolderIsAskedWhenTheCurrentFolderHasNoSounds) {
     InitSound(program.Path().string());
     EXPECT_FALSE(RestartSound().Inspect().BufferAttached);
     EXPECT_TRUE(RotationSound().Inspect().BufferAttached);
-}
-
-TEST_F(SoundService, CloseSilencesThePlayersAndIsHarmlessTwice) {
-    PutProgramSounds(Folder.Path());
-    InitSound();
-    RotationSound().Play();
-    ASSERT_TRUE(RotationSound().Inspect().Sounding);
-    CloseSound();
-    EXPECT_FALSE(RotationSound().Inspect().Audible);
-    EXPECT_FALSE(RestartSound().Inspect().Audible);
-    RotationSound().Stop(); // a worker thread may still stop it after the device has gone
-    RestartSound().Play();
-    CloseSound();
 }
 
 // In a fresh process of its own (the death-test machinery re-runs this program), because OpenAL

@@ -5,11 +5,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
-#include <cstring>
 #include <fstream>
 #include <iterator>
-#include <numbers>
-#include <sstream>
 #include <stdexcept>
 #include <thread>
 
@@ -42,21 +39,12 @@ std::filesystem::path ProgramSound(std::string_view Name) {
     return std::filesystem::path(TORVANE_PROGRAM_SOUNDS) / Name;
 }
 
-std::filesystem::path SourceSound(std::string_view Name) {
-    return std::filesystem::path(TORVANE_SOURCE_SOUNDS) / Name;
-}
-
 void PutProgramSounds(const std::filesystem::path& Folder) {
     std::filesystem::create_directories(Folder / "sounds");
     for (const char* name : {"restart.wav", "rotation.wav"}) {
         std::filesystem::copy_file(ProgramSound(name), Folder / "sounds" / name,
                                    std::filesystem::copy_options::overwrite_existing);
     }
-}
-
-std::string ReadBytes(const std::filesystem::path& File) {
-    std::ifstream in(File, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 void WriteBytes(const std::filesystem::path& File, std::string_view Bytes) {
@@ -68,6 +56,8 @@ void WriteBytes(const std::filesystem::path& File, std::string_view Bytes) {
     }
 }
 
+namespace {
+
 std::string U16(unsigned Value) {
     return {static_cast<char>(Value & 0xFF), static_cast<char>((Value >> 8) & 0xFF)};
 }
@@ -77,48 +67,8 @@ std::string U32(std::uint32_t Value) {
 }
 
 std::string Chunk(std::string_view Id, std::string_view Body) {
-    std::string chunk(Id);
-    chunk += U32(static_cast<std::uint32_t>(Body.size()));
-    chunk += Body;
-    if (Body.size() % 2 != 0) {
-        chunk += '\0';
-    }
-    return chunk;
+    return std::string(Id) + U32(static_cast<std::uint32_t>(Body.size())) + std::string(Body);
 }
-
-std::string WaveFile(const TWaveFormat& Format) {
-    const unsigned blockAlign = Format.Channels * ((Format.Bits + 7) / 8);
-    const std::string format = U16(Format.FormatTag) + U16(Format.Channels) + U32(Format.Rate) +
-                               U32(Format.Rate * blockAlign) + U16(blockAlign) + U16(Format.Bits);
-    const std::string body = "WAVE" + Chunk("fmt ", format) + Format.Extra + Chunk("data", Format.Samples);
-    return "RIFF" + U32(static_cast<std::uint32_t>(body.size())) + body;
-}
-
-std::string ToneSamples(int Frames, unsigned Channels, unsigned Bits, std::uint32_t Rate) {
-    std::string bytes;
-    for (int i = 0; i < Frames; ++i) {
-        const double value = std::sin(2.0 * std::numbers::pi * 440.0 * i / Rate) / 3.0;
-        for (unsigned c = 0; c < Channels; ++c) {
-            if (Bits == 8) {
-                bytes += static_cast<char>(static_cast<unsigned char>(std::lround(128.0 + 127.0 * value)));
-            } else {
-                bytes += U16(static_cast<unsigned>(static_cast<std::uint16_t>(std::lround(32767.0 * value))));
-            }
-        }
-    }
-    return bytes;
-}
-
-float TWave::Peak(std::size_t First, std::size_t Last) const {
-    float peak = 0.0f;
-    Last = std::min(Last, Frames());
-    for (std::size_t i = First * Channels; i < Last * Channels; ++i) {
-        peak = std::max(peak, std::fabs(Samples[i]));
-    }
-    return peak;
-}
-
-namespace {
 
 std::uint32_t ReadU32(std::string_view Bytes, std::size_t At) {
     std::uint32_t value = 0;
@@ -135,51 +85,51 @@ unsigned ReadU16(std::string_view Bytes, std::size_t At) {
 
 } // namespace
 
-std::optional<TWave> ReadWave(const std::filesystem::path& File) {
-    const std::string bytes = ReadBytes(File);
-    const std::string_view all(bytes);
-    if (all.size() < 12 || all.substr(0, 4) != "RIFF" || all.substr(8, 4) != "WAVE") {
-        return std::nullopt;
+std::string WaveFile(const TWaveFormat& Format) {
+    const unsigned blockAlign = Format.Channels * ((Format.Bits + 7) / 8);
+    const std::string format = U16(Format.FormatTag) + U16(Format.Channels) + U32(Format.Rate) +
+                               U32(Format.Rate * blockAlign) + U16(blockAlign) + U16(Format.Bits);
+    const std::string body = "WAVE" + Chunk("fmt ", format) + Chunk("data", Format.Samples);
+    return "RIFF" + U32(static_cast<std::uint32_t>(body.size())) + body;
+}
+
+std::string ToneSamples(int Frames, unsigned Channels, unsigned Bits) {
+    std::string bytes;
+    for (int i = 0; i < Frames * static_cast<int>(Channels); ++i) {
+        const int value = (i % 64) - 32;
+        bytes += Bits == 8 ? std::string(1, static_cast<char>(128 + value))
+                           : U16(static_cast<std::uint16_t>(value * 256));
     }
+    return bytes;
+}
+
+float TWave::Peak(std::size_t First, std::size_t Last) const {
+    float peak = 0.0f;
+    Last = std::min(Last, Frames());
+    for (std::size_t i = First * Channels; i < Last * Channels; ++i) {
+        peak = std::max(peak, std::fabs(Samples[i]));
+    }
+    return peak;
+}
+
+std::optional<TWave> ReadWave(const std::filesystem::path& File) {
+    std::ifstream in(File, std::ios::binary);
+    const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    const std::string_view all(bytes);
     TWave wave;
-    unsigned formatTag = 0;
-    std::size_t at = 12;
-    while (at + 8 <= all.size()) {
+    unsigned bits = 0;
+    for (std::size_t at = 12; at + 8 <= all.size();) {
         const std::string_view id = all.substr(at, 4);
         // A writer that did not finish may leave a size that runs past the end: take what is there.
         const std::size_t size = std::min<std::size_t>(ReadU32(all, at + 4), all.size() - at - 8);
         const std::string_view body = all.substr(at + 8, size);
         if (id == "fmt " && size >= 16) {
-            formatTag = ReadU16(body, 0);
             wave.Channels = ReadU16(body, 2);
             wave.Rate = ReadU32(body, 4);
-            wave.Bits = ReadU16(body, 14);
-            if (formatTag == 0xFFFE && size >= 26) {
-                formatTag = ReadU16(body, 24); // the sub-format's leading tag
-            }
-        } else if (id == "data") {
-            if ((formatTag != 1 && formatTag != 3) || wave.Channels == 0 || wave.Bits % 8 != 0 ||
-                wave.Bits == 0) {
-                return std::nullopt;
-            }
-            const std::size_t width = wave.Bits / 8;
-            for (std::size_t i = 0; i + width <= body.size(); i += width) {
-                float value = 0.0f;
-                if (formatTag == 3 && width == 4) {
-                    const std::uint32_t raw = ReadU32(body, i);
-                    std::memcpy(&value, &raw, sizeof value);
-                } else if (width == 1) {
-                    value = (static_cast<unsigned char>(body[i]) - 128) / 128.0f;
-                } else {
-                    // Signed little-endian integer of any width: the top byte carries the sign.
-                    std::int64_t raw = static_cast<signed char>(body[i + width - 1]);
-                    for (std::size_t b = width - 1; b-- > 0;) {
-                        raw = raw * 256 + static_cast<unsigned char>(body[i + b]);
-                    }
-                    value = static_cast<float>(static_cast<double>(raw) /
-                                               std::ldexp(1.0, static_cast<int>(wave.Bits) - 1));
-                }
-                wave.Samples.push_back(value);
+            bits = ReadU16(body, 14);
+        } else if (id == "data" && bits == 16 && wave.Channels > 0) {
+            for (std::size_t i = 0; i + 2 <= body.size(); i += 2) {
+                wave.Samples.push_back(static_cast<std::int16_t>(ReadU16(body, i)) / 32768.0f);
             }
             return wave;
         }

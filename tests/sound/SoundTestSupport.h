@@ -41,38 +41,28 @@ private:
 
 // The shipped sounds as the build laid them out in the program folder.
 std::filesystem::path ProgramSound(std::string_view Name);
-// The committed sounds in the source tree.
-std::filesystem::path SourceSound(std::string_view Name);
 // Copies both shipped sounds into Folder/sounds.
 void PutProgramSounds(const std::filesystem::path& Folder);
 
-std::string ReadBytes(const std::filesystem::path& File);
 void WriteBytes(const std::filesystem::path& File, std::string_view Bytes);
 
-// A RIFF chunk: id, little-endian size, body and the pad byte of an odd body.
-std::string Chunk(std::string_view Id, std::string_view Body);
-std::string U16(unsigned Value);
-std::string U32(std::uint32_t Value);
-
-// A WAV file with a "fmt " chunk of the given fields, Extra chunks and a "data" chunk.
+// A WAV file with a "fmt " chunk of the given fields and a "data" chunk.
 struct TWaveFormat {
     unsigned FormatTag = 1; // PCM
     unsigned Channels = 1;
     std::uint32_t Rate = 22050;
     unsigned Bits = 16;
     std::string Samples; // the body of the "data" chunk
-    std::string Extra;   // chunks between "fmt " and "data"
 };
 std::string WaveFile(const TWaveFormat& Format);
 
-// Frames of a 440 Hz sine at a third of full scale, as sample bytes of the given layout.
-std::string ToneSamples(int Frames, unsigned Channels, unsigned Bits, std::uint32_t Rate);
+// Frames of 8- or 16-bit samples (a quiet ramp) in the given number of channels.
+std::string ToneSamples(int Frames, unsigned Channels, unsigned Bits);
 
-// A WAV file read back: PCM of 8, 16, 24 or 32 bits, or 32-bit float, also in the extensible layout.
+// A 16-bit PCM WAV file read back (plain or extensible layout).
 struct TWave {
     unsigned Channels = 0;
     std::uint32_t Rate = 0;
-    unsigned Bits = 0;
     std::vector<float> Samples; // interleaved, full scale is 1
     std::size_t Frames() const { return Channels == 0 ? 0 : Samples.size() / Channels; }
     // The largest absolute sample of any channel in frames [First, Last).

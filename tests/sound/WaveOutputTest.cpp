@@ -26,8 +26,9 @@ TEST(WaveOutput, TheRotationSoundIsHeardDuringATurnAndNotAfterIt) {
     PutProgramSounds(folder.Path());
     TCurrentFolder here(folder.Path());
     const auto record = folder.Path() / "heard.wav";
-    WriteBytes(folder.Path() / "alsoft.conf",
-               "[general]\ndrivers = wave\nfrequency = 22050\n[wave]\nfile = " + record.string() + "\n");
+    WriteBytes(folder.Path() / "alsoft.conf", "[general]\ndrivers = wave\nfrequency = 22050\nsample-type = "
+                                              "int16\nchannels = mono\n[wave]\nfile = " +
+                                                  record.string() + "\n");
     // Before the first OpenAL call of this process, which reads them.
     setenv("ALSOFT_CONF", (folder.Path() / "alsoft.conf").c_str(), 1);
     setenv("ALSOFT_DRIVERS", "wave", 1);

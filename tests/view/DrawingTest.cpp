@@ -195,24 +195,24 @@ TEST_F(DrawingTest, NothingDrawsWithoutAContextAndFailuresReleaseTheLock) {
 }
 
 TEST_F(DrawingTest, CameraLimits) {
-    View->CubeDistance = View->DefaultDistance;
-    int inRange = 0;
-    for (int i = 0; i < 9; ++i) {
-        inRange += View->ZoomCube(-1.0f);
+    // Distance before, step, whether it moved, distance after.
+    const struct {
+        bool Environment;
+        float Before, Step;
+        bool Moved;
+        float After;
+    } cases[] = {{false, 10, -1, true, 9},
+                 {false, 9, -1, false, 9},
+                 {false, 27, 1, false, 27},
+                 {true, 80, 3, false, 80},
+                 {true, 80, -3, true, 77}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Before + c.Step);
+        std::atomic<float>& distance = c.Environment ? View->EnvDistance : View->CubeDistance;
+        distance = c.Before;
+        EXPECT_EQ(c.Environment ? View->MoveEnvironment(c.Step) : View->ZoomCube(c.Step), c.Moved);
+        EXPECT_FLOAT_EQ(distance, c.After);
     }
-    EXPECT_EQ(inRange, 9);
-    EXPECT_FLOAT_EQ(View->CubeDistance, 9);
-    EXPECT_FALSE(View->ZoomCube(-1.0f));
-    EXPECT_FLOAT_EQ(View->CubeDistance, 9);
-    View->CubeDistance = 27;
-    EXPECT_FALSE(View->ZoomCube(1.0f));
-    EXPECT_FLOAT_EQ(View->CubeDistance, 27);
-
-    View->ResetEnvironmentView();
-    EXPECT_FALSE(View->MoveEnvironment(3.0f));
-    EXPECT_FLOAT_EQ(View->EnvDistance, 80);
-    EXPECT_TRUE(View->MoveEnvironment(-3.0f));
-    EXPECT_FLOAT_EQ(View->EnvDistance, 77);
 }
 
 TEST_F(DrawingTest, SurfaceFollowsTheWindowAndRefreshComesBackFromAnyThread) {
