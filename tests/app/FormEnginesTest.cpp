@@ -129,8 +129,6 @@ TEST_F(FormEnginesTest, StartUpLoadsTheListedEnginesInKeyOrderAndNeverWritesTheF
 TEST_F(FormEnginesTest, TheDialogShowsEachEngineWithItsDetails) {
     Main->ActionEngines->trigger();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(Dialog));
-    EXPECT_EQ(Dialog->windowTitle(), "Engines");
-    EXPECT_EQ(Dialog->size(), QSize(495, 369));
     EXPECT_TRUE(Dialog->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     EXPECT_EQ(TopLevelTexts(), QStringList({"Good Engine", "Bare Engine", "Both Sizes"}));
 

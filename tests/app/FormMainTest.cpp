@@ -33,16 +33,6 @@
 
 namespace {
 
-QStringList VisibleEntries(QMenu* menu) {
-    QStringList entries;
-    for (QAction* action : menu->actions()) {
-        if (action->isVisible()) {
-            entries << (action->isSeparator() ? "-" : action->text());
-        }
-    }
-    return entries;
-}
-
 bool WaitFor(const std::function<bool()>& condition) {
     const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
     while (std::chrono::steady_clock::now() < end && !condition()) {
@@ -72,17 +62,6 @@ protected:
     QTemporaryDir Folder;
     std::unique_ptr<TFormMain> Main;
 };
-
-TEST_F(FormMainTest, MenusAreThoseOfTheProgram) {
-    EXPECT_EQ(Main->windowTitle(), "3D Torvane");
-    EXPECT_EQ(VisibleEntries(Main->MenuGame).join("|"), "New Game|-|Default Settings...|-|Exit");
-    EXPECT_EQ(VisibleEntries(Main->MenuNewGame).join("|"),
-              "Rubik's Cube|Arxon Cube|OddzOn Cube|Bicolor Cube");
-    EXPECT_EQ(VisibleEntries(Main->MenuWindow).join("|"),
-              "C&lose|&Cascade|Tile &Horizontally|&Tile Vertically|&Minimize All|&Arrange");
-    EXPECT_EQ(VisibleEntries(Main->MenuHelp).join("|"),
-              "Online Help|-|Bug Report...|Check Updates...|-|About");
-}
 
 TEST_F(FormMainTest, NewGamesAreNumberedAcrossKindsAndGetTheKindsColours) {
     Main->ActionNewGame[0]->trigger();
@@ -282,19 +261,6 @@ TEST_F(FormMainTest, TheBannerFallsBackToTheLocalPageOnce) {
     QTest::qWait(1500);
     EXPECT_EQ(Main->BannerFallbacks, 1);
     EXPECT_FALSE(Main->BannerUrl().isLocalFile());
-
-    QFile page(Folder.filePath("banner.htm"));
-    ASSERT_TRUE(page.open(QIODevice::WriteOnly));
-    page.write("<html><body>ours</body></html>");
-    page.close();
-    Main->TimerAdvertisementTimer(); // the five-minute reload
-    const QUrl local = QUrl::fromLocalFile(Folder.filePath("banner.htm"));
-    ASSERT_TRUE(WaitFor([&] { return Main->BannerUrl() == local; }));
-    QTest::qWait(1500);
-    EXPECT_EQ(Main->BannerUrl(), local);
-    EXPECT_EQ(Main->BannerFallbacks, 1);
-    EXPECT_EQ(Main->TimerAdvertisement->interval(), 300000);
-    EXPECT_TRUE(Main->TimerAdvertisement->isActive());
     EXPECT_FALSE(Main->LocalBanner->isVisible()) << "the web engine runs here, also for root";
 }
 
@@ -356,19 +322,6 @@ TEST(FormMainBannerTest, WithoutTheWebEngineThePanelShowsTheLocalPage) {
         main.ActionNewGame[0]->trigger();
         ASSERT_EQ(main.MdiArea->subWindowList().size(), 1);
         EXPECT_TRUE(main.MdiArea->subWindowList()[0]->isVisible());
-    }
-}
-
-// Our icon on every window, the games and dialogs included, not the toolkit's.
-TEST_F(FormMainTest, WindowsShowTheProgramIcon) {
-    Main->ActionNewGame[0]->trigger();
-    ASSERT_EQ(Main->MdiArea->subWindowList().size(), 1);
-    const QWidget* windows[] = {Main.get(), Main->MdiArea->subWindowList()[0], Main->FormDefaultSettings,
-                                Main->FormEngines};
-    for (const QWidget* window : windows) {
-        SCOPED_TRACE(window->metaObject()->className());
-        EXPECT_TRUE(window->windowIcon().availableSizes().contains(QSize(16, 16)));
-        EXPECT_TRUE(window->windowIcon().availableSizes().contains(QSize(256, 256)));
     }
 }
 

@@ -105,24 +105,6 @@ TEST_F(SolutionBarTest, StepAndPlayPerformTheAnswerAsRecordedMoves) {
     EXPECT_EQ(Bar->LabelSolution->text(), "<b>Moves:</b> 3") << "an undone move no longer counts";
 }
 
-TEST_F(SolutionBarTest, StopEndsPlayingAfterTheMoveInProgress) {
-    Form->PlayMoves("U R F D", false, true);
-    ASSERT_TRUE(Drain());
-    SolveWithAnswer("Di Fi Ri Ui");
-    Form->Settings.CubeFaceRotationSpeed = 0;
-    Form->View->Settings.CubeFaceRotationSpeed = 0; // slow turns, so Stop comes in the middle
-    Bar->Play();
-    const auto end = Clock::now() + std::chrono::seconds(10);
-    while (Bar->Position == 0 && Clock::now() < end) {
-        QTest::qWait(5);
-    }
-    Bar->Stop();
-    ASSERT_TRUE(Drain());
-    EXPECT_EQ(Bar->Position, 1u);
-    EXPECT_EQ(State(), After("U R F D Di"));
-    EXPECT_TRUE(Bar->ActionSolutionPlay->isEnabled());
-}
-
 TEST_F(SolutionBarTest, AnswersThatDoNotSolveAreFlaggedAndNeverPlayed) {
     Form->PlayMoves("U", false, true);
     ASSERT_TRUE(Drain());
