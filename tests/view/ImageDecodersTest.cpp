@@ -23,21 +23,23 @@ struct TGood {
     TPixelFormat Format = TPixelFormat::RGB;
 };
 
+Bytes Appended(Bytes b, const Bytes& more) {
+    b.insert(b.end(), more.begin(), more.end());
+    return b;
+}
+
 // Rows of 5 RGB pixels need padding; 16384 is the largest side taken.
 const TGood GoodFiles[] = {
     {"Bmp24", DecodeBMP, MakeBMP(FourColors()), FourColors()},
     {"Bmp24TopDownPadded", DecodeBMP, MakeBMP(Gradient(5, 3), {.TopDown = true}), Gradient(5, 3)},
-    {"Bmp24Largest", DecodeBMP, MakeBMP(Gradient(MaxImageSide, 1)), Gradient(MaxImageSide, 1)},
     {"Bmp32", DecodeBMP, MakeBMP(Gradient(3, 2), {.Bits = 32}), Gradient(3, 2)},
     {"Bmp32MasksAfterHeader", DecodeBMP,
      MakeBMP(Gradient(3, 2), {.Bits = 32, .Compression = 3, .MasksAfterHeader = true}), Gradient(3, 2)},
     {"Bmp32MasksInV4Header", DecodeBMP,
      MakeBMP(Gradient(3, 2), {.Bits = 32, .Compression = 3, .InfoSize = 108}), Gradient(3, 2)},
     {"Bmp8", DecodeBMP, MakeBMP(Gradient(5, 3), {.Bits = 8}), Gradient(5, 3)},
-    {"Bmp8TopDown", DecodeBMP, MakeBMP(Gradient(3, 3), {.Bits = 8, .TopDown = true}), Gradient(3, 3)},
     {"BmpOffsetZero", DecodeBMP, MakeBMP(Gradient(3, 2), {.DataOffset = 0}), Gradient(3, 2)},
     {"BmpOffsetPastTheFile", DecodeBMP, MakeBMP(Gradient(3, 2), {.DataOffset = 100000}), Gradient(3, 2)},
-    {"Tga24", DecodeTGA, MakeTGA(Gradient(5, 3)), Gradient(5, 3)},
     {"Tga32", DecodeTGA, MakeTGA(Gradient(5, 3), {.Depth = 32}), Gradient(5, 3), TPixelFormat::RGBA},
     {"TgaRle24", DecodeTGA, MakeTGA(Gradient(9, 4), {.Type = 10}), Gradient(9, 4)},
     {"TgaRle32WithId", DecodeTGA, MakeTGA(FourBlocks(), {.Type = 10, .Depth = 32, .Id = "x"}), FourBlocks(),
@@ -47,6 +49,8 @@ const TGood GoodFiles[] = {
     {"TgaRleLargest", DecodeTGA,
      MakeTGA(TPicture{1, MaxImageSide, std::vector<TRGBA>(MaxImageSide, Red)}, {.Type = 10}),
      TPicture{1, MaxImageSide, std::vector<TRGBA>(MaxImageSide, Red)}},
+    {"TgaRleRawPacket", DecodeTGA, Appended(TgaHeader(2, 1, {.Type = 10}), {1, 0, 0, 255, 0, 255, 0}),
+     TPicture{2, 1, {Red, Green}}},
     // Rows are taken as stored whatever the image descriptor says.
     {"TgaDescriptorIgnored", DecodeTGA, MakeTGA(Gradient(3, 2), {.Descriptor = 0x28}), Gradient(3, 2)},
 };
@@ -75,10 +79,6 @@ Bytes Patched(Bytes b, std::size_t at, std::uint32_t v, int size = 4) {
 }
 Bytes Cut(Bytes b, std::size_t keep) {
     b.resize(keep);
-    return b;
-}
-Bytes Appended(Bytes b, const Bytes& more) {
-    b.insert(b.end(), more.begin(), more.end());
     return b;
 }
 // The width field of the first frame header.
@@ -113,7 +113,6 @@ const char* const JpegFailed = "Couldn't load JPG - \"/pictures/face.x\"";
 
 const TBad BadFiles[] = {
     {"BmpEmpty", DecodeBMP, {}, BmpData},
-    {"BmpHeaderCut", DecodeBMP, Cut(Bmp24, 30), BmpData},
     {"BmpInfoHeaderLongerThanFile", DecodeBMP, Patched(Bmp24, 14, 0xFFFFFFF0u), BmpData},
     {"BmpRowsCut", DecodeBMP, Cut(Bmp24, Bmp24.size() - 2), BmpData},
     {"BmpMasksCut", DecodeBMP,
@@ -125,7 +124,6 @@ const TBad BadFiles[] = {
     {"BmpCoreHeader", DecodeBMP, Patched(Bmp24, 14, 12), BmpOnly},
     {"Bmp16Bit", DecodeBMP, Patched(Bmp24, 28, 16, 2), BmpOnly},
     {"BmpRle8", DecodeBMP, Patched(Bmp8, 30, 1), BmpOnly},
-    {"BmpMasksOn24Bit", DecodeBMP, Patched(Bmp24, 30, 3), BmpOnly},
     {"BmpOtherMasks", DecodeBMP,
      MakeBMP(Gradient(2, 2), {.Bits = 32,
                               .Compression = 3,
@@ -134,7 +132,6 @@ const TBad BadFiles[] = {
      BmpOnly},
     {"BmpColourTableTooLong", DecodeBMP, Patched(Bmp8, 46, 257), BmpOnly},
     {"BmpWidthZero", DecodeBMP, Patched(Bmp24, 18, 0), Size},
-    {"BmpHeightTooLarge", DecodeBMP, Patched(Bmp24, 22, 16385), Size},
     {"BmpTopDownTooLarge", DecodeBMP, Patched(Bmp24, 22, static_cast<std::uint32_t>(-16385)), Size},
     {"BmpHeightMostNegative", DecodeBMP, Patched(Bmp24, 22, 0x80000000u), Size},
     {"TgaEmpty", DecodeTGA, {}, TgaShort},
@@ -143,8 +140,6 @@ const TBad BadFiles[] = {
     {"TgaColourMap", DecodeTGA, Patched(Tga24, 1, 1, 1),
      "Couldn't load \"/pictures/face.x\". Colormapped TGA files not supported."},
     {"TgaDepth16", DecodeTGA, Patched(Tga24, 16, 16, 1), TgaDepth},
-    {"TgaDepth31", DecodeTGA, Patched(Tga24, 16, 31, 1), TgaDepth},
-    {"TgaWidthZero", DecodeTGA, Patched(Tga24, 12, 0, 2), Size},
     {"TgaWidthTooLarge", DecodeTGA, Patched(Tga24, 12, 16385, 2), Size},
     {"TgaPixelsCut", DecodeTGA, Cut(Tga24, Tga24.size() - 1), TgaShort},
     {"TgaIdentificationEatsPixels", DecodeTGA, Patched(Tga24, 0, 1, 1), TgaShort},
@@ -153,7 +148,6 @@ const TBad BadFiles[] = {
     // Ten bytes cannot fill 16384 x 16384 pixels: refused before a buffer of that size is made.
     {"TgaRleLargestFromTenBytes", DecodeTGA,
      Appended(TgaHeader(16384, 16384, {.Type = 10}), {255, 1, 2, 3, 255, 1, 2, 3, 255, 1}), TgaShort},
-    {"JpegEmpty", DecodeJPG, {}, JpegFailed},
     {"JpegCut", DecodeJPG, Cut(Jpeg, Jpeg.size() / 2), JpegFailed},
     {"JpegCmyk", DecodeJPG, MakeJPEG(FourBlocks(), {.Cmyk = true}), JpegFailed},
     {"JpegWidthZero", DecodeJPG, WithJpegWidth(Jpeg, 0), JpegFailed},
@@ -204,8 +198,7 @@ TEST(ImageDecoders, FileNamesPickTheDecoderAndMissingFilesAreSilent) {
         bool Loads;
     } cases[] = {
         {folder.Write("a.bmp", bmp), DecodeImageFile, {}, true},
-        {folder.Write("A.BmP", bmp), DecodeImageFile, {}, true},
-        {folder.Write("a.tar.tga", MakeTGA(FourColors())), DecodeImageFile, {}, true},
+        {folder.Write("a.tar.TgA", MakeTGA(FourColors())), DecodeImageFile, {}, true},
         {folder.Write("a.JPG", MakeJPEG(FourBlocks())), DecodeImageFile, {}, true},
         // The extension decides, not the contents.
         {folder.Write("bitmap.tga", bmp), DecodeImageFile,
@@ -214,7 +207,6 @@ TEST(ImageDecoders, FileNamesPickTheDecoderAndMissingFilesAreSilent) {
                        "TGA File Error"},
          false},
         {folder.Write("a.jpeg", MakeJPEG(FourBlocks())), DecodeImageFile, {}, false},
-        {folder.Write("a.bmp.", bmp), DecodeImageFile, {}, false},
         {folder.Write("bmp", bmp), DecodeImageFile, {}, false},
         {folder.Name("missing.bmp"), DecodeImageFile, {}, false},
         {folder.Name("folder.jpg"), DecodeImageFile, {}, false},

@@ -175,7 +175,8 @@ inline Bytes TgaHeader(int Width, int Height, const TTgaOptions& o) {
     return b;
 }
 
-// Bottom row first; run packets for repeated pixels, raw packets for the rest, as writers do.
+// Bottom row first; run-length encoded, a run packet for each run of a pixel and a raw packet for
+// each lone one.
 inline Bytes MakeTGA(const TPicture& p, const TTgaOptions& o = {}) {
     Bytes b = TgaHeader(p.Width, p.Height, o);
     std::vector<Bytes> pixels;
@@ -185,29 +186,14 @@ inline Bytes MakeTGA(const TPicture& p, const TTgaOptions& o = {}) {
             pixels.push_back(o.Depth == 32 ? Bytes{c[2], c[1], c[0], c[3]} : Bytes{c[2], c[1], c[0]});
         }
     }
-    for (std::size_t i = 0; i < pixels.size();) {
-        std::size_t run = 1;
-        while (o.Type == 10 && i + run < pixels.size() && run < 128 && pixels[i + run] == pixels[i]) {
+    for (std::size_t i = 0, run = 1; i < pixels.size(); i += run) {
+        for (run = 1; o.Type == 10 && i + run < pixels.size() && run < 128 && pixels[i + run] == pixels[i];) {
             ++run;
         }
-        if (run > 1) {
-            b.push_back(static_cast<std::uint8_t>(127 + run));
-            b.insert(b.end(), pixels[i].begin(), pixels[i].end());
-            i += run;
-            continue;
-        }
-        std::size_t raw = 1;
-        while (o.Type == 10 && i + raw < pixels.size() && raw < 128 &&
-               pixels[i + raw] != pixels[i + raw - 1]) {
-            ++raw;
-        }
         if (o.Type == 10) {
-            b.push_back(static_cast<std::uint8_t>(raw - 1));
+            b.push_back(static_cast<std::uint8_t>(run > 1 ? 127 + run : 0));
         }
-        for (std::size_t k = 0; k < raw; ++k) {
-            b.insert(b.end(), pixels[i + k].begin(), pixels[i + k].end());
-        }
-        i += raw;
+        b.insert(b.end(), pixels[i].begin(), pixels[i].end());
     }
     return b;
 }
