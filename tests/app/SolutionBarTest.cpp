@@ -108,15 +108,10 @@ TEST_F(SolutionBarTest, StepAndPlayPerformTheAnswerAsRecordedMoves) {
 TEST_F(SolutionBarTest, AnswersThatDoNotSolveAreFlaggedAndNeverPlayed) {
     Form->PlayMoves("U", false, true);
     ASSERT_TRUE(Drain());
-    for (const char* answer : {"U", "Ui Ui", "Ui X", "Ui  R"}) {
+    for (const char* answer : {"U", "Ui X"}) {
         SCOPED_TRACE(answer);
         SolveWithAnswer(answer);
         ASSERT_TRUE(Bar->isVisible());
-        if (std::string(answer) == "Ui  R") {
-            // Splitting stops at two blanks: the answer is "Ui", which solves.
-            EXPECT_TRUE(Bar->Solves);
-            continue;
-        }
         EXPECT_FALSE(Bar->Solves);
         EXPECT_TRUE(Bar->LabelSolution->text().contains("does not solve"));
         EXPECT_FALSE(Bar->ActionSolutionStep->isEnabled());
