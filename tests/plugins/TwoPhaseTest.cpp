@@ -76,12 +76,6 @@ protected:
     }
 };
 
-TEST_F(TwoPhaseTest, DescribesItselfAsAThreeByThreeEngine) {
-    EXPECT_EQ(Engines[0].EngineName, "Torvane Two-Phase");
-    EXPECT_EQ(Engines[0].ConstructString, "ufrbld");
-    EXPECT_EQ(Engines[0].SupportedCubes, "3x3 ");
-}
-
 TEST_F(TwoPhaseTest, RandomStatesGetShortAnswersThatSolveThem) {
     randomcubes::TGenerator generator(2026);
     for (int i = 0; i < CubeCount; ++i) {
