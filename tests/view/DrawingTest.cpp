@@ -1,10 +1,9 @@
 // What the view really draws, read back from the frame: sticker colours where the stickers must be,
-// the background around them, changes in the model, a turned layer, and a screenshot to look at.
+// the background around them, changes in the model, and a turned layer.
 #include "support/StickerPixels.h"
 #include "support/ViewFixture.h"
 #include "view/Cube3D.h"
 
-#include <QImage>
 #include <QTest>
 #include <QWidget>
 #include <cmath>
@@ -96,9 +95,6 @@ TEST_F(DrawingTest, StandardViewShowsTheThreeFacesAndTheBackground) {
         return At(q.x(), q.y());
     }();
     EXPECT_LT(std::max({gap.r, gap.g, gap.b}), 40);
-
-    QImage image(Frame.data(), Side, Side, QImage::Format_RGBX8888); // the clear alpha is 0
-    EXPECT_TRUE(image.mirrored().save("standard_view.png")) << "screenshot for a look by eye";
 }
 
 TEST_F(DrawingTest, ModelChangesShowInTheNextFrame) {
