@@ -181,9 +181,18 @@ TEST_F(FormMainTest, WindowCommandsLeaveEveryGameUsable) {
     };
     const TRow rows[] = {
         {"new games", [] {}},
-        {"cascade", [&] { Main->WindowCascade1->trigger(); }},
         {"tile horizontally", [&] { Main->WindowTileHorizontal1->trigger(); }},
         {"tile vertically", [&] { Main->WindowTileVertical1->trigger(); }},
+        {"cascade",
+         [&] {
+             Main->WindowCascade1->trigger();
+             // Each title bar one step below and right of the one under it, all games one size.
+             const QList<QMdiSubWindow*> frames = Main->MdiArea->subWindowList(QMdiArea::StackingOrder);
+             for (qsizetype i = 1; i < frames.size(); ++i) {
+                 const QPoint step = frames[i]->pos() - frames[i - 1]->pos();
+                 EXPECT_TRUE(step.x() > 0 && step.y() > 0 && frames[i]->size() == frames[0]->size()) << i;
+             }
+         }},
         {"minimise all, then each chosen from the Window list",
          [&] {
              Main->WindowMinimizeAll1->trigger();
