@@ -7,45 +7,40 @@
 #include <QTest>
 #include <QWidget>
 #include <cmath>
+#include <future>
 #include <gtest/gtest.h>
 #include <memory>
-#include <mutex>
 #include <thread>
 
 namespace {
 
-constexpr int Side = 320;
+using testsupport::TFrame;
+using testsupport::TPixel;
 
-struct TPixel {
-    int r, g, b;
-};
+constexpr int Side = 320;
+constexpr std::uint32_t Background = 0x402010; // blue 0x40, green 0x20, red 0x10
+
+// Sticker centres in the cube's frame: the sticker surface lies 1.0 out from its cubie's centre.
+constexpr float Out = 1.98f + 1.0f;
+constexpr TVector3 UCentre{0, Out, 0}, FCentre{0, 0, Out}, LCentre{-Out, 0, 0};
 
 class DrawingTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        Window = std::make_unique<QWidget>();
-        View = testsupport::StartView(*Window, Side);
+        View =
+            testsupport::StartView(Window, Side, [](TCube3D& v) { v.Settings.BackgroundColor = Background; });
         ASSERT_NE(View, nullptr);
-        View->Settings.BackgroundColor = 0x402010; // blue 0x40, green 0x20, red 0x10
     }
 
-    void Capture(std::int32_t layerY = NoLayer, float angle = 0) {
-        int w = 0, h = 0;
-        Frame = View->CaptureFrame(w, h, NoLayer, layerY, angle, NoLayer);
-        ASSERT_EQ(w, Side);
-        ASSERT_EQ(h, Side);
+    TPixel At(const TFrame& f, TVector3 p) const {
+        const QPoint q = testsupport::ProjectToWindow(*View, p, Side, Side);
+        return f.At(q.x(), q.y());
     }
 
-    // The pixel at window coordinates (x right, y down); the frame is stored bottom row first.
-    TPixel At(int x, int y) const {
-        const std::size_t i = (static_cast<std::size_t>(Side - 1 - y) * Side + x) * 4;
-        return {Frame[i], Frame[i + 1], Frame[i + 2]};
-    }
-
-    QPoint Project(TVector3 p) const { return testsupport::ProjectToWindow(*View, p, Side, Side); }
-
-    // The face colour (code 0..6) a lit pixel shows: nearest in hue and saturation, brightness aside.
-    int Classify(TPixel p) const {
+    // The face colour (code 0..6) a lit pixel shows: nearest in hue and saturation, brightness aside;
+    // -1 where it is too dark to be a sticker.
+    int ColorAt(const TFrame& f, TVector3 point) const {
+        const TPixel p = At(f, point);
         const double m = std::max({p.r, p.g, p.b, 1});
         int best = -1;
         double bestDistance = 1e9;
@@ -59,61 +54,43 @@ protected:
                 best = code;
             }
         }
-        return m < 40 ? -1 : best; // too dark to be a sticker
+        return m < 40 ? -1 : best;
     }
 
-    int ColorAt(TVector3 p) const {
-        const QPoint q = Project(p);
-        return Classify(At(q.x(), q.y()));
-    }
-
-    std::unique_ptr<QWidget> Window;
+    QWidget Window;
     std::unique_ptr<TCube3D> View;
-    std::vector<std::uint8_t> Frame;
 };
 
-// Sticker centres in the cube's frame: the sticker surface lies 1.0 out from its cubie's centre.
-constexpr float Out = 1.98f + 1.0f;
-constexpr TVector3 UCentre{0, Out, 0}, FCentre{0, 0, Out}, LCentre{-Out, 0, 0};
-
 TEST_F(DrawingTest, StandardViewShowsTheThreeFacesAndTheBackground) {
-    Capture();
+    const TFrame f = testsupport::Capture(*View);
     // With the built-in colours U is blue, F red and L white; the standard view shows those three.
-    EXPECT_EQ(ColorAt(UCentre), 0);
-    EXPECT_EQ(ColorAt(FCentre), 1);
-    EXPECT_EQ(ColorAt(LCentre), 4);
+    EXPECT_EQ(ColorAt(f, UCentre), 0);
+    EXPECT_EQ(ColorAt(f, FCentre), 1);
+    EXPECT_EQ(ColorAt(f, LCentre), 4);
     for (const QPoint corner :
          {QPoint(0, 0), QPoint(Side - 1, 0), QPoint(0, Side - 1), QPoint(Side - 1, Side - 1)}) {
-        const TPixel p = At(corner.x(), corner.y());
-        EXPECT_EQ(p.r, 0x10);
-        EXPECT_EQ(p.g, 0x20);
-        EXPECT_EQ(p.b, 0x40);
+        const TPixel p = f.At(corner.x(), corner.y());
+        EXPECT_EQ(p.r | p.g << 8 | p.b << 16, Background);
     }
-    // Between two stickers lies the black cubie body.
-    const TPixel gap = [&] {
-        const QPoint q = Project({0.99f, 0, Out - 0.005f});
-        return At(q.x(), q.y());
-    }();
-    EXPECT_LT(std::max({gap.r, gap.g, gap.b}), 40);
+    const TPixel gap = At(f, {0.99f, 0, Out - 0.005f});
+    EXPECT_LT(std::max({gap.r, gap.g, gap.b}), 40) << "between two stickers lies the black cubie body";
 }
 
 TEST_F(DrawingTest, ModelChangesShowInTheNextFrame) {
     View->Cube->TurnFace(0);                             // U: F's top row now shows R's colour (yellow)
     View->Cube->GetState().Cubies[1][4].Color = 5;       // F centre painted green
     View->Cube->GetState().Cubies[4][4].Color = NoColor; // L centre unpainted: grey
-    Capture();
-    EXPECT_EQ(ColorAt({0, 1.98f, Out}), 2);
-    EXPECT_EQ(ColorAt(FCentre), 5);
-    EXPECT_EQ(ColorAt({0, -1.98f, Out}), 1) << "F's bottom row is unchanged";
-    const QPoint grey = Project(LCentre);
-    const TPixel p = At(grey.x(), grey.y());
+    TFrame f = testsupport::Capture(*View);
+    EXPECT_EQ(ColorAt(f, {0, 1.98f, Out}), 2);
+    EXPECT_EQ(ColorAt(f, FCentre), 5);
+    EXPECT_EQ(ColorAt(f, {0, -1.98f, Out}), 1) << "F's bottom row is unchanged";
+    const TPixel p = At(f, LCentre);
     EXPECT_LT(std::abs(p.r - p.g) + std::abs(p.g - p.b), 12) << "an unpainted sticker is grey";
 
     // A colour change shows without rebuilding anything.
     View->Settings.FaceColors[0] = 0xFF00FF; // U magenta
-    Capture();
-    const QPoint u = Project(UCentre);
-    const TPixel magenta = At(u.x(), u.y());
+    f = testsupport::Capture(*View);
+    const TPixel magenta = At(f, UCentre);
     EXPECT_GT(magenta.r, 100);
     EXPECT_GT(magenta.b, 100);
     EXPECT_LT(magenta.g, magenta.r / 3);
@@ -123,17 +100,17 @@ TEST_F(DrawingTest, TurnedLayerOpensAGapToTheRest) {
     // Look straight down on U: a quarter turn about x brings +y to the viewer.
     View->ArcBall->SetRotation({1, 0, 0, 0, 0, 0, 1, 0, 0, -1, 0, 0, 0, 0, 0, 1});
     const TVector3 corner{2.4f, Out, 2.4f}; // on U's corner sticker, outside the U layer turned by 45
-    Capture();
-    EXPECT_EQ(ColorAt(corner), 0);
-    EXPECT_EQ(ColorAt(UCentre), 0);
+    TFrame f = testsupport::Capture(*View);
+    EXPECT_EQ(ColorAt(f, corner), 0);
+    EXPECT_EQ(ColorAt(f, UCentre), 0);
 
     // The U layer turned by 45 degrees no longer covers the corner: there the middle layer's top,
     // black cubie faces without stickers, shows through. The layer's own centre stays where it was.
-    Capture(2, 45);
-    EXPECT_EQ(ColorAt(corner), -1) << "black between the turned layer and the rest";
-    EXPECT_EQ(ColorAt(UCentre), 0);
+    f = testsupport::Capture(*View, 2, 45);
+    EXPECT_EQ(ColorAt(f, corner), -1) << "black between the turned layer and the rest";
+    EXPECT_EQ(ColorAt(f, UCentre), 0);
     // The layer really turned: a corner sticker now lies over the middle of the R edge.
-    EXPECT_EQ(ColorAt({1.98f * 1.41421f, Out, 0}), 0);
+    EXPECT_EQ(ColorAt(f, {1.98f * 1.41421f, Out, 0}), 0);
 }
 
 TEST_F(DrawingTest, NothingDrawsWithoutAContextAndFailuresReleaseTheLock) {
@@ -144,54 +121,27 @@ TEST_F(DrawingTest, NothingDrawsWithoutAContextAndFailuresReleaseTheLock) {
     unready.Redraw();
     EXPECT_EQ(ActivationCount(), 0);
 
-    // Another thread holds the view's context: drawing here must fail with the service's text and
-    // leave neither the view's lock held nor anything active on this thread.
-    std::mutex m;
-    std::condition_variable cv;
-    bool held = false, release = false;
+    // Another thread holds the view's context: drawing here fails and leaves neither the view's lock
+    // held nor anything active on this thread.
+    std::promise<void> held, release;
     std::thread other([&] {
         ActivateGLContext(View->DC, View->RC);
-        {
-            std::unique_lock l(m);
-            held = true;
-            cv.notify_all();
-            cv.wait(l, [&] { return release; });
-        }
+        held.set_value();
+        release.get_future().wait();
         DeactivateGLContext();
     });
-    {
-        std::unique_lock l(m);
-        cv.wait(l, [&] { return held; });
-    }
-    std::string message;
-    try {
-        View->Draw();
-    } catch (const EOpenGLException& e) {
-        message = e.what();
-    }
-    EXPECT_EQ(message, "Rendering context already active in another thread.");
+    held.get_future().wait();
+    EXPECT_THROW(View->Draw(), EOpenGLException);
     EXPECT_EQ(ActivationCount(), 0);
-    bool lockFree = false;
-    std::thread probe([&] {
-        lockFree = View->Lock.try_lock();
-        if (lockFree) {
-            View->Lock.unlock();
-        }
-    });
-    probe.join();
-    EXPECT_TRUE(lockFree);
-    {
-        std::lock_guard l(m);
-        release = true;
-    }
-    cv.notify_all();
+    EXPECT_TRUE(std::async(std::launch::async, [&] {
+                    return std::unique_lock(View->Lock, std::try_to_lock).owns_lock();
+                }).get());
+    release.set_value();
     other.join();
-    Capture(); // and the view draws again
-    EXPECT_EQ(ColorAt(FCentre), 1);
+    EXPECT_EQ(ColorAt(testsupport::Capture(*View), FCentre), 1) << "and the view draws again";
 }
 
 TEST_F(DrawingTest, CameraLimits) {
-    // Distance before, step, whether it moved, distance after.
     const struct {
         bool Environment;
         float Before, Step;
@@ -212,42 +162,32 @@ TEST_F(DrawingTest, CameraLimits) {
 }
 
 TEST_F(DrawingTest, SurfaceFollowsTheWindowAndRefreshComesBackFromAnyThread) {
-    Window->resize(200, 120);
+    const auto background = [](TPixel p) { return (p.r | p.g << 8 | p.b << 16) == Background; };
+    Window.resize(200, 120);
     QTest::qWait(50);
-    int w = 0, h = 0;
-    Frame = View->CaptureFrame(w, h);
-    ASSERT_EQ(w, 200);
-    ASSERT_EQ(h, 120);
-    // The cube sits in the middle of the new frame, not in the old one's.
-    const std::size_t centre = (static_cast<std::size_t>(60) * 200 + 100) * 4;
-    EXPECT_NE(Frame[centre] | Frame[centre + 1] << 8 | Frame[centre + 2] << 16, 0x402010u);
+    TFrame f = testsupport::Capture(*View);
+    ASSERT_EQ(f.Width, 200);
+    ASSERT_EQ(f.Height, 120);
+    EXPECT_FALSE(background(f.At(100, 60))) << "the cube sits in the middle of the new frame";
 
     // In a tall window the whole cube stays in sight: its sides are not cut off by the frame's edges.
-    Window->resize(120, 260);
+    Window.resize(120, 260);
     QTest::qWait(50);
-    Frame = View->CaptureFrame(w, h);
-    ASSERT_EQ(w, 120);
-    int cut = 0;
-    for (int y = 0; y < h; ++y) {
-        for (const int x : {0, w - 1}) {
-            const std::size_t i = (static_cast<std::size_t>(y) * w + x) * 4;
-            cut += (Frame[i] | Frame[i + 1] << 8 | Frame[i + 2] << 16) != 0x402010u ? 1 : 0;
-        }
+    f = testsupport::Capture(*View);
+    ASSERT_EQ(f.Width, 120);
+    for (int y = 0; y < f.Height; ++y) {
+        ASSERT_TRUE(background(f.At(0, y)) && background(f.At(f.Width - 1, y))) << "row " << y;
     }
-    EXPECT_EQ(cut, 0);
 
     // Refresh from a worker: the redraw runs on the UI thread while the worker waits for it.
-    std::atomic<bool> done{false};
     View->Settings.Lighting = false; // something for Redraw to apply
-    std::thread worker([&] {
-        View->Refresh();
-        done = true;
-    });
-    for (int i = 0; i < 200 && !done; ++i) {
+    std::future<void> refreshed = std::async(std::launch::async, [&] { View->Refresh(); });
+    for (int i = 0; i < 200 && refreshed.wait_for(std::chrono::seconds(0)) != std::future_status::ready;
+         ++i) {
         QTest::qWait(10);
     }
-    worker.join();
-    EXPECT_TRUE(done) << "Refresh from a worker came back";
+    EXPECT_EQ(refreshed.wait_for(std::chrono::seconds(0)), std::future_status::ready) << "Refresh came back";
+    refreshed.wait();
     EXPECT_NE(View->GetGLRenderer(), "");
     EXPECT_NE(View->GetGLVendor(), "");
 }
