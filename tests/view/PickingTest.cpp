@@ -27,22 +27,19 @@ protected:
     bool event(QEvent* e) override {
         if (static_cast<int>(e->type()) == WM_CUBEMOVES) {
             Moves.push_back(static_cast<TCubeMovesEvent*>(e)->Moves);
-            return true;
+        } else if (static_cast<int>(e->type()) == WM_CUBEPOPUP) {
+            Popups.emplace_back(static_cast<TCubePopupEvent*>(e)->X, static_cast<TCubePopupEvent*>(e)->Y);
+        } else {
+            return QWidget::event(e);
         }
-        if (static_cast<int>(e->type()) == WM_CUBEPOPUP) {
-            const auto* popup = static_cast<TCubePopupEvent*>(e);
-            Popups.emplace_back(popup->X, popup->Y);
-            return true;
-        }
-        return QWidget::event(e);
+        return true;
     }
 };
 
 class PickingTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        Window = std::make_unique<TRecordingOwner>();
-        View = testsupport::StartView(*Window, Side);
+        View = testsupport::StartView(Window, Side);
         ASSERT_NE(View, nullptr);
         View->Enabled = true;
     }
@@ -63,51 +60,28 @@ protected:
         View->MouseUp(button, from.x() + dx, from.y() + dy);
     }
 
-    std::unique_ptr<TRecordingOwner> Window;
+    TRecordingOwner Window;
     std::unique_ptr<TCube3D> View;
 };
 
 TEST_F(PickingTest, EverySticker_InSightIsPickedAtItsCentre_AndNothingAroundTheCube) {
-    struct TCase {
-        const char* Name;
-        float TurnA, TurnB; // an extra arcball turn after the standard view
-    };
-    const TCase cases[] = {
-        {"standard view", 0, 0}, {"turned to the back", -150, 20}, {"from below", 30, -140}};
-    for (const TCase& c : cases) {
-        SCOPED_TRACE(c.Name);
+    // An extra arcball turn after the standard view: none, to the back, from below.
+    for (const auto& [turnA, turnB] : {std::pair{0.0f, 0.0f}, {-150.0f, 20.0f}, {30.0f, -140.0f}}) {
+        SCOPED_TRACE(turnA);
         View->ResetCubeView();
-        View->ArcBall->TurnBy(c.TurnA, c.TurnB);
+        View->ArcBall->TurnBy(turnA, turnB);
         int inSight = 0;
         for (int id = 0; id < 54; ++id) {
-            const std::optional<QPoint> p = testsupport::VisibleStickerPixel(*View, id, Side, Side);
-            if (p) {
+            if (const std::optional<QPoint> p = testsupport::VisibleStickerPixel(*View, id, Side, Side)) {
                 ++inSight;
                 EXPECT_EQ(View->PickSticker(p->x(), p->y()), id) << "at " << p->x() << "," << p->y();
             }
         }
         EXPECT_GE(inSight, 9);
-        for (const QPoint corner :
-             {QPoint(1, 1), QPoint(Side - 2, 1), QPoint(1, Side - 2), QPoint(Side - 2, Side - 2)}) {
-            EXPECT_EQ(View->PickSticker(corner.x(), corner.y()), -1);
+        for (const QPoint p : {QPoint(1, 1), QPoint(Side - 2, 1), QPoint(1, Side - 2),
+                               QPoint(Side - 2, Side - 2), QPoint(-50, Side / 2)}) {
+            EXPECT_EQ(View->PickSticker(p.x(), p.y()), -1) << "around the cube and outside the window";
         }
-        EXPECT_EQ(View->PickSticker(-50, Side / 2), -1) << "outside the window";
-    }
-}
-
-// The axis a move turns about: 0 x (R, L, V), 1 y (U, D, H), 2 z (F, B, M).
-int AxisOfTurn(const std::string& move) {
-    switch (move.at(0)) {
-    case 'R':
-    case 'L':
-    case 'V':
-        return 0;
-    case 'U':
-    case 'D':
-    case 'H':
-        return 1;
-    default:
-        return 2;
     }
 }
 
@@ -122,12 +96,12 @@ TEST_F(PickingTest, ADragTowardsANeighbourTurnsTheirLayerOnceInThePointersSense)
     for (const auto& [from, to] : cases) {
         SCOPED_TRACE("from " + std::to_string(from) + " towards " + std::to_string(to));
         View->Cube->Clean();
-        Window->Moves.clear();
+        Window.Moves.clear();
         const QPoint a = Centre(from), b = Centre(to);
         const QPoint drag = (b - a) * 0.6;
         Drag(a, drag.x(), drag.y());
-        ASSERT_EQ(Window->Moves.size(), 1u) << "one press makes one turn";
-        const std::string move = Window->Moves[0];
+        ASSERT_EQ(Window.Moves.size(), 1u) << "one press makes one turn";
+        const std::string move = Window.Moves[0];
         TRubikCube turned(1);
         turned.Clean();
         ASSERT_TRUE(turned.PerformMoves(move));
@@ -148,7 +122,9 @@ TEST_F(PickingTest, ADragTowardsANeighbourTurnsTheirLayerOnceInThePointersSense)
         // quarter turn that is the new position less its part along the axis.
         const TVector3 p = testsupport::StickerPoint(*View, from);
         TVector3 t = testsupport::StickerPoint(*View, now);
-        (AxisOfTurn(move) == 0 ? t.x : AxisOfTurn(move) == 1 ? t.y : t.z) = 0;
+        // Its axis: x for R, L and V, y for U, D and H, z for F, B and M.
+        const std::size_t axis = std::min<std::size_t>(std::string("RLVUDH").find(move[0]) / 3, 2);
+        (axis == 0 ? t.x : axis == 1 ? t.y : t.z) = 0;
         const QPoint heading =
             testsupport::ProjectToWindow(*View, {p.x + 0.3f * t.x, p.y + 0.3f * t.y, p.z + 0.3f * t.z}, Side,
                                          Side) -
@@ -190,17 +166,12 @@ TEST_F(PickingTest, APressIsSpentByItsOneDecision) {
         View->MouseMove(from.x(), from.y() + y);
     }
     View->MouseUp(TMouseButton::Left, from.x(), from.y() + 100);
-    EXPECT_EQ(Window->Moves.size(), 1u);
+    EXPECT_EQ(Window.Moves.size(), 1u);
 }
 
 TEST_F(PickingTest, DragsThatTurnNothing) {
-    const QPoint outside(10, Side / 2);
-    const QPoint sticker = Centre(13);
-    struct TCase {
-        const char* Name;
-        std::function<void()> Mouse;
-    };
-    const TCase cases[] = {
+    const QPoint outside(10, Side / 2), sticker = Centre(13);
+    const std::pair<const char*, std::function<void()>> cases[] = {
         {"a click on a sticker", [&] { Drag(sticker, 0, 0); }},
         {"press outside, release on a sticker",
          [&] {
@@ -220,28 +191,24 @@ TEST_F(PickingTest, DragsThatTurnNothing) {
                  View->MouseMove(x, Side / 2);
              }
          }},
-        {"a drag while the cube spins by itself",
+        {"drags while the cube spins by itself, and while disabled",
          [&] {
-             View->AutoRotate = true;
-             Drag(sticker, 30, 0);
-             Drag({100, 100}, 0, 0, TMouseButton::Right);
-             View->AutoRotate = false;
-         }},
-        {"a drag while disabled",
-         [&] {
-             View->Enabled = false;
-             Drag(sticker, 30, 0);
-             Drag({100, 100}, 0, 0, TMouseButton::Right);
+             for (const bool spinning : {true, false}) {
+                 View->AutoRotate = spinning;
+                 View->Enabled = spinning;
+                 Drag(sticker, 30, 0);
+                 Drag({100, 100}, 0, 0, TMouseButton::Right);
+             }
              View->Enabled = true;
          }},
     };
     TRubikCube clean(1);
     clean.Clean();
-    for (const TCase& c : cases) {
-        SCOPED_TRACE(c.Name);
-        c.Mouse();
-        EXPECT_TRUE(Window->Moves.empty());
-        EXPECT_TRUE(Window->Popups.empty());
+    for (const auto& [name, mouse] : cases) {
+        SCOPED_TRACE(name);
+        mouse();
+        EXPECT_TRUE(Window.Moves.empty());
+        EXPECT_TRUE(Window.Popups.empty());
         EXPECT_EQ(View->Cube->GetState(), clean.GetState());
         EXPECT_EQ(View->MouseButton, 2);
         EXPECT_EQ(View->DownSticker, -1);
@@ -253,35 +220,31 @@ TEST_F(PickingTest, RightDragsTurnTheEnvironmentAndARightClickAsksForThePopup) {
     Drag({100, 100}, 30, -20, TMouseButton::Right);
     EXPECT_FLOAT_EQ(View->EnvAzimuth, azimuth - 30);
     EXPECT_FLOAT_EQ(View->EnvElevation, elevation + 20);
-    EXPECT_TRUE(Window->Popups.empty()) << "a right release elsewhere is no click";
+    EXPECT_TRUE(Window.Popups.empty()) << "a right release elsewhere is no click";
 
     Drag({123, 45}, 0, 0, TMouseButton::Right);
-    ASSERT_EQ(Window->Popups.size(), 1u);
-    EXPECT_EQ(Window->Popups[0], QPoint(123, 45));
+    ASSERT_EQ(Window.Popups.size(), 1u);
+    EXPECT_EQ(Window.Popups[0], QPoint(123, 45));
     Drag({123, 45}, 0, 0, TMouseButton::Left);
-    EXPECT_EQ(Window->Popups.size(), 1u) << "only the right button asks for the menu";
+    EXPECT_EQ(Window.Popups.size(), 1u) << "only the right button asks for the menu";
 }
 
-TEST_F(PickingTest, PaintClicksPaintAndClearAndDragsTurnTheCube) {
+// Which button paints what is the paint palette's test; here the view's own part.
+TEST_F(PickingTest, PaintClicksToggleAndDragsTurnTheCube) {
     View->Mode = 0;
     View->Cube->Empty();
     View->PaintColor = 3;
-    const QPoint f = Centre(13);
-    const auto colour = [&](int id) { return View->Cube->GetState().Cubies[id / 9][id % 9].Color; };
-    Drag(f, 0, 0);
-    EXPECT_EQ(colour(13), 3);
-    Drag(f, 0, 0, TMouseButton::Right);
-    EXPECT_EQ(colour(13), NoColor) << "a click with any button toggles";
-    EXPECT_EQ(Window->Popups.size(), 1u) << "and a right click also asks for the menu";
-    View->PaintColor = 5;
-    Drag(Centre(4), 0, 0, TMouseButton::Middle);
-    EXPECT_EQ(colour(4), 5);
+    const CubeState0 empty = View->Cube->GetState();
+    Drag(Centre(13), 0, 0);
+    Drag(Centre(13), 0, 0, TMouseButton::Right);
     Drag({5, 5}, 0, 0);
-    EXPECT_EQ(View->Cube->GetState().Cubies[0][4].Color, 5) << "a click beside the cube paints nothing";
+    EXPECT_EQ(View->Cube->GetState(), empty)
+        << "a right click clears what a left one painted, beside the cube nothing";
+    EXPECT_EQ(Window.Popups.size(), 1u) << "a right click also asks for the menu";
 
     const TMatrix4 before = View->ArcBall->GetRotation();
-    Drag(f, 40, 0);
-    EXPECT_TRUE(Window->Moves.empty()) << "no turns in paint mode";
+    Drag(Centre(13), 40, 0);
+    EXPECT_TRUE(Window.Moves.empty()) << "no turns in paint mode";
     EXPECT_NE(View->ArcBall->GetRotation(), before);
 }
 
@@ -289,28 +252,18 @@ TEST_F(PickingTest, TheCursorTellsWhatLiesUnderThePointer) {
     QBitmap bucket(32, 32);
     bucket.fill(Qt::color1);
     SetScreenCursor(1, QCursor(bucket, bucket, 5, 27));
-    const QPoint sticker = Centre(13);
-    const QPoint painted = Centre(4);
-    struct TCase {
-        const char* Name;
-        std::uint8_t Mode;
-        QPoint At;
-        Qt::CursorShape Shape;
-    };
-    const TCase cases[] = {
-        {"play, sticker", 1, sticker, Qt::PointingHandCursor},
-        {"play, nothing", 1, {3, 3}, Qt::CrossCursor},
-        {"paint, no colour", 0, sticker, Qt::BitmapCursor},
-        {"paint, coloured", 0, painted, Qt::WhatsThisCursor},
-        {"paint, nothing", 0, {3, 3}, Qt::CrossCursor},
-    };
-    View->Cube->Clean();
+    const QPoint sticker = Centre(13), painted = Centre(4), nothing(3, 3);
     View->Cube->GetState().Cubies[1][4].Color = NoColor;
-    for (const TCase& c : cases) {
-        SCOPED_TRACE(c.Name);
-        View->Mode = c.Mode;
-        View->MouseMove(c.At.x(), c.At.y());
-        EXPECT_EQ(Window->cursor().shape(), c.Shape);
+    // Play mode, then paint mode: over a sticker (in paint mode without colour), a coloured one, nothing.
+    const std::tuple<std::uint8_t, QPoint, Qt::CursorShape> cases[] = {
+        {1, sticker, Qt::PointingHandCursor}, {1, nothing, Qt::CrossCursor}, {0, sticker, Qt::BitmapCursor},
+        {0, painted, Qt::WhatsThisCursor},    {0, nothing, Qt::CrossCursor},
+    };
+    for (const auto& [mode, at, shape] : cases) {
+        SCOPED_TRACE(mode);
+        View->Mode = mode;
+        View->MouseMove(at.x(), at.y());
+        EXPECT_EQ(Window.cursor().shape(), shape) << at.x() << "," << at.y();
     }
 }
 
