@@ -21,6 +21,7 @@ struct TGood {
     Bytes File;
     TPicture Picture;
     TPixelFormat Format = TPixelFormat::RGB;
+    int Tolerance = 0; // JPEG blocks of one colour come back within a step or two
 };
 
 Bytes Appended(Bytes b, const Bytes& more) {
@@ -53,6 +54,16 @@ const TGood GoodFiles[] = {
      TPicture{2, 1, {Red, Green}}},
     // Rows are taken as stored whatever the image descriptor says.
     {"TgaDescriptorIgnored", DecodeTGA, MakeTGA(Gradient(3, 2), {.Descriptor = 0x28}), Gradient(3, 2)},
+    // Always opaque RGBA; grey keeps only the red channel.
+    {"Jpeg", DecodeJPG, MakeJPEG(FourBlocks()), FourBlocks(), TPixelFormat::RGBA, 3},
+    {"JpegProgressive", DecodeJPG, MakeJPEG(FourBlocks(), JCS_RGB, true), FourBlocks(), TPixelFormat::RGBA,
+     3},
+    {"JpegGrey", DecodeJPG, MakeJPEG(FourBlocks(), JCS_GRAYSCALE),
+     Painted(16, 16,
+             [](int x, int row) {
+                 return (x < 8) == (row < 8) ? White : TRGBA{0, 0, 0, 255};
+             }),
+     TPixelFormat::RGBA, 3},
 };
 
 TEST(ImageDecoders, GoodFilesGiveTheirExactPixelsBottomRowFirst) {
@@ -67,7 +78,11 @@ TEST(ImageDecoders, GoodFilesGiveTheirExactPixelsBottomRowFirst) {
         EXPECT_EQ(r.Image->Width, c.Picture.Width);
         EXPECT_EQ(r.Image->Height, c.Picture.Height);
         EXPECT_EQ(r.Image->Format, c.Format);
-        EXPECT_EQ(r.Image->Pixels, Expected(c.Picture, c.Format));
+        const Bytes expected = Expected(c.Picture, c.Format);
+        ASSERT_EQ(r.Image->Pixels.size(), expected.size());
+        for (std::size_t i = 0; i < expected.size(); ++i) {
+            ASSERT_NEAR(r.Image->Pixels[i], expected[i], c.Tolerance) << "byte " << i;
+        }
     }
 }
 
@@ -155,26 +170,6 @@ TEST(ImageDecoders, BadFilesAreRefusedWithTheirMessage) {
     }
 }
 
-TEST(ImageDecoders, JpegComesBackOpaqueBottomRowFirst) {
-    const Bytes files[] = {Jpeg, MakeJPEG(FourBlocks(), JCS_RGB, true),
-                           MakeJPEG(FourBlocks(), JCS_GRAYSCALE)};
-    for (int i = 0; i < 3; ++i) {
-        const TImageResult r = DecodeJPG(files[i], Name);
-        ASSERT_TRUE(r.Image);
-        ASSERT_EQ(r.Image->Format, TPixelFormat::RGBA);
-        ASSERT_EQ(r.Image->Pixels.size(), 16u * 16u * 4u);
-        // Buffer row 0 is the picture's bottom row: blue, white; grey keeps only the red channel.
-        const std::pair<int, TRGBA> probes[] = {
-            {3 * 16 + 3, Blue}, {3 * 16 + 12, White}, {12 * 16 + 3, Red}, {12 * 16 + 12, Green}};
-        for (const auto& [at, colour] : probes) {
-            for (std::size_t c = 0; c < 4; ++c) {
-                const int want = i == 2 && c < 3 ? colour[0] : colour[c];
-                EXPECT_NEAR(r.Image->Pixels[static_cast<std::size_t>(at) * 4 + c], want, 3) << i << " " << at;
-            }
-        }
-    }
-}
-
 TEST(ImageDecoders, FileNamesPickTheDecoderAndMissingFilesAreSilent) {
     TTempFolder folder;
     const Bytes bmp = MakeBMP(FourColors());
@@ -184,39 +179,37 @@ TEST(ImageDecoders, FileNamesPickTheDecoderAndMissingFilesAreSilent) {
     const struct {
         std::string File;
         TImageResult (*Decode)(const std::string&);
-        std::optional<TImageMessage> Message; // none, with an image when Loads
         bool Loads;
+        std::string Text; // "%" stands for the file; empty: no message
+        const char* Caption = "BMP Unit";
     } cases[] = {
-        {folder.Write("a.bmp", bmp), DecodeImageFile, {}, true},
-        {folder.Write("a.tar.TgA", MakeTGA(FourColors())), DecodeImageFile, {}, true},
-        {folder.Write("a.JPG", MakeJPEG(FourBlocks())), DecodeImageFile, {}, true},
+        {folder.Write("a.bmp", bmp), DecodeImageFile, true, ""},
+        {folder.Write("a.tar.TgA", MakeTGA(FourColors())), DecodeImageFile, true, ""},
+        {folder.Write("a.JPG", MakeJPEG(FourBlocks())), DecodeImageFile, true, ""},
         // The extension decides, not the contents.
-        {folder.Write("bitmap.tga", bmp), DecodeImageFile,
-         TImageMessage{"Couldn't load \"" + folder.Name("bitmap.tga") +
-                           "\". Only 24 and 32bit TGA supported.",
-                       "TGA File Error"},
-         false},
-        {folder.Write("a.jpeg", MakeJPEG(FourBlocks())), DecodeImageFile, {}, false},
-        {folder.Write("bmp", bmp), DecodeImageFile, {}, false},
-        {folder.Name("missing.bmp"), DecodeImageFile, {}, false},
-        {folder.Name("folder.jpg"), DecodeImageFile, {}, false},
-        {"", DecodeImageFile, {}, false},
+        {folder.Write("bitmap.tga", bmp), DecodeImageFile, false,
+         "Couldn't load \"%\". Only 24 and 32bit TGA supported.", "TGA File Error"},
+        {folder.Write("a.jpeg", MakeJPEG(FourBlocks())), DecodeImageFile, false, ""},
+        {folder.Write("bmp", bmp), DecodeImageFile, false, ""},
+        {folder.Name("missing.bmp"), DecodeImageFile, false, ""},
+        {folder.Name("folder.jpg"), DecodeImageFile, false, ""},
+        {"", DecodeImageFile, false, ""},
         // A pipe is not opened at all: opening it would wait for a writer.
-        {pipe, DecodeImageFile, TImageMessage{"Couldn't read file \"" + pipe + "\".", "TGA File Error"},
-         false},
-        {pipe, DecodeBMPFile, TImageMessage{"Error opening " + pipe, "BMP Unit"}, false},
-        {folder.Name("gone.bmp"), DecodeBMPFile,
-         TImageMessage{"Error opening " + folder.Name("gone.bmp"), "BMP Unit"}, false},
-        {folder.Name("gone.jpg"), DecodeJPGFile,
-         TImageMessage{"Couldn't load JPG - \"" + folder.Name("gone.jpg") + "\"", "BMP Unit"}, false},
-        {folder.Name("gone.tga"), DecodeTGAFile,
-         TImageMessage{"File not found  - " + folder.Name("gone.tga"), "TGA Texture"}, false},
+        {pipe, DecodeImageFile, false, "Couldn't read file \"%\".", "TGA File Error"},
+        {pipe, DecodeBMPFile, false, "Error opening %"},
+        {folder.Name("gone.bmp"), DecodeBMPFile, false, "Error opening %"},
+        {folder.Name("gone.jpg"), DecodeJPGFile, false, "Couldn't load JPG - \"%\""},
+        {folder.Name("gone.tga"), DecodeTGAFile, false, "File not found  - %", "TGA Texture"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.File);
         const TImageResult r = c.Decode(c.File);
         EXPECT_EQ(r.Image.has_value(), c.Loads);
-        EXPECT_EQ(r.Message, c.Message);
+        std::string text = c.Text;
+        if (const std::size_t at = text.find('%'); at != std::string::npos) {
+            text.replace(at, 1, c.File);
+        }
+        EXPECT_EQ(r.Message, text.empty() ? std::nullopt : std::optional(TImageMessage{text, c.Caption}));
     }
 }
 
