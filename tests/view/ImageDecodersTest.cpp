@@ -53,7 +53,7 @@ const TGood GoodFiles[] = {
     {"TgaRleRawPacket", DecodeTGA, Appended(TgaHeader(2, 1, {.Type = 10}), {1, 0, 0, 255, 0, 255, 0}),
      TPicture{2, 1, {Red, Green}}},
     // Rows are taken as stored whatever the image descriptor says.
-    {"TgaDescriptorIgnored", DecodeTGA, MakeTGA(Gradient(3, 2), {.Descriptor = 0x28}), Gradient(3, 2)},
+    {"TgaDescriptorIgnored", DecodeTGA, Patched(MakeTGA(Gradient(3, 2)), 17, 0x28, 1), Gradient(3, 2)},
     // Always opaque RGBA; grey keeps only the red channel.
     {"Jpeg", DecodeJPG, MakeJPEG(FourBlocks()), FourBlocks(), TPixelFormat::RGBA, 3},
     {"JpegProgressive", DecodeJPG, MakeJPEG(FourBlocks(), JCS_RGB, true), FourBlocks(), TPixelFormat::RGBA,

@@ -138,7 +138,6 @@ struct TTgaOptions {
     std::uint8_t Type = 2; // 2 plain, 10 run-length encoded
     std::uint8_t Depth = 24;
     std::string Id{};
-    std::uint8_t Descriptor = 0;
 };
 
 inline Bytes TgaHeader(int Width, int Height, const TTgaOptions& o) {
@@ -148,7 +147,6 @@ inline Bytes TgaHeader(int Width, int Height, const TTgaOptions& o) {
     Put(b, 12, static_cast<std::uint32_t>(Width), 2);
     Put(b, 14, static_cast<std::uint32_t>(Height), 2);
     b[16] = o.Depth;
-    b[17] = o.Descriptor;
     std::copy(o.Id.begin(), o.Id.end(), b.begin() + 18);
     return b;
 }
