@@ -1,15 +1,20 @@
 // What the view really draws, read back from the frame: sticker colours where the stickers must be,
-// the background around them, changes in the model, and a turned layer.
+// the background around them, changes in the model, and a turned layer. And picking and the mouse:
+// the sticker under each pixel, the drag that turns a layer in the pointer's sense, the arcball and
+// environment drags, the popup click, paint clicks and cursors.
 #include "support/StickerPixels.h"
 #include "support/ViewFixture.h"
 #include "view/Cube3D.h"
 
+#include <QBitmap>
 #include <QTest>
 #include <QWidget>
 #include <cmath>
 #include <future>
 #include <gtest/gtest.h>
 #include <memory>
+#include <optional>
+#include <string>
 #include <thread>
 
 namespace {
@@ -17,12 +22,31 @@ namespace {
 using testsupport::TFrame;
 using testsupport::TPixel;
 
-constexpr int Side = 320;
+constexpr int Side = 400;
 constexpr std::uint32_t Background = 0x402010; // blue 0x40, green 0x20, red 0x10
 
 // Sticker centres in the cube's frame: the sticker surface lies 1.0 out from its cubie's centre.
 constexpr float Out = 1.98f + 1.0f;
 constexpr TVector3 UCentre{0, Out, 0}, FCentre{0, 0, Out}, LCentre{-Out, 0, 0};
+
+// The owner of the view: records what the view tells it.
+class TRecordingOwner : public QWidget {
+public:
+    std::vector<std::string> Moves;
+    std::vector<QPoint> Popups;
+
+protected:
+    bool event(QEvent* e) override {
+        if (static_cast<int>(e->type()) == WM_CUBEMOVES) {
+            Moves.push_back(static_cast<TCubeMovesEvent*>(e)->Moves);
+        } else if (static_cast<int>(e->type()) == WM_CUBEPOPUP) {
+            Popups.emplace_back(static_cast<TCubePopupEvent*>(e)->X, static_cast<TCubePopupEvent*>(e)->Y);
+        } else {
+            return QWidget::event(e);
+        }
+        return true;
+    }
+};
 
 class DrawingTest : public ::testing::Test {
 protected:
@@ -30,6 +54,23 @@ protected:
         View =
             testsupport::StartView(Window, Side, [](TCube3D& v) { v.Settings.BackgroundColor = Background; });
         ASSERT_NE(View, nullptr);
+        View->Enabled = true;
+    }
+
+    QPoint Centre(int id) const {
+        const std::optional<QPoint> p = testsupport::VisibleStickerPixel(*View, id, Side, Side);
+        EXPECT_TRUE(p.has_value()) << "sticker " << id << " is not in sight";
+        return p.value_or(QPoint(0, 0));
+    }
+
+    // A drag in steps of at most three pixels from one point by (dx, dy), released at its end.
+    void Drag(QPoint from, int dx, int dy, TMouseButton button = TMouseButton::Left) {
+        View->MouseDown(button, from.x(), from.y());
+        const int steps = (std::max(std::abs(dx), std::abs(dy)) + 2) / 3;
+        for (int s = 1; s <= steps; ++s) {
+            View->MouseMove(from.x() + dx * s / steps, from.y() + dy * s / steps);
+        }
+        View->MouseUp(button, from.x() + dx, from.y() + dy);
     }
 
     TPixel At(const TFrame& f, TVector3 p) const {
@@ -57,9 +98,10 @@ protected:
         return m < 40 ? -1 : best;
     }
 
-    QWidget Window;
+    TRecordingOwner Window;
     std::unique_ptr<TCube3D> View;
 };
+class PickingTest : public DrawingTest {};
 
 TEST_F(DrawingTest, StandardViewShowsTheThreeFacesAndTheBackground) {
     const TFrame f = testsupport::Capture(*View);
@@ -190,6 +232,209 @@ TEST_F(DrawingTest, SurfaceFollowsTheWindowAndRefreshComesBackFromAnyThread) {
     refreshed.wait();
     EXPECT_NE(View->GetGLRenderer(), "");
     EXPECT_NE(View->GetGLVendor(), "");
+}
+
+TEST_F(PickingTest, EverySticker_InSightIsPickedAtItsCentre_AndNothingAroundTheCube) {
+    // An extra arcball turn after the standard view: none, to the back, from below.
+    for (const auto& [turnA, turnB] : {std::pair{0.0f, 0.0f}, {-150.0f, 20.0f}, {30.0f, -140.0f}}) {
+        SCOPED_TRACE(turnA);
+        View->ResetCubeView();
+        View->ArcBall->TurnBy(turnA, turnB);
+        int inSight = 0;
+        for (int id = 0; id < 54; ++id) {
+            if (const std::optional<QPoint> p = testsupport::VisibleStickerPixel(*View, id, Side, Side)) {
+                ++inSight;
+                EXPECT_EQ(View->PickSticker(p->x(), p->y()), id) << "at " << p->x() << "," << p->y();
+            }
+        }
+        EXPECT_GE(inSight, 9);
+        for (const QPoint p : {QPoint(1, 1), QPoint(Side - 2, 1), QPoint(1, Side - 2),
+                               QPoint(Side - 2, Side - 2), QPoint(-50, Side / 2)}) {
+            EXPECT_EQ(View->PickSticker(p.x(), p.y()), -1) << "around the cube and outside the window";
+        }
+    }
+}
+
+// A user's drag from one sticker towards a neighbour, stopping short of it: the probes find it.
+TEST_F(PickingTest, ADragTowardsANeighbourTurnsTheirLayerOnceInThePointersSense) {
+    // U 0-8, F 9-17 and L 36-44 are in sight in the standard view.
+    const std::pair<int, int> cases[] = {
+        {13, 14}, {14, 13}, {13, 10}, {13, 16}, {9, 12}, {17, 16}, // on F
+        {4, 5},   {4, 1},   {40, 41}, {40, 37},                    // on U and L
+        {10, 7},  {7, 10},  {9, 38},  {38, 9},                     // across edges
+    };
+    for (const auto& [from, to] : cases) {
+        SCOPED_TRACE("from " + std::to_string(from) + " towards " + std::to_string(to));
+        View->Cube->Clean();
+        Window.Moves.clear();
+        const QPoint a = Centre(from), b = Centre(to);
+        const QPoint drag = (b - a) * 0.6;
+        Drag(a, drag.x(), drag.y());
+        ASSERT_EQ(Window.Moves.size(), 1u) << "one press makes one turn";
+        const std::string move = Window.Moves[0];
+        TRubikCube turned(1);
+        turned.Clean();
+        ASSERT_TRUE(turned.PerformMoves(move));
+        ASSERT_NE(turned.GetState(), View->Cube->GetState()) << "the view only asks; the window plays";
+        const auto whereIs = [&](const TCubie& sticker) {
+            for (int id = 0; id < 54; ++id) {
+                if (turned.GetState().Cubies[id / 9][id % 9] == sticker) {
+                    return id;
+                }
+            }
+            return -1;
+        };
+        const CubeState0& clean = View->Cube->GetState();
+        const int now = whereIs(clean.Cubies[from / 9][from % 9]);
+        EXPECT_NE(now, from) << move << " does not turn the pressed sticker";
+        EXPECT_NE(whereIs(clean.Cubies[to / 9][to % 9]), to) << move << " does not turn the neighbour";
+        // The sense: where the turn starts to carry the pressed sticker, seen in the window. For a
+        // quarter turn that is the new position less its part along the axis.
+        const TVector3 p = testsupport::StickerPoint(*View, from);
+        TVector3 t = testsupport::StickerPoint(*View, now);
+        // Its axis: x for R, L and V, y for U, D and H, z for F, B and M.
+        const std::size_t axis = std::min<std::size_t>(std::string("RLVUDH").find(move[0]) / 3, 2);
+        (axis == 0 ? t.x : axis == 1 ? t.y : t.z) = 0;
+        const QPoint heading =
+            testsupport::ProjectToWindow(*View, {p.x + 0.3f * t.x, p.y + 0.3f * t.y, p.z + 0.3f * t.z}, Side,
+                                         Side) -
+            a;
+        EXPECT_GT(QPoint::dotProduct(heading, drag), 0) << move << " turns against the pointer";
+    }
+}
+
+TEST_F(PickingTest, TheThresholdGrowsWithTheZoom) {
+    struct TCase {
+        float DistanceFactor;
+        int Threshold;
+    };
+    const TCase cases[] = {{1.0f, 6}, {0.5f, 12}};
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.DistanceFactor);
+        View->ResetCubeView();
+        View->CubeDistance = View->DefaultDistance * c.DistanceFactor;
+        const QPoint from = Centre(13);
+        for (const QPoint step : {QPoint(1, 0), QPoint(0, -1)}) {
+            View->MouseDown(TMouseButton::Left, from.x(), from.y());
+            View->MouseMove(from.x() + step.x() * c.Threshold, from.y() + step.y() * c.Threshold);
+            EXPECT_EQ(View->MouseButton, 0) << "a move of the threshold itself decides nothing";
+            View->MouseMove(from.x() + step.x() * (c.Threshold + 1), from.y() + step.y() * (c.Threshold + 1));
+            EXPECT_EQ(View->MouseButton, 2) << "one pixel more, and the press has made its decision";
+            View->MouseUp(TMouseButton::Left, from.x(), from.y());
+        }
+    }
+}
+
+TEST_F(PickingTest, APressIsSpentByItsOneDecision) {
+    const QPoint from = Centre(13);
+    const QPoint towards = Centre(14) - from;
+    View->MouseDown(TMouseButton::Left, from.x(), from.y());
+    for (int s = 1; s <= 40; ++s) {
+        View->MouseMove(from.x() + towards.x() * s / 10, from.y() + towards.y() * s / 10);
+    }
+    for (int y = 1; y <= 100; y += 3) {
+        View->MouseMove(from.x(), from.y() + y);
+    }
+    View->MouseUp(TMouseButton::Left, from.x(), from.y() + 100);
+    EXPECT_EQ(Window.Moves.size(), 1u);
+}
+
+TEST_F(PickingTest, DragsThatTurnNothing) {
+    const QPoint outside(10, Side / 2), sticker = Centre(13);
+    const std::pair<const char*, std::function<void()>> cases[] = {
+        {"a click on a sticker", [&] { Drag(sticker, 0, 0); }},
+        {"press outside, release on a sticker",
+         [&] {
+             View->MouseDown(TMouseButton::Left, outside.x(), outside.y());
+             View->MouseUp(TMouseButton::Left, sticker.x(), sticker.y());
+         }},
+        {"a drag from outside across the cube",
+         [&] {
+             const TMatrix4 before = View->ArcBall->GetRotation();
+             Drag(outside, sticker.x() - outside.x(), 0);
+             EXPECT_NE(View->ArcBall->GetRotation(), before) << "it turns the whole cube";
+         }},
+
+        {"moves without a press",
+         [&] {
+             for (int x = 0; x < Side; x += 7) {
+                 View->MouseMove(x, Side / 2);
+             }
+         }},
+        {"drags while the cube spins by itself, and while disabled",
+         [&] {
+             for (const bool spinning : {true, false}) {
+                 View->AutoRotate = spinning;
+                 View->Enabled = spinning;
+                 Drag(sticker, 30, 0);
+                 Drag({100, 100}, 0, 0, TMouseButton::Right);
+             }
+             View->Enabled = true;
+         }},
+    };
+    TRubikCube clean(1);
+    clean.Clean();
+    for (const auto& [name, mouse] : cases) {
+        SCOPED_TRACE(name);
+        mouse();
+        EXPECT_TRUE(Window.Moves.empty());
+        EXPECT_TRUE(Window.Popups.empty());
+        EXPECT_EQ(View->Cube->GetState(), clean.GetState());
+        EXPECT_EQ(View->MouseButton, 2);
+        EXPECT_EQ(View->DownSticker, -1);
+    }
+}
+
+TEST_F(PickingTest, RightDragsTurnTheEnvironmentAndARightClickAsksForThePopup) {
+    const float azimuth = View->EnvAzimuth, elevation = View->EnvElevation;
+    Drag({100, 100}, 30, -20, TMouseButton::Right);
+    EXPECT_FLOAT_EQ(View->EnvAzimuth, azimuth - 30);
+    EXPECT_FLOAT_EQ(View->EnvElevation, elevation + 20);
+    EXPECT_TRUE(Window.Popups.empty()) << "a right release elsewhere is no click";
+
+    Drag({123, 45}, 0, 0, TMouseButton::Right);
+    ASSERT_EQ(Window.Popups.size(), 1u);
+    EXPECT_EQ(Window.Popups[0], QPoint(123, 45));
+    Drag({123, 45}, 0, 0, TMouseButton::Left);
+    EXPECT_EQ(Window.Popups.size(), 1u) << "only the right button asks for the menu";
+}
+
+// Which button paints what is the paint palette's test; here the view's own part.
+TEST_F(PickingTest, PaintClicksToggleAndDragsTurnTheCube) {
+    View->Mode = 0;
+    View->Cube->Empty();
+    View->PaintColor = 3;
+    const CubeState0 empty = View->Cube->GetState();
+    Drag(Centre(13), 0, 0);
+    Drag(Centre(13), 0, 0, TMouseButton::Right);
+    Drag({5, 5}, 0, 0);
+    EXPECT_EQ(View->Cube->GetState(), empty)
+        << "a right click clears what a left one painted, beside the cube nothing";
+    EXPECT_EQ(Window.Popups.size(), 1u) << "a right click also asks for the menu";
+
+    const TMatrix4 before = View->ArcBall->GetRotation();
+    Drag(Centre(13), 40, 0);
+    EXPECT_TRUE(Window.Moves.empty()) << "no turns in paint mode";
+    EXPECT_NE(View->ArcBall->GetRotation(), before);
+}
+
+TEST_F(PickingTest, TheCursorTellsWhatLiesUnderThePointer) {
+    QBitmap bucket(32, 32);
+    bucket.fill(Qt::color1);
+    SetScreenCursor(1, QCursor(bucket, bucket, 5, 27));
+    const QPoint sticker = Centre(13), painted = Centre(4), nothing(3, 3);
+    View->Cube->GetState().Cubies[1][4].Color = NoColor;
+    // Play mode, then paint mode: over a sticker (in paint mode without colour), a coloured one, nothing.
+    const std::tuple<std::uint8_t, QPoint, Qt::CursorShape> cases[] = {
+        {1, sticker, Qt::PointingHandCursor}, {1, nothing, Qt::CrossCursor}, {0, sticker, Qt::BitmapCursor},
+        {0, painted, Qt::WhatsThisCursor},    {0, nothing, Qt::CrossCursor},
+    };
+    for (const auto& [mode, at, shape] : cases) {
+        SCOPED_TRACE(mode);
+        View->Mode = mode;
+        View->MouseMove(at.x(), at.y());
+        EXPECT_EQ(Window.cursor().shape(), shape) << at.x() << "," << at.y();
+    }
 }
 
 } // namespace

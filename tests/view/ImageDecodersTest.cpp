@@ -1,12 +1,15 @@
 // The picture decoders on crafted good and bad files: exact pixels and orientation for what they
-// take, the exact message for what they refuse, and which decoder a file name picks.
+// take, the exact message for what they refuse, and which decoder a file name picks. Environment
+// files: the keys and their defaults, and where the six pictures are looked for.
 #include "view/ImageDecoders.h"
 
 #include "tests/view/ImageTestFiles.h"
+#include "view/EnvFile.h"
 
 #include <gtest/gtest.h>
 #include <string>
 #include <sys/stat.h>
+#include <utility>
 
 using namespace imagetest;
 
@@ -210,6 +213,39 @@ TEST(ImageDecoders, FileNamesPickTheDecoderAndMissingFilesAreSilent) {
             text.replace(at, 1, c.File);
         }
         EXPECT_EQ(r.Message, text.empty() ? std::nullopt : std::optional(TImageMessage{text, c.Caption}));
+    }
+}
+
+TEST(EnvironmentFile, KeysAndTheirDefaults) {
+    TTempFolder folder;
+    EXPECT_EQ(ReadEnvironmentFile(folder.Name("missing.env")), (TEnvironmentDescription{"", "jpg"}));
+    const std::pair<std::string, TEnvironmentDescription> cases[] = {
+        {"[CUBE]\nPath=x/\n", {"", "jpg"}},
+        {"[ENVIRON]\nPath=x/\n", {"x/", "jpg"}},
+        {"[ENVIRON]\nExtension=BMP\n", {"", "BMP"}},
+        // Made on another system.
+        {"[ENVIRON]\r\nPath=Skies\\Blue\\\r\nExtension=bmp\r\n", {"Skies/Blue/", "bmp"}},
+    };
+    for (const auto& [text, description] : cases) {
+        EXPECT_EQ(ReadEnvironmentFile(folder.Write("sky.env", text)), description) << text;
+    }
+}
+
+TEST(EnvironmentFile, PicturesLieBesideTheFileUnderItsPath) {
+    const struct {
+        const char* File;
+        TEnvironmentDescription Description;
+        int Face;
+        const char* Picture;
+    } cases[] = {
+        {"/F/sky.env", {"S/", "jpg"}, 0, "/F/S/Up.jpg"},
+        {"/F/sky.env", {"", "TGA"}, 3, "/F/Back.TGA"},
+        {"/F/sky.env", {"Sky_", "bmp"}, 1, "/F/Sky_Front.bmp"},
+        {"sky.env", {"", "jpg"}, 5, "Down.jpg"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(EnvironmentPictureFiles(c.File, c.Description)[static_cast<std::size_t>(c.Face)],
+                  c.Picture);
     }
 }
 
