@@ -413,9 +413,10 @@ TEST_F(PickingTest, PaintClicksToggleAndDragsTurnTheCube) {
     EXPECT_EQ(Window.Popups.size(), 1u) << "a right click also asks for the menu";
 
     const TMatrix4 before = View->ArcBall->GetRotation();
-    Drag(Centre(13), 40, 0);
+    Drag(Centre(13), 12, 0);
     EXPECT_TRUE(Window.Moves.empty()) << "no turns in paint mode";
     EXPECT_NE(View->ArcBall->GetRotation(), before);
+    EXPECT_EQ(View->Cube->GetState(), empty) << "a drag paints nothing";
 }
 
 TEST_F(PickingTest, TheCursorTellsWhatLiesUnderThePointer) {
