@@ -46,11 +46,8 @@ inline TVector3 StickerPoint(const TCube3D& View, int Id, TVector3* Normal = nul
 inline std::optional<QPoint> VisibleStickerPixel(const TCube3D& View, int Id, int Width, int Height) {
     TVector3 normal{};
     const TVector3 p = StickerPoint(View, Id, &normal);
-    const TMatrix4 r = View.ArcBall->GetRotation();
-    const TVector3 e = Transform(r, p);
-    const TVector3 origin = Transform(r, {0, 0, 0});
-    const TVector3 tip = Transform(r, normal);
-    const TVector3 n{tip.x - origin.x, tip.y - origin.y, tip.z - origin.z};
+    const TVector3 e = Transform(View.ArcBall->GetRotation(), p);
+    const TVector3 n = Transform(View.ArcBall->GetRotation(), normal);
     const TVector3 toEye{-e.x, -e.y, View.CubeDistance - e.z};
     const float len = std::sqrt(toEye.x * toEye.x + toEye.y * toEye.y + toEye.z * toEye.z);
     if ((n.x * toEye.x + n.y * toEye.y + n.z * toEye.z) / len < 0.1f) {

@@ -9,17 +9,23 @@
 
 namespace {
 
-// Runs f and gives the message of the exception it raised, with the exception's kind.
-template <typename Exception>
+// The message of what f raised, marked with the kind of exception.
 std::string MessageOf(const std::function<void()>& f) {
     try {
         f();
-    } catch (const Exception& e) {
+    } catch (const EAssertionFailed& e) {
+        return std::string("assertion: ") + e.what();
+    } catch (const EOpenGLException& e) {
         return e.what();
-    } catch (const std::exception& e) {
-        return std::string("wrong kind: ") + e.what();
     }
     return "no exception";
+}
+
+// The same on a thread of its own.
+std::string MessageOnAnotherThread(const std::function<void()>& f) {
+    std::string message;
+    std::thread([&] { message = MessageOf(f); }).join();
+    return message;
 }
 
 struct Window {
@@ -37,94 +43,74 @@ protected:
     void TearDown() override { EXPECT_EQ(ActivationCount(), 0) << "a test left a context active"; }
 };
 
-TEST_F(ContextTest, ActivationsNestAndMustBalance) {
-    Window w;
-    ActivateGLContext(w.DC, w.RC);
-    ActivateGLContext(w.DC, w.RC);
-    EXPECT_EQ(ActivationCount(), 2);
-    DeactivateGLContext();
-    EXPECT_EQ(ActivationCount(), 1);
-    DeactivateGLContext();
-    EXPECT_EQ(ActivationCount(), 0);
-    EXPECT_EQ(MessageOf<EAssertionFailed>([] { DeactivateGLContext(); }), "Unbalanced deactivation.");
-}
-
 TEST_F(ContextTest, RefusalsCarryTheirTexts) {
     Window a, b;
-    EXPECT_EQ(MessageOf<EAssertionFailed>([&] { ActivateGLContext(nullptr, a.RC); }), "DC must not be 0");
-    EXPECT_EQ(MessageOf<EAssertionFailed>([&] { ActivateGLContext(a.DC, nullptr); }), "RC must not be 0");
-    EXPECT_EQ(ActivationCount(), 0);
-
-    ActivateGLContext(a.DC, a.RC);
-    EXPECT_EQ(MessageOf<EAssertionFailed>([&] { ActivateGLContext(a.DC, b.RC); }), "Incoherent DC/RC pair.");
-    EXPECT_EQ(MessageOf<EAssertionFailed>([&] { ActivateGLContext(b.DC, a.RC); }), "Incoherent DC/RC pair.");
-    EXPECT_EQ(MessageOf<EAssertionFailed>([&] { DestroyGLContext(b.RC); }),
-              "Active contexts cannot be deleted.");
-    EXPECT_EQ(ActivationCount(), 1);
-    DeactivateGLContext();
-
-    EXPECT_EQ(MessageOf<EOpenGLException>([&] { DestroyGLContext(nullptr); }), "wglDeleteContext failed");
-    EXPECT_EQ(MessageOf<EOpenGLException>(
-                  [&] { CreateGLContext(nullptr, opDoubleBuffered, 32, 0, 0, 0, 0, nullptr); }),
-              "There is no drawing surface for the rendering context.");
-    HDC surface = GetDC(0, 32, 32);
-    EXPECT_EQ(MessageOf<EOpenGLException>(
-                  [&] { CreateGLContext(surface, opDoubleBuffered, 32, 300, 0, 0, 0, nullptr); }),
-              "A pixel format buffer size does not fit in a byte.");
-    // An overlay plane that the display does not offer.
-    EXPECT_EQ(MessageOf<EOpenGLException>(
-                  [&] { CreateGLContext(surface, opDoubleBuffered, 32, 0, 0, 0, 7, nullptr); }),
-              "No pixel format matches the requested one.");
-    // A surface that never got a pixel format cannot be made current with someone else's context.
-    EXPECT_EQ(MessageOf<EOpenGLException>([&] { ActivateGLContext(surface, a.RC); }),
-              "wglMakeCurrent failed");
-    EXPECT_EQ(ActivationCount(), 0);
+    HDC surface = GetDC(0, 32, 32); // it never gets a pixel format
+    const auto create = [&](HDC dc, int stencil, int layer) {
+        return [=] { CreateGLContext(dc, opDoubleBuffered, 32, stencil, 0, 0, layer, nullptr); };
+    };
+    const struct {
+        bool WhileAActive;
+        std::function<void()> Call;
+        const char* Message;
+    } cases[] = {
+        {false, [&] { ActivateGLContext(nullptr, a.RC); }, "assertion: DC must not be 0"},
+        {false, [&] { ActivateGLContext(a.DC, nullptr); }, "assertion: RC must not be 0"},
+        {true, [&] { ActivateGLContext(a.DC, b.RC); }, "assertion: Incoherent DC/RC pair."},
+        {true, [&] { ActivateGLContext(b.DC, a.RC); }, "assertion: Incoherent DC/RC pair."},
+        {true, [&] { DestroyGLContext(b.RC); }, "assertion: Active contexts cannot be deleted."},
+        {false, [&] { DestroyGLContext(nullptr); }, "wglDeleteContext failed"},
+        {false, create(nullptr, 0, 0), "There is no drawing surface for the rendering context."},
+        {false, create(surface, 300, 0), "A pixel format buffer size does not fit in a byte."},
+        {false, create(surface, 0, 7), "No pixel format matches the requested one."}, // no such overlay plane
+        {false, [&] { ActivateGLContext(surface, a.RC); }, "wglMakeCurrent failed"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Message);
+        if (c.WhileAActive) {
+            ActivateGLContext(a.DC, a.RC);
+        }
+        EXPECT_EQ(MessageOf(c.Call), c.Message);
+        EXPECT_EQ(ActivationCount(), c.WhileAActive ? 1 : 0);
+        if (c.WhileAActive) {
+            DeactivateGLContext();
+        }
+    }
     ReleaseDC(surface);
 }
 
 TEST_F(ContextTest, AContextIsCurrentOnOneThreadAtATime) {
     Window w;
     ActivateGLContext(w.DC, w.RC);
-    std::string refused, deleteRefused;
-    int countThere = -1;
-    std::thread other([&] {
-        refused = MessageOf<EOpenGLException>([&] { ActivateGLContext(w.DC, w.RC); });
-        countThere = ActivationCount();
-        deleteRefused = MessageOf<EOpenGLException>([&] { DestroyGLContext(w.RC); });
-    });
-    other.join();
-    EXPECT_EQ(refused, "Rendering context already active in another thread.");
-    EXPECT_EQ(countThere, 0) << "a refused activation changes no count";
-    EXPECT_EQ(deleteRefused, "Cannot delete rendering context. It is still in use by another thread.");
+    EXPECT_EQ(MessageOnAnotherThread([&] {
+                  ActivateGLContext(w.DC, w.RC);
+                  EXPECT_EQ(ActivationCount(), 0) << "a refused activation changes no count";
+              }),
+              "Rendering context already active in another thread.");
+    EXPECT_EQ(MessageOnAnotherThread([&] { DestroyGLContext(w.RC); }),
+              "Cannot delete rendering context. It is still in use by another thread.");
     DeactivateGLContext();
-
     // Released here, the other thread may have it, and draw with it.
-    bool drew = false;
-    std::thread later([&] {
-        ActivateGLContext(w.DC, w.RC);
-        drew = ActivationCount() == 1;
-        DeactivateGLContext();
-    });
-    later.join();
-    EXPECT_TRUE(drew);
+    EXPECT_EQ(MessageOnAnotherThread([&] {
+                  TGLActivation active(w.DC, w.RC);
+                  EXPECT_EQ(ActivationCount(), 1);
+              }),
+              "no exception");
 }
 
-TEST_F(ContextTest, GuardReleasesTheContextWhenAnExceptionPassesThrough) {
+TEST_F(ContextTest, ActivationsNestAndTheGuardReleasesThemWhenAnExceptionPassesThrough) {
     Window w;
-    try {
-        TGLActivation active(w.DC, w.RC);
-        TGLActivation nested(w.DC, w.RC);
-        EXPECT_EQ(ActivationCount(), 2);
-        throw std::runtime_error("drawing failed");
-    } catch (const std::runtime_error&) {
-    }
+    EXPECT_EQ(MessageOf([&] {
+                  TGLActivation active(w.DC, w.RC);
+                  TGLActivation nested(w.DC, w.RC);
+                  EXPECT_EQ(ActivationCount(), 2);
+                  throw EOpenGLException("drawing failed");
+              }),
+              "drawing failed");
     EXPECT_EQ(ActivationCount(), 0);
-    // And the context is free for another thread again.
-    std::string result = "not run";
-    std::thread other(
-        [&] { result = MessageOf<EOpenGLException>([&] { TGLActivation active(w.DC, w.RC); }); });
-    other.join();
-    EXPECT_EQ(result, "no exception");
+    EXPECT_EQ(MessageOnAnotherThread([&] { TGLActivation active(w.DC, w.RC); }), "no exception")
+        << "the context is free for another thread again";
+    EXPECT_EQ(MessageOf([] { DeactivateGLContext(); }), "assertion: Unbalanced deactivation.");
 }
 
 } // namespace

@@ -1,51 +1,87 @@
 // What the view really draws, read back from the frame: sticker colours where the stickers must be,
-// the background around them, changes in the model, and a turned layer.
+// the background around them, changes in the model, and a turned layer. And picking and the mouse:
+// the sticker under each pixel, the drag that turns a layer in the pointer's sense, the arcball and
+// environment drags, the popup click, paint clicks and cursors.
 #include "support/StickerPixels.h"
 #include "support/ViewFixture.h"
 #include "view/Cube3D.h"
 
+#include <QBitmap>
 #include <QTest>
 #include <QWidget>
 #include <cmath>
+#include <future>
 #include <gtest/gtest.h>
 #include <memory>
-#include <mutex>
+#include <optional>
+#include <string>
 #include <thread>
 
 namespace {
 
-constexpr int Side = 320;
+using testsupport::TFrame;
+using testsupport::TPixel;
 
-struct TPixel {
-    int r, g, b;
+constexpr int Side = 400;
+constexpr std::uint32_t Background = 0x402010; // blue 0x40, green 0x20, red 0x10
+
+// Sticker centres in the cube's frame: the sticker surface lies 1.0 out from its cubie's centre.
+constexpr float Out = 1.98f + 1.0f;
+constexpr TVector3 UCentre{0, Out, 0}, FCentre{0, 0, Out}, LCentre{-Out, 0, 0};
+
+// The owner of the view: records what the view tells it.
+class TRecordingOwner : public QWidget {
+public:
+    std::vector<std::string> Moves;
+    std::vector<QPoint> Popups;
+
+protected:
+    bool event(QEvent* e) override {
+        if (static_cast<int>(e->type()) == WM_CUBEMOVES) {
+            Moves.push_back(static_cast<TCubeMovesEvent*>(e)->Moves);
+        } else if (static_cast<int>(e->type()) == WM_CUBEPOPUP) {
+            Popups.emplace_back(static_cast<TCubePopupEvent*>(e)->X, static_cast<TCubePopupEvent*>(e)->Y);
+        } else {
+            return QWidget::event(e);
+        }
+        return true;
+    }
 };
 
 class DrawingTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        Window = std::make_unique<QWidget>();
-        View = testsupport::StartView(*Window, Side);
+        View =
+            testsupport::StartView(Window, Side, [](TCube3D& v) { v.Settings.BackgroundColor = Background; });
         ASSERT_NE(View, nullptr);
-        View->Settings.BackgroundColor = 0x402010; // blue 0x40, green 0x20, red 0x10
+        View->Enabled = true;
     }
 
-    void Capture(std::int32_t layerY = NoLayer, float angle = 0) {
-        int w = 0, h = 0;
-        Frame = View->CaptureFrame(w, h, NoLayer, layerY, angle, NoLayer);
-        ASSERT_EQ(w, Side);
-        ASSERT_EQ(h, Side);
+    QPoint Centre(int id) const {
+        const std::optional<QPoint> p = testsupport::VisibleStickerPixel(*View, id, Side, Side);
+        EXPECT_TRUE(p.has_value()) << "sticker " << id << " is not in sight";
+        return p.value_or(QPoint(0, 0));
     }
 
-    // The pixel at window coordinates (x right, y down); the frame is stored bottom row first.
-    TPixel At(int x, int y) const {
-        const std::size_t i = (static_cast<std::size_t>(Side - 1 - y) * Side + x) * 4;
-        return {Frame[i], Frame[i + 1], Frame[i + 2]};
+    // A drag in steps of at most three pixels from one point by (dx, dy), released at its end.
+    void Drag(QPoint from, int dx, int dy, TMouseButton button = TMouseButton::Left) {
+        View->MouseDown(button, from.x(), from.y());
+        const int steps = (std::max(std::abs(dx), std::abs(dy)) + 2) / 3;
+        for (int s = 1; s <= steps; ++s) {
+            View->MouseMove(from.x() + dx * s / steps, from.y() + dy * s / steps);
+        }
+        View->MouseUp(button, from.x() + dx, from.y() + dy);
     }
 
-    QPoint Project(TVector3 p) const { return testsupport::ProjectToWindow(*View, p, Side, Side); }
+    TPixel At(const TFrame& f, TVector3 p) const {
+        const QPoint q = testsupport::ProjectToWindow(*View, p, Side, Side);
+        return f.At(q.x(), q.y());
+    }
 
-    // The face colour (code 0..6) a lit pixel shows: nearest in hue and saturation, brightness aside.
-    int Classify(TPixel p) const {
+    // The face colour (code 0..6) a lit pixel shows: nearest in hue and saturation, brightness aside;
+    // -1 where it is too dark to be a sticker.
+    int ColorAt(const TFrame& f, TVector3 point) const {
+        const TPixel p = At(f, point);
         const double m = std::max({p.r, p.g, p.b, 1});
         int best = -1;
         double bestDistance = 1e9;
@@ -59,61 +95,44 @@ protected:
                 best = code;
             }
         }
-        return m < 40 ? -1 : best; // too dark to be a sticker
+        return m < 40 ? -1 : best;
     }
 
-    int ColorAt(TVector3 p) const {
-        const QPoint q = Project(p);
-        return Classify(At(q.x(), q.y()));
-    }
-
-    std::unique_ptr<QWidget> Window;
+    TRecordingOwner Window;
     std::unique_ptr<TCube3D> View;
-    std::vector<std::uint8_t> Frame;
 };
-
-// Sticker centres in the cube's frame: the sticker surface lies 1.0 out from its cubie's centre.
-constexpr float Out = 1.98f + 1.0f;
-constexpr TVector3 UCentre{0, Out, 0}, FCentre{0, 0, Out}, LCentre{-Out, 0, 0};
+class PickingTest : public DrawingTest {};
 
 TEST_F(DrawingTest, StandardViewShowsTheThreeFacesAndTheBackground) {
-    Capture();
+    const TFrame f = testsupport::Capture(*View);
     // With the built-in colours U is blue, F red and L white; the standard view shows those three.
-    EXPECT_EQ(ColorAt(UCentre), 0);
-    EXPECT_EQ(ColorAt(FCentre), 1);
-    EXPECT_EQ(ColorAt(LCentre), 4);
+    EXPECT_EQ(ColorAt(f, UCentre), 0);
+    EXPECT_EQ(ColorAt(f, FCentre), 1);
+    EXPECT_EQ(ColorAt(f, LCentre), 4);
     for (const QPoint corner :
          {QPoint(0, 0), QPoint(Side - 1, 0), QPoint(0, Side - 1), QPoint(Side - 1, Side - 1)}) {
-        const TPixel p = At(corner.x(), corner.y());
-        EXPECT_EQ(p.r, 0x10);
-        EXPECT_EQ(p.g, 0x20);
-        EXPECT_EQ(p.b, 0x40);
+        const TPixel p = f.At(corner.x(), corner.y());
+        EXPECT_EQ(p.r | p.g << 8 | p.b << 16, Background);
     }
-    // Between two stickers lies the black cubie body.
-    const TPixel gap = [&] {
-        const QPoint q = Project({0.99f, 0, Out - 0.005f});
-        return At(q.x(), q.y());
-    }();
-    EXPECT_LT(std::max({gap.r, gap.g, gap.b}), 40);
+    const TPixel gap = At(f, {0.99f, 0, Out - 0.005f});
+    EXPECT_LT(std::max({gap.r, gap.g, gap.b}), 40) << "between two stickers lies the black cubie body";
 }
 
 TEST_F(DrawingTest, ModelChangesShowInTheNextFrame) {
     View->Cube->TurnFace(0);                             // U: F's top row now shows R's colour (yellow)
     View->Cube->GetState().Cubies[1][4].Color = 5;       // F centre painted green
     View->Cube->GetState().Cubies[4][4].Color = NoColor; // L centre unpainted: grey
-    Capture();
-    EXPECT_EQ(ColorAt({0, 1.98f, Out}), 2);
-    EXPECT_EQ(ColorAt(FCentre), 5);
-    EXPECT_EQ(ColorAt({0, -1.98f, Out}), 1) << "F's bottom row is unchanged";
-    const QPoint grey = Project(LCentre);
-    const TPixel p = At(grey.x(), grey.y());
+    TFrame f = testsupport::Capture(*View);
+    EXPECT_EQ(ColorAt(f, {0, 1.98f, Out}), 2);
+    EXPECT_EQ(ColorAt(f, FCentre), 5);
+    EXPECT_EQ(ColorAt(f, {0, -1.98f, Out}), 1) << "F's bottom row is unchanged";
+    const TPixel p = At(f, LCentre);
     EXPECT_LT(std::abs(p.r - p.g) + std::abs(p.g - p.b), 12) << "an unpainted sticker is grey";
 
     // A colour change shows without rebuilding anything.
     View->Settings.FaceColors[0] = 0xFF00FF; // U magenta
-    Capture();
-    const QPoint u = Project(UCentre);
-    const TPixel magenta = At(u.x(), u.y());
+    f = testsupport::Capture(*View);
+    const TPixel magenta = At(f, UCentre);
     EXPECT_GT(magenta.r, 100);
     EXPECT_GT(magenta.b, 100);
     EXPECT_LT(magenta.g, magenta.r / 3);
@@ -123,17 +142,17 @@ TEST_F(DrawingTest, TurnedLayerOpensAGapToTheRest) {
     // Look straight down on U: a quarter turn about x brings +y to the viewer.
     View->ArcBall->SetRotation({1, 0, 0, 0, 0, 0, 1, 0, 0, -1, 0, 0, 0, 0, 0, 1});
     const TVector3 corner{2.4f, Out, 2.4f}; // on U's corner sticker, outside the U layer turned by 45
-    Capture();
-    EXPECT_EQ(ColorAt(corner), 0);
-    EXPECT_EQ(ColorAt(UCentre), 0);
+    TFrame f = testsupport::Capture(*View);
+    EXPECT_EQ(ColorAt(f, corner), 0);
+    EXPECT_EQ(ColorAt(f, UCentre), 0);
 
     // The U layer turned by 45 degrees no longer covers the corner: there the middle layer's top,
     // black cubie faces without stickers, shows through. The layer's own centre stays where it was.
-    Capture(2, 45);
-    EXPECT_EQ(ColorAt(corner), -1) << "black between the turned layer and the rest";
-    EXPECT_EQ(ColorAt(UCentre), 0);
+    f = testsupport::Capture(*View, 2, 45);
+    EXPECT_EQ(ColorAt(f, corner), -1) << "black between the turned layer and the rest";
+    EXPECT_EQ(ColorAt(f, UCentre), 0);
     // The layer really turned: a corner sticker now lies over the middle of the R edge.
-    EXPECT_EQ(ColorAt({1.98f * 1.41421f, Out, 0}), 0);
+    EXPECT_EQ(ColorAt(f, {1.98f * 1.41421f, Out, 0}), 0);
 }
 
 TEST_F(DrawingTest, NothingDrawsWithoutAContextAndFailuresReleaseTheLock) {
@@ -144,54 +163,27 @@ TEST_F(DrawingTest, NothingDrawsWithoutAContextAndFailuresReleaseTheLock) {
     unready.Redraw();
     EXPECT_EQ(ActivationCount(), 0);
 
-    // Another thread holds the view's context: drawing here must fail with the service's text and
-    // leave neither the view's lock held nor anything active on this thread.
-    std::mutex m;
-    std::condition_variable cv;
-    bool held = false, release = false;
+    // Another thread holds the view's context: drawing here fails and leaves neither the view's lock
+    // held nor anything active on this thread.
+    std::promise<void> held, release;
     std::thread other([&] {
         ActivateGLContext(View->DC, View->RC);
-        {
-            std::unique_lock l(m);
-            held = true;
-            cv.notify_all();
-            cv.wait(l, [&] { return release; });
-        }
+        held.set_value();
+        release.get_future().wait();
         DeactivateGLContext();
     });
-    {
-        std::unique_lock l(m);
-        cv.wait(l, [&] { return held; });
-    }
-    std::string message;
-    try {
-        View->Draw();
-    } catch (const EOpenGLException& e) {
-        message = e.what();
-    }
-    EXPECT_EQ(message, "Rendering context already active in another thread.");
+    held.get_future().wait();
+    EXPECT_THROW(View->Draw(), EOpenGLException);
     EXPECT_EQ(ActivationCount(), 0);
-    bool lockFree = false;
-    std::thread probe([&] {
-        lockFree = View->Lock.try_lock();
-        if (lockFree) {
-            View->Lock.unlock();
-        }
-    });
-    probe.join();
-    EXPECT_TRUE(lockFree);
-    {
-        std::lock_guard l(m);
-        release = true;
-    }
-    cv.notify_all();
+    EXPECT_TRUE(std::async(std::launch::async, [&] {
+                    return std::unique_lock(View->Lock, std::try_to_lock).owns_lock();
+                }).get());
+    release.set_value();
     other.join();
-    Capture(); // and the view draws again
-    EXPECT_EQ(ColorAt(FCentre), 1);
+    EXPECT_EQ(ColorAt(testsupport::Capture(*View), FCentre), 1) << "and the view draws again";
 }
 
 TEST_F(DrawingTest, CameraLimits) {
-    // Distance before, step, whether it moved, distance after.
     const struct {
         bool Environment;
         float Before, Step;
@@ -212,44 +204,238 @@ TEST_F(DrawingTest, CameraLimits) {
 }
 
 TEST_F(DrawingTest, SurfaceFollowsTheWindowAndRefreshComesBackFromAnyThread) {
-    Window->resize(200, 120);
+    const auto background = [](TPixel p) { return (p.r | p.g << 8 | p.b << 16) == Background; };
+    Window.resize(200, 120);
     QTest::qWait(50);
-    int w = 0, h = 0;
-    Frame = View->CaptureFrame(w, h);
-    ASSERT_EQ(w, 200);
-    ASSERT_EQ(h, 120);
-    // The cube sits in the middle of the new frame, not in the old one's.
-    const std::size_t centre = (static_cast<std::size_t>(60) * 200 + 100) * 4;
-    EXPECT_NE(Frame[centre] | Frame[centre + 1] << 8 | Frame[centre + 2] << 16, 0x402010u);
+    TFrame f = testsupport::Capture(*View);
+    ASSERT_EQ(f.Width, 200);
+    ASSERT_EQ(f.Height, 120);
+    EXPECT_FALSE(background(f.At(100, 60))) << "the cube sits in the middle of the new frame";
 
     // In a tall window the whole cube stays in sight: its sides are not cut off by the frame's edges.
-    Window->resize(120, 260);
+    Window.resize(120, 260);
     QTest::qWait(50);
-    Frame = View->CaptureFrame(w, h);
-    ASSERT_EQ(w, 120);
-    int cut = 0;
-    for (int y = 0; y < h; ++y) {
-        for (const int x : {0, w - 1}) {
-            const std::size_t i = (static_cast<std::size_t>(y) * w + x) * 4;
-            cut += (Frame[i] | Frame[i + 1] << 8 | Frame[i + 2] << 16) != 0x402010u ? 1 : 0;
-        }
+    f = testsupport::Capture(*View);
+    ASSERT_EQ(f.Width, 120);
+    for (int y = 0; y < f.Height; ++y) {
+        ASSERT_TRUE(background(f.At(0, y)) && background(f.At(f.Width - 1, y))) << "row " << y;
     }
-    EXPECT_EQ(cut, 0);
 
     // Refresh from a worker: the redraw runs on the UI thread while the worker waits for it.
-    std::atomic<bool> done{false};
     View->Settings.Lighting = false; // something for Redraw to apply
-    std::thread worker([&] {
-        View->Refresh();
-        done = true;
-    });
-    for (int i = 0; i < 200 && !done; ++i) {
+    std::future<void> refreshed = std::async(std::launch::async, [&] { View->Refresh(); });
+    for (int i = 0; i < 200 && refreshed.wait_for(std::chrono::seconds(0)) != std::future_status::ready;
+         ++i) {
         QTest::qWait(10);
     }
-    worker.join();
-    EXPECT_TRUE(done) << "Refresh from a worker came back";
+    EXPECT_EQ(refreshed.wait_for(std::chrono::seconds(0)), std::future_status::ready) << "Refresh came back";
+    refreshed.wait();
     EXPECT_NE(View->GetGLRenderer(), "");
     EXPECT_NE(View->GetGLVendor(), "");
+}
+
+TEST_F(PickingTest, EverySticker_InSightIsPickedAtItsCentre_AndNothingAroundTheCube) {
+    // An extra arcball turn after the standard view: none, to the back, from below.
+    for (const auto& [turnA, turnB] : {std::pair{0.0f, 0.0f}, {-150.0f, 20.0f}, {30.0f, -140.0f}}) {
+        SCOPED_TRACE(turnA);
+        View->ResetCubeView();
+        View->ArcBall->TurnBy(turnA, turnB);
+        int inSight = 0;
+        for (int id = 0; id < 54; ++id) {
+            if (const std::optional<QPoint> p = testsupport::VisibleStickerPixel(*View, id, Side, Side)) {
+                ++inSight;
+                EXPECT_EQ(View->PickSticker(p->x(), p->y()), id) << "at " << p->x() << "," << p->y();
+            }
+        }
+        EXPECT_GE(inSight, 9);
+        for (const QPoint p : {QPoint(1, 1), QPoint(Side - 2, 1), QPoint(1, Side - 2),
+                               QPoint(Side - 2, Side - 2), QPoint(-50, Side / 2)}) {
+            EXPECT_EQ(View->PickSticker(p.x(), p.y()), -1) << "around the cube and outside the window";
+        }
+    }
+}
+
+// A user's drag from one sticker towards a neighbour, stopping short of it: the probes find it.
+TEST_F(PickingTest, ADragTowardsANeighbourTurnsTheirLayerOnceInThePointersSense) {
+    // U 0-8, F 9-17 and L 36-44 are in sight in the standard view.
+    const std::pair<int, int> cases[] = {
+        {13, 14}, {14, 13}, {13, 10}, {13, 16}, {9, 12}, {17, 16}, // on F
+        {4, 5},   {4, 1},   {40, 41}, {40, 37},                    // on U and L
+        {10, 7},  {7, 10},  {9, 38},  {38, 9},                     // across edges
+    };
+    for (const auto& [from, to] : cases) {
+        SCOPED_TRACE("from " + std::to_string(from) + " towards " + std::to_string(to));
+        View->Cube->Clean();
+        Window.Moves.clear();
+        const QPoint a = Centre(from), b = Centre(to);
+        const QPoint drag = (b - a) * 0.6;
+        Drag(a, drag.x(), drag.y());
+        ASSERT_EQ(Window.Moves.size(), 1u) << "one press makes one turn";
+        const std::string move = Window.Moves[0];
+        TRubikCube turned(1);
+        turned.Clean();
+        ASSERT_TRUE(turned.PerformMoves(move));
+        ASSERT_NE(turned.GetState(), View->Cube->GetState()) << "the view only asks; the window plays";
+        const auto whereIs = [&](const TCubie& sticker) {
+            for (int id = 0; id < 54; ++id) {
+                if (turned.GetState().Cubies[id / 9][id % 9] == sticker) {
+                    return id;
+                }
+            }
+            return -1;
+        };
+        const CubeState0& clean = View->Cube->GetState();
+        const int now = whereIs(clean.Cubies[from / 9][from % 9]);
+        EXPECT_NE(now, from) << move << " does not turn the pressed sticker";
+        EXPECT_NE(whereIs(clean.Cubies[to / 9][to % 9]), to) << move << " does not turn the neighbour";
+        // The sense: where the turn starts to carry the pressed sticker, seen in the window. For a
+        // quarter turn that is the new position less its part along the axis.
+        const TVector3 p = testsupport::StickerPoint(*View, from);
+        TVector3 t = testsupport::StickerPoint(*View, now);
+        // Its axis: x for R, L and V, y for U, D and H, z for F, B and M.
+        const std::size_t axis = std::min<std::size_t>(std::string("RLVUDH").find(move[0]) / 3, 2);
+        (axis == 0 ? t.x : axis == 1 ? t.y : t.z) = 0;
+        const QPoint heading =
+            testsupport::ProjectToWindow(*View, {p.x + 0.3f * t.x, p.y + 0.3f * t.y, p.z + 0.3f * t.z}, Side,
+                                         Side) -
+            a;
+        EXPECT_GT(QPoint::dotProduct(heading, drag), 0) << move << " turns against the pointer";
+    }
+}
+
+TEST_F(PickingTest, TheThresholdGrowsWithTheZoom) {
+    struct TCase {
+        float DistanceFactor;
+        int Threshold;
+    };
+    const TCase cases[] = {{1.0f, 6}, {0.5f, 12}};
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.DistanceFactor);
+        View->ResetCubeView();
+        View->CubeDistance = View->DefaultDistance * c.DistanceFactor;
+        const QPoint from = Centre(13);
+        for (const QPoint step : {QPoint(1, 0), QPoint(0, -1)}) {
+            View->MouseDown(TMouseButton::Left, from.x(), from.y());
+            View->MouseMove(from.x() + step.x() * c.Threshold, from.y() + step.y() * c.Threshold);
+            EXPECT_EQ(View->MouseButton, 0) << "a move of the threshold itself decides nothing";
+            View->MouseMove(from.x() + step.x() * (c.Threshold + 1), from.y() + step.y() * (c.Threshold + 1));
+            EXPECT_EQ(View->MouseButton, 2) << "one pixel more, and the press has made its decision";
+            View->MouseUp(TMouseButton::Left, from.x(), from.y());
+        }
+    }
+}
+
+TEST_F(PickingTest, APressIsSpentByItsOneDecision) {
+    const QPoint from = Centre(13);
+    const QPoint towards = Centre(14) - from;
+    View->MouseDown(TMouseButton::Left, from.x(), from.y());
+    for (int s = 1; s <= 40; ++s) {
+        View->MouseMove(from.x() + towards.x() * s / 10, from.y() + towards.y() * s / 10);
+    }
+    for (int y = 1; y <= 100; y += 3) {
+        View->MouseMove(from.x(), from.y() + y);
+    }
+    View->MouseUp(TMouseButton::Left, from.x(), from.y() + 100);
+    EXPECT_EQ(Window.Moves.size(), 1u);
+}
+
+TEST_F(PickingTest, DragsThatTurnNothing) {
+    const QPoint outside(10, Side / 2), sticker = Centre(13);
+    const std::pair<const char*, std::function<void()>> cases[] = {
+        {"a click on a sticker", [&] { Drag(sticker, 0, 0); }},
+        {"press outside, release on a sticker",
+         [&] {
+             View->MouseDown(TMouseButton::Left, outside.x(), outside.y());
+             View->MouseUp(TMouseButton::Left, sticker.x(), sticker.y());
+         }},
+        {"a drag from outside across the cube",
+         [&] {
+             const TMatrix4 before = View->ArcBall->GetRotation();
+             Drag(outside, sticker.x() - outside.x(), 0);
+             EXPECT_NE(View->ArcBall->GetRotation(), before) << "it turns the whole cube";
+         }},
+
+        {"moves without a press",
+         [&] {
+             for (int x = 0; x < Side; x += 7) {
+                 View->MouseMove(x, Side / 2);
+             }
+         }},
+        {"drags while the cube spins by itself, and while disabled",
+         [&] {
+             for (const bool spinning : {true, false}) {
+                 View->AutoRotate = spinning;
+                 View->Enabled = spinning;
+                 Drag(sticker, 30, 0);
+                 Drag({100, 100}, 0, 0, TMouseButton::Right);
+             }
+             View->Enabled = true;
+         }},
+    };
+    TRubikCube clean(1);
+    clean.Clean();
+    for (const auto& [name, mouse] : cases) {
+        SCOPED_TRACE(name);
+        mouse();
+        EXPECT_TRUE(Window.Moves.empty());
+        EXPECT_TRUE(Window.Popups.empty());
+        EXPECT_EQ(View->Cube->GetState(), clean.GetState());
+        EXPECT_EQ(View->MouseButton, 2);
+        EXPECT_EQ(View->DownSticker, -1);
+    }
+}
+
+TEST_F(PickingTest, RightDragsTurnTheEnvironmentAndARightClickAsksForThePopup) {
+    const float azimuth = View->EnvAzimuth, elevation = View->EnvElevation;
+    Drag({100, 100}, 30, -20, TMouseButton::Right);
+    EXPECT_FLOAT_EQ(View->EnvAzimuth, azimuth - 30);
+    EXPECT_FLOAT_EQ(View->EnvElevation, elevation + 20);
+    EXPECT_TRUE(Window.Popups.empty()) << "a right release elsewhere is no click";
+
+    Drag({123, 45}, 0, 0, TMouseButton::Right);
+    ASSERT_EQ(Window.Popups.size(), 1u);
+    EXPECT_EQ(Window.Popups[0], QPoint(123, 45));
+    Drag({123, 45}, 0, 0, TMouseButton::Left);
+    EXPECT_EQ(Window.Popups.size(), 1u) << "only the right button asks for the menu";
+}
+
+// Which button paints what is the paint palette's test; here the view's own part.
+TEST_F(PickingTest, PaintClicksToggleAndDragsTurnTheCube) {
+    View->Mode = 0;
+    View->Cube->Empty();
+    View->PaintColor = 3;
+    const CubeState0 empty = View->Cube->GetState();
+    Drag(Centre(13), 0, 0);
+    Drag(Centre(13), 0, 0, TMouseButton::Right);
+    Drag({5, 5}, 0, 0);
+    EXPECT_EQ(View->Cube->GetState(), empty)
+        << "a right click clears what a left one painted, beside the cube nothing";
+    EXPECT_EQ(Window.Popups.size(), 1u) << "a right click also asks for the menu";
+
+    const TMatrix4 before = View->ArcBall->GetRotation();
+    Drag(Centre(13), 12, 0);
+    EXPECT_TRUE(Window.Moves.empty()) << "no turns in paint mode";
+    EXPECT_NE(View->ArcBall->GetRotation(), before);
+    EXPECT_EQ(View->Cube->GetState(), empty) << "a drag paints nothing";
+}
+
+TEST_F(PickingTest, TheCursorTellsWhatLiesUnderThePointer) {
+    QBitmap bucket(32, 32);
+    bucket.fill(Qt::color1);
+    SetScreenCursor(1, QCursor(bucket, bucket, 5, 27));
+    const QPoint sticker = Centre(13), painted = Centre(4), nothing(3, 3);
+    View->Cube->GetState().Cubies[1][4].Color = NoColor;
+    // Play mode, then paint mode: over a sticker (in paint mode without colour), a coloured one, nothing.
+    const std::tuple<std::uint8_t, QPoint, Qt::CursorShape> cases[] = {
+        {1, sticker, Qt::PointingHandCursor}, {1, nothing, Qt::CrossCursor}, {0, sticker, Qt::BitmapCursor},
+        {0, painted, Qt::WhatsThisCursor},    {0, nothing, Qt::CrossCursor},
+    };
+    for (const auto& [mode, at, shape] : cases) {
+        SCOPED_TRACE(mode);
+        View->Mode = mode;
+        View->MouseMove(at.x(), at.y());
+        EXPECT_EQ(Window.cursor().shape(), shape) << at.x() << "," << at.y();
+    }
 }
 
 } // namespace

@@ -1,23 +1,29 @@
 // The skybox as the view draws it, read back from the frame: which picture lies where and which way up,
 // no gaps between the faces, the background kinds, what rebuilding and replacing leave in the context,
-// environments with pictures missing, the textured sticker, and screenshots of our own skyboxes.
+// environments with pictures missing, the textured sticker, and our own skyboxes. And the texture
+// loaders in a view's context: pictures come back texel for texel from the texture, and every failure
+// shows its message and leaves the texture variable alone.
+#include "support/ViewFixture.h"
 #include "view/Cube3D.h"
 #include "view/ImageTestFiles.h"
 #include "view/Messages.h"
+#include "view/Textures.h"
 
 #include <GL/gl.h>
-#include <QTest>
 #include <QWidget>
 #include <cmath>
+#include <optional>
 
 namespace {
 
 using namespace imagetest;
+using testsupport::Capture;
+using testsupport::TFrame;
+using testsupport::TPixel;
 
 constexpr int Side = 320;
-constexpr int Faces = 6; // U F R B L D
-const char* const FaceWords[Faces] = {"Up", "Front", "Right", "Back", "Left", "Down"};
-enum { U, F, R, B, L, D };
+const char* const FaceWords[] = {"Up", "Front", "Right", "Back", "Left", "Down"};
+enum { U, F, R, B, L, D, Faces };
 
 // The colour of one quarter of a face's picture: red tells the face, green the left or right half,
 // blue the bottom or top half, far enough apart to survive JPEG.
@@ -28,41 +34,37 @@ TRGBA QuarterColor(int face, bool right, bool top) {
 
 // 16 x 16 pixels in four 8 x 8 quarters, one JPEG block each.
 TPicture QuarteredPicture(int face) {
-    TPicture p{16, 16, {}};
-    for (int row = 0; row < 16; ++row) {
-        for (int x = 0; x < 16; ++x) {
-            p.Pixels.push_back(QuarterColor(face, x >= 8, row < 8));
+    return Painted(16, 16, [face](int x, int row) { return QuarterColor(face, x >= 8, row < 8); });
+}
+
+TPicture Solid(TRGBA c) {
+    return Painted(4, 4, [c](int, int) { return c; });
+}
+
+int Brightness(TPixel p) {
+    return p.r + p.g + p.b;
+}
+
+// The face whose quartered picture shows at a pixel, with the quarter; face -1 if none does.
+struct TQuarter {
+    int Face = -1;
+    bool Right = false, Top = false;
+    bool operator==(const TQuarter&) const = default;
+};
+TQuarter Identify(TPixel p, int tolerance) {
+    for (int q = 0; q < Faces * 4; ++q) {
+        const TRGBA c = QuarterColor(q / 4, q & 2, q & 1);
+        if (std::abs(p.r - c[0]) <= tolerance && std::abs(p.g - c[1]) <= tolerance &&
+            std::abs(p.b - c[2]) <= tolerance) {
+            return {q / 4, (q & 2) != 0, (q & 1) != 0};
         }
     }
-    return p;
+    return {};
 }
-
-TPicture Solid(int side, TRGBA c) {
-    return {side, side, std::vector<TRGBA>(static_cast<std::size_t>(side * side), c)};
-}
-
-Bytes Encode(const TPicture& p, const std::string& extension) {
-    if (extension == "bmp") {
-        return MakeBMP(p);
-    }
-    if (extension == "jpg") {
-        return MakeJPEG(p);
-    }
-    return MakeTGA(p, {.Type = 10});
-}
-
-struct TPixel {
-    int r = 0, g = 0, b = 0;
-};
 
 class EnvironmentTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(LoadGLLibraries());
-        Window = std::make_unique<QWidget>();
-        Window->resize(Side, Side);
-        Window->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(Window.get()));
         Previous = SetMessageHandler([this](const std::string& Caption, const std::string& Text) {
             Messages.push_back({Text, Caption});
         });
@@ -74,84 +76,41 @@ protected:
 
     // A view on the window with the skybox of EnvironFile (type 1 unless told otherwise).
     void StartView(const std::string& environFile, std::uint8_t type = 1) {
-        View = std::make_unique<TCube3D>(Window.get(), Window.get(), 1);
-        View->Cube->Clean();
-        View->Mode = 1;
-        View->Settings = BuiltInSettings;
-        View->Settings.BackgroundColor = 0x402010;
-        View->Settings.EnvironFile = environFile;
-        View->Settings.EnvironmentType = type;
-        View->Init();
+        View = testsupport::StartView(Window, Side, [&](TCube3D& v) {
+            v.Settings.BackgroundColor = 0x402010;
+            v.Settings.EnvironFile = environFile;
+            v.Settings.EnvironmentType = type;
+        });
+        ASSERT_NE(View, nullptr);
     }
 
-    // An environment file and its six quartered pictures under Folder/name.
-    std::string WriteEnvironment(const std::string& name, const std::string& extension,
-                                 std::initializer_list<int> without = {}) {
+    // An environment file and its six quartered pictures, but the one of face Without, under Folder/Name.
+    std::string WriteEnvironment(const std::string& Name, int Without = -1) {
         for (int face = 0; face < Faces; ++face) {
-            if (std::find(without.begin(), without.end(), face) == without.end()) {
-                Folder.Write(name + "/" + FaceWords[face] + "." + extension,
-                             Encode(QuarteredPicture(face), extension));
+            if (face != Without) {
+                Folder.Write(Name + "/" + FaceWords[face] + ".bmp", MakeBMP(QuarteredPicture(face)));
             }
         }
-        return Folder.Write(name + ".env",
-                            "[ENVIRON]\r\nPath=" + name + "/\r\nExtension=" + extension + "\r\n");
+        return Folder.Write(Name + ".env", "[ENVIRON]\r\nPath=" + Name + "/\r\nExtension=bmp\r\n");
     }
 
-    void Capture() {
-        int w = 0, h = 0;
-        Frame = View->CaptureFrame(w, h);
-        ASSERT_EQ(w, Side);
-        ASSERT_EQ(h, Side);
+    // Runs f with the view's context current.
+    template <typename TFunction>
+    auto InContext(TFunction f) {
+        std::lock_guard lock(View->Lock);
+        TGLActivation active(View->DC, View->RC);
+        return f();
     }
-
-    // The pixel at window coordinates (x right, y down); the frame is stored bottom row first.
-    TPixel At(int x, int y) const {
-        const std::size_t i =
-            (static_cast<std::size_t>(Side - 1 - y) * Side + static_cast<std::size_t>(x)) * 4;
-        return {Frame[i], Frame[i + 1], Frame[i + 2]};
-    }
-    TPixel AtNdc(double x, double y) const {
-        return At(std::clamp(static_cast<int>((x + 1) / 2 * Side), 0, Side - 1),
-                  std::clamp(static_cast<int>((1 - y) / 2 * Side), 0, Side - 1));
-    }
-
-    // The face whose quartered picture shows at a pixel, with the quarter; -1 if none does.
-    struct TQuarter {
-        int Face = -1;
-        bool Right = false, Top = false;
-        bool operator==(const TQuarter&) const = default;
-    };
-    static TQuarter Identify(TPixel p, int tolerance) {
-        for (int face = 0; face < Faces; ++face) {
-            for (const bool right : {false, true}) {
-                for (const bool top : {false, true}) {
-                    const TRGBA c = QuarterColor(face, right, top);
-                    if (std::abs(p.r - c[0]) <= tolerance && std::abs(p.g - c[1]) <= tolerance &&
-                        std::abs(p.b - c[2]) <= tolerance) {
-                        return {face, right, top};
-                    }
-                }
-            }
-        }
-        return {};
-    }
-
     // Live display lists and textures of the view's context, counted by name.
     std::pair<int, int> CountListsAndTextures() {
-        std::lock_guard lock(View->Lock);
-        TGLActivation active(View->DC, View->RC);
-        int lists = 0, textures = 0;
-        for (unsigned name = 1; name < 500; ++name) {
-            lists += glIsList(name) ? 1 : 0;
-            textures += glIsTexture(name) ? 1 : 0;
-        }
-        return {lists, textures};
-    }
-
-    bool IsList(unsigned name) {
-        std::lock_guard lock(View->Lock);
-        TGLActivation active(View->DC, View->RC);
-        return glIsList(name);
+        return InContext([] {
+            std::pair<int, int> count;
+            for (unsigned name = 1; name < 500; ++name) {
+                count.first += glIsList(name) ? 1 : 0;
+                count.second += glIsTexture(name) ? 1 : 0;
+            }
+            return count;
+        });
     }
 
     void Rebuild() {
@@ -159,9 +118,8 @@ protected:
         View->Redraw();
     }
 
-    std::unique_ptr<QWidget> Window;
+    QWidget Window;
     std::unique_ptr<TCube3D> View;
-    std::vector<std::uint8_t> Frame;
     TMessageHandler Previous;
     std::vector<TImageMessage> Messages;
     TTempFolder Folder;
@@ -185,62 +143,51 @@ TEST_F(EnvironmentTest, EveryPictureLiesWhereItBelongsUnmirroredAndUpright) {
         {-0.75, 0.25, {L, true, true}},  {-0.75, -0.25, {L, true, false}}, {0.25, 0.75, {U, false, false}},
         {-0.25, 0.75, {U, false, true}}, {0.25, -0.75, {D, false, true}},  {-0.25, -0.75, {D, false, false}},
     };
-    for (const auto& [extension, tolerance] : {std::pair{"bmp", 0}, {"TGA", 0}, {"jpg", 10}}) {
-        SCOPED_TRACE(extension);
-        StartView(WriteEnvironment(std::string("Box") + extension, extension));
-        ASSERT_TRUE(Messages.empty());
-        View->ResetEnvironmentView();
-        View->FieldOfView = 90;
-        Capture();
-        for (const auto& point : points) {
-            EXPECT_EQ(Identify(AtNdc(point.X, point.Y), tolerance), point.Seen)
-                << "at (" << point.X << ", " << point.Y << ")";
-        }
+    StartView(WriteEnvironment("Box"));
+    ASSERT_TRUE(Messages.empty());
+    View->ResetEnvironmentView();
+    View->FieldOfView = 90;
+    const TFrame f = Capture(*View);
+    for (const auto& point : points) {
+        EXPECT_EQ(Identify(f.AtNdc(point.X, point.Y), 0), point.Seen)
+            << "at (" << point.X << ", " << point.Y << ")";
     }
 }
 
 TEST_F(EnvironmentTest, NoGapsWhereTheFacesMeet) {
     // Big uniform pictures, so that the Back face is minified: a sampler that reaches past the edge
-    // (GL's border colour) or a gap between the squares would leave darker pixels.
-    std::vector<TRGBA> colors;
+    // (GL's border colour) or a gap between the squares would leave pixels of no face's colour.
     for (int face = 0; face < Faces; ++face) {
-        colors.push_back(QuarterColor(face, face % 2 == 1, face >= 3));
-        Folder.Write(std::string("Plain/") + FaceWords[face] + ".bmp", MakeBMP(Solid(256, colors.back())));
+        Folder.Write(
+            std::string("Plain/") + FaceWords[face] + ".bmp",
+            MakeBMP(Painted(256, 256, [face](int, int) { return QuarterColor(face, false, false); })));
     }
-    StartView(Folder.Write("Plain.env", "[ENVIRON]\nPath=Plain/\nExtension=bmp\n"));
-    for (const double elevation : {0.0, 30.0, -30.0}) {
+    StartView(Folder.Write("Plain.env", std::string("[ENVIRON]\nPath=Plain/\nExtension=bmp\n")));
+    for (const float elevation : {0.0f, 30.0f, -30.0f}) {
         View->ResetEnvironmentView();
-        View->EnvElevation = static_cast<float>(elevation);
+        View->EnvElevation = elevation;
         View->EnvAzimuth = 60;
         View->FieldOfView = 90;
-        Capture();
+        const TFrame f = Capture(*View);
         int odd = 0;
         for (int y = 0; y < Side; ++y) {
             for (int x = 0; x < Side; ++x) {
-                const double nx = (x + 0.5) / Side * 2 - 1, ny = 1 - (y + 0.5) / Side * 2;
-                if (std::hypot(nx, ny) < CubeRadius(90)) {
-                    continue;
-                }
-                const TPixel p = At(x, y);
-                const bool known = std::any_of(colors.begin(), colors.end(), [&](const TRGBA& c) {
-                    return p.r == c[0] && p.g == c[1] && p.b == c[2];
-                });
-                odd += known ? 0 : 1;
+                const bool beyondCube =
+                    std::hypot((x + 0.5) / Side * 2 - 1, 1 - (y + 0.5) / Side * 2) >= CubeRadius(90);
+                odd += beyondCube && Identify(f.At(x, y), 0).Face < 0 ? 1 : 0;
             }
         }
-        EXPECT_EQ(odd, 0) << "pixels of no face's colour at elevation " << elevation;
+        EXPECT_EQ(odd, 0) << "at elevation " << elevation;
     }
 }
 
 TEST_F(EnvironmentTest, BackgroundKindsAndRebuilding) {
-    const std::string env = WriteEnvironment("Box", "bmp");
+    const std::string env = WriteEnvironment("Box");
     // Type 2: black, and nothing is loaded, not even when the environment is marked for a reload.
     StartView(env, 2);
     Rebuild();
-    Capture();
-    for (const auto& corner : {AtNdc(-0.95, 0.95), AtNdc(0.95, -0.95)}) {
-        EXPECT_EQ(corner.r + corner.g + corner.b, 0);
-    }
+    TFrame f = Capture(*View);
+    EXPECT_EQ(Brightness(f.AtNdc(-0.95, 0.95)) + Brightness(f.AtNdc(0.95, -0.95)), 0);
     EXPECT_EQ(View->EnvironmentList, 0u);
     EXPECT_EQ(View->EnvironmentTextures[B], 0u);
 
@@ -249,27 +196,26 @@ TEST_F(EnvironmentTest, BackgroundKindsAndRebuilding) {
     Rebuild();
     EXPECT_FALSE(View->EnvironmentDirty);
     EXPECT_EQ(View->EnvironmentTextures[B], 0u);
-    Capture();
-    const TPixel background = AtNdc(-0.95, 0.95);
+    const TPixel background = Capture(*View).AtNdc(-0.95, 0.95);
     EXPECT_EQ((std::array{background.r, background.g, background.b}), (std::array{0x10, 0x20, 0x40}));
 
     // Back to 1 with the reload request: the box, and rebuilding leaves one list and six textures.
     View->Settings.EnvironmentType = 1;
     Rebuild();
-    Capture();
-    EXPECT_EQ(Identify(AtNdc(-0.95, 0.95), 0).Face, B);
+    EXPECT_EQ(Identify(Capture(*View).AtNdc(-0.95, 0.95), 0).Face, B);
     const unsigned first = View->EnvironmentList;
     Rebuild();
     Rebuild();
-    EXPECT_TRUE(IsList(View->EnvironmentList));
-    EXPECT_TRUE(first == View->EnvironmentList || !IsList(first)) << "the replaced list is gone";
+    EXPECT_TRUE(InContext([&] { return glIsList(View->EnvironmentList); }));
+    EXPECT_TRUE(first == View->EnvironmentList || !InContext([&] { return glIsList(first); }))
+        << "the replaced list is gone";
     EXPECT_EQ(CountListsAndTextures(), std::make_pair(3, 6)) << "cubie face, sticker and skybox";
 }
 
 TEST_F(EnvironmentTest, ReplacedEnvironmentKeepsOnlyThePicturesTheNewOneLacks) {
-    StartView(WriteEnvironment("First", "bmp"));
+    StartView(WriteEnvironment("First"));
     const unsigned oldRight = View->EnvironmentTextures[R], oldBack = View->EnvironmentTextures[B];
-    View->Settings.EnvironFile = WriteEnvironment("Second", "bmp", {R});
+    View->Settings.EnvironFile = WriteEnvironment("Second", R);
     Rebuild();
     EXPECT_EQ(View->EnvironmentTextures[R], oldRight);
     EXPECT_NE(View->EnvironmentTextures[B], oldBack);
@@ -282,15 +228,15 @@ TEST_F(EnvironmentTest, MissingPicturesLeaveTheirFacesBlackAndTheRestShows) {
     Folder.Write("Back.jpg", MakeJPEG(QuarteredPicture(B)));
     Folder.Write("Up.jpg", MakeJPEG(QuarteredPicture(U)));
     const std::string broken = Folder.Write("Down.jpg", std::string("not a picture"));
-    StartView(Folder.Write("NoSection.env", "[OTHER]\nPath=elsewhere/\nExtension=bmp\n"));
+    StartView(Folder.Write("NoSection.env", std::string("[OTHER]\nPath=elsewhere/\nExtension=bmp\n")));
     EXPECT_EQ(View->EnvironmentFiles[R], Folder.Name("Right.jpg"));
     EXPECT_EQ(Messages, (std::vector<TImageMessage>{{"Couldn't load JPG - \"" + broken + "\"", "BMP Unit"}}));
     View->FieldOfView = 90;
-    Capture();
-    EXPECT_EQ(Identify(AtNdc(0.45, 0.1), 10).Face, B);
-    EXPECT_EQ(Identify(AtNdc(0.1, 0.8), 10).Face, U);
-    for (const TPixel p : {AtNdc(0.8, 0.1), AtNdc(-0.8, 0.1), AtNdc(0.1, -0.8)}) {
-        EXPECT_EQ(p.r + p.g + p.b, 0) << "a face without its picture shows the black background";
+    const TFrame f = Capture(*View);
+    EXPECT_EQ(Identify(f.AtNdc(0.45, 0.1), 10).Face, B);
+    EXPECT_EQ(Identify(f.AtNdc(0.1, 0.8), 10).Face, U);
+    for (const TPixel p : {f.AtNdc(0.8, 0.1), f.AtNdc(-0.8, 0.1), f.AtNdc(0.1, -0.8)}) {
+        EXPECT_EQ(Brightness(p), 0) << "a face without its picture shows the black background";
     }
 }
 
@@ -301,39 +247,29 @@ TEST_F(EnvironmentTest, EmptyFileNameLoadsNothingFromTheCurrentFolder) {
     StartView("");
     std::filesystem::current_path(before);
     EXPECT_EQ(View->EnvironmentTextures[B], 0u);
-    Capture();
-    const TPixel corner = AtNdc(-0.95, 0.95);
-    EXPECT_EQ(corner.r + corner.g + corner.b, 0);
+    EXPECT_EQ(Brightness(Capture(*View).AtNdc(-0.95, 0.95)), 0);
     EXPECT_TRUE(Messages.empty());
 }
 
 TEST_F(EnvironmentTest, TexturedStickersShowTheirPictureTintedByTheStickerColour) {
-    View = std::make_unique<TCube3D>(Window.get(), Window.get(), 1);
-    View->Cube->Clean();
-    View->Settings = BuiltInSettings;
-    View->Settings.StickerType = 1;
-    View->Init();
+    View = testsupport::StartView(Window, Side, [](TCube3D& v) { v.Settings.StickerType = 1; });
+    ASSERT_NE(View, nullptr);
     View->ArcBall->SetRotation(IdentityMatrix()); // F, red, faces the camera
-    Capture();
-    const TPixel plain = At(Side / 2, Side / 2);
+    const TPixel plain = Capture(*View).At(Side / 2, Side / 2);
     EXPECT_GT(plain.r, 100) << "no sticker picture: the plain colour";
 
-    View->Settings.StickerTextureFile = Folder.Write("black.bmp", MakeBMP(Solid(4, {0, 0, 0, 255})));
-    View->CubeDirty = true;
-    View->Redraw();
+    const auto useSticker = [&](const std::string& file) {
+        View->Settings.StickerTextureFile = file;
+        View->CubeDirty = true;
+        View->Redraw();
+        return Capture(*View).At(Side / 2, Side / 2);
+    };
+    EXPECT_LT(Brightness(useSticker(Folder.Write("black.bmp", MakeBMP(Solid({0, 0, 0, 255}))))), 30)
+        << "a black picture darkens the sticker";
     const unsigned black = View->StickerTexture;
     EXPECT_NE(black, 0u);
-    Capture();
-    const TPixel dark = At(Side / 2, Side / 2);
-    EXPECT_LT(dark.r + dark.g + dark.b, 30) << "a black picture darkens the sticker";
-
-    View->Settings.StickerTextureFile = Folder.Write("white.tga", MakeTGA(Solid(4, White)));
-    View->CubeDirty = true;
-    View->Redraw();
+    EXPECT_NEAR(useSticker(Folder.Write("white.tga", MakeTGA(Solid(White)))).r, plain.r, 3);
     EXPECT_NE(View->StickerTexture, black);
-    Capture();
-    const TPixel tinted = At(Side / 2, Side / 2);
-    EXPECT_NEAR(tinted.r, plain.r, 3);
     EXPECT_EQ(CountListsAndTextures().second, 1) << "the black picture's texture is gone";
 }
 
@@ -347,6 +283,124 @@ TEST_F(EnvironmentTest, OurEnvironmentsLoad) {
         }
     }
     EXPECT_TRUE(Messages.empty());
+}
+
+// Tests in the context of a view without skybox, current all through.
+class TexturesTest : public EnvironmentTest {
+protected:
+    void SetUp() override {
+        EnvironmentTest::SetUp();
+        StartView("", 0);
+        Active.emplace(View->DC, View->RC);
+    }
+    void TearDown() override {
+        Active.reset();
+        EnvironmentTest::TearDown();
+    }
+    std::optional<TGLActivation> Active;
+};
+
+// Stands in for "some texture the caller had": it must survive every failure.
+constexpr unsigned Untouched = 4242;
+
+// Level 0 of a texture as RGBA, bottom row first, and its alpha bits.
+Bytes TexturePixels(unsigned texture, int& width, int& height, int& alphaBits) {
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_ALPHA_SIZE, &alphaBits);
+    Bytes pixels(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+    return pixels;
+}
+
+TEST_F(TexturesTest, EachFormatComesBackFromTheTexture) {
+    // Rows of 2 RGB pixels are 6 bytes long: wrong row alignment shows in every row after the first.
+    // Unpack modes someone else left behind must not change what is read from the buffer either.
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 8);
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, 3);
+    const TPicture Narrow{2, 4, {Red, Green, Blue, White, Green, Red, White, Blue}};
+    const struct {
+        const char* Name;
+        Bytes File;
+        TPicture Picture; // as the texture must hold it
+        int AlphaBits, Tolerance;
+    } cases[] = {
+        {"plain.bmp", MakeBMP(Narrow), Narrow, 0, 0},
+        {"plain.tga", MakeTGA(Narrow), Narrow, 0, 0},
+        {"alpha.tga", MakeTGA(Gradient(4, 4), {.Depth = 32}), Gradient(4, 4), 8, 0},
+        {"blocks.jpg", MakeJPEG(FourBlocks()), FourBlocks(), 8, 8},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        unsigned texture = Untouched;
+        ASSERT_TRUE(LoadTexture(Folder.Write(c.Name, c.File), texture));
+        EXPECT_NE(texture, Untouched);
+        int w = 0, h = 0, alpha = -1;
+        const Bytes texels = TexturePixels(texture, w, h, alpha);
+        EXPECT_EQ(w, c.Picture.Width);
+        EXPECT_EQ(h, c.Picture.Height);
+        EXPECT_EQ(alpha, c.AlphaBits) << "RGB pictures give RGB textures";
+        const Bytes expected = Expected(c.Picture, TPixelFormat::RGBA);
+        ASSERT_EQ(texels.size(), expected.size());
+        for (std::size_t i = 0; i < texels.size(); ++i) {
+            EXPECT_NEAR(texels[i], expected[i], c.Tolerance) << "byte " << i;
+        }
+        glDeleteTextures(1, &texture);
+    }
+    GLint alignment = 0;
+    glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
+    EXPECT_EQ(alignment, 8) << "the loader restores the unpack modes";
+    EXPECT_TRUE(Messages.empty());
+}
+
+TEST_F(TexturesTest, FailuresShowTheDecodersMessageAndKeepTheTexture) {
+    const struct {
+        const char* Name;
+        Bytes Data; // empty: the file is not written
+        bool (*Loader)(const std::string&, unsigned&);
+        TImageResult (*Decoder)(const std::string&);
+    } cases[] = {
+        {"missing.bmp", {}, LoadBMPTexture, DecodeBMPFile},
+        {"missing.jpg", {}, LoadJPGTexture, DecodeJPGFile},
+        {"missing.tga", {}, LoadTGATexture, DecodeTGAFile},
+        {"16bit.tga", MakeTGA(Gradient(4, 4), {.Depth = 16}), LoadTexture, DecodeImageFile},
+        {"missing.tga", {}, LoadTexture, DecodeImageFile}, // no message
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        const std::string name = c.Data.empty() ? Folder.Name(c.Name) : Folder.Write(c.Name, c.Data);
+        Messages.clear();
+        unsigned texture = Untouched;
+        EXPECT_FALSE(c.Loader(name, texture));
+        EXPECT_EQ(texture, Untouched);
+        const std::optional<TImageMessage> message = c.Decoder(name).Message;
+        EXPECT_EQ(Messages, message ? std::vector{*message} : std::vector<TImageMessage>{});
+    }
+}
+
+TEST_F(TexturesTest, ReplaceTextureDeletesTheOldOneOnlyWhenANewOneIsMade) {
+    unsigned texture = 0;
+    ASSERT_TRUE(ReplaceTexture(Folder.Write("first.bmp", MakeBMP(FourColors())), texture));
+    const unsigned old = texture;
+    ASSERT_TRUE(ReplaceTexture(Folder.Write("second.tga", MakeTGA(FourColors())), texture));
+    EXPECT_NE(texture, old);
+    EXPECT_FALSE(glIsTexture(old));
+    EXPECT_TRUE(glIsTexture(texture));
+    const unsigned kept = texture;
+    EXPECT_FALSE(ReplaceTexture(Folder.Name("gone.bmp"), texture));
+    EXPECT_EQ(texture, kept);
+    EXPECT_TRUE(glIsTexture(kept));
+}
+
+TEST_F(TexturesTest, CreateTextureRefusesBuffersOfTheWrongSize) {
+    const Bytes twelve(12, 0x80);
+    EXPECT_NE(CreateTexture(2, 2, TPixelFormat::RGB, twelve), 0u);
+    EXPECT_EQ(CreateTexture(2, 2, TPixelFormat::RGBA, twelve), 0u) << "RGBA 2x2 needs 16 bytes";
+    EXPECT_EQ(CreateTexture(3, 2, TPixelFormat::RGB, twelve), 0u);
+    EXPECT_EQ(CreateTexture(0, 4, TPixelFormat::RGB, {}), 0u);
+    EXPECT_EQ(CreateTexture(4, 0, TPixelFormat::RGB, {}), 0u);
 }
 
 } // namespace

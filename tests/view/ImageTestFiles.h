@@ -12,8 +12,6 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <jpeglib.h>
-#include <map>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -36,6 +34,18 @@ inline constexpr TRGBA Green{0, 255, 0, 255};
 inline constexpr TRGBA Blue{0, 0, 255, 255};
 inline constexpr TRGBA White{255, 255, 255, 255};
 
+// A picture whose pixel at (x, row) is Colour(x, row).
+template <typename TColour>
+TPicture Painted(int Width, int Height, TColour Colour) {
+    TPicture p{Width, Height, {}};
+    for (int row = 0; row < Height; ++row) {
+        for (int x = 0; x < Width; ++x) {
+            p.Pixels.push_back(Colour(x, row));
+        }
+    }
+    return p;
+}
+
 // Red and green on top, blue and white below: any flip or mirror shows.
 inline TPicture FourColors() {
     return {2, 2, {Red, Green, Blue, White}};
@@ -43,26 +53,17 @@ inline TPicture FourColors() {
 
 // Every pixel a different colour, alpha too.
 inline TPicture Gradient(int Width, int Height) {
-    TPicture p{Width, Height, {}};
-    for (int row = 0; row < Height; ++row) {
-        for (int x = 0; x < Width; ++x) {
-            p.Pixels.push_back(
-                {static_cast<std::uint8_t>(17 * x + 3), static_cast<std::uint8_t>(29 * row + 5),
-                 static_cast<std::uint8_t>(7 * x + 11 * row + 1), static_cast<std::uint8_t>(200 - x - row)});
-        }
-    }
-    return p;
+    return Painted(Width, Height, [](int x, int row) {
+        return TRGBA{static_cast<std::uint8_t>(17 * x + 3), static_cast<std::uint8_t>(29 * row + 5),
+                     static_cast<std::uint8_t>(7 * x + 11 * row + 1),
+                     static_cast<std::uint8_t>(200 - x - row)};
+    });
 }
 
 // A picture of four solid 8x8 blocks, one JPEG block each: red, green / blue, white.
 inline TPicture FourBlocks() {
-    TPicture p{16, 16, {}};
-    for (int row = 0; row < 16; ++row) {
-        for (int x = 0; x < 16; ++x) {
-            p.Pixels.push_back(row < 8 ? (x < 8 ? Red : Green) : (x < 8 ? Blue : White));
-        }
-    }
-    return p;
+    return Painted(16, 16,
+                   [](int x, int row) { return row < 8 ? (x < 8 ? Red : Green) : (x < 8 ? Blue : White); });
 }
 
 // What a decoder must give for the picture: bottom row first, 3 or 4 bytes per pixel.
@@ -71,87 +72,64 @@ inline Bytes Expected(const TPicture& p, TPixelFormat Format) {
     for (int row = p.Height - 1; row >= 0; --row) {
         for (int x = 0; x < p.Width; ++x) {
             const TRGBA& c = p.At(x, row);
-            out.insert(out.end(), {c[0], c[1], c[2]});
-            if (Format == TPixelFormat::RGBA) {
-                out.push_back(c[3]);
-            }
+            out.insert(out.end(), c.begin(), c.begin() + (Format == TPixelFormat::RGBA ? 4 : 3));
         }
     }
     return out;
 }
 
-inline void Put16(Bytes& b, std::size_t at, std::uint32_t v) {
-    b[at] = static_cast<std::uint8_t>(v);
-    b[at + 1] = static_cast<std::uint8_t>(v >> 8);
-}
-
-inline void Put32(Bytes& b, std::size_t at, std::uint32_t v) {
-    for (std::size_t i = 0; i < 4; ++i) {
-        b[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
+// Puts V into the Size bytes at At, least significant first.
+inline void Put(Bytes& b, std::size_t At, std::uint32_t V, int Size = 4) {
+    for (int i = 0; i < Size; ++i) {
+        b[At + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(V >> (8 * i));
     }
+}
+inline Bytes Patched(Bytes b, std::size_t At, std::uint32_t V, int Size = 4) {
+    Put(b, At, V, Size);
+    return b;
 }
 
 struct TBmpOptions {
-    int Bits = 24;                 // 8 (colour table of the picture's colours), 24 or 32
+    int Bits = 24;                 // 8 (each pixel its own colour table entry), 24 or 32
     bool TopDown = false;          // negative height, top row stored first
-    std::uint32_t Compression = 0; // 0 plain, 3 bit masks
-    std::uint32_t InfoSize = 40;   // 40, or a later header (108, 124) that holds the masks
-    bool MasksAfterHeader = false; // the 12 mask bytes after a 40-byte header
-    std::array<std::uint32_t, 3> Masks = {0x00FF0000u, 0x0000FF00u, 0x000000FFu};
-    std::optional<std::uint32_t> ColorsUsed{}; // default: the table's size (8-bit) or 0
-    std::optional<std::uint32_t> DataOffset{}; // written instead of the true offset
+    std::uint32_t InfoSize = 40;   // 40, or a later header (108, 124) that holds bit masks
+    bool MasksAfterHeader = false; // bit masks in the 12 bytes after a 40-byte header
 };
 
+// Bit masks (red, green, blue in their usual places) make it a compression 3 file.
 inline Bytes MakeBMP(const TPicture& p, const TBmpOptions& o = {}) {
-    Bytes b(14 + o.InfoSize, 0);
+    const bool masks = o.InfoSize >= 52 || o.MasksAfterHeader;
+    Bytes b(14 + o.InfoSize + (o.MasksAfterHeader ? 12 : 0), 0);
     b[0] = 'B';
     b[1] = 'M';
-    Put32(b, 14, o.InfoSize);
-    Put32(b, 18, static_cast<std::uint32_t>(p.Width));
-    Put32(b, 22, static_cast<std::uint32_t>(o.TopDown ? -p.Height : p.Height));
-    Put16(b, 26, 1);
-    Put16(b, 28, static_cast<std::uint32_t>(o.Bits));
-    Put32(b, 30, o.Compression);
-    for (std::size_t i = 0; i < 3; ++i) {
-        if (o.InfoSize >= 52) {
-            Put32(b, 54 + 4 * i, o.Masks[i]);
-        } else if (o.MasksAfterHeader) {
-            b.resize(b.size() + 4);
-            Put32(b, b.size() - 4, o.Masks[i]);
-        }
+    Put(b, 14, o.InfoSize);
+    Put(b, 18, static_cast<std::uint32_t>(p.Width));
+    Put(b, 22, static_cast<std::uint32_t>(o.TopDown ? -p.Height : p.Height));
+    Put(b, 26, 1, 2);
+    Put(b, 28, static_cast<std::uint32_t>(o.Bits), 2);
+    Put(b, 30, masks ? 3 : 0);
+    Put(b, 46, o.Bits == 8 ? static_cast<std::uint32_t>(p.Pixels.size()) : 0);
+    for (std::uint32_t i = 0; masks && i < 3; ++i) {
+        Put(b, 54 + 4 * i, 0xFF0000u >> (8 * i));
     }
-    std::map<TRGBA, std::uint8_t> index;
-    if (o.Bits == 8) {
-        for (const TRGBA& c : p.Pixels) {
-            index.emplace(c, static_cast<std::uint8_t>(index.size()));
-        }
-        std::vector<TRGBA> table(index.size());
-        for (const auto& [c, i] : index) {
-            table[i] = c;
-        }
-        for (const TRGBA& c : table) {
-            b.insert(b.end(), {c[2], c[1], c[0], 0});
-        }
-        Put32(b, 46, o.ColorsUsed.value_or(static_cast<std::uint32_t>(table.size())));
-    } else {
-        Put32(b, 46, o.ColorsUsed.value_or(0));
+    for (const TRGBA& c : o.Bits == 8 ? p.Pixels : std::vector<TRGBA>{}) {
+        b.insert(b.end(), {c[2], c[1], c[0], 0});
     }
-    Put32(b, 10, o.DataOffset.value_or(static_cast<std::uint32_t>(b.size())));
-    const std::size_t rowBytes = static_cast<std::size_t>(p.Width * o.Bits / 8);
+    Put(b, 10, static_cast<std::uint32_t>(b.size()));
     for (int i = 0; i < p.Height; ++i) {
         const int row = o.TopDown ? i : p.Height - 1 - i;
         for (int x = 0; x < p.Width; ++x) {
             const TRGBA& c = p.At(x, row);
             if (o.Bits == 8) {
-                b.push_back(index[c]);
+                b.push_back(static_cast<std::uint8_t>(row * p.Width + x));
             } else {
                 b.insert(b.end(), {c[2], c[1], c[0]});
-                if (o.Bits == 32) {
-                    b.push_back(0x5A);
-                }
+            }
+            if (o.Bits == 32) {
+                b.push_back(0x5A);
             }
         }
-        b.resize(b.size() + (4 - rowBytes % 4) % 4, 0xCC);
+        b.resize(b.size() + (4 - static_cast<std::size_t>(p.Width * o.Bits / 8) % 4) % 4, 0xCC);
     }
     return b;
 }
@@ -160,17 +138,15 @@ struct TTgaOptions {
     std::uint8_t Type = 2; // 2 plain, 10 run-length encoded
     std::uint8_t Depth = 24;
     std::string Id{};
-    std::uint8_t Descriptor = 0;
 };
 
 inline Bytes TgaHeader(int Width, int Height, const TTgaOptions& o) {
     Bytes b(18 + o.Id.size(), 0);
     b[0] = static_cast<std::uint8_t>(o.Id.size());
     b[2] = o.Type;
-    Put16(b, 12, static_cast<std::uint32_t>(Width));
-    Put16(b, 14, static_cast<std::uint32_t>(Height));
+    Put(b, 12, static_cast<std::uint32_t>(Width), 2);
+    Put(b, 14, static_cast<std::uint32_t>(Height), 2);
     b[16] = o.Depth;
-    b[17] = o.Descriptor;
     std::copy(o.Id.begin(), o.Id.end(), b.begin() + 18);
     return b;
 }
@@ -198,14 +174,9 @@ inline Bytes MakeTGA(const TPicture& p, const TTgaOptions& o = {}) {
     return b;
 }
 
-struct TJpegOptions {
-    bool Gray = false;
-    bool Cmyk = false;
-    bool Progressive = false;
-};
-
 // Quality 100 at full resolution (4:4:4), so that blocks of one colour come back within a step or two.
-inline Bytes MakeJPEG(const TPicture& p, const TJpegOptions& o = {}) {
+// A CMYK file takes each pixel's alpha as its black.
+inline Bytes MakeJPEG(const TPicture& p, J_COLOR_SPACE Space = JCS_RGB, bool Progressive = false) {
     jpeg_compress_struct info{};
     jpeg_error_mgr errors{};
     info.err = jpeg_std_error(&errors);
@@ -215,24 +186,21 @@ inline Bytes MakeJPEG(const TPicture& p, const TJpegOptions& o = {}) {
     jpeg_mem_dest(&info, &out, &outSize);
     info.image_width = static_cast<JDIMENSION>(p.Width);
     info.image_height = static_cast<JDIMENSION>(p.Height);
-    info.input_components = o.Gray ? 1 : o.Cmyk ? 4 : 3;
-    info.in_color_space = o.Gray ? JCS_GRAYSCALE : o.Cmyk ? JCS_CMYK : JCS_RGB;
+    info.input_components = Space == JCS_GRAYSCALE ? 1 : Space == JCS_CMYK ? 4 : 3;
+    info.in_color_space = Space;
     jpeg_set_defaults(&info);
     jpeg_set_quality(&info, 100, TRUE);
     for (int c = 0; c < info.num_components; ++c) {
-        info.comp_info[c].h_samp_factor = 1;
-        info.comp_info[c].v_samp_factor = 1;
+        info.comp_info[c].h_samp_factor = info.comp_info[c].v_samp_factor = 1;
     }
-    if (o.Progressive) {
+    if (Progressive) {
         jpeg_simple_progression(&info);
     }
     jpeg_start_compress(&info, TRUE);
-    Bytes row;
     for (int y = 0; y < p.Height; ++y) {
-        row.clear();
+        Bytes row;
         for (int x = 0; x < p.Width; ++x) {
-            const TRGBA& c = p.At(x, y);
-            row.insert(row.end(), c.begin(), c.begin() + info.input_components);
+            row.insert(row.end(), p.At(x, y).begin(), p.At(x, y).begin() + info.input_components);
         }
         JSAMPROW rows[1] = {row.data()};
         jpeg_write_scanlines(&info, rows, 1);
@@ -249,27 +217,20 @@ class TTempFolder {
 public:
     TTempFolder() {
         std::string pattern = (std::filesystem::temp_directory_path() / "torvane-images-XXXXXX").string();
-        if (!mkdtemp(pattern.data())) {
-            ADD_FAILURE() << "no temporary folder";
-        }
+        EXPECT_TRUE(mkdtemp(pattern.data()));
         Path = pattern;
     }
-    ~TTempFolder() {
-        std::error_code error;
-        std::filesystem::remove_all(Path, error);
-    }
+    ~TTempFolder() { std::filesystem::remove_all(Path); }
     TTempFolder(const TTempFolder&) = delete;
     TTempFolder& operator=(const TTempFolder&) = delete;
 
-    std::string Write(const std::string& Name, const Bytes& Data) const {
-        const std::filesystem::path file = Path / Name;
-        std::filesystem::create_directories(file.parent_path());
-        std::ofstream(file, std::ios::binary)
+    // Writes bytes or text; gives the file's full name.
+    template <typename TData>
+    std::string Write(const std::string& Name, const TData& Data) const {
+        std::filesystem::create_directories((Path / Name).parent_path());
+        std::ofstream(Path / Name, std::ios::binary)
             .write(reinterpret_cast<const char*>(Data.data()), static_cast<std::streamsize>(Data.size()));
-        return file.string();
-    }
-    std::string Write(const std::string& Name, const std::string& Text) const {
-        return Write(Name, Bytes(Text.begin(), Text.end()));
+        return this->Name(Name);
     }
     std::string Name(const std::string& Name) const { return (Path / Name).string(); }
 

@@ -3,5 +3,5 @@
 find_package(JPEG REQUIRED)
 
 torvane_add_test(view_images_tests LABEL view
-  SOURCES ${CMAKE_CURRENT_LIST_DIR}/ImageDecodersTest.cpp ${CMAKE_CURRENT_LIST_DIR}/EnvFileTest.cpp
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/ImageDecodersTest.cpp
   DEPS view_images JPEG::JPEG)
