@@ -1,33 +1,20 @@
 // The game window as a user drives it: every shortcut and popup entry, the window's own keys and the
-// wheel, mouse turns through the real widget, the history, refusals and closing in the middle of a turn.
+// wheel, mouse turns through the real widget, the history, refusals, paint mode with its palette,
+// closing, and the about box.
 #include "app/FormGame.h"
 
-#include "animation/Thread.h"
-#include "app/Dialogs.h"
-#include "app/SolutionBar.h"
-#include "support/CubeStates.h"
+#include "app/FormAbout.h"
+#include "app/FramePallete.h"
+#include "app/Version.h"
+#include "support/AppWindows.h"
 #include "support/ScreenPixels.h"
-#include "support/StickerPixels.h"
 
-#include <QAction>
-#include <QApplication>
 #include <QDialog>
-#include <QFrame>
-#include <QImage>
+#include <QLabel>
 #include <QMenu>
-#include <QPointer>
-#include <QTest>
-#include <QTimer>
 #include <QWheelEvent>
-#include <chrono>
-#include <functional>
-#include <gtest/gtest.h>
-#include <string>
-#include <vector>
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
 
 using testsupport::After;
 
@@ -36,68 +23,54 @@ CubeState0 Clean() {
     return cube.Clean();
 }
 
-class FormGameTest : public ::testing::Test {
+class FormGameTest : public testsupport::GameWindowTest {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(LoadGLLibraries());
         tCubeSettings settings = BuiltInSettings;
         settings.AnimateFaceRotations = false; // quick turns; the animated path has its own tests
-        Form = new TFormGame(nullptr, settings, "Untitled-1", "Rubik's Cube", false, 1);
-        Form->show();
-        Form->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(Form));
+        Open(settings);
     }
-    void TearDown() override { delete Form.data(); }
-
-    // Serves the UI thread until the move thread has performed everything queued.
-    bool Drain() {
-        const auto end = Clock::now() + std::chrono::seconds(30);
-        while (Clock::now() < end) {
-            if (Form->View->MovesFinished()) {
-                return true;
-            }
-            QTest::qWait(5);
-        }
-        return false;
-    }
-
-    const CubeState0& State() const { return Form->View->Cube->GetState(); }
 
     void Key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
         QTest::keyClick(Form, static_cast<Qt::Key>(key), modifiers);
         ASSERT_TRUE(Drain());
     }
-
-    QPoint Centre(int id) const {
-        const auto p = testsupport::VisibleStickerPixel(*Form->View, id, Form->ClientArea->width(),
-                                                        Form->ClientArea->height());
-        EXPECT_TRUE(p.has_value());
-        return p.value_or(QPoint());
+    void Play(const char* moves) {
+        Form->PlayMoves(moves, false, true);
+        ASSERT_TRUE(Drain());
     }
-
-    QPointer<TFormGame> Form;
-    TMessageRecorder Messages;
+    void Wheel(int Delta) {
+        QWheelEvent wheel({10, 10}, Form->mapToGlobal(QPoint(10, 10)), {}, {0, Delta}, Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(Form, &wheel);
+    }
+    TColorPanel* Panel(std::uint8_t code) const {
+        for (TColorPanel* panel : Form->FramePallete->Panels) {
+            if (panel->Tag == code) {
+                return panel;
+            }
+        }
+        return nullptr;
+    }
+    const TCubie& Sticker(int id) const { return State().Cubies[id / 9][id % 9]; }
 };
 
-TEST_F(FormGameTest, CaptionActionsAndPopupMenuAreThoseOfAGame) {
-    EXPECT_EQ(Form->windowTitle(), "Rubik's Cube [Untitled-1]");
+TEST_F(FormGameTest, ANewGameAndItsPopupMenu) {
     EXPECT_EQ(State(), Clean());
     EXPECT_EQ(Form->View->Mode, 1);
     EXPECT_TRUE(Form->View->Enabled);
     EXPECT_FALSE(Form->PanelPallete->isVisible());
     EXPECT_EQ(Form->ClientArea->size(), QSize(600, 600));
-
     QStringList popup;
     for (QAction* entry : Form->PopupGameMenu->actions()) {
         popup << (entry->isSeparator() ? "-" : entry->text());
-        if (!entry->isSeparator() && entry->menu() == nullptr) {
-            EXPECT_EQ(entry->parent(), Form.data()) << "the popup entries are the window's own actions";
-        }
+        EXPECT_TRUE(entry->isSeparator() || entry->menu() || entry->parent() == Form.data())
+            << "the window's own";
     }
-    EXPECT_EQ(
-        popup.join("|").toStdString(),
-        "Solve with...|-|Clean|Empty|Scramble|-|Play|Paint|-|Redo|Undo|Undo All|-|Zoom In|Zoom Out|"
-        "Reset Cube View|-|Environment Far|Environment Near|Reset Environment View|-|Settings...|-|Close");
+    EXPECT_EQ(popup.join("|"),
+              "Solve with...|-|Clean|Empty|Scramble|-|Play|Paint|-|Redo|Undo|Undo All|-|Zoom In|"
+              "Zoom Out|Reset Cube View|-|Environment Far|Environment Near|Reset Environment View|-|"
+              "Settings...|-|Close");
     EXPECT_FALSE(Form->mSolveWith->menuAction()->isVisible());
     EXPECT_FALSE(Form->mSolveWith->isEnabled()) << "no solver engine supports the cube";
 }
@@ -118,18 +91,13 @@ TEST_F(FormGameTest, ShortcutsPlayTheGame) {
     Key(Qt::Key_F3);
     EXPECT_EQ(State(), Clean());
 
-    // Sticker counters only grow, so an undone turn shows in them: compare with the whole sequence.
-    Form->PlayMoves("U R", false, true);
-    ASSERT_TRUE(Drain());
-    EXPECT_EQ(State(), After("U R"));
-    Key(Qt::Key_Backspace, Qt::ShiftModifier);
+    Play("U R");
+    Key(Qt::Key_Backspace, Qt::ShiftModifier); // Undo
     EXPECT_EQ(State(), After("U R Ri"));
-    EXPECT_EQ(State().Cubies, After("U").Cubies);
-    Key(Qt::Key_Backspace, Qt::AltModifier);
+    Key(Qt::Key_Backspace, Qt::AltModifier); // Redo
     EXPECT_EQ(State(), After("U R Ri R"));
     Key(Qt::Key_Backspace, Qt::ShiftModifier);
-    Form->PlayMoves("F", false, true);
-    ASSERT_TRUE(Drain());
+    Play("F");
     EXPECT_TRUE(Form->History.RedoList.empty()) << "a new move ends the redo chain";
     Key(Qt::Key_Backspace, Qt::AltModifier);
     EXPECT_EQ(State(), After("U R Ri R Ri F")) << "nothing left to redo";
@@ -143,95 +111,64 @@ TEST_F(FormGameTest, ShortcutsPlayTheGame) {
     Messages.Answer = true;
     Key(Qt::Key_R, Qt::ControlModifier);
     EXPECT_EQ(State(), After("U R Ri R Ri F Fi Ui"));
-    EXPECT_EQ(State().Cubies, Clean().Cubies);
     EXPECT_TRUE(Form->History.UndoList.empty());
     EXPECT_EQ(Form->History.RedoList.size(), 2u);
 }
 
 TEST_F(FormGameTest, CameraKeysAndTheWheel) {
-    TCube3D& view = *Form->View;
-    const float start = view.CubeDistance;
-    struct TCase {
+    using TField = std::atomic<float> TCube3D::*;
+    const TField zoom = &TCube3D::CubeDistance, up = &TCube3D::EnvElevation, round = &TCube3D::EnvAzimuth,
+                 far = &TCube3D::EnvDistance;
+    const auto key = [this](int k, Qt::KeyboardModifiers m = Qt::NoModifier) {
+        return [=, this] { Key(k, m); };
+    };
+    struct TRow {
         const char* Name;
         std::function<void()> Press;
-        float Distance; // change of CubeDistance
+        TField Field;
+        float Change;
     };
-    const TCase zooms[] = {
-        {"Ins", [&] { Key(Qt::Key_Insert); }, -1},
-        {"Shift+Ins", [&] { Key(Qt::Key_Insert, Qt::ShiftModifier); }, +1},
-        {"keypad +", [&] { Key(Qt::Key_Plus, Qt::KeypadModifier); }, -1},
-        {"keypad -", [&] { Key(Qt::Key_Minus, Qt::KeypadModifier); }, +1},
-        {"+ of the main keys", [&] { Key(Qt::Key_Plus); }, 0},
-        {"wheel up",
-         [&] {
-             QWheelEvent up({10, 10}, Form->mapToGlobal(QPoint(10, 10)), {}, {0, 120}, Qt::NoButton,
-                            Qt::NoModifier, Qt::NoScrollPhase, false);
-             QApplication::sendEvent(Form, &up);
-         },
-         -1},
+    const TRow rows[] = {
+        {"Ins", key(Qt::Key_Insert), zoom, -1},
+        {"Shift+Ins", key(Qt::Key_Insert, Qt::ShiftModifier), zoom, +1},
+        {"keypad +", key(Qt::Key_Plus, Qt::KeypadModifier), zoom, -1},
+        {"keypad -", key(Qt::Key_Minus, Qt::KeypadModifier), zoom, +1},
+        {"+ of the main keys", key(Qt::Key_Plus), zoom, 0},
+        {"wheel up", [&] { Wheel(120); }, zoom, -1},
         {"two half notches down",
          [&] {
-             for (int i = 0; i < 2; ++i) {
-                 QWheelEvent down({10, 10}, Form->mapToGlobal(QPoint(10, 10)), {}, {0, -60}, Qt::NoButton,
-                                  Qt::NoModifier, Qt::NoScrollPhase, false);
-                 QApplication::sendEvent(Form, &down);
-             }
+             Wheel(-60);
+             Wheel(-60);
          },
-         +1},
+         zoom, +1},
+        {"Ins again", key(Qt::Key_Insert), zoom, -1},
+        {"Esc", key(Qt::Key_Escape), zoom, +1},
+        {"Up", key(Qt::Key_Up), up, +1},
+        {"Shift+Down: Shift is not looked at", key(Qt::Key_Down, Qt::ShiftModifier), up, -1},
+        {"Up again", key(Qt::Key_Up), up, +1},
+        {"Right", key(Qt::Key_Right), round, -1},
+        {"Left", key(Qt::Key_Left), round, +1},
+        {"Left again", key(Qt::Key_Left), round, +1},
+        {"Ctrl+A", key(Qt::Key_A, Qt::ControlModifier), far, -3},
+        {"Ctrl+I", key(Qt::Key_I, Qt::ControlModifier), far, +3},
+        {"Ctrl+I: no farther than the box", key(Qt::Key_I, Qt::ControlModifier), far, 0},
+        {"Ctrl+A again", key(Qt::Key_A, Qt::ControlModifier), far, -3},
+        {"Shift+Esc", key(Qt::Key_Escape, Qt::ShiftModifier), far, +3},
     };
-    for (const TCase& c : zooms) {
-        SCOPED_TRACE(c.Name);
-        const float before = view.CubeDistance;
-        c.Press();
-        EXPECT_FLOAT_EQ(view.CubeDistance, before + c.Distance);
+    TCube3D& view = *Form->View;
+    for (const TRow& row : rows) {
+        SCOPED_TRACE(row.Name);
+        const float before = (view.*row.Field).load();
+        row.Press();
+        EXPECT_FLOAT_EQ(view.*row.Field, before + row.Change);
     }
-    Key(Qt::Key_Insert);
-    Key(Qt::Key_Escape);
-    EXPECT_FLOAT_EQ(view.CubeDistance, start);
-
-    Key(Qt::Key_Up);
-    Key(Qt::Key_Up);
-    EXPECT_FLOAT_EQ(view.EnvElevation, 2);
-    Key(Qt::Key_Down, Qt::ShiftModifier); // Shift is not looked at
-    EXPECT_FLOAT_EQ(view.EnvElevation, 1);
-    Key(Qt::Key_Right);
-    EXPECT_FLOAT_EQ(view.EnvAzimuth, 89);
-    Key(Qt::Key_Left);
-    Key(Qt::Key_Left);
-    EXPECT_FLOAT_EQ(view.EnvAzimuth, 91);
-    Key(Qt::Key_A, Qt::ControlModifier);
-    EXPECT_FLOAT_EQ(view.EnvDistance, 77);
-    Key(Qt::Key_I, Qt::ControlModifier);
-    Key(Qt::Key_I, Qt::ControlModifier);
-    EXPECT_FLOAT_EQ(view.EnvDistance, 80) << "no farther than the box";
-    Key(Qt::Key_A, Qt::ControlModifier);
-    Key(Qt::Key_Escape, Qt::ShiftModifier);
     EXPECT_FLOAT_EQ(view.EnvAzimuth, 90);
     EXPECT_FLOAT_EQ(view.EnvElevation, 0);
-    EXPECT_FLOAT_EQ(view.EnvDistance, 80);
-}
-
-TEST_F(FormGameTest, PaintAndPlaySwitchTheMode) {
-    Key(Qt::Key_F6);
-    EXPECT_EQ(Form->View->Mode, 0);
-    EXPECT_TRUE(Form->PanelPallete->isVisible());
-    EXPECT_EQ(Form->PanelPallete->height(), 60);
-    EXPECT_FALSE(Form->PanelSolution->isVisible()) << "the move count belongs to play mode";
-    EXPECT_EQ(State().Cubies[1][4].Color, NoColor) << "paint mode starts from an empty cube";
-    Form->View->ChangeCube([](TRubikCube& cube) { cube.GetState().Cubies[1][4].Color = 2; });
-    Key(Qt::Key_F6);
-    EXPECT_EQ(State().Cubies[1][4].Color, 2) << "paint mode again changes nothing";
-    Key(Qt::Key_F5);
-    EXPECT_EQ(Form->View->Mode, 1);
-    EXPECT_FALSE(Form->PanelPallete->isVisible());
-    EXPECT_TRUE(Form->PanelSolution->isVisible());
-    EXPECT_EQ(State().Cubies[1][4].Color, 2) << "the painted colours stay";
 }
 
 TEST_F(FormGameTest, InvalidMovesAreRefusedWithAWarning) {
     Form->History.RedoList = {"U"};
-    Form->PlayMoves("U X2 R", false, true);
-    ASSERT_TRUE(Drain());
+    Play("U X2 R");
     EXPECT_EQ(State(), Clean());
     EXPECT_TRUE(Form->History.UndoList.empty());
     EXPECT_TRUE(Form->History.RedoList.empty()) << "a recorded play ends the redo chain, even a refused one";
@@ -259,23 +196,17 @@ TEST_F(FormGameTest, AMouseDragThroughTheWindowTurnsALayerAndIsRecorded) {
     EXPECT_EQ(back.GetState(), Clean()) << "the recorded inverse undoes the turn";
 }
 
-TEST_F(FormGameTest, ARightClickOpensThePopupMenuThere) {
+TEST_F(FormGameTest, ARightClickOpensThePopupMenuThereAndFAloneRefreshesAndCtrlFCloses) {
     QPointer<QWidget> opened;
-    QPoint where;
     QTimer::singleShot(200, [&] {
-        opened = QApplication::activePopupWidget();
-        if (opened) {
-            where = opened->pos();
+        if ((opened = QApplication::activePopupWidget())) {
+            EXPECT_LE((opened->pos() - Form->ClientArea->mapToGlobal(QPoint(100, 120))).manhattanLength(), 2);
             opened->close();
         }
     });
-    QTest::mousePress(Form->ClientArea, Qt::RightButton, {}, {100, 120});
-    QTest::mouseRelease(Form->ClientArea, Qt::RightButton, {}, {100, 120});
+    QTest::mouseClick(Form->ClientArea, Qt::RightButton, {}, {100, 120});
     EXPECT_EQ(opened.data(), Form->PopupGameMenu);
-    EXPECT_LE((where - Form->ClientArea->mapToGlobal(QPoint(100, 120))).manhattanLength(), 2);
-}
 
-TEST_F(FormGameTest, FAloneRefreshesAndCtrlFCloses) {
     Key(Qt::Key_F);
     ASSERT_FALSE(Form.isNull());
     EXPECT_TRUE(Form->isVisible());
@@ -288,40 +219,135 @@ TEST_F(FormGameTest, FAloneRefreshesAndCtrlFCloses) {
 // Whatever covered the cube leaves no trace once it goes, without the mouse moving: no compositor
 // keeps a copy of the cube, the view draws it again when its surface is uncovered.
 TEST_F(FormGameTest, TheCubeIsRedrawnWhenUncovered) {
-    Form->PlayMoves("R U Ri", false, true);
-    ASSERT_TRUE(Drain());
+    Play("R U Ri");
     Form->View->Refresh();
     QTest::qWait(300);
     const QImage before = testsupport::OnScreen(Form->ClientArea);
     ASSERT_TRUE(testsupport::ShowsCube(before));
     const QPoint centre = Form->ClientArea->mapToGlobal(Form->ClientArea->rect().center());
-    QDialog dialog(Form);
-    dialog.setWindowFlags(Qt::Tool);
+    QDialog dialog(Form, Qt::Tool);
     dialog.setStyleSheet("background: white");
-    struct TRow {
-        const char* Name;
-        QWidget* Cover;
-        std::function<void()> Show;
-    };
-    const TRow rows[] = {
-        {"popup menu", Form->PopupGameMenu, [&] { Form->PopupGameMenu->popup(centre - QPoint(60, 60)); }},
-        {"dialog", &dialog,
-         [&] {
-             dialog.setGeometry(QRect(centre - QPoint(120, 120), QSize(240, 240)));
-             dialog.show();
-         }},
-    };
-    for (const TRow& row : rows) {
-        SCOPED_TRACE(row.Name);
-        row.Show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(row.Cover));
+    dialog.setGeometry(QRect(centre - QPoint(120, 120), QSize(240, 240)));
+    Form->PopupGameMenu->popup(centre - QPoint(60, 60));
+    for (QWidget* cover : {static_cast<QWidget*>(Form->PopupGameMenu), static_cast<QWidget*>(&dialog)}) {
+        SCOPED_TRACE(cover->metaObject()->className());
+        cover->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(cover));
         QTest::qWait(200);
         EXPECT_GT(testsupport::DifferingPixels(testsupport::OnScreen(Form->ClientArea), before), 1000)
-            << "it did cover the cube";
-        row.Cover->hide();
+            << "covered";
+        cover->hide();
         QTest::qWait(300);
         EXPECT_EQ(testsupport::DifferingPixels(testsupport::OnScreen(Form->ClientArea), before), 0);
     }
+}
+
+// Paint mode as a user copies a real cube with it.
+TEST_F(FormGameTest, PaintModeClicksPaintAndClearByTheRule) {
+    Key(Qt::Key_F2);
+    Key(Qt::Key_F6);
+    QTest::qWait(50); // the palette's space comes off the view
+    EXPECT_EQ(Form->View->Mode, 0);
+    EXPECT_TRUE(Form->PanelPallete->isVisible());
+    EXPECT_EQ(Form->PanelPallete->height(), 60);
+    EXPECT_FALSE(Form->PanelSolution->isVisible()) << "the move count belongs to play mode";
+    for (const auto& face : State().Cubies) {
+        for (const TCubie& sticker : face) {
+            EXPECT_EQ(sticker.Color, NoColor) << "paint mode starts from an empty cube";
+        }
+    }
+    std::vector<int> order;
+    for (TColorPanel* panel : Form->FramePallete->Panels) {
+        EXPECT_TRUE(order.empty() || panel->x() > Panel(order.back())->x());
+        order.push_back(panel->Tag);
+        EXPECT_EQ(panel->Missing(), 9);
+    }
+    EXPECT_EQ(order, (std::vector<int>{0, 2, 1, 5, 4, 3})) << "U R F D L B from left to right";
+    EXPECT_GT(Form->FramePallete->PanelOrientation->frameWidth(), 0) << "the palette stands out by its frame";
+    EXPECT_EQ(Form->View->PaintColor, 0) << "U is chosen from the start";
+
+    struct TStep {
+        const char* Name;
+        std::uint8_t Panel; // chosen before the click; 99: none
+        int Sticker;
+        Qt::MouseButton Button;
+        std::uint8_t Expected;
+    };
+    const TStep steps[] = {
+        {"R chosen, a colourless sticker gets R", 2, 13, Qt::LeftButton, 2},
+        {"a painted sticker becomes colourless", 99, 13, Qt::LeftButton, NoColor},
+        {"the middle button paints too", 5, 4, Qt::MiddleButton, 5},
+        {"a coloured sticker is cleared whatever the colour chosen", 1, 4, Qt::LeftButton, NoColor},
+        {"B on a corner", 3, 9, Qt::LeftButton, 3},
+    };
+    for (const TStep& step : steps) {
+        SCOPED_TRACE(step.Name);
+        if (step.Panel != 99) {
+            QTest::mouseClick(Panel(step.Panel), Qt::LeftButton);
+            EXPECT_EQ(Form->View->PaintColor, step.Panel);
+        }
+        const TCubie before = Sticker(step.Sticker);
+        QTest::mouseClick(Form->ClientArea, step.Button, {}, Centre(step.Sticker));
+        EXPECT_EQ(Sticker(step.Sticker).Color, step.Expected);
+        EXPECT_EQ(Sticker(step.Sticker).HomeFace, before.HomeFace) << "only the colour changes";
+        EXPECT_EQ(Sticker(step.Sticker).HomeIndex, before.HomeIndex);
+    }
+    EXPECT_EQ(Panel(3)->Missing(), 8) << "one B sticker painted";
+    EXPECT_EQ(Panel(2)->Missing(), 9);
+    // What the window shows: the painted corner in B's colour (orange: red high, blue low).
+    const QColor corner = testsupport::DrawnAt(*Form->View, testsupport::StickerPoint(*Form->View, 9));
+    EXPECT_TRUE(corner.red() > 2 * corner.blue() + 20 && corner.green() > corner.blue()) << "not orange";
+
+    QTest::mousePress(Form->ClientArea, Qt::LeftButton, {}, Centre(10));
+    QTest::mouseRelease(Form->ClientArea, Qt::LeftButton, {}, Centre(10) + QPoint(3, 0));
+    EXPECT_EQ(Sticker(10).Color, NoColor) << "a click that moves paints nothing";
+
+    Key(Qt::Key_F6);
+    EXPECT_EQ(Sticker(9).Color, 3) << "paint mode again empties nothing";
+    Key(Qt::Key_F5);
+    EXPECT_EQ(Form->View->Mode, 1);
+    EXPECT_FALSE(Form->PanelPallete->isVisible());
+    EXPECT_TRUE(Form->PanelSolution->isVisible());
+    EXPECT_EQ(Sticker(9).Color, 3) << "the painted colours stay in play mode";
+}
+
+TEST_F(FormGameTest, ARightClickOnAPanelChangesThatColourInThisGameOnly) {
+    Key(Qt::Key_F6);
+    Messages.ColorAnswer = 0x00FF00; // green, as 0x00BBGGRR
+    // What a right click on the panel brings: its context-menu event.
+    QContextMenuEvent menu(QContextMenuEvent::Mouse, {5, 5}, Panel(0)->mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(Panel(0), &menu);
+    ASSERT_FALSE(Messages.ColorsAsked.empty());
+    EXPECT_EQ(Messages.ColorsAsked.back(), BuiltInSettings.FaceColors[0]);
+    EXPECT_EQ(Form->View->Settings.FaceColors[0], 0x00FF00u);
+    EXPECT_EQ(Form->Settings.FaceColors[0], BuiltInSettings.FaceColors[0]) << "the game's own copy stays";
+    EXPECT_EQ(Form->View->PaintColor, 0) << "and U is chosen";
+    Messages.ColorAnswer.reset(); // Cancel
+    QApplication::sendEvent(Panel(2), &menu);
+    EXPECT_EQ(Form->View->Settings.FaceColors[2], BuiltInSettings.FaceColors[2]);
+}
+
+TEST(AboutBoxTest, ShowsWhatTheProgramIsAndSpins) {
+    ASSERT_TRUE(LoadGLLibraries());
+    TMessageRecorder messages;
+    QWidget owner;
+    owner.resize(800, 600);
+    owner.show();
+    auto about = std::make_unique<TFormAbout>(&owner);
+    about->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(about.get()));
+    EXPECT_EQ(about->LabelVersion->text().toStdString(), std::string("Version ") + TorvaneVersion);
+    int w = 0, h = 0;
+    const std::vector<std::uint8_t> first = about->Preview->CaptureFrame(w, h);
+    QTest::qWait(300);
+    EXPECT_NE(about->Preview->CaptureFrame(w, h), first) << "the preview turns by itself";
+    QTest::mouseClick(about->StaticTextURL, Qt::LeftButton);
+    QTest::mouseClick(about->StaticTextSupportMail, Qt::LeftButton);
+    EXPECT_EQ(messages.Opened, (std::vector<std::string>{WebSite, std::string("mailto:") + SupportMail}));
+    // Closing frees it and its preview, spinning or not.
+    QPointer<TFormAbout> watched = about.get();
+    about.reset();
+    EXPECT_TRUE(watched.isNull());
 }
 
 } // namespace

@@ -2,70 +2,41 @@
 // first), or why the cube is not valid with its stickers ringed, until the next change.
 #include "app/SolutionBar.h"
 
-#include "animation/Thread.h"
-#include "app/Dialogs.h"
-#include "app/FormGame.h"
 #include "engines/Engines.h"
 #include "model/CubeCheck.h"
-#include "support/CubeStates.h"
-#include "support/StickerPixels.h"
+#include "support/AppWindows.h"
 #include "support/TestEngines.h"
 
-#include <QAction>
 #include <QLabel>
-#include <QTest>
 #include <QToolButton>
-#include <chrono>
-#include <gtest/gtest.h>
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
 using testsupport::After;
 
-class SolutionBarTest : public ::testing::Test {
+class SolutionBarTest : public testsupport::GameWindowTest {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(LoadGLLibraries());
         EngineCount = 0;
         ASSERT_EQ(LoadEngine(testsupport::EngineFile("good_engine"), 0), 0);
         EngineCount = 1;
         tCubeSettings settings = BuiltInSettings;
         settings.CubeFaceRotationSpeed = 2;
-        Form = std::make_unique<TFormGame>(nullptr, settings, "Untitled-1", "Rubik's Cube", false, 1);
-        Form->show();
-        Form->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(Form.get()));
+        Open(settings);
         Bar = Form->PanelSolution;
     }
     void TearDown() override {
-        Form.reset();
+        GameWindowTest::TearDown();
         EngineCount = 0;
         testsupport::SetEngineAnswer("good_engine", "R U Ri Ui");
     }
 
-    // Serves the UI thread until the cube has performed every move and the bar plays no more.
-    bool Drain() {
-        const auto end = Clock::now() + std::chrono::seconds(30);
-        while (Clock::now() < end) {
-            QTest::qWait(10);
-            if (!Bar->Playing() && Form->View->MovesFinished()) {
-                return true;
-            }
-        }
-        return false;
-    }
-
     void SolveWithAnswer(const char* Answer) {
         testsupport::SetEngineAnswer("good_engine", Answer);
-        QTest::keyClick(Form.get(), Qt::Key_F7);
+        QTest::keyClick(Form, Qt::Key_F7);
     }
+    bool Shows(const char* Text) const { return Bar->LabelSolution->text().contains(Text); }
 
-    const CubeState0& State() const { return Form->View->Cube->GetState(); }
-
-    TMessageRecorder Messages;
-    std::unique_ptr<TFormGame> Form;
     TSolutionBar* Bar = nullptr;
 };
 
@@ -78,13 +49,12 @@ TEST_F(SolutionBarTest, StepAndPlayPerformTheAnswerAsRecordedMoves) {
     EXPECT_EQ(Bar->LabelSolution->text(), "<b>Moves:</b> 2");
     testsupport::SetEngineAnswer("good_engine", "R Ui");
     QTest::mouseClick(Bar->btnSolve, Qt::LeftButton);
-    ASSERT_TRUE(Bar->isVisible());
     EXPECT_FALSE(Bar->btnSolve->isVisible());
     EXPECT_TRUE(Bar->Solves);
-    EXPECT_TRUE(Bar->LabelSolution->text().contains("2 moves")) << Bar->LabelSolution->text().toStdString();
+    EXPECT_TRUE(Shows("2 moves")) << Bar->LabelSolution->text().toStdString();
     EXPECT_EQ(State(), After("U Ri")) << "nothing is performed before the user asks";
 
-    QTest::keyClick(Form.get(), Qt::Key_F8);
+    QTest::keyClick(Form, Qt::Key_F8);
     ASSERT_TRUE(Drain());
     EXPECT_EQ(State(), After("U Ri R"));
     EXPECT_EQ(Bar->Position, 1u);
@@ -97,9 +67,8 @@ TEST_F(SolutionBarTest, StepAndPlayPerformTheAnswerAsRecordedMoves) {
     EXPECT_TRUE(Bar->LabelSolution->text().startsWith("<b>Solved</b>"));
     EXPECT_FALSE(Bar->ActionSolutionStep->isEnabled());
 
-    QTest::keyClick(Form.get(), Qt::Key_Backspace, Qt::ShiftModifier); // Undo
+    QTest::keyClick(Form, Qt::Key_Backspace, Qt::ShiftModifier); // Undo
     ASSERT_TRUE(Drain());
-    // Counters only grow, so the state is that of the whole sequence with the inverse at its end.
     EXPECT_EQ(State(), After("U Ri R Ui U")) << "Undo takes back the last move of the answer";
     EXPECT_EQ(Bar->Content(), TSolutionBar::TContent::MoveCount);
     EXPECT_EQ(Bar->LabelSolution->text(), "<b>Moves:</b> 3") << "an undone move no longer counts";
@@ -111,12 +80,11 @@ TEST_F(SolutionBarTest, AnswersThatDoNotSolveAreFlaggedAndNeverPlayed) {
     for (const char* answer : {"U", "Ui X"}) {
         SCOPED_TRACE(answer);
         SolveWithAnswer(answer);
-        ASSERT_TRUE(Bar->isVisible());
         EXPECT_FALSE(Bar->Solves);
-        EXPECT_TRUE(Bar->LabelSolution->text().contains("does not solve"));
+        EXPECT_TRUE(Shows("does not solve"));
         EXPECT_FALSE(Bar->ActionSolutionStep->isEnabled());
-        QTest::keyClick(Form.get(), Qt::Key_F8);
-        QTest::keyClick(Form.get(), Qt::Key_F9);
+        QTest::keyClick(Form, Qt::Key_F8);
+        QTest::keyClick(Form, Qt::Key_F9);
         ASSERT_TRUE(Drain());
         EXPECT_EQ(State(), After("U"));
     }
@@ -124,8 +92,7 @@ TEST_F(SolutionBarTest, AnswersThatDoNotSolveAreFlaggedAndNeverPlayed) {
     Form->ActionCleanCube->trigger();
     SolveWithAnswer("");
     EXPECT_TRUE(Bar->Solves);
-    EXPECT_TRUE(Bar->LabelSolution->text().contains("solved already"));
-
+    EXPECT_TRUE(Shows("solved already"));
     Form->ActionScrambleCube->trigger();
     EXPECT_EQ(Bar->Content(), TSolutionBar::TContent::MoveCount) << "any other change ends the answer";
 }
@@ -161,49 +128,35 @@ TEST_F(SolutionBarTest, AnInvalidCubeIsExplainedAndItsStickersRinged) {
     EXPECT_EQ(Form->View->HighlightedStickers, flipped.Stickers);
 
     // What the window shows: a magenta ring round the U-F edge's U sticker, its own colour inside.
-    int w = 0, h = 0;
-    const std::vector<std::uint8_t> frame = Form->View->CaptureFrame(w, h);
-    const auto pixel = [&](TVector3 p) {
-        const QPoint q = testsupport::ProjectToWindow(*Form->View, p, w, h);
-        const std::size_t i = (static_cast<std::size_t>(h - 1 - q.y()) * w + q.x()) * 4;
-        return std::array<int, 3>{frame[i], frame[i + 1], frame[i + 2]};
+    const auto drawn = [&](int Sticker, float Right) {
+        const TVector3 centre = testsupport::StickerPoint(*Form->View, Sticker);
+        return testsupport::DrawnAt(*Form->View, {centre.x + Right, centre.y, centre.z});
     };
-    const TVector3 centre = testsupport::StickerPoint(*Form->View, 7);
-    const auto ring = pixel({centre.x + 0.84f, centre.y, centre.z});
-    EXPECT_GT(ring[0], 2 * ring[1] + 40) << "no magenta ring";
-    EXPECT_GT(ring[2], 2 * ring[1] + 40) << "no magenta ring";
-    const auto inside = pixel(centre);
-    EXPECT_GT(inside[0], 2 * inside[2]) << "the sticker shows F's red, as painted";
-    const auto other =
-        pixel({testsupport::StickerPoint(*Form->View, 1).x + 0.84f,
-               testsupport::StickerPoint(*Form->View, 1).y, testsupport::StickerPoint(*Form->View, 1).z});
-    EXPECT_LT(other[0], 60) << "a sticker not at fault has no ring";
+    const QColor ring = drawn(7, 0.84f), inside = drawn(7, 0);
+    EXPECT_TRUE(ring.red() > 2 * ring.green() + 40 && ring.blue() > 2 * ring.green() + 40)
+        << "no magenta ring";
+    EXPECT_GT(inside.red(), 2 * inside.blue()) << "the sticker shows F's red, as painted";
+    EXPECT_LT(drawn(1, 0.84f).red(), 60) << "a sticker not at fault has no ring";
 }
-
-} // namespace
-
-namespace {
 
 // Painting a real cube's colours in paint mode, then solving it with our engine and playing the
 // answer, leaves it solved.
 TEST_F(SolutionBarTest, APaintedRealCubeIsSolvedByOurEngine) {
     ASSERT_EQ(LoadEngine(TWOPHASE_PLUGIN, 0), 0);
     Form->ActionPaint->trigger();
-    TRubikCube real(1);
-    real.Clean();
-    ASSERT_TRUE(real.PerformMoves("R U2 Fi L D Bi R2 Ui F H0 M0"));
+    const CubeState0 real = After("R U2 Fi L D Bi R2 Ui F H0 M0");
     Form->View->ChangeCube([&](TRubikCube& Cube) {
         for (int face = 0; face < 6; ++face) {
             for (int i = 0; i < 9; ++i) {
-                Cube.GetState().Cubies[face][i].Color = real.GetState().Cubies[face][i].Color;
+                Cube.GetState().Cubies[face][i].Color = real.Cubies[face][i].Color;
             }
         }
     });
     Form->ActionPlay->trigger();
-    QTest::keyClick(Form.get(), Qt::Key_F7);
+    QTest::keyClick(Form, Qt::Key_F7);
     ASSERT_TRUE(Messages.Shown.empty());
     ASSERT_TRUE(Bar->Solves);
-    QTest::keyClick(Form.get(), Qt::Key_F9);
+    QTest::keyClick(Form, Qt::Key_F9);
     ASSERT_TRUE(Drain());
     EXPECT_TRUE(FacesAreUniform(*Form->View->Cube));
     EXPECT_EQ(Form->History.UndoList.size(), Bar->Moves.size());

@@ -1,0 +1,148 @@
+#pragma once
+// What the window tests share: a main window on a program folder of the test's own, a game window
+// of its own, driving a game's modal settings dialog, waiting while the UI thread is served, states to
+// compare a cube with, and what a view draws.
+
+#include "app/Dialogs.h"
+#include "app/FormGame.h"
+#include "app/FormMain.h"
+#include "app/SettingsDialogs.h"
+#include "app/SolutionBar.h"
+#include "support/StickerPixels.h"
+#include "view/OpenGL.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QFile>
+#include <QImage>
+#include <QPointer>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <chrono>
+#include <functional>
+#include <gtest/gtest.h>
+#include <memory>
+#include <string>
+
+namespace testsupport {
+
+// Serves the UI thread until Done holds; false if it does not within Limit.
+inline bool WaitFor(const std::function<bool()>& Done,
+                    std::chrono::seconds Limit = std::chrono::seconds(120)) {
+    const auto end = std::chrono::steady_clock::now() + Limit;
+    while (!Done()) {
+        if (std::chrono::steady_clock::now() > end) {
+            return false;
+        }
+        QTest::qWait(10);
+    }
+    return true;
+}
+
+inline std::string ReadText(const QString& Path) {
+    QFile file(Path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : std::string();
+}
+
+inline void WriteText(const QString& Path, const std::string& Text) {
+    QFile file(Path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << Path.toStdString();
+    file.write(Text.data(), static_cast<qint64>(Text.size()));
+}
+
+// A clean 3x3x3 cube after the moves. Sticker counters only grow, so a state is named by the whole
+// sequence of moves that led to it, undone moves included.
+inline CubeState0 After(const std::string& Moves) {
+    TRubikCube cube(1);
+    cube.Clean();
+    EXPECT_TRUE(cube.PerformMoves(Moves));
+    return cube.GetState();
+}
+
+// The colour the view draws at a point of the cube's own frame.
+inline QColor DrawnAt(TCube3D& View, TVector3 Point) {
+    int w = 0, h = 0;
+    const std::vector<std::uint8_t> frame = View.CaptureFrame(w, h);
+    const QImage drawn = QImage(frame.data(), w, h, QImage::Format_RGBX8888).mirrored();
+    return drawn.pixelColor(ProjectToWindow(View, Point, w, h));
+}
+
+// Whether Colour is Red / Green / Blue (0, 1, 2) well above the other two.
+inline bool Mostly(const QColor& Colour, int Channel) {
+    const int c[] = {Colour.red(), Colour.green(), Colour.blue()};
+    return c[Channel] > 2 * c[(Channel + 1) % 3] + 20 && c[Channel] > 2 * c[(Channel + 2) % 3] + 20;
+}
+
+// Opens the game's "Settings..." and lets Use drive the modal dialog; the dialog is cancelled after
+// it unless Use ended it.
+inline void Customize(TFormGame* Game, const std::function<void(TFormCustomize&)>& Use) {
+    bool used = false;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<TFormCustomize*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        used = true;
+        Use(*dialog);
+        if (dialog->isVisible()) {
+            dialog->reject();
+        }
+    });
+    Game->ActionSettings->trigger();
+    EXPECT_TRUE(used);
+}
+
+// Chooses an entry as a user's click does (the dialogs act on "activated").
+inline void Choose(QComboBox* List, int Index) {
+    List->setCurrentIndex(Index);
+    emit List->activated(Index);
+}
+
+// A main window on a program folder of the test's own, shown.
+class MainWindowTest : public ::testing::Test {
+protected:
+    void Open(const QString& UserSettings = {}) {
+        ASSERT_TRUE(Folder.isValid());
+        Main = std::make_unique<TFormMain>(Folder.path(), UserSettings);
+        ASSERT_FALSE(Main->Terminating());
+        Main->resize(1000, 760);
+        Main->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(Main.get()));
+    }
+    void TearDown() override { Main.reset(); }
+
+    TMessageRecorder Messages;
+    QTemporaryDir Folder;
+    std::unique_ptr<TFormMain> Main;
+};
+
+// A 3x3x3 game window of its own, shown and active.
+class GameWindowTest : public ::testing::Test {
+protected:
+    void Open(const tCubeSettings& Settings) {
+        ASSERT_TRUE(LoadGLLibraries());
+        Form = new TFormGame(nullptr, Settings, "Untitled-1", "Rubik's Cube", false, 1);
+        Form->show();
+        Form->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(Form));
+    }
+    void TearDown() override { delete Form.data(); }
+
+    // Serves the UI thread until the cube has performed every move and the solution bar plays no more.
+    bool Drain() {
+        return WaitFor([this] { return !Form->PanelSolution->Playing() && Form->View->MovesFinished(); });
+    }
+    const CubeState0& State() const { return Form->View->Cube->GetState(); }
+    // The window pixel of a sticker's centre, which must face the camera.
+    QPoint Centre(int Id) const {
+        const auto p =
+            VisibleStickerPixel(*Form->View, Id, Form->ClientArea->width(), Form->ClientArea->height());
+        EXPECT_TRUE(p.has_value()) << "sticker " << Id;
+        return p.value_or(QPoint());
+    }
+
+    QPointer<TFormGame> Form;
+    TMessageRecorder Messages;
+};
+
+} // namespace testsupport
