@@ -1,5 +1,6 @@
 // What Solve shows in the game window: the answer to step through (tried on a copy of the cube
-// first), or why the cube is not valid with its stickers ringed, until the next change.
+// first), why the cube is not valid with its stickers ringed, until the next change, or why there is
+// no answer.
 #include "app/SolutionBar.h"
 
 #include "engines/Engines.h"
@@ -99,9 +100,13 @@ TEST_F(SolutionBarTest, AnswersThatDoNotSolveAreFlaggedAndNeverPlayed) {
 
 TEST_F(SolutionBarTest, AnInvalidCubeIsExplainedAndItsStickersRinged) {
     Form->ActionPaint->trigger(); // every sticker without colour
+    const int calls = testsupport::SolveCalls("good_engine");
     SolveWithAnswer("R");
+    EXPECT_EQ(testsupport::SolveCalls("good_engine"), calls) << "such a cube never reaches the engine";
     ASSERT_EQ(Messages.Shown.size(), 1u);
-    EXPECT_EQ(Messages.Shown[0].Text, "Cube is not valid !\nCheck your cube and correct it.");
+    EXPECT_EQ(Messages.Shown[0],
+              (TShownMessage{"Error", "Cube is not valid !\nCheck your cube and correct it.",
+                             TMessageIcon::Error}));
     const TCubeCheck check = CheckCube(*Form->View->Cube);
     ASSERT_EQ(check.Fault, TCubeFault::Uncoloured);
     EXPECT_EQ(Form->View->HighlightedStickers, check.Stickers);
@@ -123,6 +128,7 @@ TEST_F(SolutionBarTest, AnInvalidCubeIsExplainedAndItsStickersRinged) {
     Form->EngineIndex = 1;
     SolveWithAnswer("R");
     ASSERT_EQ(Messages.Shown.size(), 2u);
+    EXPECT_EQ(Messages.Shown[1], Messages.Shown[0]);
     const TCubeCheck flipped = CheckCube(*Form->View->Cube);
     ASSERT_EQ(flipped.Fault, TCubeFault::FlippedEdge);
     EXPECT_EQ(Form->View->HighlightedStickers, flipped.Stickers);
@@ -137,6 +143,39 @@ TEST_F(SolutionBarTest, AnInvalidCubeIsExplainedAndItsStickersRinged) {
         << "no magenta ring";
     EXPECT_GT(inside.red(), 2 * inside.blue()) << "the sticker shows F's red, as painted";
     EXPECT_LT(drawn(1, 0.84f).red(), 60) << "a sticker not at fault has no ring";
+}
+
+TEST_F(SolutionBarTest, SolveSaysWhyThereIsNoAnswerAndKeepsTheLastOne) {
+    Form->PlayMoves("U", false, true);
+    ASSERT_TRUE(Drain());
+    SolveWithAnswer("Ui");
+    EXPECT_EQ(Form->ClientArea->cursor().shape(), Qt::CrossCursor);
+    ASSERT_EQ(LoadEngine(testsupport::EngineFile("throw_engine"), 1), 1);
+    struct TRow {
+        int Engine, Count;
+        TShownMessage Shown;
+    };
+    const TRow rows[] = {
+        {1,
+         2,
+         {"Error", "The solver engine \"Throw\" failed.\nTry another engine, or remove this one.",
+          TMessageIcon::Error}},
+        {2,
+         2,
+         {"Solve", "The solver engine chosen for this game is no longer installed.",
+          TMessageIcon::Information}},
+        {0, 0, {"Solve", "No solver engine is installed.", TMessageIcon::Information}},
+    };
+    for (const TRow& row : rows) {
+        SCOPED_TRACE(row.Shown.Text);
+        Form->EngineIndex = row.Engine;
+        EngineCount = row.Count;
+        QTest::keyClick(Form, Qt::Key_F7);
+        ASSERT_FALSE(Messages.Shown.empty());
+        EXPECT_EQ(Messages.Shown.back(), row.Shown);
+        EXPECT_EQ(Form->SolutionList, std::vector<std::string>({"Ui"}));
+        EXPECT_EQ(Form->ClientArea->cursor().shape(), Qt::ArrowCursor);
+    }
 }
 
 // Painting a real cube's colours in paint mode, then solving it with our engine and playing the
