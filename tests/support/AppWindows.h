@@ -69,12 +69,6 @@ inline QColor DrawnAt(TCube3D& View, TVector3 Point) {
     return drawn.pixelColor(ProjectToWindow(View, Point, w, h));
 }
 
-// Whether Colour is Red / Green / Blue (0, 1, 2) well above the other two.
-inline bool Mostly(const QColor& Colour, int Channel) {
-    const int c[] = {Colour.red(), Colour.green(), Colour.blue()};
-    return c[Channel] > 2 * c[(Channel + 1) % 3] + 20 && c[Channel] > 2 * c[(Channel + 2) % 3] + 20;
-}
-
 // Opens the game's "Settings..." and lets Use drive the modal dialog; the dialog is cancelled after
 // it unless Use ended it.
 inline void Customize(TFormGame* Game, const std::function<void(TFormCustomize&)>& Use) {
@@ -131,6 +125,15 @@ protected:
     // Serves the UI thread until the cube has performed every move and the solution bar plays no more.
     bool Drain() {
         return WaitFor([this] { return !Form->PanelSolution->Playing() && Form->View->MovesFinished(); });
+    }
+    // Plays the moves as recorded ones, or presses a key, and waits until they are performed.
+    void Play(const char* Moves) {
+        Form->PlayMoves(Moves, false, true);
+        ASSERT_TRUE(Drain());
+    }
+    void Key(int Key, Qt::KeyboardModifiers Modifiers = Qt::NoModifier) {
+        QTest::keyClick(Form, static_cast<Qt::Key>(Key), Modifiers);
+        ASSERT_TRUE(Drain());
     }
     const CubeState0& State() const { return Form->View->Cube->GetState(); }
     // The window pixel of a sticker's centre, which must face the camera.
