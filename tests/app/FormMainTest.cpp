@@ -178,7 +178,7 @@ TEST_F(FormMainTest, HiddenSaveAndLoadOnlyGoBackToTheProgramFolder) {
 // Without a network the web page fails at once; the panel then shows the local page, once. With no
 // banner.htm in the folder the panel stays blank and does not try again.
 TEST_F(FormMainTest, TheBannerFallsBackToTheLocalPageOnce) {
-    ASSERT_TRUE(testsupport::WaitFor([&] { return Main->BannerFallbacks == 1; }, std::chrono::seconds(20)));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Main->BannerFallbacks == 1; }, 20000));
     QTest::qWait(1500);
     EXPECT_EQ(Main->BannerFallbacks, 1);
     EXPECT_FALSE(Main->BannerUrl().isLocalFile());

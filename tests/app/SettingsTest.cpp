@@ -150,7 +150,7 @@ protected:
     // The user's own file, read over the program folder's.
     QString UserFile() const { return Folder.filePath("user/torvane/torvane.ini"); }
     static bool Drain(TCube3D& View) {
-        return testsupport::WaitFor([&] { return View.MovesFinished(); }, std::chrono::seconds(30));
+        return QTest::qWaitFor([&] { return View.MovesFinished(); }, 30000);
     }
 
     const std::string ProgramSettings =

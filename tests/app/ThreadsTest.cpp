@@ -10,8 +10,6 @@
 
 namespace {
 
-using namespace std::chrono_literals;
-
 class ThreadsTest : public testsupport::GameWindowTest {
 protected:
     void SetUp() override {
@@ -30,7 +28,7 @@ protected:
 
     // Waits until a move is being performed.
     bool Turning() {
-        return testsupport::WaitFor([this] { return Form->View->MoveInProgress.load(); }, 30s);
+        return QTest::qWaitFor([this] { return Form->View->MoveInProgress.load(); }, 30000);
     }
     // Plays a six-move answer and waits for its first turn.
     void PlayAnswer() {
@@ -112,7 +110,7 @@ TEST_F(ThreadsTest, StopEndsPlaybackAfterTheMoveInProgressAndAGameClosesDuringPl
     Form->PanelSolution->Play();
     ASSERT_TRUE(Turning());
     Form->ActionClose->trigger();
-    EXPECT_TRUE(testsupport::WaitFor([this] { return Form.isNull(); }, 60s));
+    EXPECT_TRUE(QTest::qWaitFor([this] { return Form.isNull(); }, 60000));
 }
 
 } // namespace

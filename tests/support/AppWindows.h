@@ -1,7 +1,7 @@
 #pragma once
 // What the window tests share: a main window on a program folder of the test's own, a game window
-// of its own, driving a game's modal settings dialog, waiting while the UI thread is served, states to
-// compare a cube with, and what a view draws.
+// of its own, driving a game's modal settings dialog, states to compare a cube with, and what a view
+// draws.
 
 #include "app/Dialogs.h"
 #include "app/FormGame.h"
@@ -20,26 +20,12 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
-#include <chrono>
 #include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 #include <string>
 
 namespace testsupport {
-
-// Serves the UI thread until Done holds; false if it does not within Limit.
-inline bool WaitFor(const std::function<bool()>& Done,
-                    std::chrono::seconds Limit = std::chrono::seconds(120)) {
-    const auto end = std::chrono::steady_clock::now() + Limit;
-    while (!Done()) {
-        if (std::chrono::steady_clock::now() > end) {
-            return false;
-        }
-        QTest::qWait(10);
-    }
-    return true;
-}
 
 inline std::string ReadText(const QString& Path) {
     QFile file(Path);
@@ -124,7 +110,8 @@ protected:
 
     // Serves the UI thread until the cube has performed every move and the solution bar plays no more.
     bool Drain() {
-        return WaitFor([this] { return !Form->PanelSolution->Playing() && Form->View->MovesFinished(); });
+        return QTest::qWaitFor(
+            [this] { return !Form->PanelSolution->Playing() && Form->View->MovesFinished(); }, 120000);
     }
     // Plays the moves as recorded ones, or presses a key, and waits until they are performed.
     void Play(const char* Moves) {
