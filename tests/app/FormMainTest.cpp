@@ -43,6 +43,11 @@ TEST_F(FormMainTest, NewGamesAreNumberedAcrossKindsAndGetTheKindsColours) {
     }
     FrameOf(bicolor)->close();
     EXPECT_EQ(Main->NewGame(1)->windowTitle(), "Arxon Cube [Untitled-3]") << "numbers are never reused";
+    Main->NewGame(0)->PlayMoves("U R", true, true);
+    QTest::qWait(50);
+    Main.reset(); // mid-turn: the game waits for its turn, then everything ends (and starts again in the next
+                  // test)
+    EXPECT_FALSE(RotationSound().Inspect().Audible) << "the sound device is closed";
 }
 
 // The window commands work only while a game is open. After every one, each game that is not
@@ -138,7 +143,9 @@ TEST_F(FormMainTest, WindowCommandsLeaveEveryGameUsable) {
     EXPECT_EQ(enabled(), "000000");
 }
 
-TEST_F(FormMainTest, WebCommandsGoToTheDesktop) {
+// Without a network the web page fails at once; the panel then shows the local page, once. With no
+// banner.htm in the folder the panel stays blank and does not try again.
+TEST_F(FormMainTest, WebCommandsGoToTheDesktopAndTheBannerFallsBackOnce) {
     Main->ActionOnlineHelp->trigger();
     Main->ActionSendBugReport->trigger();
     Main->ActionShowCheckUpdates->trigger();
@@ -146,6 +153,11 @@ TEST_F(FormMainTest, WebCommandsGoToTheDesktop) {
               (std::vector<std::string>{std::string(WebSite) + "/torvane/help.htm",
                                         std::string("mailto:") + SupportMail, std::string(WebSite) + "/"}));
     EXPECT_TRUE(Messages.Shown.empty());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Main->BannerFallbacks == 1; }, 20000));
+    QTest::qWait(1500);
+    EXPECT_EQ(Main->BannerFallbacks, 1);
+    EXPECT_FALSE(Main->BannerUrl().isLocalFile());
+    EXPECT_FALSE(Main->LocalBanner->isVisible()) << "the web engine runs here, also for root";
 }
 
 TEST_F(FormMainTest, HiddenSaveAndLoadOnlyGoBackToTheProgramFolder) {
@@ -175,18 +187,6 @@ TEST_F(FormMainTest, HiddenSaveAndLoadOnlyGoBackToTheProgramFolder) {
     QDir::setCurrent(before); // the folder goes with the test
 }
 
-// Without a network the web page fails at once; the panel then shows the local page, once. With no
-// banner.htm in the folder the panel stays blank and does not try again.
-TEST_F(FormMainTest, TheBannerFallsBackToTheLocalPageOnce) {
-    ASSERT_TRUE(QTest::qWaitFor([&] { return Main->BannerFallbacks == 1; }, 20000));
-    QTest::qWait(1500);
-    EXPECT_EQ(Main->BannerFallbacks, 1);
-    EXPECT_FALSE(Main->BannerUrl().isLocalFile());
-    EXPECT_FALSE(Main->LocalBanner->isVisible()) << "the web engine runs here, also for root";
-}
-
-// The banner is an extra: where the web engine cannot run, the panel shows the local page without it,
-// or nothing without the page.
 using FormMainBannerTest = testsupport::MainWindowTest;
 
 TEST_F(FormMainBannerTest, WithoutTheWebEngineThePanelShowsTheLocalPage) {
@@ -234,21 +234,6 @@ TEST_F(FormMainBannerTest, WithoutTheWebEngineThePanelShowsTheLocalPage) {
         main.TimerAdvertisementTimer(); // the five-minute reload finds no page: blank
         EXPECT_TRUE(main.LocalBanner->toPlainText().isEmpty());
         EXPECT_TRUE(main.BannerUrl().isEmpty());
-    }
-}
-
-TEST(FormMainLifeTest, StartsAndEndsTwiceInOneProcess) {
-    TMessageRecorder messages;
-    for (int run = 0; run < 2; ++run) {
-        SCOPED_TRACE(run);
-        auto main = std::make_unique<TFormMain>();
-        ASSERT_FALSE(main->Terminating());
-        main->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(main.get()));
-        main->NewGame(0)->PlayMoves("U R", true, true);
-        QTest::qWait(50);
-        main.reset(); // mid-turn: the game waits for its turn, then everything ends
-        EXPECT_FALSE(RotationSound().Inspect().Audible) << "the sound device is closed";
     }
 }
 

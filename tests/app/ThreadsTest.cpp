@@ -68,7 +68,7 @@ TEST_F(ThreadsTest, ABrokenEnvironmentAppliedWhileASolutionPlaysIsReportedAndPla
     EXPECT_FALSE(Messages.Shown.empty()) << "the broken picture is reported";
 }
 
-TEST_F(ThreadsTest, SettingsAppliedAndPickingDuringTurns) {
+TEST_F(ThreadsTest, SettingsAppliedPreviewsTurnedAndPickingDuringTurns) {
     ASSERT_TRUE(Form->View->ExecuteMoves("R U F L B D R U", true, false, nullptr));
     ASSERT_TRUE(Turning());
     for (int speed : {2, 1}) {
@@ -76,6 +76,8 @@ TEST_F(ThreadsTest, SettingsAppliedAndPickingDuringTurns) {
             testsupport::Choose(dialog.ComboBoxSliceRotationSpeed, speed);
             dialog.CheckBoxSoundEnable->setChecked(speed == 1);
             dialog.CheckBoxLighting->setChecked(speed == 2);
+            QTest::mouseClick(dialog.btnTest, Qt::LeftButton); // the spinning preview turns its test moves
+            QTest::qWait(200);
             QTest::mouseClick(dialog.btnApply, Qt::LeftButton);
         });
         Sweep(0, 1);
@@ -85,17 +87,6 @@ TEST_F(ThreadsTest, SettingsAppliedAndPickingDuringTurns) {
     Sweep(200, -1);
     ASSERT_TRUE(Drain());
     EXPECT_EQ(Form->View->SettingsCopy().CubeFaceRotationSpeed, 1);
-}
-
-TEST_F(ThreadsTest, ASpinningPreviewTurnsItsTestMoves) {
-    testsupport::Customize(Form, [&](TFormCustomize& dialog) {
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
-        for (int i = 0; i < 3; ++i) {
-            QTest::mouseClick(dialog.btnTest, Qt::LeftButton);
-            QTest::qWait(200);
-        }
-        QTest::mouseClick(dialog.btnClose, Qt::LeftButton);
-    });
 }
 
 TEST_F(ThreadsTest, StopEndsPlaybackAfterTheMoveInProgressAndAGameClosesDuringPlayback) {
