@@ -17,9 +17,8 @@ protected:
         InstallViewMessages();
         tCubeSettings settings = BuiltInSettings;
         settings.CubeFaceRotationSpeed = 0; // slow turns: the other side always meets one in progress
-        Open(settings);
+        Open(settings, QSize(240, 300));    // small frames keep a software renderer under the sanitizer quick
         Form->ProgramFolder = Folder.path();
-        Form->resize(240, 300); // small frames keep a software renderer under the sanitizer quick
     }
     void TearDown() override {
         GameWindowTest::TearDown();
@@ -68,7 +67,7 @@ TEST_F(ThreadsTest, ABrokenEnvironmentAppliedWhileASolutionPlaysIsReportedAndPla
     EXPECT_FALSE(Messages.Shown.empty()) << "the broken picture is reported";
 }
 
-TEST_F(ThreadsTest, SettingsAppliedPreviewsTurnedAndPickingDuringTurns) {
+TEST_F(ThreadsTest, SettingsAppliedAndPickingDuringTurns) {
     ASSERT_TRUE(Form->View->ExecuteMoves("R U F L B D R U", true, false, nullptr));
     ASSERT_TRUE(Turning());
     for (int speed : {2, 1}) {
@@ -76,8 +75,6 @@ TEST_F(ThreadsTest, SettingsAppliedPreviewsTurnedAndPickingDuringTurns) {
             testsupport::Choose(dialog.ComboBoxSliceRotationSpeed, speed);
             dialog.CheckBoxSoundEnable->setChecked(speed == 1);
             dialog.CheckBoxLighting->setChecked(speed == 2);
-            QTest::mouseClick(dialog.btnTest, Qt::LeftButton); // the spinning preview turns its test moves
-            QTest::qWait(200);
             QTest::mouseClick(dialog.btnApply, Qt::LeftButton);
         });
         Sweep(0, 1);
@@ -87,6 +84,17 @@ TEST_F(ThreadsTest, SettingsAppliedPreviewsTurnedAndPickingDuringTurns) {
     Sweep(200, -1);
     ASSERT_TRUE(Drain());
     EXPECT_EQ(Form->View->SettingsCopy().CubeFaceRotationSpeed, 1);
+}
+
+TEST_F(ThreadsTest, ASpinningPreviewTurnsItsTestMoves) {
+    testsupport::Customize(Form, [&](TFormCustomize& dialog) {
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+        for (int i = 0; i < 3; ++i) {
+            QTest::mouseClick(dialog.btnTest, Qt::LeftButton);
+            QTest::qWait(200);
+        }
+        QTest::mouseClick(dialog.btnClose, Qt::LeftButton);
+    });
 }
 
 TEST_F(ThreadsTest, StopEndsPlaybackAfterTheMoveInProgressAndAGameClosesDuringPlayback) {

@@ -99,9 +99,12 @@ protected:
 // A 3x3x3 game window of its own, shown and active.
 class GameWindowTest : public ::testing::Test {
 protected:
-    void Open(const tCubeSettings& Settings) {
+    void Open(const tCubeSettings& Settings, QSize Size = {}) {
         ASSERT_TRUE(LoadGLLibraries());
         Form = new TFormGame(nullptr, Settings, "Untitled-1", "Rubik's Cube", false, 1);
+        if (Size.isValid()) {
+            Form->resize(Size);
+        }
         Form->show();
         Form->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(Form));
