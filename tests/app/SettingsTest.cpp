@@ -2,43 +2,23 @@
 // game and the previews change.
 #include "app/Settings.h"
 
-#include "animation/Thread.h"
-#include "app/Dialogs.h"
-#include "app/FormGame.h"
-#include "app/FormMain.h"
 #include "app/FramePallete.h"
-#include "app/SettingsDialogs.h"
 #include "ini/IniFile.h"
-#include "support/SettingsDialogs.h"
+#include "support/AppWindows.h"
 #include "view/SystemColors.h"
 
 #include <QCheckBox>
-#include <QComboBox>
 #include <QDir>
-#include <QFile>
 #include <QLabel>
 #include <QPushButton>
 #include <QTabWidget>
-#include <QTemporaryDir>
-#include <QTest>
-#include <QTimer>
-#include <chrono>
-#include <functional>
-#include <gtest/gtest.h>
-#include <memory>
 
 namespace {
 
-std::string ReadText(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : std::string();
-}
-
-void WriteText(const QString& path, const std::string& text) {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(text.data(), static_cast<qint64>(text.size()));
-}
+using testsupport::Choose;
+using testsupport::Customize;
+using testsupport::ReadText;
+using testsupport::WriteText;
 
 tCubeSettings Loaded(const QTemporaryDir& folder, const std::string& text) {
     const QString path = folder.filePath("read.ini");
@@ -51,55 +31,47 @@ tCubeSettings Loaded(const QTemporaryDir& folder, const std::string& text) {
 
 TEST(SettingsFileTest, ValuesDefaultsAndNonsense) {
     QTemporaryDir folder;
-    tCubeSettings missing = BuiltInSettings;
-    missing.SurfaceDetail = 0; // a file without the key gives 0, not the built-in 1
-    missing.StickerTextureFile = "kept.bmp";
-    EXPECT_EQ(Loaded(folder, ""), missing);
-
-    const tCubeSettings read = Loaded(folder, "[CUBE]\n"
-                                              "AnimateFaceRotations=0\n"
-                                              "CubeFaceRotationSpeed=2\n"
-                                              "StickerType=257\n"
-                                              "SurfaceDetail=3\n"
-                                              "[ENVIRON]\n"
-                                              "Lighting=0\n"
-                                              "BackgroundColor=255\n"
-                                              "EnvironFile=/e/Meadow.env\n"
-                                              "EnvironmentType=1\n"
-                                              "SoundsON=7\n"
-                                              "[FACES]\n"
-                                              "Up=1\nRight=2\nFront=3\nDown=4\nLeft=5\nNo=-16777201\n");
-    EXPECT_FALSE(read.AnimateFaceRotations);
-    EXPECT_EQ(read.CubeFaceRotationSpeed, 2);
-    EXPECT_EQ(read.StickerType, 1) << "the low 8 bits";
-    EXPECT_EQ(read.SurfaceDetail, 3);
-    EXPECT_FALSE(read.Lighting);
-    EXPECT_EQ(read.BackgroundColor, 255u);
-    EXPECT_EQ(read.EnvironFile, "/e/Meadow.env");
-    EXPECT_EQ(read.EnvironmentType, 1);
-    EXPECT_TRUE(read.SoundsON) << "any number but 0 is true";
-    // "Back" is missing: D keeps the built-in green; the system colour survives as such.
-    EXPECT_EQ(read.FaceColors, (std::array<TColor, 7>{1, 2, 3, 4, 5, 32768, clBtnFace}));
-    EXPECT_EQ(read.StickerTextureFile, "kept.bmp");
-
-    struct Case {
+    struct TRow {
         const char* Text;
-        std::function<bool(const tCubeSettings&)> Check;
+        std::function<void(tCubeSettings&)> Expect; // how it differs from what an empty file gives
     };
-    const Case nonsense[] = {
-        {"[CUBE]\nCubeFaceRotationSpeed=fast\n", [](const auto& s) { return s.CubeFaceRotationSpeed == 1; }},
-        {"[CUBE]\nCubeFaceRotationSpeed=9\n", [](const auto& s) { return s.CubeFaceRotationSpeed == 2; }},
-        {"[CUBE]\nCubeFaceRotationSpeed=-4\n", [](const auto& s) { return s.CubeFaceRotationSpeed == 0; }},
-        {"[CUBE]\nAnimateFaceRotations=no\n", [](const auto& s) { return s.AnimateFaceRotations; }},
-        {"[ENVIRON]\nBackgroundColor=blue\n", [](const auto& s) { return s.BackgroundColor == 0; }},
-        {"[ENVIRON]\nBackgroundColor=305419896\n", [](const auto& s) { return s.BackgroundColor == 0; }},
-        {"[FACES]\nUp=-7\n", [](const auto& s) { return s.FaceColors[0] == 0xFFFFFFF9u; }},
+    const TRow rows[] = {
+        {"", [](auto&) {}},
+        {"[CUBE]\nAnimateFaceRotations=0\nCubeFaceRotationSpeed=2\nStickerType=257\nSurfaceDetail=3\n["
+         "ENVIRON]\n"
+         "Lighting=0\nBackgroundColor=255\nEnvironFile=/e/"
+         "Meadow.env\nEnvironmentType=1\nSoundsON=7\n[FACES]\n"
+         "Up=1\nRight=2\nFront=3\nDown=4\nLeft=5\nNo=-16777201\n",
+         [](auto& s) {
+             s.AnimateFaceRotations = false;
+             s.CubeFaceRotationSpeed = 2;
+             s.StickerType = 1; // the low 8 bits
+             s.SurfaceDetail = 3;
+             s.Lighting = false;
+             s.BackgroundColor = 255;
+             s.EnvironFile = "/e/Meadow.env";
+             s.EnvironmentType = 1;
+             s.SoundsON = true; // any number but 0
+             // "Back" is missing: D keeps the built-in green; the system colour survives as such.
+             s.FaceColors = {1, 2, 3, 4, 5, 32768, clBtnFace};
+         }},
+        {"[CUBE]\nCubeFaceRotationSpeed=fast\n", [](auto& s) { s.CubeFaceRotationSpeed = 1; }},
+        {"[CUBE]\nCubeFaceRotationSpeed=9\n", [](auto& s) { s.CubeFaceRotationSpeed = 2; }},
+        {"[CUBE]\nCubeFaceRotationSpeed=-4\n", [](auto& s) { s.CubeFaceRotationSpeed = 0; }},
+        {"[CUBE]\nAnimateFaceRotations=no\n", [](auto& s) { s.AnimateFaceRotations = true; }},
+        {"[ENVIRON]\nBackgroundColor=blue\n", [](auto& s) { s.BackgroundColor = 0; }},
+        {"[ENVIRON]\nBackgroundColor=305419896\n", [](auto& s) { s.BackgroundColor = 0; }},
+        {"[FACES]\nUp=-7\n", [](auto& s) { s.FaceColors[0] = 0xFFFFFFF9u; }},
         {"[FACES]\nUp=305419896\nRight=x\n",
-         [](const auto& s) { return s.FaceColors[0] == 16711680 && s.FaceColors[1] == 255; }},
+         [](auto& s) { s.FaceColors[0] = 16711680, s.FaceColors[1] = 255; }},
     };
-    for (const Case& c : nonsense) {
-        SCOPED_TRACE(c.Text);
-        EXPECT_TRUE(c.Check(Loaded(folder, c.Text)));
+    for (const TRow& row : rows) {
+        SCOPED_TRACE(row.Text);
+        tCubeSettings expected = BuiltInSettings;
+        expected.SurfaceDetail = 0; // a file without the key gives 0, not the built-in 1
+        expected.StickerTextureFile = "kept.bmp";
+        row.Expect(expected);
+        EXPECT_EQ(Loaded(folder, row.Text), expected);
     }
 }
 
@@ -163,64 +135,61 @@ TEST(SettingsFileTest, EnvironmentsInTheProgramFolderMoveWithIt) {
     }
 }
 
-using Clock = std::chrono::steady_clock;
-
-class SettingsDialogTest : public ::testing::Test {
+class SettingsDialogTest : public testsupport::MainWindowTest {
 protected:
     void SetUp() override {
         ASSERT_TRUE(Folder.isValid());
         WriteText(SettingsFile(), ProgramSettings);
         ASSERT_TRUE(QDir(Folder.path()).mkpath("user/torvane"));
-        WriteText(UserFile(), "; the user's\n[CUBE]\nCubeFaceRotationSpeed=1\n"); // read over the program's
-        Main = std::make_unique<TFormMain>(Folder.path(), UserFile());
-        ASSERT_FALSE(Main->Terminating());
-        Main->resize(1000, 760);
-        Main->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(Main.get()));
+        WriteText(UserFile(), UserSettings);
+        Open(UserFile());
         Defaults = Main->FormDefaultSettings;
-        ASSERT_NE(Defaults, nullptr);
     }
-    void TearDown() override { Main.reset(); }
 
     QString SettingsFile() const { return Folder.filePath("torvane.ini"); }
     // The user's own file, read over the program folder's.
     QString UserFile() const { return Folder.filePath("user/torvane/torvane.ini"); }
+    static bool Drain(TCube3D& View) {
+        return QTest::qWaitFor([&] { return View.MovesFinished(); }, 30000);
+    }
 
     const std::string ProgramSettings =
         "[CUBE]\nSurfaceDetail=5\nCubeFaceRotationSpeed=0\n[ENGINES]\nEngine1=none.so\n";
-
-    static void Customize(TFormGame* Game, const std::function<void(TFormCustomize&)>& Use) {
-        testsupport::Customize(Game, Use);
-    }
-    static void Choose(QComboBox* List, int Index) { testsupport::Choose(List, Index); }
-
-    // Waits until the view's move thread has nothing left to do.
-    static bool Drain(TCube3D& View) {
-        const auto end = Clock::now() + std::chrono::seconds(30);
-        while (Clock::now() < end) {
-            QTest::qWait(20);
-            if (View.MovesFinished()) {
-                return true;
-            }
-        }
-        return false;
-    }
-
-    TMessageRecorder Messages;
-    QTemporaryDir Folder;
-    std::unique_ptr<TFormMain> Main;
+    const std::string UserSettings = "; the user's\n[CUBE]\nCubeFaceRotationSpeed=1\n";
     TFormDefaultSettings* Defaults = nullptr;
 };
 
-TEST_F(SettingsDialogTest, DefaultsAreSavedAndReachOnlyTheNextGames) {
-    EXPECT_EQ(Main->DefaultSettings.SurfaceDetail, 5);
+// Change (colour, file) reaches the defaults at once and Close drops the rest; Save writes all to the
+// user's file, for the next games; a save that cannot be written says so and loses nothing.
+TEST_F(SettingsDialogTest, TheDefaultsDialog) {
     TFormGame* before = Main->NewGame(0);
+    EXPECT_EQ(Main->DefaultSettings.SurfaceDetail, 5);
     Main->ActionDefaultSettings->trigger();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(Defaults));
     EXPECT_EQ(Defaults->ComboBoxSliceRotationSpeed->currentText(), "Medium");
     EXPECT_FALSE(Defaults->ComboBoxStickerType->isVisible());
     EXPECT_FALSE(Defaults->PanelVendor->text().isEmpty());
+    Messages.ColorAnswer = 0x123456;
+    QTest::mouseClick(Defaults->btnChangeEnviron, Qt::LeftButton);
+    EXPECT_EQ(Defaults->PreviewSettings().BackgroundColor, 0x123456u);
+    Choose(Defaults->ComboBoxEnvironment, 1);
+    Messages.FileAnswer = Folder.filePath("Sky.env").toStdString();
+    QTest::mouseClick(Defaults->btnChangeEnviron, Qt::LeftButton);
+    EXPECT_EQ(Messages.FiltersAsked.back(), "Torvane Environment (*.env)");
+    EXPECT_EQ(Messages.FoldersAsked.back(), QDir(Folder.path()).filePath("Environment").toStdString());
+    EXPECT_EQ(Defaults->PreviewSettings().EnvironmentType, 1);
+    EXPECT_EQ(Defaults->PreviewSettings().EnvironFile, *Messages.FileAnswer);
+    Defaults->CheckBoxAnimateRotations->setChecked(false);
+    QTest::mouseClick(Defaults->btnClose, Qt::LeftButton);
+    EXPECT_FALSE(Defaults->isVisible());
+    TFormGame* closed = Main->NewGame(0);
+    EXPECT_EQ(closed->Settings.BackgroundColor, 0x123456u);
+    EXPECT_EQ(closed->Settings.EnvironFile, *Messages.FileAnswer);
+    EXPECT_EQ(closed->Settings.EnvironmentType, 0) << "the list reaches the defaults only through Save";
+    EXPECT_TRUE(closed->Settings.AnimateFaceRotations);
+    EXPECT_EQ(ReadText(UserFile()), UserSettings);
 
+    Main->ActionDefaultSettings->trigger();
     Choose(Defaults->ComboBoxSliceRotationSpeed, 2);
     Defaults->CheckBoxSoundEnable->setChecked(true);
     Defaults->CheckBoxLighting->setChecked(false);
@@ -233,7 +202,6 @@ TEST_F(SettingsDialogTest, DefaultsAreSavedAndReachOnlyTheNextGames) {
     QTest::mouseClick(Defaults->btnSave, Qt::LeftButton);
     EXPECT_FALSE(Defaults->isVisible());
     EXPECT_TRUE(Messages.Shown.empty());
-
     // Saves go to the user's file, over what was there; the program folder's stays as shipped.
     const std::string saved = ReadText(UserFile());
     EXPECT_EQ(saved.rfind("; the user's\n[CUBE]\nCubeFaceRotationSpeed=2\n", 0), 0u) << saved;
@@ -243,7 +211,6 @@ TEST_F(SettingsDialogTest, DefaultsAreSavedAndReachOnlyTheNextGames) {
         << "kept relative to the folder";
     EXPECT_EQ(ReadText(SettingsFile()), ProgramSettings);
     EXPECT_EQ(Main->DefaultSettings.SurfaceDetail, 5) << "read from the program's file after the save";
-
     TFormGame* after = Main->NewGame(2);
     EXPECT_EQ(after->Settings.CubeFaceRotationSpeed, 2);
     EXPECT_TRUE(after->Settings.SoundsON);
@@ -259,39 +226,9 @@ TEST_F(SettingsDialogTest, DefaultsAreSavedAndReachOnlyTheNextGames) {
     EXPECT_FALSE(Defaults->CheckBoxLighting->isChecked());
     QTest::mouseClick(Defaults->btnChangeEnviron, Qt::LeftButton);
     EXPECT_EQ(Messages.FoldersAsked.back(), *Messages.FileAnswer) << "opens with the environment selected";
-}
 
-TEST_F(SettingsDialogTest, ChangeReachesTheDefaultsAtOnceAndCloseDropsTheRest) {
-    Main->ActionDefaultSettings->trigger();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(Defaults));
-    Messages.ColorAnswer = 0x123456;
-    QTest::mouseClick(Defaults->btnChangeEnviron, Qt::LeftButton);
-    EXPECT_EQ(Defaults->PreviewSettings().BackgroundColor, 0x123456u);
-
-    Choose(Defaults->ComboBoxEnvironment, 1);
-    Messages.FileAnswer = Folder.filePath("Sky.env").toStdString();
-    QTest::mouseClick(Defaults->btnChangeEnviron, Qt::LeftButton);
-    EXPECT_EQ(Messages.FiltersAsked.back(), "Torvane Environment (*.env)");
-    EXPECT_EQ(Messages.FoldersAsked.back(), QDir(Folder.path()).filePath("Environment").toStdString());
-    EXPECT_EQ(Defaults->PreviewSettings().EnvironmentType, 1);
-    EXPECT_EQ(Defaults->PreviewSettings().EnvironFile, Folder.filePath("Sky.env").toStdString());
-
-    Defaults->CheckBoxAnimateRotations->setChecked(false);
-    QTest::mouseClick(Defaults->btnClose, Qt::LeftButton);
-    EXPECT_FALSE(Defaults->isVisible());
-    TFormGame* game = Main->NewGame(0);
-    EXPECT_EQ(game->Settings.BackgroundColor, 0x123456u);
-    EXPECT_EQ(game->Settings.EnvironFile, Folder.filePath("Sky.env").toStdString());
-    EXPECT_EQ(game->Settings.EnvironmentType, 0) << "the list reaches the defaults only through Save";
-    EXPECT_TRUE(game->Settings.AnimateFaceRotations);
-    EXPECT_EQ(ReadText(SettingsFile()), ProgramSettings);
-    EXPECT_EQ(ReadText(UserFile()), "; the user's\n[CUBE]\nCubeFaceRotationSpeed=1\n");
-}
-
-TEST_F(SettingsDialogTest, ASaveThatCannotBeWrittenSaysSoAndLosesNothing) {
     ASSERT_TRUE(QFile::remove(UserFile()));
     ASSERT_TRUE(QDir(Folder.path()).mkpath("user/torvane/torvane.ini/blocked"));
-    Main->ActionDefaultSettings->trigger();
     Choose(Defaults->ComboBoxSliceRotationSpeed, 0);
     QTest::mouseClick(Defaults->btnSave, Qt::LeftButton);
     ASSERT_EQ(Messages.Shown.size(), 1u);
@@ -300,34 +237,38 @@ TEST_F(SettingsDialogTest, ASaveThatCannotBeWrittenSaysSoAndLosesNothing) {
         << Messages.Shown[0].Text;
     EXPECT_TRUE(Defaults->isVisible()) << "the choices stay on screen to be saved again";
     EXPECT_EQ(Defaults->ComboBoxSliceRotationSpeed->currentIndex(), 0);
-    EXPECT_EQ(Main->DefaultSettings.CubeFaceRotationSpeed, 1);
+    EXPECT_EQ(Main->DefaultSettings.CubeFaceRotationSpeed, 2);
 }
 
-TEST_F(SettingsDialogTest, ApplyChangesOneGameAndCloseNone) {
+// Apply changes one game and Close none; Restore brings back the colours of the showing; Test turns
+// the preview and not the game.
+TEST_F(SettingsDialogTest, TheGamesDialog) {
     TFormGame* game = Main->NewGame(0);
     TFormGame* other = Main->NewGame(1);
     const tCubeSettings defaults = Main->DefaultSettings;
     const tCubeSettings original = game->Settings;
-
-    Customize(game, [&](TFormCustomize& dialog) {
+    const CubeState0 state = game->View->Cube->GetState();
+    const auto change = [&](TFormCustomize& dialog) {
         EXPECT_EQ(dialog.PageControl->currentIndex(), 0);
+        EXPECT_EQ(dialog.ComboBoxSliceRotationSpeed->currentIndex(), 1);
         Choose(dialog.ComboBoxSliceRotationSpeed, 0);
         dialog.CheckBoxLighting->setChecked(false);
         Messages.ColorAnswer = 0x010203;
         dialog.PanelColorClick(dialog.ColorPanels[1]); // R
+    };
+    Customize(game, [&](TFormCustomize& dialog) {
+        change(dialog);
         Choose(dialog.ComboBoxEnvironment, 0);
         Messages.ColorAnswer = 0x0A0B0C;
         QTest::mouseClick(dialog.btnChangeEnviron, Qt::LeftButton);
         QTest::mouseClick(dialog.btnClose, Qt::LeftButton);
     });
     EXPECT_EQ(game->Settings, original) << "Close changes nothing";
-
     Customize(game, [&](TFormCustomize& dialog) {
-        EXPECT_EQ(dialog.ComboBoxSliceRotationSpeed->currentIndex(), 1);
-        Choose(dialog.ComboBoxSliceRotationSpeed, 0);
-        dialog.CheckBoxLighting->setChecked(false);
-        Messages.ColorAnswer = 0x010203;
-        dialog.PanelColorClick(dialog.ColorPanels[1]);
+        change(dialog);
+        QTest::mouseClick(dialog.btnTest, Qt::LeftButton);
+        ASSERT_TRUE(Drain(*dialog.Preview));
+        EXPECT_NE(dialog.Preview->Cube->GetState(), testsupport::After(""));
         QTest::mouseClick(dialog.btnApply, Qt::LeftButton);
     });
     EXPECT_EQ(game->Settings.CubeFaceRotationSpeed, 0);
@@ -338,11 +279,10 @@ TEST_F(SettingsDialogTest, ApplyChangesOneGameAndCloseNone) {
     EXPECT_EQ(other->Settings.CubeFaceRotationSpeed, 1);
     EXPECT_TRUE(other->Settings.Lighting);
     EXPECT_EQ(Main->DefaultSettings, defaults);
-    EXPECT_EQ(Main->NewGame(0)->Settings.CubeFaceRotationSpeed, 1);
-}
+    EXPECT_EQ(game->View->Cube->GetState(), state);
+    EXPECT_TRUE(game->History.UndoList.empty());
 
-TEST_F(SettingsDialogTest, RestoreBringsBackTheColoursOfTheShowing) {
-    TFormGame* game = Main->NewGame(0);
+    const std::size_t asked = Messages.ColorsAsked.size();
     Customize(game, [&](TFormCustomize& dialog) {
         const std::array<TColor, 7> shown = game->Settings.FaceColors;
         Messages.ColorAnswer = 0x00AA00;
@@ -356,22 +296,7 @@ TEST_F(SettingsDialogTest, RestoreBringsBackTheColoursOfTheShowing) {
         QTest::mouseClick(dialog.btnApply, Qt::LeftButton);
         EXPECT_EQ(game->Settings.FaceColors, shown);
     });
-    EXPECT_EQ(Messages.ColorsAsked.size(), 2u);
-}
-
-TEST_F(SettingsDialogTest, TestTurnsThePreviewAndNotTheGame) {
-    TFormGame* game = Main->NewGame(0);
-    const CubeState0 state = game->View->Cube->GetState();
-    Customize(game, [&](TFormCustomize& dialog) {
-        TRubikCube clean(1);
-        clean.Clean();
-        QTest::mouseClick(dialog.btnTest, Qt::LeftButton);
-        ASSERT_TRUE(Drain(*dialog.Preview));
-        EXPECT_NE(dialog.Preview->Cube->GetState(), clean.GetState());
-        QTest::mouseClick(dialog.btnApply, Qt::LeftButton);
-    });
-    EXPECT_EQ(game->View->Cube->GetState(), state);
-    EXPECT_TRUE(game->History.UndoList.empty());
+    EXPECT_EQ(Messages.ColorsAsked.size(), asked + 2);
 
     Main->ActionDefaultSettings->trigger();
     QTest::mouseClick(Defaults->btnTest, Qt::LeftButton);
