@@ -2,37 +2,30 @@
 
 #include "sound/Sound.h"
 
-#include <algorithm>
-#include <cmath>
 #include <cstdlib>
 #include <fstream>
-#include <iterator>
 #include <stdexcept>
-#include <thread>
 
 namespace soundtest {
 
-TTempFolder::TTempFolder() {
+TTempFolder::TTempFolder(bool Current) {
     std::string pattern = (std::filesystem::temp_directory_path() / "torvane-sound-XXXXXX").string();
     if (mkdtemp(pattern.data()) == nullptr) {
         throw std::runtime_error("cannot make a temporary folder from " + pattern);
     }
     Folder = pattern;
+    if (Current) {
+        Previous = std::filesystem::current_path();
+        std::filesystem::current_path(Folder);
+    }
 }
 
 TTempFolder::~TTempFolder() {
     std::error_code ignored;
+    if (!Previous.empty()) {
+        std::filesystem::current_path(Previous, ignored);
+    }
     std::filesystem::remove_all(Folder, ignored);
-}
-
-TCurrentFolder::TCurrentFolder(const std::filesystem::path& Folder)
-    : Previous(std::filesystem::current_path()) {
-    std::filesystem::current_path(Folder);
-}
-
-TCurrentFolder::~TCurrentFolder() {
-    std::error_code ignored;
-    std::filesystem::current_path(Previous, ignored);
 }
 
 std::filesystem::path ProgramSound(std::string_view Name) {
@@ -48,7 +41,9 @@ void PutProgramSounds(const std::filesystem::path& Folder) {
 }
 
 void WriteBytes(const std::filesystem::path& File, std::string_view Bytes) {
-    std::filesystem::create_directories(File.parent_path());
+    if (File.has_parent_path()) {
+        std::filesystem::create_directories(File.parent_path());
+    }
     std::ofstream out(File, std::ios::binary | std::ios::trunc);
     out.write(Bytes.data(), static_cast<std::streamsize>(Bytes.size()));
     if (!out) {
@@ -68,19 +63,6 @@ std::string U32(std::uint32_t Value) {
 
 std::string Chunk(std::string_view Id, std::string_view Body) {
     return std::string(Id) + U32(static_cast<std::uint32_t>(Body.size())) + std::string(Body);
-}
-
-std::uint32_t ReadU32(std::string_view Bytes, std::size_t At) {
-    std::uint32_t value = 0;
-    for (int i = 3; i >= 0; --i) {
-        value = (value << 8) | static_cast<unsigned char>(Bytes[At + static_cast<std::size_t>(i)]);
-    }
-    return value;
-}
-
-unsigned ReadU16(std::string_view Bytes, std::size_t At) {
-    return static_cast<unsigned char>(Bytes[At]) |
-           (static_cast<unsigned>(static_cast<unsigned char>(Bytes[At + 1])) << 8);
 }
 
 } // namespace
@@ -103,41 +85,6 @@ std::string ToneSamples(int Frames, unsigned Channels, unsigned Bits) {
     return bytes;
 }
 
-float TWave::Peak(std::size_t First, std::size_t Last) const {
-    float peak = 0.0f;
-    Last = std::min(Last, Frames());
-    for (std::size_t i = First * Channels; i < Last * Channels; ++i) {
-        peak = std::max(peak, std::fabs(Samples[i]));
-    }
-    return peak;
-}
-
-std::optional<TWave> ReadWave(const std::filesystem::path& File) {
-    std::ifstream in(File, std::ios::binary);
-    const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    const std::string_view all(bytes);
-    TWave wave;
-    unsigned bits = 0;
-    for (std::size_t at = 12; at + 8 <= all.size();) {
-        const std::string_view id = all.substr(at, 4);
-        // A writer that did not finish may leave a size that runs past the end: take what is there.
-        const std::size_t size = std::min<std::size_t>(ReadU32(all, at + 4), all.size() - at - 8);
-        const std::string_view body = all.substr(at + 8, size);
-        if (id == "fmt " && size >= 16) {
-            wave.Channels = ReadU16(body, 2);
-            wave.Rate = ReadU32(body, 4);
-            bits = ReadU16(body, 14);
-        } else if (id == "data" && bits == 16 && wave.Channels > 0) {
-            for (std::size_t i = 0; i + 2 <= body.size(); i += 2) {
-                wave.Samples.push_back(static_cast<std::int16_t>(ReadU16(body, i)) / 32768.0f);
-            }
-            return wave;
-        }
-        at += 8 + size + (size % 2);
-    }
-    return std::nullopt;
-}
-
 std::string SoundErrorOf(const std::function<void()>& Action) {
     try {
         Action();
@@ -147,17 +94,6 @@ std::string SoundErrorOf(const std::function<void()>& Action) {
         return "(other exception)";
     }
     return "(nothing raised)";
-}
-
-bool WaitFor(const std::function<bool()>& Condition, std::chrono::milliseconds Limit) {
-    const auto end = std::chrono::steady_clock::now() + Limit;
-    while (!Condition()) {
-        if (std::chrono::steady_clock::now() >= end) {
-            return false;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return true;
 }
 
 } // namespace soundtest
