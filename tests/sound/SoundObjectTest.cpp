@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 #include <sys/stat.h>
+#include <tuple>
 
 using namespace soundtest;
 
@@ -25,12 +26,12 @@ protected:
     void TearDown() override { CloseSound(); }
 
     // Writes tone.wav of Frames frames into the test folder and gives its name.
-    static std::string Tone(int Frames, unsigned Channels = 1, unsigned Bits = 16,
-                            std::uint32_t Rate = 22050) {
-        WriteBytes("tone.wav", WaveFile({.Channels = Channels,
-                                         .Rate = Rate,
-                                         .Bits = Bits,
-                                         .Samples = ToneSamples(Frames, Channels, Bits)}));
+    static std::string Tone(int Frames, int Channels = 1, int Bits = 16, int Rate = 22050) {
+        const auto channels = static_cast<unsigned>(Channels), bits = static_cast<unsigned>(Bits);
+        WriteBytes("tone.wav", WaveFile({.Channels = channels,
+                                         .Rate = static_cast<std::uint32_t>(Rate),
+                                         .Bits = bits,
+                                         .Samples = ToneSamples(Frames, channels, bits)}));
         return "tone.wav";
     }
 
@@ -45,9 +46,7 @@ TEST_F(SoundObject, NeedsAnOpenDevice) {
 // Also while playing: OpenAL will not take new data for a buffer that a source holds.
 TEST_F(SoundObject, LoadsPlainPcmFilesAgainIntoTheSameBufferWhilePlaying) {
     struct Case {
-        unsigned channels, bits;
-        std::uint32_t rate;
-        int frames;
+        int channels, bits, rate, frames;
     };
     const Case cases[] = {{1, 8, 8000, 800}, {2, 16, 44100, 4410}, {2, 8, 11025, 500}};
     TSoundObject player;
@@ -56,12 +55,9 @@ TEST_F(SoundObject, LoadsPlainPcmFilesAgainIntoTheSameBufferWhilePlaying) {
         player.Looping = true;
         ASSERT_EQ(SoundErrorOf([&] { player.LoadFromFile(Tone(c.frames, c.channels, c.bits, c.rate)); }),
                   Fine);
-        const TSourceInfo info = player.Inspect();
-        EXPECT_TRUE(info.BufferAttached);
-        EXPECT_EQ(info.Channels, static_cast<int>(c.channels));
-        EXPECT_EQ(info.Bits, static_cast<int>(c.bits));
-        EXPECT_EQ(info.Frequency, static_cast<int>(c.rate));
-        EXPECT_EQ(info.Bytes, c.frames * static_cast<int>(c.channels * c.bits / 8));
+        const TSourceInfo i = player.Inspect();
+        EXPECT_EQ(std::tuple(i.BufferAttached, i.Channels, i.Bits, i.Frequency, i.Bytes),
+                  std::tuple(true, c.channels, c.bits, c.rate, c.frames * c.channels * c.bits / 8));
         EXPECT_FALSE(player.Looping) << "loading takes the file's loop flag, and WAV files carry none";
         player.Looping = true;
         player.Play();
@@ -109,12 +105,9 @@ TEST_F(SoundObject, UpdateAndPlayHandTheSettingsToTheSource) {
     player.Velocity = {-0.5f, 0.0f, 4.0f};
     player.Looping = true;
     player.Update();
-    const TSourceInfo info = player.Inspect();
-    EXPECT_EQ(info.Pitch, 1.5f);
-    EXPECT_EQ(info.Gain, 0.25f);
-    EXPECT_EQ(info.Position, player.Position);
-    EXPECT_EQ(info.Velocity, player.Velocity);
-    EXPECT_TRUE(info.Looping);
+    const TSourceInfo i = player.Inspect();
+    EXPECT_EQ(std::tuple(i.Pitch, i.Gain, i.Position, i.Velocity, i.Looping),
+              std::tuple(1.5f, 0.25f, player.Position, player.Velocity, true));
     player.Gain = 0.5f;
     player.Looping = false;
     player.Play();
