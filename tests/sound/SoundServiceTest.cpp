@@ -19,30 +19,9 @@ protected:
     TTempFolder Folder{true}, Program;
 };
 
-TEST_F(SoundService, SetsUpBothPlayersFromTheShippedFilesAndCloseSilencesThem) {
-    PutProgramSounds(Folder.Path());
-    InitSound();
-    EXPECT_EQ(SoundFailure(), "");
-    const TSourceInfo restart = RestartSound().Inspect();
-    const TSourceInfo rotation = RotationSound().Inspect();
-    EXPECT_FALSE(restart.Looping);
-    EXPECT_TRUE(rotation.Looping) << "the rotation sound runs for as long as a turn does";
-    EXPECT_GT(restart.Bytes, 0);
-    EXPECT_GT(rotation.Bytes, 0);
-    InitSound(); // while open: nothing changes, nothing is reported
-    EXPECT_EQ(SoundFailure(), "");
-    RotationSound().Play();
-    ASSERT_TRUE(RotationSound().Inspect().Sounding);
-    CloseSound();
-    EXPECT_FALSE(RotationSound().Inspect().Audible);
-    EXPECT_FALSE(RestartSound().Inspect().Audible);
-    RotationSound().Stop(); // a worker thread may still stop it after the device has gone
-    RestartSound().Play();
-}
-
 TEST_F(SoundService, MissingOrBrokenFilesLeaveSilentPlayersAndOneReport) {
-    const std::string restart = "Cannot assign wave data to buffer: " + std::string(RestartSoundFile);
-    const std::string rotation = "Cannot assign wave data to buffer: " + std::string(RotationSoundFile);
+    const std::string restartLost = "Cannot assign wave data to buffer: " + std::string(RestartSoundFile);
+    const std::string rotationLost = "Cannot assign wave data to buffer: " + std::string(RotationSoundFile);
     const auto put = [](const TTempFolder& f) { PutProgramSounds(f.Path()); };
     const auto noRotation = [](const TTempFolder& f) {
         std::filesystem::remove(f.Path() / RotationSoundFile);
@@ -56,12 +35,12 @@ TEST_F(SoundService, MissingOrBrokenFilesLeaveSilentPlayersAndOneReport) {
         bool RestartOk, RotationOk;
         std::string Failure;
     } cases[] = {
-        {"no sounds folder", {}, {}, false, false, restart + "\n" + rotation},
-        {"rotation missing", {put, noRotation}, {}, true, false, rotation},
-        {"restart is not a WAV file", {put, badRestart}, {}, false, true, restart},
-        {"the files are back: the old report is forgotten", {put}, {}, true, true, ""},
+        {"no sounds folder", {}, {}, false, false, restartLost + "\n" + rotationLost},
+        {"rotation missing", {put, noRotation}, {}, true, false, rotationLost},
+        {"restart is not a WAV file", {put, badRestart}, {}, false, true, restartLost},
+        {"both here: once the files are back, the old report is forgotten", {put}, {}, true, true, ""},
         {"none here, both in the program folder", {}, {put}, true, true, ""},
-        {"the current folder's come first, even broken", {put, badRestart}, {put}, false, true, restart},
+        {"the current folder's come first, even broken", {put, badRestart}, {put}, false, true, restartLost},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Name);
@@ -72,16 +51,27 @@ TEST_F(SoundService, MissingOrBrokenFilesLeaveSilentPlayersAndOneReport) {
             }
         }
         InitSound(Program.Path().string());
+        InitSound(Program.Path().string()); // while open: nothing changes, nothing more is reported
         EXPECT_EQ(SoundFailure(), c.Failure);
-        EXPECT_EQ(RestartSound().Inspect().BufferAttached, c.RestartOk);
-        EXPECT_EQ(RotationSound().Inspect().BufferAttached, c.RotationOk);
+        const TSourceInfo restart = RestartSound().Inspect(), rotation = RotationSound().Inspect();
+        EXPECT_EQ(restart.BufferAttached, c.RestartOk);
+        EXPECT_EQ(restart.Bytes > 0, c.RestartOk);
+        EXPECT_FALSE(restart.Looping);
+        EXPECT_EQ(rotation.BufferAttached, c.RotationOk);
+        EXPECT_EQ(rotation.Looping, c.RotationOk) << "the rotation sound runs for as long as a turn does";
         // A silent player still keeps its state, so the threads that start and stop it need not care.
         RotationSound().Play();
         EXPECT_TRUE(RotationSound().Playing());
+        EXPECT_EQ(RotationSound().Inspect().Sounding, c.RotationOk);
         RotationSound().Stop();
         EXPECT_FALSE(RotationSound().Playing());
         EXPECT_FALSE(RotationSound().Inspect().Sounding);
+        RotationSound().Play();
         CloseSound();
+        EXPECT_FALSE(RotationSound().Inspect().Audible);
+        EXPECT_FALSE(RestartSound().Inspect().Audible);
+        RotationSound().Stop(); // a worker thread may still stop it after the device has gone
+        RestartSound().Play();
     }
 }
 
