@@ -109,34 +109,30 @@ TEST_F(EnginesTest, FilesThatAreNoEngineFailQuietly) {
     std::filesystem::remove_all(folder);
 }
 
-TEST_F(EnginesTest, AnAnswerWithoutTerminatorEndsAtTheBuffersLastByte) {
+TEST_F(EnginesTest, AnswersAreSplitIntoTokens) {
     ASSERT_EQ(Add("good_engine"), 0);
     ASSERT_EQ(Add("fillanswer_engine"), 1);
     TRubikCube cube(1);
     cube.Clean();
-    std::vector<std::string> list;
-    ASSERT_EQ(SolveCube(1, cube, list), TSolveResult::Solved);
-    // 1024 characters "R R ... R " are read; the 1025th byte is the terminator's place.
-    EXPECT_EQ(list.size(), 512u);
-    EXPECT_EQ(list.back(), "R");
-}
-
-TEST_F(EnginesTest, AnswersAreSplitIntoTokens) {
-    ASSERT_EQ(Add("good_engine"), 0);
-    TRubikCube cube(1);
-    cube.Clean();
-    const std::vector<std::pair<const char*, std::vector<std::string>>> cases = {
-        {"R U Ri Ui", {"R", "U", "Ri", "Ui"}},
-        {"  R  U Ri", {"R"}},
-        {"F2 V0i", {"F2", "V0i"}},
-        {"", {}},
+    const struct {
+        int Slot;
+        const char* Answer;
+        std::vector<std::string> Tokens;
+    } cases[] = {
+        {0, "R U Ri Ui", {"R", "U", "Ri", "Ui"}},
+        {0, "  R  U Ri", {"R"}},
+        {0, "F2 V0i", {"F2", "V0i"}},
+        {0, "", {}},
+        // 1024 characters "R R ... R " without a terminator are read; the 1025th byte is the terminator's
+        // place.
+        {1, "", std::vector<std::string>(512, "R")},
     };
-    for (const auto& [answer, tokens] : cases) {
-        SCOPED_TRACE(answer);
-        testsupport::SetEngineAnswer("good_engine", answer);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Answer);
+        testsupport::SetEngineAnswer("good_engine", c.Answer);
         std::vector<std::string> list = {"old"};
-        EXPECT_EQ(SolveCube(0, cube, list), TSolveResult::Solved);
-        EXPECT_EQ(list, tokens);
+        EXPECT_EQ(SolveCube(c.Slot, cube, list), TSolveResult::Solved);
+        EXPECT_EQ(list, c.Tokens);
     }
     testsupport::SetEngineAnswer("good_engine", "R U Ri Ui");
 }
