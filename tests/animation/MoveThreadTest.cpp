@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 #include <memory>
 #include <mutex>
+#include <tuple>
 #include <vector>
 
 namespace {
