@@ -45,12 +45,11 @@ TEST_F(SoundObject, NeedsAnOpenDevice) {
 
 // Also while playing: OpenAL will not take new data for a buffer that a source holds.
 TEST_F(SoundObject, LoadsPlainPcmFilesAgainIntoTheSameBufferWhilePlaying) {
-    struct Case {
+    const struct {
         int channels, bits, rate, frames;
-    };
-    const Case cases[] = {{1, 8, 8000, 800}, {2, 16, 44100, 4410}, {2, 8, 11025, 500}};
+    } cases[] = {{1, 8, 8000, 800}, {2, 16, 44100, 4410}, {2, 8, 11025, 500}};
     TSoundObject player;
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(std::to_string(c.channels) + " channel(s), " + std::to_string(c.bits) + " bits");
         player.Looping = true;
         ASSERT_EQ(SoundErrorOf([&] { player.LoadFromFile(Tone(c.frames, c.channels, c.bits, c.rate)); }),
