@@ -53,9 +53,8 @@ protected:
     }
 
     // Runs moves and waits (serving the UI thread) until the queue is empty and no move is being
-    // performed; gives the frames they drew.
+    // performed; gives the frames drawn since the last call (moves queued before it included).
     std::vector<TFrame> Run(const std::string& moves, bool animate = true) {
-        TakeFrames();
         EXPECT_TRUE(View->ExecuteMoves(moves, animate, false, nullptr));
         for (const auto end = Clock::now() + std::chrono::seconds(120); !View->MovesFinished();) {
             if (Clock::now() > end) {
