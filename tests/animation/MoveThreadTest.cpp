@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 #include <memory>
 #include <mutex>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -19,9 +20,7 @@ struct TFrame {
     std::int32_t LayerX, LayerY, LayerZ;
     float Angle;
     CubeState0 Model; // the model as the frame drew it
-    bool operator==(const TFrame& o) const {
-        return LayerX == o.LayerX && LayerY == o.LayerY && LayerZ == o.LayerZ && Angle == o.Angle;
-    }
+    bool Busy;        // the view's MoveInProgress while the frame was drawn
 };
 
 class MoveThreadTest : public ::testing::Test {
@@ -42,26 +41,30 @@ protected:
         view->Settings.CubeFaceRotationSpeed = 2;
         view->FrameObserver = [this, v = view.get()](std::int32_t x, std::int32_t y, float angle,
                                                      std::int32_t z) {
-            if (x == NoLayer && y == NoLayer && z == NoLayer) {
-                return; // an ordinary redraw, not a turn
-            }
             std::lock_guard lock(FramesLock);
-            Frames.push_back({x, y, z, angle, v->CubeState()});
+            if (x == NoLayer && y == NoLayer && z == NoLayer) {
+                ++Redraws; // an ordinary redraw, not a turn
+                return;
+            }
+            Frames.push_back({x, y, z, angle, v->CubeState(), v->MoveInProgress});
         };
         view->Init();
         return view;
     }
 
-    // Waits (serving the UI thread) until the queue is empty and no move is being performed.
-    bool Drain(TCube3D& view, std::chrono::seconds limit = std::chrono::seconds(60)) {
-        const auto end = Clock::now() + limit;
-        while (Clock::now() < end) {
-            if (view.MovesFinished()) {
-                return true;
+    // Runs moves and waits (serving the UI thread) until the queue is empty and no move is being
+    // performed; gives the frames drawn since the last call (moves queued before it included).
+    std::vector<TFrame> Run(const std::string& moves, bool animate = true) {
+        EXPECT_TRUE(View->ExecuteMoves(moves, animate, false, nullptr));
+        for (const auto end = Clock::now() + std::chrono::seconds(120); !View->MovesFinished();) {
+            if (Clock::now() > end) {
+                ADD_FAILURE() << "the moves did not drain";
+                break;
             }
             QTest::qWait(5);
         }
-        return false;
+        EXPECT_FALSE(View->MoveInProgress);
+        return TakeFrames();
     }
 
     std::vector<TFrame> TakeFrames() {
@@ -69,85 +72,56 @@ protected:
         return std::exchange(Frames, {});
     }
 
-    CubeState0 After(const std::string& moves) {
+    static CubiesState After(const std::string& moves) {
         TRubikCube cube(1);
         cube.Clean();
         EXPECT_TRUE(cube.PerformMoves(moves));
-        return cube.GetState();
+        return cube.GetState().Cubies;
     }
 
     // The frames first: they outlive the view, whose move thread adds to them until it ends.
     std::mutex FramesLock;
     std::vector<TFrame> Frames;
+    int Redraws = 0;
     std::unique_ptr<QWidget> Window;
     std::unique_ptr<TCube3D> View;
 };
 
-// Angles of a quarter turn: falling from 360 to 270 (clockwise about the positive axis) or rising.
-std::vector<float> Angles(float step, bool falling) {
-    std::vector<float> a;
-    if (falling) {
-        for (float x = 360; x >= 270; x -= step) {
-            a.push_back(x);
-        }
-    } else {
-        for (float x = 0; x <= 90; x += step) {
-            a.push_back(x);
-        }
-    }
-    return a;
-}
-
 TEST_F(MoveThreadTest, EachTurnDrawsItsLayerAndAnglesThenChangesTheModel) {
-    struct Case {
-        const char* move;
-        std::int32_t x, y, z; // the turning layer
-        bool falling;
-        int quarters; // animated quarter turns
-    };
-    const Case cases[] = {
-        {"U", NoLayer, 2, NoLayer, true, 1},   {"D", NoLayer, 0, NoLayer, false, 1},
-        {"Ui", NoLayer, 2, NoLayer, false, 1}, {"F2", NoLayer, NoLayer, 2, true, 2},
-        {"B", NoLayer, NoLayer, 0, false, 1},  {"Li", 0, NoLayer, NoLayer, true, 1},
-        {"V0", 1, NoLayer, NoLayer, true, 1},  {"H0i", NoLayer, 1, NoLayer, false, 1},
-        {"M0", NoLayer, NoLayer, 1, true, 1},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.move);
-        View->ChangeCube([](TRubikCube& cube) { cube.Clean(); });
-        TakeFrames();
-        ASSERT_TRUE(View->ExecuteMoves(c.move, true, false, nullptr));
-        ASSERT_TRUE(Drain(*View));
-        const std::vector<TFrame> frames = TakeFrames();
-        const std::vector<float> angles = Angles(4.5f, c.falling);
-        ASSERT_EQ(angles.size(), 21u);
-        ASSERT_EQ(frames.size(), angles.size() * c.quarters);
-        const CubeState0 clean = After("");
-        for (std::size_t i = 0; i < frames.size(); ++i) {
-            EXPECT_EQ(frames[i].LayerX, c.x);
-            EXPECT_EQ(frames[i].LayerY, c.y);
-            EXPECT_EQ(frames[i].LayerZ, c.z);
-            EXPECT_FLOAT_EQ(frames[i].Angle, angles[i % angles.size()]);
-            // Every frame of a quarter draws the model from before that quarter.
-            const std::string before = i < angles.size() ? "" : std::string(1, c.move[0]);
-            EXPECT_EQ(frames[i].Model.Cubies, After(before).Cubies) << "frame " << i;
-        }
-        EXPECT_EQ(View->Cube->GetState().Cubies, After(c.move).Cubies);
-        EXPECT_NE(View->Cube->GetState().Cubies, clean.Cubies);
-    }
-}
-
-TEST_F(MoveThreadTest, SpeedsGiveTheirFrameCountsAndOddSpeedsTheNearest) {
+    constexpr std::int32_t N = NoLayer;
     const struct {
-        std::int32_t speed;
-        std::size_t frames;
-    } cases[] = {{0, 91}, {1, 46}, {2, 21}, {-5, 91}, {9, 21}};
+        const char* Move;
+        std::int32_t X, Y, Z; // the turning layer
+        bool Falling; // angles from 360 down to 270 (clockwise about the positive axis), or 0 up to 90
+        int Quarters; // animated quarter turns
+        std::int32_t Speed;
+        int PerQuarter; // frames; odd speeds give the nearest
+    } cases[] = {
+        {"U", N, 2, N, true, 1, 2, 21},  {"D", N, 0, N, false, 1, 2, 21},   {"Ui", N, 2, N, false, 1, 2, 21},
+        {"F2", N, N, 2, true, 2, 2, 21}, {"B", N, N, 0, false, 1, 2, 21},   {"Li", 0, N, N, true, 1, 2, 21},
+        {"V0", 1, N, N, true, 1, 2, 21}, {"H0i", N, 1, N, false, 1, 2, 21}, {"M0", N, N, 1, true, 1, 2, 21},
+        {"R", 2, N, N, true, 1, 0, 91},  {"R", 2, N, N, true, 1, 1, 46},    {"R", 2, N, N, true, 1, -5, 91},
+        {"R", 2, N, N, true, 1, 9, 21},
+    };
     for (const auto& c : cases) {
-        View->Settings.CubeFaceRotationSpeed = c.speed;
-        TakeFrames();
-        ASSERT_TRUE(View->ExecuteMoves("R", true, false, nullptr));
-        ASSERT_TRUE(Drain(*View));
-        EXPECT_EQ(TakeFrames().size(), c.frames) << "speed " << c.speed;
+        SCOPED_TRACE(std::string(c.Move) + " at speed " + std::to_string(c.Speed));
+        View->ChangeCube([](TRubikCube& cube) { cube.Clean(); });
+        View->Settings.CubeFaceRotationSpeed = c.Speed;
+        const std::vector<TFrame> frames = Run(c.Move);
+        ASSERT_EQ(frames.size(), static_cast<std::size_t>(c.PerQuarter * c.Quarters));
+        const float step = 90.0f / static_cast<float>(c.PerQuarter - 1);
+        for (std::size_t i = 0; i < frames.size(); ++i) {
+            const float k = static_cast<float>(i % c.PerQuarter);
+            EXPECT_EQ(std::tuple(frames[i].LayerX, frames[i].LayerY, frames[i].LayerZ),
+                      std::tuple(c.X, c.Y, c.Z));
+            EXPECT_FLOAT_EQ(frames[i].Angle, c.Falling ? 360 - k * step : k * step) << "frame " << i;
+            // Every frame of a quarter draws the model from before that quarter.
+            const std::string before =
+                i < static_cast<std::size_t>(c.PerQuarter) ? "" : std::string(1, c.Move[0]);
+            EXPECT_EQ(frames[i].Model.Cubies, After(before)) << "frame " << i;
+            EXPECT_TRUE(frames[i].Busy);
+        }
+        EXPECT_EQ(View->Cube->GetState().Cubies, After(c.Move));
     }
 }
 
@@ -155,41 +129,29 @@ TEST_F(MoveThreadTest, QueuedMovesRunInOrderAndUnanimatedOnesAtOnce) {
     std::vector<std::string> history;
     ASSERT_TRUE(View->ExecuteMoves("R U Fi", true, true, &history));
     EXPECT_EQ(history, (std::vector<std::string>{"Ri", "Ui", "F"}));
-    ASSERT_TRUE(Drain(*View));
-    const std::vector<TFrame> frames = TakeFrames();
+    const std::vector<TFrame> frames = Run("");
     ASSERT_EQ(frames.size(), 63u);
     EXPECT_EQ(frames[0].LayerX, 2);  // R first
     EXPECT_EQ(frames[21].LayerY, 2); // then U
     EXPECT_EQ(frames[42].LayerZ, 2); // then F, counter-clockwise: rising angles
     EXPECT_FLOAT_EQ(frames[42].Angle, 0);
-    EXPECT_EQ(View->Cube->GetState().Cubies, After("R U Fi").Cubies);
-
+    EXPECT_EQ(View->Cube->GetState().Cubies, After("R U Fi"));
     // A refused text queues and records nothing.
     EXPECT_FALSE(View->ExecuteMoves("R u", true, true, &history));
     EXPECT_EQ(history.size(), 3u);
-
-    // Without animation nothing is drawn and the model is turned all the same.
-    View->ChangeCube([](TRubikCube& cube) { cube.Clean(); });
-    std::string hundred;
-    View->Cube->RandomMoves(100, hundred);
-    ASSERT_TRUE(View->ExecuteMoves(hundred, false, false, nullptr));
-    ASSERT_TRUE(Drain(*View));
-    EXPECT_TRUE(TakeFrames().empty());
-    EXPECT_EQ(View->Cube->GetState().Cubies, After(hundred).Cubies);
-}
-
-TEST_F(MoveThreadTest, AHundredAnimatedMovesDrain) {
+    // Many moves, animated or not (then nothing is drawn), all reach the model.
 #ifdef __SANITIZE_THREAD__
     constexpr int count = 20; // every frame costs many times as much under ThreadSanitizer
 #else
     constexpr int count = 100;
 #endif
-    std::string moves;
-    View->Cube->RandomMoves(count, moves);
-    View->ChangeCube([](TRubikCube& cube) { cube.Clean(); });
-    ASSERT_TRUE(View->ExecuteMoves(moves, true, false, nullptr));
-    ASSERT_TRUE(Drain(*View, std::chrono::seconds(120)));
-    EXPECT_EQ(View->Cube->GetState().Cubies, After(moves).Cubies);
+    for (const bool animate : {false, true}) {
+        std::string moves;
+        View->Cube->RandomMoves(count, moves);
+        View->ChangeCube([](TRubikCube& cube) { cube.Clean(); });
+        EXPECT_EQ(Run(moves, animate).empty(), !animate);
+        EXPECT_EQ(View->Cube->GetState().Cubies, After(moves));
+    }
 }
 
 TEST_F(MoveThreadTest, ModelChangesNeverOverlapAMove) {
@@ -199,16 +161,15 @@ TEST_F(MoveThreadTest, ModelChangesNeverOverlapAMove) {
     for (int round = 0; round < 5; ++round) {
         ASSERT_TRUE(View->ExecuteMoves("R", true, false, nullptr));
         View->ChangeCube([](TRubikCube& cube) { cube.Clean(); });
-        ASSERT_TRUE(Drain(*View));
+        Run("");
         const auto& now = View->Cube->GetState().Cubies;
-        EXPECT_TRUE(now == After("").Cubies || now == After("R").Cubies);
+        EXPECT_TRUE(now == After("") || now == After("R"));
         View->ChangeCube([](TRubikCube& cube) { cube.Clean(); });
     }
 }
 
 TEST_F(MoveThreadTest, FreeingAViewEndsItsThreadsInEveryState) {
-    // Idle.
-    View.reset();
+    View.reset(); // idle
     // Mid-turn with a full queue: the turn being performed ends, the rest is dropped.
     View = MakeView();
     View->Settings.CubeFaceRotationSpeed = 0; // 91 frames a quarter: surely still turning below
@@ -223,7 +184,6 @@ TEST_F(MoveThreadTest, FreeingAViewEndsItsThreadsInEveryState) {
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
     View.reset();
     QTest::qWait(20); // a dropped hand-off must not run on the freed view
-    SUCCEED();
 }
 
 TEST_F(MoveThreadTest, PreviewsSpinByThemselves) {
@@ -231,7 +191,17 @@ TEST_F(MoveThreadTest, PreviewsSpinByThemselves) {
     const TMatrix4 start = View->ArcBall->GetRotation();
     View->SetAutoRotate(true);
     View->SetAutoRotate(true); // a second switch-on leaves one thread running
-    QTest::qWait(300);
+    // Each step waits for its redraw on this (the UI) thread before the next.
+    const auto redraws = [this] {
+        std::lock_guard lock(FramesLock);
+        return Redraws;
+    };
+    const int before = redraws();
+    for (const auto end = Clock::now() + std::chrono::seconds(30);
+         redraws() < before + 5 && Clock::now() < end;) {
+        QTest::qWait(10);
+    }
+    EXPECT_GE(redraws(), before + 5);
     View->SetAutoRotate(false);
     QTest::qWait(50);
     const float azimuth = View->EnvAzimuth;
@@ -242,61 +212,6 @@ TEST_F(MoveThreadTest, PreviewsSpinByThemselves) {
 
     TCube3D never(Window.get(), Window.get(), 1);
     never.SetAutoRotate(false); // never rotated, not even initialised: nothing happens
-}
-
-// The move thread drives only TThreadView: a recording stand-in shows what each move asks of a view.
-class TRecordingView : public TThreadView {
-public:
-    TMovePace MovePace() override { return {4.5f, false}; }
-    void SetMoveInProgress(bool On) override { Add(On ? "busy" : "idle"); }
-    void AnimateQuarter(const TMove& Move, bool Clockwise, float) override {
-        Add("animate " + Move.Name + (Clockwise ? " cw" : " ccw"));
-    }
-    void ApplyQuarters(const TMove& Move, int Quarters) override {
-        Add("apply " + Move.Name + " x" + std::to_string(Quarters));
-    }
-    void SpinStep() override {}
-    void Redraw() override {}
-    QObject* HandOffContext() const override { return nullptr; }
-
-    std::vector<std::string> Taken() {
-        std::lock_guard lock(Mutex);
-        return Calls;
-    }
-
-private:
-    void Add(std::string Call) {
-        std::lock_guard lock(Mutex);
-        Calls.push_back(std::move(Call));
-    }
-    std::mutex Mutex;
-    std::vector<std::string> Calls;
-};
-
-TEST(MoveThreadAlone, EachMoveAnimatesItsQuartersAndTurnsTheModelAfterEach) {
-    const struct {
-        const char* Move;
-        std::vector<std::string> Calls;
-    } cases[] = {
-        {"U", {"busy", "animate U cw", "apply U x1", "idle"}},
-        {"Ui", {"busy", "animate Ui ccw", "apply Ui x3", "idle"}},
-        {"F2", {"busy", "animate F2 cw", "apply F2 x1", "animate F2 cw", "apply F2 x1", "idle"}},
-    };
-    for (const auto& c : cases) {
-        TRecordingView view;
-        TMakeMoveThread thread(view);
-        thread.Start();
-        const auto moves = ParseMoves(c.Move, 1, true);
-        ASSERT_TRUE(moves && moves->size() == 1u);
-        thread.AddMove(moves->front());
-        thread.Wake();
-        const auto end = Clock::now() + std::chrono::seconds(30);
-        while (!thread.Idle() && Clock::now() < end) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        }
-        EXPECT_TRUE(thread.Idle());
-        EXPECT_EQ(view.Taken(), c.Calls) << c.Move;
-    }
 }
 
 } // namespace

@@ -18,10 +18,6 @@ const std::string Dir = TEST_ENGINE_DIR;
 // The program folder of the build, where the probe that tries engines before they are loaded lives.
 const std::string ProgramDir = PROGRAM_DIR;
 
-void SetAnswer(const std::string& name, const char* text) {
-    testsupport::SetEngineAnswer(name, text);
-}
-
 class EnginesTest : public ::testing::Test {
 protected:
     void SetUp() override { EngineCount = 0; }
@@ -37,39 +33,48 @@ protected:
     }
 };
 
+// An engine's six texts, joined by "|".
+std::string Texts(const EngineRec& e) {
+    return e.EngineName + "|" + e.LegalNotice + "|" + e.Version + "|" + e.Contact + "|" + e.WebSite + "|" +
+           e.EMail;
+}
+
 TEST_F(EnginesTest, LoadingReadsWhatEachEngineExports) {
-    struct Case {
+    const std::string texts = "|Free for tests|1.2|The testers|https://tests.example|tests@tests.example";
+    // Texts without a terminator end at their buffer's last byte.
+    const std::string filled = std::string(255, 'N') + "|" + std::string(255, 'L') + "|" +
+                               std::string(32, 'V') + "|" + std::string(64, 'C') + "|" +
+                               std::string(128, 'W') + "|" + std::string(128, 'E');
+    const struct {
         const char* File;
         bool Loads;
-        const char* Name;
+        std::string Texts;
         const char* Order;
         const char* Sizes;
         bool Offered2, Offered3;
+    } cases[] = {
+        {"good_engine", true, "Good Engine" + texts, "ufrbld", "3x3 ", false, true},
+        {"both_engine", true, "Both Sizes" + texts, "dlbrfu", "2x2 3x3 ", true, true},
+        {"bare_engine", true, "Bare Engine" + texts, "ufrbld", "", false, false},
+        {"fillinfo_engine", true, filled, "ufrbld", "3x3 ", false, true},
+        {"nosolve_engine", false, "No Solve" + texts, "ufrbld", "3x3 ", false, true},
+        {"noinfo_engine", false, "|||||", "ufrbld", "3x3 ", false, true},
     };
-    const Case cases[] = {
-        {"good_engine", true, "Good Engine", "ufrbld", "3x3 ", false, true},
-        {"both_engine", true, "Both Sizes", "dlbrfu", "2x2 3x3 ", true, true},
-        {"bare_engine", true, "Bare Engine", "ufrbld", "", false, false},
-        {"nosolve_engine", false, "No Solve", "ufrbld", "3x3 ", false, true},
-        {"noinfo_engine", false, "", "ufrbld", "3x3 ", false, true},
-    };
-    for (const Case& c : cases) {
+    // All into slot 0 in turn, as after a failed load or a removal: a reused slot keeps nothing of the
+    // engine before (Bare Engine after Both Sizes).
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.File);
         EngineCount = 0;
         EXPECT_EQ(LoadEngine(EngineFile(c.File), 0), c.Loads ? 0 : -1);
         const EngineRec& engine = Engines[0];
         EXPECT_EQ(engine.LibraryFile, EngineFile(c.File));
-        EXPECT_EQ(engine.EngineName, c.Name);
+        EXPECT_EQ(Texts(engine), c.Texts);
         EXPECT_EQ(engine.ConstructString, c.Order);
         EXPECT_EQ(engine.SupportedCubes, c.Sizes);
         EXPECT_EQ(engine.Supports(2), c.Offered2);
         EXPECT_EQ(engine.Supports(3), c.Offered3);
         if (c.Loads) {
-            EXPECT_EQ(engine.LegalNotice, "Free for tests");
-            EXPECT_EQ(engine.Version, "1.2");
-            EXPECT_EQ(engine.Contact, "The testers");
-            EXPECT_EQ(engine.WebSite, "https://tests.example");
-            EXPECT_EQ(engine.EMail, "tests@tests.example");
+            EXPECT_EQ(engine.fnSupport != nullptr, *c.Sizes != '\0');
         }
     }
 }
@@ -104,75 +109,46 @@ TEST_F(EnginesTest, FilesThatAreNoEngineFailQuietly) {
     std::filesystem::remove_all(folder);
 }
 
-TEST_F(EnginesTest, AReusedSlotKeepsNothingOfItsEarlierEngine) {
-    ASSERT_EQ(Add("both_engine"), 0);
-    EngineCount = 0; // as after a failed load or a removal, the slot is free again
-    ASSERT_EQ(Add("bare_engine"), 0);
-    EXPECT_EQ(Engines[0].SupportedCubes, "");
-    EXPECT_EQ(Engines[0].ConstructString, "ufrbld");
-    EXPECT_EQ(Engines[0].fnSupport, nullptr);
-}
-
-TEST_F(EnginesTest, TextsWithoutTerminatorEndAtTheBuffersLastByte) {
-    ASSERT_EQ(Add("fillinfo_engine"), 0);
-    const EngineRec& engine = Engines[0];
-    EXPECT_EQ(engine.EngineName, std::string(255, 'N'));
-    EXPECT_EQ(engine.LegalNotice, std::string(255, 'L'));
-    EXPECT_EQ(engine.Version, std::string(32, 'V'));
-    EXPECT_EQ(engine.Contact, std::string(64, 'C'));
-    EXPECT_EQ(engine.WebSite, std::string(128, 'W'));
-    EXPECT_EQ(engine.EMail, std::string(128, 'E'));
-
+TEST_F(EnginesTest, AnswersAreSplitIntoTokens) {
+    ASSERT_EQ(Add("good_engine"), 0);
     ASSERT_EQ(Add("fillanswer_engine"), 1);
     TRubikCube cube(1);
     cube.Clean();
-    std::vector<std::string> list;
-    ASSERT_EQ(SolveCube(1, cube, list), TSolveResult::Solved);
-    // 1024 characters "R R ... R " are read; the 1025th byte is the terminator's place.
-    EXPECT_EQ(list.size(), 512u);
-    EXPECT_EQ(list.back(), "R");
-}
-
-TEST_F(EnginesTest, AnswersAreSplitIntoTokens) {
-    ASSERT_EQ(Add("good_engine"), 0);
-    TRubikCube cube(1);
-    cube.Clean();
-    const std::vector<std::pair<const char*, std::vector<std::string>>> cases = {
-        {"R U Ri Ui", {"R", "U", "Ri", "Ui"}},
-        {"  R  U Ri", {"R"}},
-        {"F2 V0i", {"F2", "V0i"}},
-        {"", {}},
+    const struct {
+        int Slot;
+        const char* Answer;
+        std::vector<std::string> Tokens;
+    } cases[] = {
+        {0, "R U Ri Ui", {"R", "U", "Ri", "Ui"}},
+        {0, "  R  U Ri", {"R"}},
+        {0, "F2 V0i", {"F2", "V0i"}},
+        {0, "", {}},
+        // 1024 characters "R R ... R " without a terminator are read; the 1025th byte is the terminator's
+        // place.
+        {1, "", std::vector<std::string>(512, "R")},
     };
-    for (const auto& [answer, tokens] : cases) {
-        SCOPED_TRACE(answer);
-        SetAnswer("good_engine", answer);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Answer);
+        testsupport::SetEngineAnswer("good_engine", c.Answer);
         std::vector<std::string> list = {"old"};
-        EXPECT_EQ(SolveCube(0, cube, list), TSolveResult::Solved);
-        EXPECT_EQ(list, tokens);
+        EXPECT_EQ(SolveCube(c.Slot, cube, list), TSolveResult::Solved);
+        EXPECT_EQ(list, c.Tokens);
     }
-    SetAnswer("good_engine", "R U Ri Ui");
+    testsupport::SetEngineAnswer("good_engine", "R U Ri Ui");
 }
 
+// Each engine is handed the model's facelet text in the face order it asked for.
 TEST_F(EnginesTest, TheCubeIsWrittenInTheEnginesFaceOrder) {
     ASSERT_EQ(Add("good_engine"), 0);
     ASSERT_EQ(Add("both_engine"), 1);
     TRubikCube cube(1);
     cube.Clean();
-    std::vector<std::string> list;
-    ASSERT_EQ(SolveCube(1, cube, list), TSolveResult::Solved);
-    EXPECT_EQ(LastFacelets("both_engine"), std::string(9, 'd') + std::string(9, 'l') + std::string(9, 'b') +
-                                               std::string(9, 'r') + std::string(9, 'f') +
-                                               std::string(9, 'u'));
-
-    // After U the front row of R shows B's colour, and so on round the ring.
     ASSERT_TRUE(cube.PerformMoves("U"));
+    std::vector<std::string> list;
     ASSERT_EQ(SolveCube(0, cube, list), TSolveResult::Solved);
-    const std::string sent = LastFacelets("good_engine");
-    ASSERT_EQ(sent.size(), 54u);
-    EXPECT_EQ(sent.substr(0, 9), std::string(9, 'u'));
-    EXPECT_EQ(sent.substr(9, 3), "rrr");  // F's top row came from R
-    EXPECT_EQ(sent.substr(18, 3), "bbb"); // R's from B
-    EXPECT_EQ(sent.substr(45, 9), std::string(9, 'd'));
+    ASSERT_EQ(SolveCube(1, cube, list), TSolveResult::Solved);
+    EXPECT_EQ(LastFacelets("good_engine"), *cube.CubeString("ufrbld"));
+    EXPECT_EQ(LastFacelets("both_engine"), *cube.CubeString("dlbrfu"));
 }
 
 TEST_F(EnginesTest, CubesAnEngineCannotBeGivenNeverReachIt) {

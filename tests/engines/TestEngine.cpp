@@ -26,10 +26,6 @@ std::string Answer = "R U Ri Ui";
 std::string LastFacelets;
 int SolveCalls = 0;
 
-void Fill(char* buffer, int size, char letter) {
-    std::memset(buffer, letter, static_cast<std::size_t>(size));
-}
-
 int* volatile Nowhere = nullptr; // volatile: the compiler cannot see the fault coming
 
 // Ends the process as a real fault in an engine would, when this variant crashes in export Where.
@@ -56,21 +52,17 @@ TE_EXPORT void _fnRbkinfo(char* Name, char* Legal, char* Version, char* Contact,
     while (TE_HANG) {
         std::this_thread::sleep_for(std::chrono::seconds(1));
     }
-#if TE_FILL_INFO
-    Fill(Name, 256, 'N');
-    Fill(Legal, 256, 'L');
-    Fill(Version, 33, 'V');
-    Fill(Contact, 65, 'C');
-    Fill(Web, 129, 'W');
-    Fill(Mail, 129, 'E');
-#else
-    std::strcpy(Name, TE_NAME);
-    std::strcpy(Legal, "Free for tests");
-    std::strcpy(Version, "1.2");
-    std::strcpy(Contact, "The testers");
-    std::strcpy(Web, "https://tests.example");
-    std::strcpy(Mail, "tests@tests.example");
-#endif
+    char* const buffers[] = {Name, Legal, Version, Contact, Web, Mail};
+    const char* const texts[] = {TE_NAME,       "Free for tests",        "1.2",
+                                 "The testers", "https://tests.example", "tests@tests.example"};
+    const int sizes[] = {256, 256, 33, 65, 129, 129}; // each buffer's size, as the program gives them
+    for (int i = 0; i < 6; ++i) {
+        if (TE_FILL_INFO) {
+            std::memset(buffers[i], "NLVCWE"[i], static_cast<std::size_t>(sizes[i]));
+        } else {
+            std::strcpy(buffers[i], texts[i]);
+        }
+    }
 }
 #endif
 

@@ -50,13 +50,12 @@ TEST_F(IniFileTest, ValuesAreReadAsWritten) {
                              "Late=4\n"
                              "[Open\n"
                              "Key=x"));
-    struct Case {
+    const struct {
         const char* Section;
         const char* Key;
         std::int32_t Integer;
         const char* Text;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"CUBE", "speed", 2, "2"}, // names match without regard to case; the first line of a key counts
         {"Cube", "Negative", -7, "-7"},
         {"Cube", "Hex", 0x00FF00, "0x00FF00"},
@@ -79,7 +78,7 @@ TEST_F(IniFileTest, ValuesAreReadAsWritten) {
         {"None", "Speed", -1, "default"},
         {"", "Path", -1, "default"},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.Section) + "/" + c.Key);
         EXPECT_EQ(ini.ReadInteger(c.Section, c.Key, -1), c.Integer);
         EXPECT_EQ(ini.ReadString(c.Section, c.Key, "default"), c.Text);
@@ -91,7 +90,7 @@ TEST_F(IniFileTest, ValuesAreReadAsWritten) {
 }
 
 TEST_F(IniFileTest, WritesChangeOnlyTheirOwnLines) {
-    struct Case {
+    const struct {
         const char* What;
         std::string Before;
         const char* Section;
@@ -99,8 +98,7 @@ TEST_F(IniFileTest, WritesChangeOnlyTheirOwnLines) {
         const char* Value;
         std::string After;
         const char* ReadBack = nullptr; // when not Value
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"a key changes in place, keeping its spelling and the line ending",
          "; mine\r\n[CUBE]\r\nspeed = 1\r\nOther=x\r\n\r\n[ENGINES]\r\nEngine1=a.so\r\n", "Cube", "Speed",
          "2", "; mine\r\n[CUBE]\r\nspeed=2\r\nOther=x\r\n\r\n[ENGINES]\r\nEngine1=a.so\r\n"},
@@ -121,7 +119,7 @@ TEST_F(IniFileTest, WritesChangeOnlyTheirOwnLines) {
         {"a line break cannot start a line of its own", "[CUBE]\n", "CUBE", "A", "a\n[X]\r\nB=1",
          "[CUBE]\nA=a [X]  B=1\n", "a [X]  B=1"},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.What);
         const std::string path = Write(c.Before);
         TIniFile ini(path);

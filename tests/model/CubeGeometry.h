@@ -10,23 +10,14 @@ namespace geometry {
 struct Vec {
     int x = 0, y = 0, z = 0;
     bool operator==(const Vec&) const = default;
+    Vec operator+(Vec b) const { return {x + b.x, y + b.y, z + b.z}; }
+    Vec operator-(Vec b) const { return {x - b.x, y - b.y, z - b.z}; }
+    friend Vec operator*(int k, Vec a) { return {k * a.x, k * a.y, k * a.z}; }
+    friend int Dot(Vec a, Vec b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+    friend Vec Cross(Vec a, Vec b) {
+        return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
+    }
 };
-
-inline Vec operator+(Vec a, Vec b) {
-    return {a.x + b.x, a.y + b.y, a.z + b.z};
-}
-inline Vec operator-(Vec a, Vec b) {
-    return {a.x - b.x, a.y - b.y, a.z - b.z};
-}
-inline Vec operator*(int k, Vec a) {
-    return {k * a.x, k * a.y, k * a.z};
-}
-inline int Dot(Vec a, Vec b) {
-    return a.x * b.x + a.y * b.y + a.z * b.z;
-}
-inline Vec Cross(Vec a, Vec b) {
-    return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
-}
 
 // Outward normal, direction of increasing column, direction of increasing row; faces U F R B L D.
 struct FaceFrame {

@@ -4,7 +4,6 @@
 #include "model/Cubi.h"
 #include "model/Notation.h"
 
-#include <functional>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -15,26 +14,10 @@ namespace {
 
 const Vec SliceAxes[3] = {{1, 0, 0}, {0, 0, 1}, {0, 1, 0}}; // V turns like R, M like F, H like U
 
-struct Turn {
-    std::string Name;
-    Vec Axis;  // clockwise about this axis, seen from the side it points to
-    int Layer; // counted from the negative side of Axis
-    std::function<void(TRubikCube&)> Apply;
-};
-
-std::vector<Turn> TurnsOf(const TRubikCube& cube) {
-    std::vector<Turn> turns;
-    for (int f = 0; f < 6; ++f) {
-        turns.push_back({std::string(1, FaceLetters[f]), Frames[f].Normal, cube.Size - 1,
-                         [f](TRubikCube& c) { c.TurnFace(f); }});
-    }
-    for (int a = 0; a < 3; ++a) {
-        for (int k = 0; k < cube.SliceCount; ++k) {
-            turns.push_back({std::string(1, AxisLetters[a]) + std::to_string(k), SliceAxes[a], k + 1,
-                             [a, k](TRubikCube& c) { c.TurnSlice(a, k); }});
-        }
-    }
-    return turns;
+// The axis a move turns about (clockwise seen from the side it points to) and its layer along it,
+// counted from the negative side.
+std::pair<Vec, int> AxisAndLayer(const TMove& m, int N) {
+    return m.IsFace ? std::pair(Frames[m.Index].Normal, N - 1) : std::pair(SliceAxes[m.Index], m.Slice + 1);
 }
 
 // Clockwise quarter turns, seen from outside a face with this normal, from vector a to vector b.
@@ -55,8 +38,11 @@ class TurnTest : public ::testing::TestWithParam<int> {};
 TEST_P(TurnTest, EveryTurnIsTheRigidRotationOfItsLayer) {
     TRubikCube probe(static_cast<std::uint8_t>(GetParam()));
     const int N = probe.Size, S = probe.FaceArea;
-    for (const Turn& turn : TurnsOf(probe)) {
+    const auto turns = ParseMoves(N == 2 ? "U F R B L D" : "U F R B L D V0 M0 H0", probe.SliceCount, false);
+    ASSERT_TRUE(turns);
+    for (const TMove& turn : *turns) {
         SCOPED_TRACE(turn.Name);
+        const auto [axis, layer] = AxisAndLayer(turn, N);
         TRubikCube cube(static_cast<std::uint8_t>(GetParam()));
         cube.Clean();
         for (int f = 0; f < 6; ++f) {
@@ -65,7 +51,7 @@ TEST_P(TurnTest, EveryTurnIsTheRigidRotationOfItsLayer) {
             }
         }
         const CubeState0 before = cube.GetState();
-        turn.Apply(cube);
+        turn.IsFace ? cube.TurnFace(turn.Index) : cube.TurnSlice(turn.Index, turn.Slice);
         const CubeState0& after = cube.GetState();
         int moved = 0;
         for (int f = 0; f < 6; ++f) {
@@ -74,19 +60,19 @@ TEST_P(TurnTest, EveryTurnIsTheRigidRotationOfItsLayer) {
                 const Vec centre = StickerCentre(N, f, i);
                 const int counterBefore = before.Rotations[record.HomeFace][record.HomeIndex];
                 const int counterAfter = after.Rotations[record.HomeFace][record.HomeIndex];
-                if (LayerAlong(N, turn.Axis, centre) != turn.Layer) {
+                if (LayerAlong(N, axis, centre) != layer) {
                     EXPECT_EQ(after.Cubies[f][i], record) << "outside the layer at " << f << "/" << i;
                     EXPECT_EQ(counterAfter, counterBefore);
                     continue;
                 }
                 const int target =
-                    StickerAt(N, QuarterTurn(turn.Axis, centre), QuarterTurn(turn.Axis, Frames[f].Normal));
+                    StickerAt(N, QuarterTurn(axis, centre), QuarterTurn(axis, Frames[f].Normal));
                 ASSERT_GE(target, 0);
                 const int tf = target / S, ti = target % S;
                 EXPECT_EQ(after.Cubies[tf][ti], record)
                     << f << "/" << i << " should reach " << tf << "/" << ti;
                 // The sticker's "up" (towards row 0) turns with the layer.
-                const Vec carriedUp = QuarterTurn(turn.Axis, -1 * Frames[f].Down);
+                const Vec carriedUp = QuarterTurn(axis, -1 * Frames[f].Down);
                 EXPECT_EQ(counterAfter - counterBefore,
                           QuartersBetween(Frames[tf].Normal, -1 * Frames[tf].Down, carriedUp))
                     << "counter of sticker from " << f << "/" << i;
@@ -94,7 +80,7 @@ TEST_P(TurnTest, EveryTurnIsTheRigidRotationOfItsLayer) {
             }
         }
         // A face turn moves its face (all but a 3x3x3 centre) and a ring of 4N; a slice only its ring.
-        EXPECT_EQ(moved, turn.Name.size() == 1 ? 4 * N + S - (N % 2) : 4 * N);
+        EXPECT_EQ(moved, turn.IsFace ? 4 * N + S - (N % 2) : 4 * N);
     }
 }
 
@@ -118,8 +104,7 @@ TEST_P(TurnTest, EveryNeighbourPairGivesTheMoveAlongTheDrag) {
             const auto m = ParseMove(move, cube.SliceCount, false);
             ASSERT_TRUE(m) << from << " -> " << to << " gave '" << move << "'";
             ASSERT_NE(m->Turns, 2) << "a drag is a quarter turn";
-            const Vec axis = m->IsFace ? Frames[m->Index].Normal : SliceAxes[m->Index];
-            const int layer = m->IsFace ? N - 1 : m->Slice + 1;
+            const auto [axis, layer] = AxisAndLayer(*m, N);
             const int sign = m->Turns == 1 ? 1 : -1;
             for (const Vec p : {a, b}) {
                 EXPECT_EQ(LayerAlong(N, axis, p), layer) << from << " -> " << to << ": " << move;

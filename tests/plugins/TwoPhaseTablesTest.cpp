@@ -94,12 +94,15 @@ TEST(TwoPhaseTablesTest, DistancesAgreeWithADirectCount) {
                            std::function<TPair(TPair, int)> step) {
         return [&table, width, entry, step](TPair p) { return table.Distance(p, width, entry, step); };
     };
-    // A four-bit table over classes of the first coordinate, looked up.
-    const auto looked = [](const TNibbleDepth& table, const std::vector<std::uint16_t>& classSym,
-                           const std::vector<std::uint8_t>& conj) {
-        return [&table, &classSym, &conj](TPair p) {
-            return table.Get(ClassEntry(classSym, conj, SymmetryCount, p.first, p.second));
+    // Where a pair is in a table over classes of its first coordinate.
+    const auto classEntry = [](const auto& classSym, const auto& conj, int symmetries) {
+        return [&classSym, &conj, symmetries](TPair p) {
+            return ClassEntry(classSym, conj, symmetries, p.first, p.second);
         };
+    };
+    // A four-bit table, looked up.
+    const auto looked = [](const TNibbleDepth& table, auto entry) {
+        return [&table, entry](TPair p) { return table.Get(entry(p)); };
     };
     struct TCase {
         const char* Name;
@@ -123,35 +126,24 @@ TEST(TwoPhaseTablesTest, DistancesAgreeWithADirectCount) {
              })},
         {"corner class by middle-layer order", phase2,
          [](const TCubieCube& c) { return TPair(CornerPerm(c), SliceOrder(c)); },
-         looked(t.CornerOrderDepth, t.CornerClassSym, t.SliceOrderConj)},
+         looked(t.CornerOrderDepth, classEntry(t.CornerClassSym, t.SliceOrderConj, SymmetryCount))},
         {"edge class by middle-layer order", phase2,
          [](const TCubieCube& c) { return TPair(EdgePerm(c), SliceOrder(c)); },
-         looked(t.EdgeOrderDepth, t.EdgeClassSym, t.SliceOrderConj)},
+         looked(t.EdgeOrderDepth, classEntry(t.EdgeClassSym, t.SliceOrderConj, SymmetryCount))},
         {"edge class by D layer corner places", phase2,
          [](const TCubieCube& c) { return TPair(EdgePerm(c), CornerComb(c)); },
-         looked(t.EdgeCombDepth, t.EdgeClassSym, t.CornerCombConj)},
+         looked(t.EdgeCombDepth, classEntry(t.EdgeClassSym, t.CornerCombConj, SymmetryCount))},
         {"twist class by middle-layer places and flips", all,
          [](const TCubieCube& c) { return TPair(Twist(c), SliceFlip(c)); },
-         walked(
-             t.TwistSliceFlipDepth, MoveCount,
-             [&](TPair s) {
-                 return ClassEntry(t.TwistClassSym, t.SliceFlipConj, TurnSymmetryCount, s.first, s.second);
-             },
-             stepWith(t.TwistMove, t.SliceFlipMove, MoveCount))},
+         walked(t.TwistSliceFlipDepth, MoveCount,
+                classEntry(t.TwistClassSym, t.SliceFlipConj, TurnSymmetryCount),
+                stepWith(t.TwistMove, t.SliceFlipMove, MoveCount))},
         {"twist class by flip", all, [](const TCubieCube& c) { return TPair(Twist(c), Flip(c)); },
-         walked(
-             t.TwistFlipDepth, MoveCount,
-             [&](TPair s) {
-                 return ClassEntry(t.TwistHalfClassSym, t.FlipHalfConj, HalfTurnCount, s.first, s.second);
-             },
-             stepWith(t.TwistMove, t.FlipMove, MoveCount))},
+         walked(t.TwistFlipDepth, MoveCount, classEntry(t.TwistHalfClassSym, t.FlipHalfConj, HalfTurnCount),
+                stepWith(t.TwistMove, t.FlipMove, MoveCount))},
         {"flip class by slice", all, [](const TCubieCube& c) { return TPair(Flip(c), Slice(c)); },
-         walked(
-             t.FlipSliceDepth, MoveCount,
-             [&](TPair s) {
-                 return ClassEntry(t.FlipClassSym, t.SliceHalfConj, HalfTurnCount, s.first, s.second);
-             },
-             stepWith(t.FlipMove, t.SliceMove, MoveCount))},
+         walked(t.FlipSliceDepth, MoveCount, classEntry(t.FlipClassSym, t.SliceHalfConj, HalfTurnCount),
+                stepWith(t.FlipMove, t.SliceMove, MoveCount))},
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.Name);

@@ -16,97 +16,63 @@ class SoundService : public ::testing::Test {
 protected:
     void TearDown() override { CloseSound(); }
 
-    TTempFolder Folder;
-    TCurrentFolder Here{Folder.Path()};
+    TTempFolder Folder{true}, Program;
 };
 
-TEST_F(SoundService, SetsUpBothPlayersFromTheShippedFilesAndCloseSilencesThem) {
-    PutProgramSounds(Folder.Path());
-    InitSound();
-    EXPECT_EQ(SoundFailure(), "");
-    const TSourceInfo restart = RestartSound().Inspect();
-    const TSourceInfo rotation = RotationSound().Inspect();
-    ASSERT_TRUE(restart.BufferAttached);
-    ASSERT_TRUE(rotation.BufferAttached);
-    EXPECT_FALSE(restart.Looping);
-    EXPECT_TRUE(rotation.Looping) << "the rotation sound runs for as long as a turn does";
-    EXPECT_GT(restart.Bytes, 0);
-    EXPECT_GT(rotation.Bytes, 0);
-
-    InitSound(); // while open: nothing changes, nothing is reported
-    EXPECT_EQ(SoundFailure(), "");
-    EXPECT_TRUE(RotationSound().Inspect().BufferAttached);
-
-    RotationSound().Play();
-    ASSERT_TRUE(RotationSound().Inspect().Sounding);
-    CloseSound();
-    EXPECT_FALSE(RotationSound().Inspect().Audible);
-    EXPECT_FALSE(RestartSound().Inspect().Audible);
-    RotationSound().Stop(); // a worker thread may still stop it after the device has gone
-    RestartSound().Play();
-    CloseSound();
-}
-
 TEST_F(SoundService, MissingOrBrokenFilesLeaveSilentPlayersAndOneReport) {
-    struct TCase {
+    const std::string restartLost = "Cannot assign wave data to buffer: " + std::string(RestartSoundFile);
+    const std::string rotationLost = "Cannot assign wave data to buffer: " + std::string(RotationSoundFile);
+    const auto put = [](const TTempFolder& f) { PutProgramSounds(f.Path()); };
+    const auto noRotation = [](const TTempFolder& f) {
+        std::filesystem::remove(f.Path() / RotationSoundFile);
+    };
+    const auto badRestart = [](const TTempFolder& f) {
+        WriteBytes(f.Path() / RestartSoundFile, "RIFF no sound");
+    };
+    const struct {
         const char* Name;
+        std::vector<std::function<void(const TTempFolder&)>> Here, InProgram;
         bool RestartOk, RotationOk;
         std::string Failure;
+    } cases[] = {
+        {"no sounds folder", {}, {}, false, false, restartLost + "\n" + rotationLost},
+        {"rotation missing", {put, noRotation}, {}, true, false, rotationLost},
+        {"restart is not a WAV file", {put, badRestart}, {}, false, true, restartLost},
+        {"both here: once the files are back, the old report is forgotten", {put}, {}, true, true, ""},
+        {"none here, both in the program folder", {}, {put}, true, true, ""},
+        {"the current folder's come first, even broken", {put, badRestart}, {put}, false, true, restartLost},
     };
-    const std::string assign = "Cannot assign wave data to buffer: ";
-    const TCase cases[] = {
-        {"no sounds folder", false, false, assign + RestartSoundFile + "\n" + assign + RotationSoundFile},
-        {"rotation missing", true, false, assign + RotationSoundFile},
-        {"restart is not a WAV file", false, true, assign + RestartSoundFile},
-    };
-    for (const TCase& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.Name);
-        std::filesystem::remove_all(Folder.Path() / "sounds");
-        const std::string name = c.Name;
-        if (name != "no sounds folder") {
-            PutProgramSounds(Folder.Path());
+        for (const TTempFolder* f : {&Folder, &Program}) {
+            std::filesystem::remove_all(f->Path() / "sounds");
+            for (const auto& prepare : f == &Folder ? c.Here : c.InProgram) {
+                prepare(*f);
+            }
         }
-        if (name == "rotation missing") {
-            std::filesystem::remove(Folder.Path() / RotationSoundFile);
-        } else if (name == "restart is not a WAV file") {
-            WriteBytes(Folder.Path() / RestartSoundFile, "RIFF this is no sound at all");
-        }
-
-        InitSound();
+        InitSound(Program.Path().string());
+        InitSound(Program.Path().string()); // while open: nothing changes, nothing more is reported
         EXPECT_EQ(SoundFailure(), c.Failure);
-        EXPECT_EQ(RestartSound().Inspect().BufferAttached, c.RestartOk);
-        EXPECT_EQ(RotationSound().Inspect().BufferAttached, c.RotationOk);
+        const TSourceInfo restart = RestartSound().Inspect(), rotation = RotationSound().Inspect();
+        EXPECT_EQ(restart.BufferAttached, c.RestartOk);
+        EXPECT_EQ(restart.Bytes > 0, c.RestartOk);
+        EXPECT_FALSE(restart.Looping);
+        EXPECT_EQ(rotation.BufferAttached, c.RotationOk);
+        EXPECT_EQ(rotation.Looping, c.RotationOk) << "the rotation sound runs for as long as a turn does";
         // A silent player still keeps its state, so the threads that start and stop it need not care.
         RotationSound().Play();
         EXPECT_TRUE(RotationSound().Playing());
+        EXPECT_EQ(RotationSound().Inspect().Sounding, c.RotationOk);
         RotationSound().Stop();
         EXPECT_FALSE(RotationSound().Playing());
         EXPECT_FALSE(RotationSound().Inspect().Sounding);
+        RotationSound().Play();
         CloseSound();
+        EXPECT_FALSE(RotationSound().Inspect().Audible);
+        EXPECT_FALSE(RestartSound().Inspect().Audible);
+        RotationSound().Stop(); // a worker thread may still stop it after the device has gone
+        RestartSound().Play();
     }
-    // Once the files are back, the next start finds them and forgets the old report.
-    std::filesystem::remove_all(Folder.Path() / "sounds");
-    PutProgramSounds(Folder.Path());
-    InitSound();
-    EXPECT_EQ(SoundFailure(), "");
-    EXPECT_TRUE(RotationSound().Inspect().BufferAttached);
-}
-
-TEST_F(SoundService, TheProgramFolderIsAskedWhenTheCurrentFolderHasNoSounds) {
-    TTempFolder program;
-    PutProgramSounds(program.Path());
-    InitSound(program.Path().string());
-    EXPECT_EQ(SoundFailure(), "");
-    EXPECT_TRUE(RestartSound().Inspect().BufferAttached);
-    EXPECT_TRUE(RotationSound().Inspect().BufferAttached);
-    CloseSound();
-
-    // The current folder's sounds come first: a broken one there is not passed over.
-    PutProgramSounds(Folder.Path());
-    WriteBytes(Folder.Path() / RestartSoundFile, "RIFF this is no sound at all");
-    InitSound(program.Path().string());
-    EXPECT_FALSE(RestartSound().Inspect().BufferAttached);
-    EXPECT_TRUE(RotationSound().Inspect().BufferAttached);
 }
 
 // In a fresh process of its own (the death-test machinery re-runs this program), because OpenAL

@@ -1,50 +1,83 @@
 #pragma once
-// Helpers of the sound tests: temporary folders, WAV files made to measure, and a WAV reader to
-// measure what was played.
+// Helpers of the sound tests: a temporary folder and WAV files made to measure.
 
-#include <chrono>
+#include "sound/Sound.h"
+
 #include <cstdint>
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <functional>
-#include <optional>
+#include <stdexcept>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace soundtest {
 
-// A fresh folder under the system's temporary folder, removed with everything in it at the end.
+// A fresh folder under the system's temporary folder, removed with everything in it at the end. A
+// current one is made the working folder for its lifetime: the players open their files relative to it.
 class TTempFolder {
 public:
-    TTempFolder();
-    ~TTempFolder();
+    explicit TTempFolder(bool Current = false) {
+        std::string pattern = (std::filesystem::temp_directory_path() / "torvane-sound-XXXXXX").string();
+        if (mkdtemp(pattern.data()) == nullptr) {
+            throw std::runtime_error("cannot make a temporary folder from " + pattern);
+        }
+        Folder = pattern;
+        if (Current) {
+            Previous = std::filesystem::current_path();
+            std::filesystem::current_path(Folder);
+        }
+    }
+    ~TTempFolder() {
+        std::error_code ignored;
+        if (!Previous.empty()) {
+            std::filesystem::current_path(Previous, ignored);
+        }
+        std::filesystem::remove_all(Folder, ignored);
+    }
     TTempFolder(const TTempFolder&) = delete;
     TTempFolder& operator=(const TTempFolder&) = delete;
 
     const std::filesystem::path& Path() const { return Folder; }
 
 private:
-    std::filesystem::path Folder;
-};
-
-// Makes a folder current for its lifetime: the players open their files relative to it.
-class TCurrentFolder {
-public:
-    explicit TCurrentFolder(const std::filesystem::path& Folder);
-    ~TCurrentFolder();
-    TCurrentFolder(const TCurrentFolder&) = delete;
-    TCurrentFolder& operator=(const TCurrentFolder&) = delete;
-
-private:
-    std::filesystem::path Previous;
+    std::filesystem::path Folder, Previous;
 };
 
 // The shipped sounds as the build laid them out in the program folder.
-std::filesystem::path ProgramSound(std::string_view Name);
-// Copies both shipped sounds into Folder/sounds.
-void PutProgramSounds(const std::filesystem::path& Folder);
+inline std::filesystem::path ProgramSound(std::string_view Name) {
+    return std::filesystem::path(TORVANE_PROGRAM_SOUNDS) / Name;
+}
 
-void WriteBytes(const std::filesystem::path& File, std::string_view Bytes);
+// Copies both shipped sounds into Folder/sounds.
+inline void PutProgramSounds(const std::filesystem::path& Folder) {
+    std::filesystem::create_directories(Folder / "sounds");
+    for (const char* name : {"restart.wav", "rotation.wav"}) {
+        std::filesystem::copy_file(ProgramSound(name), Folder / "sounds" / name,
+                                   std::filesystem::copy_options::overwrite_existing);
+    }
+}
+
+inline void WriteBytes(const std::filesystem::path& File, std::string_view Bytes) {
+    if (File.has_parent_path()) {
+        std::filesystem::create_directories(File.parent_path());
+    }
+    std::ofstream out(File, std::ios::binary | std::ios::trunc);
+    out.write(Bytes.data(), static_cast<std::streamsize>(Bytes.size()));
+    if (!out) {
+        throw std::runtime_error("cannot write " + File.string());
+    }
+}
+
+// Little-endian fields of Bytes bytes.
+inline std::string LittleEndian(std::uint32_t Value, int Bytes) {
+    std::string out;
+    for (int i = 0; i < Bytes; ++i) {
+        out += static_cast<char>((Value >> (8 * i)) & 0xFF);
+    }
+    return out;
+}
 
 // A WAV file with a "fmt " chunk of the given fields and a "data" chunk.
 struct TWaveFormat {
@@ -54,26 +87,39 @@ struct TWaveFormat {
     unsigned Bits = 16;
     std::string Samples; // the body of the "data" chunk
 };
-std::string WaveFile(const TWaveFormat& Format);
+
+inline std::string WaveFile(const TWaveFormat& Format) {
+    const unsigned blockAlign = Format.Channels * ((Format.Bits + 7) / 8);
+    const std::string format = LittleEndian(Format.FormatTag, 2) + LittleEndian(Format.Channels, 2) +
+                               LittleEndian(Format.Rate, 4) + LittleEndian(Format.Rate * blockAlign, 4) +
+                               LittleEndian(blockAlign, 2) + LittleEndian(Format.Bits, 2);
+    const std::string body = "WAVEfmt " + LittleEndian(16, 4) + format + "data" +
+                             LittleEndian(static_cast<std::uint32_t>(Format.Samples.size()), 4) +
+                             Format.Samples;
+    return "RIFF" + LittleEndian(static_cast<std::uint32_t>(body.size()), 4) + body;
+}
 
 // Frames of 8- or 16-bit samples (a quiet ramp) in the given number of channels.
-std::string ToneSamples(int Frames, unsigned Channels, unsigned Bits);
-
-// A 16-bit PCM WAV file read back (plain or extensible layout).
-struct TWave {
-    unsigned Channels = 0;
-    std::uint32_t Rate = 0;
-    std::vector<float> Samples; // interleaved, full scale is 1
-    std::size_t Frames() const { return Channels == 0 ? 0 : Samples.size() / Channels; }
-    // The largest absolute sample of any channel in frames [First, Last).
-    float Peak(std::size_t First, std::size_t Last) const;
-};
-std::optional<TWave> ReadWave(const std::filesystem::path& File);
+inline std::string ToneSamples(int Frames, unsigned Channels, unsigned Bits) {
+    std::string bytes;
+    for (int i = 0; i < Frames * static_cast<int>(Channels); ++i) {
+        const int value = (i % 64) - 32;
+        bytes += Bits == 8 ? LittleEndian(static_cast<std::uint32_t>(128 + value), 1)
+                           : LittleEndian(static_cast<std::uint16_t>(value * 256), 2);
+    }
+    return bytes;
+}
 
 // The message of the ESoundError that Action raises, "(nothing raised)" or "(other exception)".
-std::string SoundErrorOf(const std::function<void()>& Action);
-
-// Polls Condition every 10 ms until it holds or Limit has passed; true if it held.
-bool WaitFor(const std::function<bool()>& Condition, std::chrono::milliseconds Limit);
+inline std::string SoundErrorOf(const std::function<void()>& Action) {
+    try {
+        Action();
+    } catch (const ESoundError& e) {
+        return e.what();
+    } catch (...) {
+        return "(other exception)";
+    }
+    return "(nothing raised)";
+}
 
 } // namespace soundtest

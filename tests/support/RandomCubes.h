@@ -3,8 +3,10 @@
 // random turns, which would favour states near the solved one), and their facelet text. Independent
 // of the engine's own code so that the two can check each other.
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
+#include <numeric>
 #include <random>
 #include <string>
 #include <utility>
@@ -41,36 +43,26 @@ public:
 
     TState Next() {
         TState s{};
-        Shuffle(s.CornerAt);
-        Shuffle(s.EdgeAt);
+        std::iota(s.CornerAt.begin(), s.CornerAt.end(), 0);
+        std::iota(s.EdgeAt.begin(), s.EdgeAt.end(), 0);
+        std::shuffle(s.CornerAt.begin(), s.CornerAt.end(), Engine);
+        std::shuffle(s.EdgeAt.begin(), s.EdgeAt.end(), Engine);
         if (Odd(s.CornerAt) != Odd(s.EdgeAt)) {
             std::swap(s.EdgeAt[0], s.EdgeAt[1]);
         }
         int twists = 0, flips = 0;
         for (int i = 0; i < 7; ++i) {
-            twists += s.Twist[i] = Below(3);
+            twists += s.Twist[i] = static_cast<int>(Engine() % 3);
         }
         s.Twist[7] = (3 - twists % 3) % 3;
         for (int i = 0; i < 11; ++i) {
-            flips += s.Flip[i] = Below(2);
+            flips += s.Flip[i] = static_cast<int>(Engine() % 2);
         }
         s.Flip[11] = flips % 2;
         return s;
     }
 
 private:
-    int Below(int n) { return static_cast<int>(Engine() % static_cast<std::uint64_t>(n)); }
-
-    template <std::size_t N>
-    void Shuffle(std::array<int, N>& p) {
-        for (std::size_t i = 0; i < N; ++i) {
-            p[i] = static_cast<int>(i);
-        }
-        for (int i = static_cast<int>(N) - 1; i > 0; --i) {
-            std::swap(p[i], p[Below(i + 1)]);
-        }
-    }
-
     std::mt19937_64 Engine;
 };
 
