@@ -5,7 +5,6 @@
 #include "app/FormMain.h"
 
 #include <QApplication>
-#include <QMdiArea>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -19,8 +18,6 @@ TEST(FatalStart, WithoutOpenGLTheProgramSaysSoAndEnds) {
     EXPECT_EQ(messages.Shown[0],
               (TShownMessage{"Fatal Error", "OpenGL is not supported !", TMessageIcon::Error, false}));
     EXPECT_EQ(main.NewGame(0), nullptr);
-    EXPECT_FALSE(main.ActionNewGame[0]->isEnabled());
-    EXPECT_TRUE(main.MdiArea->subWindowList().isEmpty());
     QTimer::singleShot(10000, [] { QCoreApplication::exit(99); }); // a loop that does not end fails
     EXPECT_EQ(QApplication::exec(), 1);
 }

@@ -61,7 +61,6 @@ TEST_F(ThreadsTest, ABrokenEnvironmentAppliedWhileASolutionPlaysIsReportedAndPla
         QTest::mouseClick(dialog.btnChangeEnviron, Qt::LeftButton);
         QTest::mouseClick(dialog.btnApply, Qt::LeftButton);
     });
-    EXPECT_EQ(Form->Settings.EnvironFile, env.toStdString());
     ASSERT_TRUE(Drain());
     EXPECT_EQ(Form->PanelSolution->Position, 6u);
     EXPECT_FALSE(Messages.Shown.empty()) << "the broken picture is reported";
@@ -101,7 +100,6 @@ TEST_F(ThreadsTest, StopEndsPlaybackAfterTheMoveInProgressAndAGameClosesDuringPl
     PlayAnswer();
     QTest::mouseClick(Form->PanelSolution->btnStop, Qt::LeftButton);
     const std::size_t stoppedAt = Form->PanelSolution->Position;
-    EXPECT_FALSE(Form->PanelSolution->Playing());
     ASSERT_TRUE(Drain());
     EXPECT_EQ(Form->PanelSolution->Position, stoppedAt);
     ASSERT_LT(stoppedAt, 5u);
