@@ -27,20 +27,6 @@ TMatrix4 AfterDrags(float radius, std::initializer_list<std::array<float, 4>> dr
     return ball.GetRotation();
 }
 
-TEST(ArcBall, MapsPointsInsideOntoTheSphereAndOutsideOntoTheRim) {
-    const std::pair<std::array<float, 2>, TVector3> cases[] = {
-        {{0.6f, 0}, {0.6f, 0, 0.8f}},
-        {{0, -0.8f}, {0, -0.8f, 0.6f}},
-        {{3, 4}, {0.6f, 0.8f, 0}}, // outside: the nearest rim point
-    };
-    for (const auto& [at, expected] : cases) {
-        const TVector3 p = TArcBall::MapToSphere(at[0], at[1]);
-        EXPECT_NEAR(std::abs(p.x - expected.x) + std::abs(p.y - expected.y) + std::abs(p.z - expected.z), 0,
-                    Eps)
-            << at[0] << "," << at[1];
-    }
-}
-
 TEST(ArcBall, StandardViewAsWorkedOutByHand) {
     // Radius 320, drags of 60 pixels: each turns by 2 asin(0.1875) = 21.6 degrees, first about the
     // screen's vertical axis, then about its horizontal one. With c = 1 - 2 * 0.1875^2 and

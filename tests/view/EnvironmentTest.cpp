@@ -252,36 +252,4 @@ TEST_F(EnvironmentTest, OurEnvironmentsLoad) {
     EXPECT_TRUE(Messages.empty());
 }
 
-// The skybox tests see textures only through the frame, and only of pictures whose rows need no
-// alignment; here one read back texel for texel.
-TEST_F(EnvironmentTest, APictureComesBackFromItsTextureAndWrongBuffersAreRefused) {
-    StartView("", 0);
-    InContext([&] {
-        // Rows of 2 RGB pixels are 6 bytes long: wrong row alignment shows in every row after the
-        // first. Unpack modes someone else left behind must not change what is read either.
-        glPixelStorei(GL_UNPACK_ALIGNMENT, 8);
-        glPixelStorei(GL_UNPACK_ROW_LENGTH, 3);
-        const TPicture narrow{2, 4, {Red, Green, Blue, White, Green, Red, White, Blue}};
-        unsigned texture = 0;
-        ASSERT_TRUE(LoadTexture(Folder.Write("narrow.bmp", MakeBMP(narrow)), texture));
-        int width = 0, height = 0;
-        glBindTexture(GL_TEXTURE_2D, texture);
-        glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
-        glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
-        ASSERT_EQ(std::pair(width, height), std::pair(2, 4));
-        Bytes texels(2 * 4 * 4);
-        glPixelStorei(GL_PACK_ALIGNMENT, 1);
-        glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
-        EXPECT_EQ(texels, Expected(narrow, TPixelFormat::RGBA));
-        GLint alignment = 0;
-        glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
-        EXPECT_EQ(alignment, 8) << "the loader restores the unpack modes";
-
-        const Bytes twelve(12, 0x80);
-        EXPECT_NE(CreateTexture(2, 2, TPixelFormat::RGB, twelve), 0u);
-        EXPECT_EQ(CreateTexture(2, 2, TPixelFormat::RGBA, twelve), 0u) << "RGBA 2x2 needs 16 bytes";
-        EXPECT_EQ(CreateTexture(0, 4, TPixelFormat::RGB, {}), 0u);
-    });
-}
-
 } // namespace

@@ -1,10 +1,10 @@
 #pragma once
-// Crafted picture files for the decoder, texture and skybox tests: writers for BMP, TGA and (with
-// libjpeg) JPEG bytes, and a temporary folder to put them in.
+// Crafted picture files for the decoder and skybox tests: writers for BMP, TGA and (with libjpeg)
+// JPEG bytes, and a temporary folder to put them in.
 
 #include "view/ImageDecoders.h"
 
-#include <algorithm>
+#include <QTemporaryDir>
 #include <array>
 #include <cstdint>
 #include <cstdlib>
@@ -185,28 +185,20 @@ inline Bytes MakeJPEG(const TPicture& p, J_COLOR_SPACE Space = JCS_RGB) {
 }
 
 // A fresh folder under the system's temporary folder, removed with everything in it.
-class TTempFolder {
-public:
-    TTempFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "torvane-images-XXXXXX").string();
-        EXPECT_TRUE(mkdtemp(pattern.data()));
-        Path = pattern;
-    }
-    ~TTempFolder() { std::filesystem::remove_all(Path); }
-    TTempFolder(const TTempFolder&) = delete;
-    TTempFolder& operator=(const TTempFolder&) = delete;
-
+struct TTempFolder {
     // Writes bytes or text; gives the file's full name.
     template <typename TData>
-    std::string Write(const std::string& Name, const TData& Data) const {
-        std::filesystem::create_directories((Path / Name).parent_path());
-        std::ofstream(Path / Name, std::ios::binary)
+    std::string Write(const std::string& File, const TData& Data) const {
+        std::filesystem::create_directories(std::filesystem::path(Name(File)).parent_path());
+        std::ofstream(Name(File), std::ios::binary)
             .write(reinterpret_cast<const char*>(Data.data()), static_cast<std::streamsize>(Data.size()));
-        return this->Name(Name);
+        return Name(File);
     }
-    std::string Name(const std::string& Name) const { return (Path / Name).string(); }
+    std::string Name(const std::string& File) const {
+        return Dir.filePath(QString::fromStdString(File)).toStdString();
+    }
 
-    std::filesystem::path Path;
+    QTemporaryDir Dir;
 };
 
 } // namespace imagetest
