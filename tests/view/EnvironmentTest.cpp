@@ -42,10 +42,6 @@ bool ShowsAFace(TPixel p) {
     return p.r >= 27 && (p.r + 13) % 40 <= 6 && p.g >= 58 && p.b >= 58;
 }
 
-TPicture Solid(TRGBA c) {
-    return Painted(4, 4, [c](int, int) { return c; });
-}
-
 int Brightness(TPixel p) {
     return p.r + p.g + p.b;
 }
@@ -234,9 +230,10 @@ TEST_F(EnvironmentTest, TexturedStickersShowTheirPictureTintedByTheStickerColour
         View->Redraw();
         return Capture(*View).At(Side / 2, Side / 2);
     };
-    EXPECT_LT(Brightness(useSticker(Folder.Write("black.bmp", MakeBMP(Solid({0, 0, 0, 255}))))), 30)
+    EXPECT_LT(Brightness(useSticker(Folder.Write("black.bmp", MakeBMP(TPicture{1, 1, {{0, 0, 0, 255}}})))),
+              30)
         << "a black picture darkens the sticker";
-    EXPECT_NEAR(useSticker(Folder.Write("white.tga", MakeTGA(Solid(White)))).r, plain.r, 3);
+    EXPECT_NEAR(useSticker(Folder.Write("white.tga", MakeTGA(TPicture{1, 1, {White}}))).r, plain.r, 3);
     EXPECT_EQ(CountListsAndTextures().second, 1) << "the black picture's texture is gone";
 }
 

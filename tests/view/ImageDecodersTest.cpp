@@ -41,7 +41,6 @@ const TGood GoodFiles[] = {
     {"Bmp32", DecodeBMP, MakeBMP(Gradient(3, 2), 32), Gradient(3, 2)},
     {"Bmp32Masks", DecodeBMP, MakeBMP(Gradient(3, 2), 32, false, 108), Gradient(3, 2)},
     {"Bmp8", DecodeBMP, MakeBMP(Gradient(5, 3), 8), Gradient(5, 3)},
-    {"BmpOffsetPastTheFile", DecodeBMP, Patched(MakeBMP(Gradient(3, 2)), 10, 100000), Gradient(3, 2)},
     {"Tga32", DecodeTGA, MakeTGA(Gradient(5, 3), 2, 32), Gradient(5, 3), TPixelFormat::RGBA},
     {"TgaRle32", DecodeTGA, MakeTGA(FourBlocks(), 10, 32), FourBlocks(), TPixelFormat::RGBA},
     {"TgaRleLargest", DecodeTGA, MakeTGA(Tall, 10), Tall},
@@ -107,10 +106,8 @@ const char* const TgaShort = "Couldn't read file \"/pictures/face.x\".";
 const TBad BadFiles[] = {
     {"BmpEmpty", DecodeBMP, {}, BmpData},
     {"BmpRowsCut", DecodeBMP, Cut(Bmp24, Bmp24.size() - 2), BmpData},
-    {"BmpLargestWithoutRows", DecodeBMP, Patched(Patched(Bmp24, 18, 16384), 22, 16384), BmpData},
     {"BmpHugeColourCount", DecodeBMP, Patched(Bmp24, 46, 0xFFFFFFFFu), "Error reading palette"},
     {"BmpNotBM", DecodeBMP, Patched(Bmp24, 0, 0x4142, 2), BmpOnly},
-    {"Bmp16Bit", DecodeBMP, Patched(Bmp24, 28, 16, 2), BmpOnly},
     {"BmpRle8", DecodeBMP, Patched(MakeBMP(Gradient(5, 3), 8), 30, 1), BmpOnly},
     {"BmpOtherRedMask", DecodeBMP, Patched(MakeBMP(Gradient(2, 2), 32, false, 108), 54, 0xFF000000u),
      BmpOnly},
@@ -123,8 +120,6 @@ const TBad BadFiles[] = {
      "Couldn't load \"/pictures/face.x\". Colormapped TGA files not supported."},
     {"TgaDepth16", DecodeTGA, Patched(Tga24, 16, 16, 1),
      "Couldn't load \"/pictures/face.x\". Only 24 and 32 bit TGA files supported."},
-    {"TgaWidthTooLarge", DecodeTGA, Patched(Tga24, 12, 16385, 2), Size},
-    {"TgaPixelsCut", DecodeTGA, Cut(Tga24, Tga24.size() - 1), TgaShort},
     {"TgaRleRunCut", DecodeTGA, Appended(TgaHeader(2, 2, 10), {130, 1, 2, 3, 131, 4}), TgaShort},
     // Ten bytes cannot fill 16384 x 16384 pixels: refused before a buffer of that size is made.
     {"TgaRleLargestFromTenBytes", DecodeTGA,
