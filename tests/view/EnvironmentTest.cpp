@@ -95,23 +95,16 @@ protected:
         return Folder.Write(Name + ".env", "[ENVIRON]\r\nPath=" + Name + "/\r\nExtension=bmp\r\n");
     }
 
-    // Runs f with the view's context current.
-    template <typename TFunction>
-    auto InContext(TFunction f) {
-        std::lock_guard lock(View->Lock);
-        TGLActivation active(View->DC, View->RC);
-        return f();
-    }
     // Live display lists and textures of the view's context, counted by name.
     std::pair<int, int> CountListsAndTextures() {
-        return InContext([] {
-            std::pair<int, int> count;
-            for (unsigned name = 1; name < 500; ++name) {
-                count.first += glIsList(name) ? 1 : 0;
-                count.second += glIsTexture(name) ? 1 : 0;
-            }
-            return count;
-        });
+        std::lock_guard lock(View->Lock);
+        TGLActivation active(View->DC, View->RC);
+        std::pair<int, int> count;
+        for (unsigned name = 1; name < 500; ++name) {
+            count.first += glIsList(name) ? 1 : 0;
+            count.second += glIsTexture(name) ? 1 : 0;
+        }
+        return count;
     }
 
     void Rebuild() {
@@ -165,7 +158,7 @@ TEST_F(EnvironmentTest, EveryPictureLiesWhereItBelongsUnmirroredAndUprightWithNo
     }
 }
 
-TEST_F(EnvironmentTest, BackgroundKindsAndRebuilding) {
+TEST_F(EnvironmentTest, BackgroundKindsRebuildingAndReplacing) {
     const std::string env = WriteEnvironment("Box");
     // Type 2: black, and nothing is loaded, not even when the environment is marked for a reload.
     StartView(env, 2);
@@ -188,10 +181,8 @@ TEST_F(EnvironmentTest, BackgroundKindsAndRebuilding) {
     Rebuild();
     Rebuild();
     EXPECT_EQ(CountListsAndTextures(), std::make_pair(3, 6)) << "cubie face, sticker and skybox";
-}
 
-TEST_F(EnvironmentTest, ReplacedEnvironmentKeepsOnlyThePicturesTheNewOneLacks) {
-    StartView(WriteEnvironment("First"));
+    // A replacement keeps only the pictures the new environment lacks.
     const unsigned oldRight = View->EnvironmentTextures[R], oldBack = View->EnvironmentTextures[B];
     View->Settings.EnvironFile = WriteEnvironment("Second", R);
     Rebuild();
