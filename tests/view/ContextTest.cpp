@@ -1,6 +1,5 @@
 // The rendering-context service's rules on a real GLX context: one thread at a time, nesting, and
-// the guard's release when an exception passes through. How a view fares when another thread holds
-// its context is the drawing tests' part.
+// the guard's release when an exception passes through.
 #include "view/OpenGL.h"
 
 #include <functional>

@@ -14,7 +14,6 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <thread>
 
 namespace {
 
@@ -148,27 +147,6 @@ TEST_F(DrawingTest, TurnedLayerOpensAGapToTheRest) {
     EXPECT_EQ(ColorAt(f, UCentre), 0);
     // The layer really turned: a corner sticker now lies over the middle of the R edge.
     EXPECT_EQ(ColorAt(f, {1.98f * 1.41421f, Out, 0}), 0);
-}
-
-TEST_F(DrawingTest, DrawingFailsWhileAnotherThreadHoldsTheContextAndReleasesTheLock) {
-    // Another thread holds the view's context: drawing here fails and leaves neither the view's lock
-    // held nor anything active on this thread.
-    std::promise<void> held, release;
-    std::thread other([&] {
-        ActivateGLContext(View->DC, View->RC);
-        held.set_value();
-        release.get_future().wait();
-        DeactivateGLContext();
-    });
-    held.get_future().wait();
-    EXPECT_THROW(View->Draw(), EOpenGLException);
-    EXPECT_EQ(ActivationCount(), 0);
-    EXPECT_TRUE(std::async(std::launch::async, [&] {
-                    return std::unique_lock(View->Lock, std::try_to_lock).owns_lock();
-                }).get());
-    release.set_value();
-    other.join();
-    EXPECT_EQ(ColorAt(testsupport::Capture(*View), FCentre), 1) << "and the view draws again";
 }
 
 TEST_F(DrawingTest, SurfaceFollowsTheWindowAndRefreshComesBackFromAnyThread) {
