@@ -10,8 +10,7 @@ constexpr float Eps = 1e-4f;
 
 void ExpectMatrixNear(const TMatrix4& actual, const TMatrix4& expected) {
     for (int i = 0; i < 16; ++i) {
-        EXPECT_NEAR(actual[i], expected[i], Eps)
-            << "element " << i << " (row " << i % 4 << ", column " << i / 4 << ")";
+        EXPECT_NEAR(actual[i], expected[i], Eps) << "element " << i;
     }
 }
 
@@ -28,21 +27,6 @@ TMatrix4 AfterDrags(float radius, std::initializer_list<std::array<float, 4>> dr
     return ball.GetRotation();
 }
 
-TEST(ArcBall, MapsPointsInsideOntoTheSphereAndOutsideOntoTheRim) {
-    const std::pair<std::array<float, 2>, TVector3> cases[] = {
-        {{0, 0}, {0, 0, 1}},   {{0.6f, 0}, {0.6f, 0, 0.8f}}, {{0, -0.8f}, {0, -0.8f, 0.6f}},
-        {{1, 0}, {1, 0, 0}},   {{3, 4}, {0.6f, 0.8f, 0}}, // outside: the nearest rim point
-        {{-2, 0}, {-1, 0, 0}},
-    };
-    for (const auto& [at, expected] : cases) {
-        SCOPED_TRACE(testing::Message() << at[0] << "," << at[1]);
-        const TVector3 p = TArcBall::MapToSphere(at[0], at[1]);
-        EXPECT_NEAR(p.x, expected.x, Eps);
-        EXPECT_NEAR(p.y, expected.y, Eps);
-        EXPECT_NEAR(p.z, expected.z, Eps);
-    }
-}
-
 TEST(ArcBall, StandardViewAsWorkedOutByHand) {
     // Radius 320, drags of 60 pixels: each turns by 2 asin(0.1875) = 21.6 degrees, first about the
     // screen's vertical axis, then about its horizontal one. With c = 1 - 2 * 0.1875^2 and
@@ -55,8 +39,6 @@ TEST(ArcBall, StandardViewAsWorkedOutByHand) {
     ball.TurnBy(60, 60);
     const float c = 0.9296875f, s = 0.3683489f;
     ExpectMatrixNear(ball.GetRotation(), {c, s * s, -s * c, 0, 0, c, s, 0, s, -s * c, c * c, 0, 0, 0, 0, 1});
-    EXPECT_FALSE(ball.IsDragging());
-    ExpectMatrixNear(ball.GetBaseRotation(), ball.GetRotation());
 }
 
 TEST(ArcBall, DragsComposeAndUndo) {

@@ -1,10 +1,10 @@
 #pragma once
-// Crafted picture files for the decoder, texture and skybox tests: writers for BMP, TGA and (with
-// libjpeg) JPEG bytes, and a temporary folder to put them in.
+// Crafted picture files for the decoder and skybox tests: writers for BMP, TGA and (with libjpeg)
+// JPEG bytes, and a temporary folder to put them in.
 
 #include "view/ImageDecoders.h"
 
-#include <algorithm>
+#include <QTemporaryDir>
 #include <array>
 #include <cstdint>
 #include <cstdlib>
@@ -46,11 +46,6 @@ TPicture Painted(int Width, int Height, TColour Colour) {
     return p;
 }
 
-// Red and green on top, blue and white below: any flip or mirror shows.
-inline TPicture FourColors() {
-    return {2, 2, {Red, Green, Blue, White}};
-}
-
 // Every pixel a different colour, alpha too.
 inline TPicture Gradient(int Width, int Height) {
     return Painted(Width, Height, [](int x, int row) {
@@ -78,95 +73,78 @@ inline Bytes Expected(const TPicture& p, TPixelFormat Format) {
     return out;
 }
 
-// Puts V into the Size bytes at At, least significant first.
-inline void Put(Bytes& b, std::size_t At, std::uint32_t V, int Size = 4) {
+// B with the Size bytes at At set to V, least significant first.
+inline Bytes Patched(Bytes b, std::size_t At, std::uint32_t V, int Size = 4) {
     for (int i = 0; i < Size; ++i) {
         b[At + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(V >> (8 * i));
     }
-}
-inline Bytes Patched(Bytes b, std::size_t At, std::uint32_t V, int Size = 4) {
-    Put(b, At, V, Size);
     return b;
 }
 
-struct TBmpOptions {
-    int Bits = 24;                 // 8 (each pixel its own colour table entry), 24 or 32
-    bool TopDown = false;          // negative height, top row stored first
-    std::uint32_t InfoSize = 40;   // 40, or a later header (108, 124) that holds bit masks
-    bool MasksAfterHeader = false; // bit masks in the 12 bytes after a 40-byte header
-};
-
-// Bit masks (red, green, blue in their usual places) make it a compression 3 file.
-inline Bytes MakeBMP(const TPicture& p, const TBmpOptions& o = {}) {
-    const bool masks = o.InfoSize >= 52 || o.MasksAfterHeader;
-    Bytes b(14 + o.InfoSize + (o.MasksAfterHeader ? 12 : 0), 0);
+// Bits 8 (each pixel its own colour table entry), 24 or 32; a 108-byte header holds bit masks (red,
+// green, blue in their usual places), which makes it a compression 3 file.
+inline Bytes MakeBMP(const TPicture& p, int Bits = 24, bool TopDown = false, std::uint32_t InfoSize = 40) {
+    Bytes b(14 + InfoSize, 0);
     b[0] = 'B';
     b[1] = 'M';
-    Put(b, 14, o.InfoSize);
-    Put(b, 18, static_cast<std::uint32_t>(p.Width));
-    Put(b, 22, static_cast<std::uint32_t>(o.TopDown ? -p.Height : p.Height));
-    Put(b, 26, 1, 2);
-    Put(b, 28, static_cast<std::uint32_t>(o.Bits), 2);
-    Put(b, 30, masks ? 3 : 0);
-    Put(b, 46, o.Bits == 8 ? static_cast<std::uint32_t>(p.Pixels.size()) : 0);
-    for (std::uint32_t i = 0; masks && i < 3; ++i) {
-        Put(b, 54 + 4 * i, 0xFF0000u >> (8 * i));
+    b = Patched(b, 14, InfoSize);
+    b = Patched(b, 18, static_cast<std::uint32_t>(p.Width));
+    b = Patched(b, 22, static_cast<std::uint32_t>(TopDown ? -p.Height : p.Height));
+    b = Patched(b, 26, 1, 2);
+    b = Patched(b, 28, static_cast<std::uint32_t>(Bits), 2);
+    b = Patched(b, 30, InfoSize > 40 ? 3 : 0);
+    b = Patched(b, 46, Bits == 8 ? static_cast<std::uint32_t>(p.Pixels.size()) : 0);
+    for (std::uint32_t i = 0; InfoSize > 40 && i < 3; ++i) {
+        b = Patched(b, 54 + 4 * i, 0xFF0000u >> (8 * i));
     }
-    for (const TRGBA& c : o.Bits == 8 ? p.Pixels : std::vector<TRGBA>{}) {
+    for (const TRGBA& c : Bits == 8 ? p.Pixels : std::vector<TRGBA>{}) {
         b.insert(b.end(), {c[2], c[1], c[0], 0});
     }
-    Put(b, 10, static_cast<std::uint32_t>(b.size()));
+    b = Patched(b, 10, static_cast<std::uint32_t>(b.size()));
     for (int i = 0; i < p.Height; ++i) {
-        const int row = o.TopDown ? i : p.Height - 1 - i;
+        const int row = TopDown ? i : p.Height - 1 - i;
         for (int x = 0; x < p.Width; ++x) {
             const TRGBA& c = p.At(x, row);
-            if (o.Bits == 8) {
+            if (Bits == 8) {
                 b.push_back(static_cast<std::uint8_t>(row * p.Width + x));
             } else {
                 b.insert(b.end(), {c[2], c[1], c[0]});
             }
-            if (o.Bits == 32) {
+            if (Bits == 32) {
                 b.push_back(0x5A);
             }
         }
-        b.resize(b.size() + (4 - static_cast<std::size_t>(p.Width * o.Bits / 8) % 4) % 4, 0xCC);
+        b.resize(b.size() + (4 - static_cast<std::size_t>(p.Width * Bits / 8) % 4) % 4, 0xCC);
     }
     return b;
 }
 
-struct TTgaOptions {
-    std::uint8_t Type = 2; // 2 plain, 10 run-length encoded
-    std::uint8_t Depth = 24;
-    std::string Id{};
-};
-
-inline Bytes TgaHeader(int Width, int Height, const TTgaOptions& o) {
-    Bytes b(18 + o.Id.size(), 0);
-    b[0] = static_cast<std::uint8_t>(o.Id.size());
-    b[2] = o.Type;
-    Put(b, 12, static_cast<std::uint32_t>(Width), 2);
-    Put(b, 14, static_cast<std::uint32_t>(Height), 2);
-    b[16] = o.Depth;
-    std::copy(o.Id.begin(), o.Id.end(), b.begin() + 18);
+// Type 2 plain, 10 run-length encoded; Depth 24 or 32.
+inline Bytes TgaHeader(int Width, int Height, std::uint8_t Type = 2, std::uint8_t Depth = 24) {
+    Bytes b(18, 0);
+    b[2] = Type;
+    b = Patched(b, 12, static_cast<std::uint32_t>(Width), 2);
+    b = Patched(b, 14, static_cast<std::uint32_t>(Height), 2);
+    b[16] = Depth;
     return b;
 }
 
 // Bottom row first; run-length encoded, a run packet for each run of a pixel and a raw packet for
 // each lone one.
-inline Bytes MakeTGA(const TPicture& p, const TTgaOptions& o = {}) {
-    Bytes b = TgaHeader(p.Width, p.Height, o);
+inline Bytes MakeTGA(const TPicture& p, std::uint8_t Type = 2, std::uint8_t Depth = 24) {
+    Bytes b = TgaHeader(p.Width, p.Height, Type, Depth);
     std::vector<Bytes> pixels;
     for (int row = p.Height - 1; row >= 0; --row) {
         for (int x = 0; x < p.Width; ++x) {
             const TRGBA& c = p.At(x, row);
-            pixels.push_back(o.Depth == 32 ? Bytes{c[2], c[1], c[0], c[3]} : Bytes{c[2], c[1], c[0]});
+            pixels.push_back(Depth == 32 ? Bytes{c[2], c[1], c[0], c[3]} : Bytes{c[2], c[1], c[0]});
         }
     }
     for (std::size_t i = 0, run = 1; i < pixels.size(); i += run) {
-        for (run = 1; o.Type == 10 && i + run < pixels.size() && run < 128 && pixels[i + run] == pixels[i];) {
+        for (run = 1; Type == 10 && i + run < pixels.size() && run < 128 && pixels[i + run] == pixels[i];) {
             ++run;
         }
-        if (o.Type == 10) {
+        if (Type == 10) {
             b.push_back(static_cast<std::uint8_t>(run > 1 ? 127 + run : 0));
         }
         b.insert(b.end(), pixels[i].begin(), pixels[i].end());
@@ -175,8 +153,7 @@ inline Bytes MakeTGA(const TPicture& p, const TTgaOptions& o = {}) {
 }
 
 // Quality 100 at full resolution (4:4:4), so that blocks of one colour come back within a step or two.
-// A CMYK file takes each pixel's alpha as its black.
-inline Bytes MakeJPEG(const TPicture& p, J_COLOR_SPACE Space = JCS_RGB, bool Progressive = false) {
+inline Bytes MakeJPEG(const TPicture& p, J_COLOR_SPACE Space = JCS_RGB) {
     jpeg_compress_struct info{};
     jpeg_error_mgr errors{};
     info.err = jpeg_std_error(&errors);
@@ -186,16 +163,11 @@ inline Bytes MakeJPEG(const TPicture& p, J_COLOR_SPACE Space = JCS_RGB, bool Pro
     jpeg_mem_dest(&info, &out, &outSize);
     info.image_width = static_cast<JDIMENSION>(p.Width);
     info.image_height = static_cast<JDIMENSION>(p.Height);
-    info.input_components = Space == JCS_GRAYSCALE ? 1 : Space == JCS_CMYK ? 4 : 3;
+    info.input_components = Space == JCS_GRAYSCALE ? 1 : 3;
     info.in_color_space = Space;
     jpeg_set_defaults(&info);
     jpeg_set_quality(&info, 100, TRUE);
-    for (int c = 0; c < info.num_components; ++c) {
-        info.comp_info[c].h_samp_factor = info.comp_info[c].v_samp_factor = 1;
-    }
-    if (Progressive) {
-        jpeg_simple_progression(&info);
-    }
+    info.comp_info[0].h_samp_factor = info.comp_info[0].v_samp_factor = 1;
     jpeg_start_compress(&info, TRUE);
     for (int y = 0; y < p.Height; ++y) {
         Bytes row;
@@ -213,28 +185,20 @@ inline Bytes MakeJPEG(const TPicture& p, J_COLOR_SPACE Space = JCS_RGB, bool Pro
 }
 
 // A fresh folder under the system's temporary folder, removed with everything in it.
-class TTempFolder {
-public:
-    TTempFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "torvane-images-XXXXXX").string();
-        EXPECT_TRUE(mkdtemp(pattern.data()));
-        Path = pattern;
-    }
-    ~TTempFolder() { std::filesystem::remove_all(Path); }
-    TTempFolder(const TTempFolder&) = delete;
-    TTempFolder& operator=(const TTempFolder&) = delete;
-
+struct TTempFolder {
     // Writes bytes or text; gives the file's full name.
     template <typename TData>
-    std::string Write(const std::string& Name, const TData& Data) const {
-        std::filesystem::create_directories((Path / Name).parent_path());
-        std::ofstream(Path / Name, std::ios::binary)
+    std::string Write(const std::string& File, const TData& Data) const {
+        std::filesystem::create_directories(std::filesystem::path(Name(File)).parent_path());
+        std::ofstream(Name(File), std::ios::binary)
             .write(reinterpret_cast<const char*>(Data.data()), static_cast<std::streamsize>(Data.size()));
-        return this->Name(Name);
+        return Name(File);
     }
-    std::string Name(const std::string& Name) const { return (Path / Name).string(); }
+    std::string Name(const std::string& File) const {
+        return Dir.filePath(QString::fromStdString(File)).toStdString();
+    }
 
-    std::filesystem::path Path;
+    QTemporaryDir Dir;
 };
 
 } // namespace imagetest
