@@ -18,28 +18,6 @@ struct TPlays {
     }
 };
 
-TEST(History, UndoAndRedoPlayTheLastTokenAndMoveItsInverse) {
-    TMoveHistory h;
-    h.UndoList = {"Ri", "U", "F2"}; // after R, Ui, F2
-    TPlays p;
-    EXPECT_TRUE(h.Undo(p.Play(), true));
-    EXPECT_TRUE(h.Undo(p.Play(), false));
-    EXPECT_EQ(h.UndoList, (std::vector<std::string>{"Ri"}));
-    EXPECT_EQ(h.RedoList, (std::vector<std::string>{"F2", "Ui"}));
-    EXPECT_TRUE(h.Redo(p.Play(), false));
-    EXPECT_EQ(p.Texts, (std::vector<std::string>{"F2", "U", "Ui"}));
-    EXPECT_EQ(p.Animated, (std::vector<bool>{true, false, false}));
-    EXPECT_EQ(h.UndoList, (std::vector<std::string>{"Ri", "U"}));
-    EXPECT_EQ(h.RedoList, (std::vector<std::string>{"F2"}));
-    h.Recorded(); // a new move ends the redo chain
-    EXPECT_TRUE(h.RedoList.empty());
-    EXPECT_FALSE(h.Redo(p.Play(), false));
-    EXPECT_TRUE(h.Undo(p.Play(), false));
-    EXPECT_TRUE(h.Undo(p.Play(), false));
-    EXPECT_FALSE(h.Undo(p.Play(), false));
-    EXPECT_EQ(p.Texts.size(), 5u) << "nothing is played when there is nothing to undo or redo";
-}
-
 TEST(History, UndoAllSoundsFirstThenUndoesMostRecentFirstUnanimated) {
     TMoveHistory h;
     h.UndoList = {"Ri", "Ui", "Fi", "L", "M0i", "H02"};

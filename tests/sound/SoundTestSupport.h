@@ -45,16 +45,12 @@ private:
     std::filesystem::path Folder, Previous;
 };
 
-// The shipped sounds as the build laid them out in the program folder.
-inline std::filesystem::path ProgramSound(std::string_view Name) {
-    return std::filesystem::path(TORVANE_PROGRAM_SOUNDS) / Name;
-}
-
-// Copies both shipped sounds into Folder/sounds.
+// Copies both shipped sounds, as the build laid them out in the program folder, into Folder/sounds.
 inline void PutProgramSounds(const std::filesystem::path& Folder) {
     std::filesystem::create_directories(Folder / "sounds");
     for (const char* name : {"restart.wav", "rotation.wav"}) {
-        std::filesystem::copy_file(ProgramSound(name), Folder / "sounds" / name,
+        std::filesystem::copy_file(std::filesystem::path(TORVANE_PROGRAM_SOUNDS) / name,
+                                   Folder / "sounds" / name,
                                    std::filesystem::copy_options::overwrite_existing);
     }
 }
@@ -97,17 +93,6 @@ inline std::string WaveFile(const TWaveFormat& Format) {
                              LittleEndian(static_cast<std::uint32_t>(Format.Samples.size()), 4) +
                              Format.Samples;
     return "RIFF" + LittleEndian(static_cast<std::uint32_t>(body.size()), 4) + body;
-}
-
-// Frames of 8- or 16-bit samples (a quiet ramp) in the given number of channels.
-inline std::string ToneSamples(int Frames, unsigned Channels, unsigned Bits) {
-    std::string bytes;
-    for (int i = 0; i < Frames * static_cast<int>(Channels); ++i) {
-        const int value = (i % 64) - 32;
-        bytes += Bits == 8 ? LittleEndian(static_cast<std::uint32_t>(128 + value), 1)
-                           : LittleEndian(static_cast<std::uint16_t>(value * 256), 2);
-    }
-    return bytes;
 }
 
 // The message of the ESoundError that Action raises, "(nothing raised)" or "(other exception)".
