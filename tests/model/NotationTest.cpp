@@ -1,4 +1,4 @@
-// The move notation: which texts are moves, what they parse to, and how they split and invert.
+// The move notation: which texts are moves, and what they parse to.
 #include "model/Notation.h"
 
 #include "model/Cubi.h"
@@ -42,27 +42,6 @@ TEST(Notation, ParsesTokensIntoMoves) {
         {"D", 1, true, true, 5, 0},
     };
     EXPECT_EQ(*moves, std::vector<TMove>(std::begin(expected), std::end(expected)));
-}
-
-TEST(Notation, SplitsOnSingleBlanksAndStopsAtTheFirstEmptyToken) {
-    const struct {
-        const char* text;
-        std::vector<std::string> tokens;
-    } cases[] = {
-        {"\r\n\tU R\n", {"U", "R"}}, {"R U Ri Ui  F B", {"R", "U", "Ri", "Ui"}}, // two blanks end the list
-    };
-    std::vector<std::string> list = {"left over"};
-    for (const auto& c : cases) {
-        SplitMoves(c.text, list);
-        EXPECT_EQ(list, c.tokens) << '"' << c.text << '"';
-    }
-    // The same rule decides what is performed: "U  R" turns U only.
-    TRubikCube a(1), b(1);
-    a.Clean();
-    b.Clean();
-    a.PerformMoves("U  R");
-    b.PerformMoves("U");
-    EXPECT_EQ(a.GetState(), b.GetState());
 }
 
 } // namespace

@@ -5,7 +5,6 @@
 
 #include <filesystem>
 #include <gtest/gtest.h>
-#include <memory>
 #include <string>
 #include <sys/stat.h>
 #include <tuple>
@@ -104,24 +103,6 @@ TEST_F(SoundObject, UpdateAndPlayHandTheSettingsToTheSource) {
     player.Pitch = -1.0f; // OpenAL refuses a negative pitch; Update does not check
     player.Update();
     EXPECT_EQ(SoundErrorOf([&] { player.LoadFromFile(Tone(100)); }), Fine);
-}
-
-TEST_F(SoundObject, DestroyLeavesASilentPlayerAndSparesTheOthers) {
-    std::vector<std::unique_ptr<TSoundObject>> players;
-    for (int i = 0; i < 4; ++i) {
-        players.push_back(std::make_unique<TSoundObject>());
-        players.back()->LoadFromFile(Tone(2205));
-        players.back()->Play();
-    }
-    TSoundObject& player = *players.front();
-    player.Destroy();
-    EXPECT_FALSE(player.Inspect().Audible);
-    EXPECT_EQ(SoundErrorOf([&] { player.Destroy(); }), Fine);
-    EXPECT_EQ(SoundErrorOf([&] { player.LoadFromFile(Tone(100)); }), Refused);
-    players.erase(players.begin(), players.begin() + 2);
-    for (const auto& other : players) {
-        EXPECT_TRUE(other->Inspect().BufferAttached) << "deleting one player took another's source or buffer";
-    }
 }
 
 } // namespace

@@ -56,9 +56,6 @@ inline void PutProgramSounds(const std::filesystem::path& Folder) {
 }
 
 inline void WriteBytes(const std::filesystem::path& File, std::string_view Bytes) {
-    if (File.has_parent_path()) {
-        std::filesystem::create_directories(File.parent_path());
-    }
     std::ofstream out(File, std::ios::binary | std::ios::trunc);
     out.write(Bytes.data(), static_cast<std::streamsize>(Bytes.size()));
     if (!out) {
