@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 #include <string>
-#include <vector>
 
 namespace {
 
@@ -22,12 +21,9 @@ TEST(RandomMoves, PinnedForASeedAndWellFormed) {
         EXPECT_EQ(text, golden[size]);
         text.clear();
         cube.RandomMoves(4000, text);
-        std::vector<std::string> tokens;
-        SplitMoves(text, tokens);
-        ASSERT_EQ(tokens.size(), 4000u) << "blank separated, no blanks at the ends";
-        for (const std::string& t : tokens) {
-            ASSERT_TRUE(ParseMove(t, cube.SliceCount, false)) << t;
-        }
+        const auto moves = ParseMoves(text, cube.SliceCount, false);
+        ASSERT_TRUE(moves);
+        EXPECT_EQ(moves->size(), 4000u) << "single blanks between, none at the ends";
     }
 }
 

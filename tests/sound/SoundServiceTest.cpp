@@ -35,7 +35,6 @@ TEST(SoundService, MissingOrBrokenFilesLeaveSilentPlayersAndOneReport) {
         std::string Failure;
     } cases[] = {
         {"no sounds folder", TSounds::None, TSounds::None, false, false, restartLost + "\n" + rotationLost},
-        {"restart is not a WAV file", TSounds::BrokenRestart, TSounds::None, false, true, restartLost},
         {"both here: once the files are back, the old report is forgotten", TSounds::Both, TSounds::None,
          true, true, ""},
         {"none here, both in the program folder", TSounds::None, TSounds::Both, true, true, ""},
