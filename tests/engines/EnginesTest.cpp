@@ -15,7 +15,6 @@ const std::string ProgramDir = PROGRAM_DIR;
 
 class EnginesTest : public ::testing::Test {
 protected:
-    void SetUp() override { EngineCount = 0; }
     void TearDown() override { EngineCount = 0; }
 
     // Loads an engine into the next slot as the registry does.

@@ -1,4 +1,5 @@
-// The check that tells a user why a painted cube cannot be real: one crafted cube per fault.
+// The check that tells a user why a painted cube cannot be real: one crafted cube per fault, and real
+// cubes always pass.
 #include "model/CubeCheck.h"
 
 #include "CubeGeometry.h"
@@ -20,6 +21,14 @@ const Vec U{0, 1, 0}, D{0, -1, 0}, F{0, 0, 1}, B{0, 0, -1}, R{1, 0, 0};
 
 std::uint8_t& Colour(TRubikCube& cube, int id) {
     return cube.GetState().Cubies[id / 9][id % 9].Color;
+}
+
+TEST(CubeCheck, RealCubesPass) {
+    TRubikCube cube(1);
+    for (int i = 0; i < 100; ++i) {
+        cube.Scramble();
+        ASSERT_EQ(CheckCube(cube).Fault, TCubeFault::None) << CheckCube(cube).Reason;
+    }
 }
 
 TEST(CubeCheck, EachFaultIsNamedWithItsStickers) {

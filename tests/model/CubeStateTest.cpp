@@ -42,7 +42,6 @@ TEST(CubeString, FaceletTextInTheEnginesOrderOnlyForCubesItCanExpress) {
         const char* order;
         std::optional<std::string> expected;
     } cases[] = {
-        {1, "", "ufrbld", "uuuuuuuuufffffffffrrrrrrrrrbbbbbbbbblllllllllddddddddd"},
         // Worked out on paper from the face grids: R lifts F's right column onto U, U's onto B's
         // left column (upside down, so B 0 3 6), B's onto D's right column and D's onto F's.
         {1, "R", "ufrbld", "uufuufuufffdffdffdrrrrrrrrrubbubbubblllllllllddbddbddb"},

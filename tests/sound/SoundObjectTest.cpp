@@ -64,7 +64,6 @@ TEST_F(SoundObject, RefusesWhatIsNotAPlainPcmFileAndKeepsTheSoundBefore) {
         {"cut inside the header", good.substr(0, 20)},
         {"data chunk longer than the file", good.substr(0, good.size() - 50)},
         {"three channels", WaveFile({.Channels = 3, .Samples = std::string(600, '\0')})},
-        {"float samples", WaveFile({.FormatTag = 3, .Bits = 32, .Samples = std::string(400, '\0')})},
         {"missing.wav", ""},
         {"pipe.wav", ""}, // would block a reader until someone writes: the test would hang, not fail
     };

@@ -72,9 +72,8 @@ inline std::string LittleEndian(std::uint32_t Value, int Bytes) {
     return out;
 }
 
-// A WAV file with a "fmt " chunk of the given fields and a "data" chunk.
+// A PCM WAV file with a "fmt " chunk of the given fields and a "data" chunk.
 struct TWaveFormat {
-    unsigned FormatTag = 1; // PCM
     unsigned Channels = 1;
     std::uint32_t Rate = 22050;
     unsigned Bits = 16;
@@ -83,7 +82,7 @@ struct TWaveFormat {
 
 inline std::string WaveFile(const TWaveFormat& Format) {
     const unsigned blockAlign = Format.Channels * ((Format.Bits + 7) / 8);
-    const std::string format = LittleEndian(Format.FormatTag, 2) + LittleEndian(Format.Channels, 2) +
+    const std::string format = LittleEndian(1, 2) + LittleEndian(Format.Channels, 2) +
                                LittleEndian(Format.Rate, 4) + LittleEndian(Format.Rate * blockAlign, 4) +
                                LittleEndian(blockAlign, 2) + LittleEndian(Format.Bits, 2);
     const std::string body = "WAVEfmt " + LittleEndian(16, 4) + format + "data" +
