@@ -43,8 +43,7 @@ TEST_F(EnginesTest, FilesThatAreNoEngineFailQuietly) {
         {EngineFile("hang_engine"), 1},
     };
     for (const auto& [file, slot] : cases) {
-        SCOPED_TRACE(file + " in slot " + std::to_string(slot));
-        EXPECT_EQ(LoadEngine(file, slot, ProgramDir), -1);
+        EXPECT_EQ(LoadEngine(file, slot, ProgramDir), -1) << file << " in slot " << slot;
         EXPECT_EQ(EngineCount, 1);
         EXPECT_EQ(Engines[0].EngineName, "Good Engine");
     }

@@ -34,8 +34,7 @@ protected:
 };
 
 TEST_F(IniFileTest, ValuesAreReadAsWritten) {
-    const TIniFile ini(Write("Path=before any section\n"
-                             "[Cube]\n"
+    const TIniFile ini(Write("[Cube]\n"
                              "  Speed = 2  \n"
                              "Hex=0x00FF00\nPascal=$FF\nLeading=12abc\nHuge=99999999999\n"
                              "\tSingle\t=\t' x '\t\n"
@@ -63,7 +62,6 @@ TEST_F(IniFileTest, ValuesAreReadAsWritten) {
         {"Other", "Speed", 5, "5"},
         {"Cube", "Late", 4, "4"}, // a section of the same name again
         {"Open", "Key", -1, "x"}, // a section without its "]", a last line without its end
-        {"", "Path", -1, "default"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.Section) + "/" + c.Key);

@@ -21,8 +21,7 @@ TEST(Notation, AcceptsAndRefusesWholeTexts) {
         {"V0", 0, false},  // no slices at all on a 2x2x2 cube
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(ParseMoves(c.text, c.sliceCount, false).has_value(), c.valid)
-            << '"' << c.text << "\" with " << c.sliceCount << " slice(s)";
+        EXPECT_EQ(ParseMoves(c.text, c.sliceCount, false).has_value(), c.valid) << c.text;
         TRubikCube cube(static_cast<std::uint8_t>(c.sliceCount));
         cube.Clean();
         const CubeState0 before = cube.GetState();

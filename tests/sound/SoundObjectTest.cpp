@@ -43,7 +43,6 @@ TEST_F(SoundObject, LoadsPlainPcmFilesAgainIntoTheSameBufferWhilePlaying) {
     const struct { int channels, bits, rate, frames; } cases[] = {{1, 8, 8000, 800}, {2, 16, 44100, 4410}};
     TSoundObject player;
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.bits);
         player.Looping = true;
         ASSERT_EQ(SoundErrorOf([&] { player.LoadFromFile(Tone(c.frames, c.channels, c.bits, c.rate)); }),
                   Fine);
