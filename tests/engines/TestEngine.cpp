@@ -1,7 +1,7 @@
 // A solver engine for the tests, built in several variants that leave out exports or misbehave.
 // It answers whatever TestEngineSetAnswer gave it and keeps the last facelet text it was handed.
 //
-//   TE_INFO, TE_SOLVE, TE_CONSTRUCT, TE_SUPPORT  which of the four exports exist
+//   TE_SOLVE, TE_CONSTRUCT, TE_SUPPORT  which of these exports exist
 //   TE_ORDER        the face order _fnRbkconstruct writes
 //   TE_SIZES        bit 2 and bit 3: the sizes _fnRbksupport accepts
 //   TE_NEGATIVE     _fnRbksolve says every cube is invalid
@@ -46,7 +46,6 @@ TE_EXPORT int TestEngineSolveCalls() {
     return SolveCalls;
 }
 
-#if TE_INFO
 TE_EXPORT void _fnRbkinfo(char* Name, char* Legal, char* Version, char* Contact, char* Web, char* Mail) {
     CrashIn(1);
     while (TE_HANG) {
@@ -64,7 +63,6 @@ TE_EXPORT void _fnRbkinfo(char* Name, char* Legal, char* Version, char* Contact,
         }
     }
 }
-#endif
 
 #if TE_SOLVE
 TE_EXPORT std::int32_t _fnRbksolve(std::int32_t N, const char* Facelets, char* Solution) {

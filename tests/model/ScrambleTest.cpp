@@ -1,17 +1,14 @@
-// Random moves and scrambles: reproducible for a seed, well formed, and a real mix.
+// Random moves and scrambles: pinned for a seed, well formed, and a real mix.
 #include "model/Cubi.h"
 #include "model/Notation.h"
 #include "model/Random.h"
 
 #include <gtest/gtest.h>
-#include <map>
-#include <set>
 #include <string>
-#include <vector>
 
 namespace {
 
-TEST(RandomMoves, PinnedForASeedWellFormedAndDistributedAsDrawn) {
+TEST(RandomMoves, PinnedForASeedAndWellFormed) {
     // Golden texts: a change in the generator, the draw order or the notation shows here. The 2x2x2
     // cube makes the same draws, so its faces match the standard text wherever that has a face token.
     const char* const golden[] = {"Ri Di Ui Fi L2 R R L2 L Ui Li D2", "Ri Di Ui M0i L2 R H0 M02 L Ui M0i D2"};
@@ -24,48 +21,26 @@ TEST(RandomMoves, PinnedForASeedWellFormedAndDistributedAsDrawn) {
         EXPECT_EQ(text, golden[size]);
         text.clear();
         cube.RandomMoves(4000, text);
-        std::vector<std::string> tokens;
-        SplitMoves(text, tokens);
-        ASSERT_EQ(tokens.size(), 4000u) << "blank separated, no blanks at the ends";
-        std::map<char, int> suffix;
-        int slices = 0;
-        for (const std::string& t : tokens) {
-            ASSERT_TRUE(ParseMove(t, cube.SliceCount, false)) << t;
-            slices += AxisOfMove(t) >= 0;
-            suffix[t.back()]++;
-        }
-        EXPECT_NEAR(slices, size == 0 ? 0 : 2000, 200);
-        EXPECT_NEAR(suffix['i'], 2000, 200); // counter-clockwise with probability 1/2
-        EXPECT_NEAR(suffix['2'], 1000, 150); // half turns 1/4
+        const auto moves = ParseMoves(text, cube.SliceCount, false);
+        ASSERT_TRUE(moves);
+        EXPECT_EQ(moves->size(), 4000u) << "single blanks between, none at the ends";
     }
 }
 
-TEST(Scramble, ReproducibleAndARealMixOfBothSizes) {
-    TRubikCube a(1), b(1);
-    RandomSeed(2026);
-    a.Scramble();
-    const CubeState0 first = a.GetState();
-    a.Scramble();
-    EXPECT_NE(a.GetState().Cubies, first.Cubies) << "two scrambles in a row differ";
-    b.Empty(); // scrambling starts from a clean cube: painted colours are gone
-    RandomSeed(2026);
-    b.Scramble();
-    EXPECT_EQ(b.GetState(), first);
-    EXPECT_EQ(b.CubeString(), "lulfrubfbuddbbrurfllfbululrufdffudurfrlrddblrbdrblddbf");
-
+TEST(Scramble, ARealMixOfBothSizes) {
     for (std::uint8_t size : {0, 1}) {
         TRubikCube cube(size);
+        cube.Empty(); // scrambling starts from a clean cube: painted colours are gone
+        RandomSeed(2026);
         cube.Scramble();
-        std::set<std::pair<int, int>> seen;
         int atHome = 0;
         for (int f = 0; f < 6; ++f) {
             for (int i = 0; i < cube.FaceArea; ++i) {
                 const TCubie& c = cube.GetState().Cubies[f][i];
-                seen.insert({c.HomeFace, c.HomeIndex});
                 atHome += c.HomeFace == f && c.HomeIndex == i;
+                EXPECT_EQ(c.Color, c.HomeFace);
             }
         }
-        EXPECT_EQ(static_cast<int>(seen.size()), 6 * cube.FaceArea) << "every sticker once";
         EXPECT_LT(atHome, 2 * cube.FaceArea) << "only a handful of stickers stay where they started";
     }
 }

@@ -45,24 +45,17 @@ private:
     std::filesystem::path Folder, Previous;
 };
 
-// The shipped sounds as the build laid them out in the program folder.
-inline std::filesystem::path ProgramSound(std::string_view Name) {
-    return std::filesystem::path(TORVANE_PROGRAM_SOUNDS) / Name;
-}
-
-// Copies both shipped sounds into Folder/sounds.
+// Copies both shipped sounds, as the build laid them out in the program folder, into Folder/sounds.
 inline void PutProgramSounds(const std::filesystem::path& Folder) {
     std::filesystem::create_directories(Folder / "sounds");
     for (const char* name : {"restart.wav", "rotation.wav"}) {
-        std::filesystem::copy_file(ProgramSound(name), Folder / "sounds" / name,
+        std::filesystem::copy_file(std::filesystem::path(TORVANE_PROGRAM_SOUNDS) / name,
+                                   Folder / "sounds" / name,
                                    std::filesystem::copy_options::overwrite_existing);
     }
 }
 
 inline void WriteBytes(const std::filesystem::path& File, std::string_view Bytes) {
-    if (File.has_parent_path()) {
-        std::filesystem::create_directories(File.parent_path());
-    }
     std::ofstream out(File, std::ios::binary | std::ios::trunc);
     out.write(Bytes.data(), static_cast<std::streamsize>(Bytes.size()));
     if (!out) {
@@ -79,9 +72,8 @@ inline std::string LittleEndian(std::uint32_t Value, int Bytes) {
     return out;
 }
 
-// A WAV file with a "fmt " chunk of the given fields and a "data" chunk.
+// A PCM WAV file with a "fmt " chunk of the given fields and a "data" chunk.
 struct TWaveFormat {
-    unsigned FormatTag = 1; // PCM
     unsigned Channels = 1;
     std::uint32_t Rate = 22050;
     unsigned Bits = 16;
@@ -90,24 +82,13 @@ struct TWaveFormat {
 
 inline std::string WaveFile(const TWaveFormat& Format) {
     const unsigned blockAlign = Format.Channels * ((Format.Bits + 7) / 8);
-    const std::string format = LittleEndian(Format.FormatTag, 2) + LittleEndian(Format.Channels, 2) +
+    const std::string format = LittleEndian(1, 2) + LittleEndian(Format.Channels, 2) +
                                LittleEndian(Format.Rate, 4) + LittleEndian(Format.Rate * blockAlign, 4) +
                                LittleEndian(blockAlign, 2) + LittleEndian(Format.Bits, 2);
     const std::string body = "WAVEfmt " + LittleEndian(16, 4) + format + "data" +
                              LittleEndian(static_cast<std::uint32_t>(Format.Samples.size()), 4) +
                              Format.Samples;
     return "RIFF" + LittleEndian(static_cast<std::uint32_t>(body.size()), 4) + body;
-}
-
-// Frames of 8- or 16-bit samples (a quiet ramp) in the given number of channels.
-inline std::string ToneSamples(int Frames, unsigned Channels, unsigned Bits) {
-    std::string bytes;
-    for (int i = 0; i < Frames * static_cast<int>(Channels); ++i) {
-        const int value = (i % 64) - 32;
-        bytes += Bits == 8 ? LittleEndian(static_cast<std::uint32_t>(128 + value), 1)
-                           : LittleEndian(static_cast<std::uint16_t>(value * 256), 2);
-    }
-    return bytes;
 }
 
 // The message of the ESoundError that Action raises, "(nothing raised)" or "(other exception)".
