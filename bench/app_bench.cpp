@@ -15,7 +15,9 @@
 #include <benchmark/benchmark.h>
 #include <chrono>
 #include <fstream>
+#include <malloc.h>
 #include <memory>
+#include <string>
 #include <unistd.h>
 
 namespace {
@@ -65,6 +67,45 @@ void BM_ResidentMemoryWithOpenGames(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_ResidentMemoryWithOpenGames)->Arg(1)->Arg(10)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+// Opening, scrambling, solving with the installed engine and closing one game, round after round, as
+// a user would. At rounds 0, 1, 10, 50, 100 and 150: the resident size, the heap in use, and the
+// resident size once the allocator has handed its free pages back (malloc_trim). A leak shows as heap
+// in use that keeps growing; growth of the first only is the allocator keeping freed pages.
+void BM_ResidentAfterGameRounds(benchmark::State& state) {
+    TMessageRecorder messages;
+    for (auto _ : state) {
+        auto main = std::make_unique<TFormMain>(QString(PROGRAM_DIR));
+        main->resize(1000, 760);
+        main->show();
+        QTest::qWait(200);
+        int solved = 0;
+        for (int round = 0; round <= 150; ++round) {
+            if (round % 50 == 0 || round == 1 || round == 10) {
+                const struct mallinfo2 heap = mallinfo2();
+                state.counters["MB_after_" + std::to_string(round)] = ResidentMegabytes();
+                state.counters["heap_MB_after_" + std::to_string(round)] =
+                    static_cast<double>(heap.uordblks + heap.hblkhd) / (1024.0 * 1024.0);
+                malloc_trim(0);
+                state.counters["trimmed_MB_after_" + std::to_string(round)] = ResidentMegabytes();
+            }
+            if (round == 150) {
+                break;
+            }
+            TFormGame* game = main->NewGame(round % 4);
+            game->ActionScrambleCube->trigger();
+            game->ActionSolve->trigger();
+            solved += game->PanelSolution->Content() == TSolutionBar::TContent::Answer ? 1 : 0;
+            game->ActionClose->trigger();
+            QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            QApplication::processEvents();
+        }
+        state.counters["solved"] = solved;
+        main.reset();
+        QApplication::processEvents();
+    }
+}
+BENCHMARK(BM_ResidentAfterGameRounds)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 // A 10 ms heartbeat on the UI thread while the bar plays six slow moves: the longest gap between two
 // beats is the longest time the window could not answer (a click on Stop, a repaint).
