@@ -176,7 +176,7 @@ TEST_F(DrawingTest, SurfaceFollowsTheWindowAndRefreshComesBackFromAnyThread) {
 
 TEST_F(PickingTest, EverySticker_InSightIsPickedAtItsCentre_AndNothingAroundTheCube) {
     // An extra arcball turn after the standard view: none, to the back, from below.
-    for (const auto& [turnA, turnB] : {std::pair{0.0f, 0.0f}, {30.0f, -140.0f}}) {
+    for (const auto& [turnA, turnB] : {std::pair{0.0f, 0.0f}, {-150.0f, 20.0f}, {30.0f, -140.0f}}) {
         SCOPED_TRACE(turnA);
         View->ResetCubeView();
         View->ArcBall->TurnBy(turnA, turnB);

@@ -125,6 +125,8 @@ const TBad BadFiles[] = {
     {"TgaRleLargestFromTenBytes", DecodeTGA,
      Appended(TgaHeader(16384, 16384, 10), {255, 1, 2, 3, 255, 1, 2, 3, 255, 1}), TgaShort},
     {"JpegCut", DecodeJPG, Cut(Jpeg, Jpeg.size() / 2), "Couldn't load JPG - \"/pictures/face.x\""},
+    // The library makes up the rows after the end; the picture is refused all the same.
+    {"JpegScanCut", DecodeJPG, Cut(Jpeg, Jpeg.size() - 6), "Couldn't load JPG - \"/pictures/face.x\""},
     {"JpegWidthTooLarge", DecodeJPG, TooWideJpeg(Jpeg), Size},
 };
 
