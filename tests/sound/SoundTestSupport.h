@@ -1,7 +1,8 @@
 #pragma once
-// Helpers of the sound tests: a temporary folder and WAV files made to measure.
+// Helpers of the sound tests: the program's sounds and WAV files made to measure.
 
 #include "sound/Sound.h"
+#include "support/TempFolder.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -14,36 +15,7 @@
 
 namespace soundtest {
 
-// A fresh folder under the system's temporary folder, removed with everything in it at the end. A
-// current one is made the working folder for its lifetime: the players open their files relative to it.
-class TTempFolder {
-public:
-    explicit TTempFolder(bool Current = false) {
-        std::string pattern = (std::filesystem::temp_directory_path() / "torvane-sound-XXXXXX").string();
-        if (mkdtemp(pattern.data()) == nullptr) {
-            throw std::runtime_error("cannot make a temporary folder from " + pattern);
-        }
-        Folder = pattern;
-        if (Current) {
-            Previous = std::filesystem::current_path();
-            std::filesystem::current_path(Folder);
-        }
-    }
-    ~TTempFolder() {
-        std::error_code ignored;
-        if (!Previous.empty()) {
-            std::filesystem::current_path(Previous, ignored);
-        }
-        std::filesystem::remove_all(Folder, ignored);
-    }
-    TTempFolder(const TTempFolder&) = delete;
-    TTempFolder& operator=(const TTempFolder&) = delete;
-
-    const std::filesystem::path& Path() const { return Folder; }
-
-private:
-    std::filesystem::path Folder, Previous;
-};
+using testsupport::TTempFolder;
 
 // Copies both shipped sounds, as the build laid them out in the program folder, into Folder/sounds.
 inline void PutProgramSounds(const std::filesystem::path& Folder) {

@@ -1,10 +1,10 @@
 #pragma once
 // Crafted picture files for the decoder and skybox tests: writers for BMP, TGA and (with libjpeg)
-// JPEG bytes, and a temporary folder to put them in.
+// JPEG bytes.
 
+#include "support/TempFolder.h"
 #include "view/ImageDecoders.h"
 
-#include <QTemporaryDir>
 #include <array>
 #include <cstdint>
 #include <cstdlib>
@@ -16,6 +16,8 @@
 #include <vector>
 
 namespace imagetest {
+
+using testsupport::TTempFolder;
 
 using Bytes = std::vector<std::uint8_t>;
 using TRGBA = std::array<std::uint8_t, 4>;
@@ -183,22 +185,5 @@ inline Bytes MakeJPEG(const TPicture& p, J_COLOR_SPACE Space = JCS_RGB) {
     std::free(out);
     return result;
 }
-
-// A fresh folder under the system's temporary folder, removed with everything in it.
-struct TTempFolder {
-    // Writes bytes or text; gives the file's full name.
-    template <typename TData>
-    std::string Write(const std::string& File, const TData& Data) const {
-        std::filesystem::create_directories(std::filesystem::path(Name(File)).parent_path());
-        std::ofstream(Name(File), std::ios::binary)
-            .write(reinterpret_cast<const char*>(Data.data()), static_cast<std::streamsize>(Data.size()));
-        return Name(File);
-    }
-    std::string Name(const std::string& File) const {
-        return Dir.filePath(QString::fromStdString(File)).toStdString();
-    }
-
-    QTemporaryDir Dir;
-};
 
 } // namespace imagetest
