@@ -1,7 +1,8 @@
 // Start-up of the program's windows: from creating the main window to the first frame of a new game,
-// and the memory a process holds with one and with ten open games. And how long the UI thread stops
-// answering, at worst, while the solution bar plays an answer.
+// and the memory a process holds with one and with ten open games, and over 150 games played and
+// closed. And how long the UI thread stops answering, at worst, while the solution bar plays an answer.
 // Run under a display (Xvfb): build/bench/app_bench
+#include "ResidentMemory.h"
 #include "app/Dialogs.h"
 #include "app/FormGame.h"
 #include "app/FormMain.h"
@@ -14,20 +15,11 @@
 #include <QtWebEngineQuick/qtwebenginequickglobal.h>
 #include <benchmark/benchmark.h>
 #include <chrono>
-#include <fstream>
 #include <malloc.h>
 #include <memory>
 #include <string>
-#include <unistd.h>
 
 namespace {
-
-double ResidentMegabytes() {
-    std::ifstream statm("/proc/self/statm");
-    long size = 0, resident = 0;
-    statm >> size >> resident;
-    return static_cast<double>(resident) * static_cast<double>(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
-}
 
 // A game's constructor draws its first frame before it returns, so the time to the end of NewGame is
 // the time to the first frame on screen.
@@ -55,13 +47,13 @@ void BM_ResidentMemoryWithOpenGames(benchmark::State& state) {
         main->resize(1000, 760);
         main->show();
         QTest::qWait(200);
-        const double before = ResidentMegabytes();
+        const double before = ResidentMiB();
         for (int i = 0; i < state.range(0); ++i) {
             main->NewGame(i % 4);
         }
         QTest::qWait(200);
-        state.counters["resident_MB"] = ResidentMegabytes();
-        state.counters["per_game_MB"] = (ResidentMegabytes() - before) / static_cast<double>(state.range(0));
+        state.counters["resident_MB"] = ResidentMiB();
+        state.counters["per_game_MB"] = (ResidentMiB() - before) / static_cast<double>(state.range(0));
         main.reset();
         QApplication::processEvents();
     }
@@ -79,19 +71,17 @@ void BM_ResidentAfterGameRounds(benchmark::State& state) {
         main->resize(1000, 760);
         main->show();
         QTest::qWait(200);
+        const auto sample = [&state](int round) {
+            const struct mallinfo2 heap = mallinfo2();
+            state.counters["MB_after_" + std::to_string(round)] = ResidentMiB();
+            state.counters["heap_MB_after_" + std::to_string(round)] =
+                static_cast<double>(heap.uordblks + heap.hblkhd) / (1024.0 * 1024.0);
+            malloc_trim(0);
+            state.counters["trimmed_MB_after_" + std::to_string(round)] = ResidentMiB();
+        };
+        sample(0);
         int solved = 0;
-        for (int round = 0; round <= 150; ++round) {
-            if (round % 50 == 0 || round == 1 || round == 10) {
-                const struct mallinfo2 heap = mallinfo2();
-                state.counters["MB_after_" + std::to_string(round)] = ResidentMegabytes();
-                state.counters["heap_MB_after_" + std::to_string(round)] =
-                    static_cast<double>(heap.uordblks + heap.hblkhd) / (1024.0 * 1024.0);
-                malloc_trim(0);
-                state.counters["trimmed_MB_after_" + std::to_string(round)] = ResidentMegabytes();
-            }
-            if (round == 150) {
-                break;
-            }
+        for (int round = 1; round <= 150; ++round) {
             TFormGame* game = main->NewGame(round % 4);
             game->ActionScrambleCube->trigger();
             game->ActionSolve->trigger();
@@ -99,6 +89,9 @@ void BM_ResidentAfterGameRounds(benchmark::State& state) {
             game->ActionClose->trigger();
             QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
             QApplication::processEvents();
+            if (round == 1 || round == 10 || round % 50 == 0) {
+                sample(round);
+            }
         }
         state.counters["solved"] = solved;
         main.reset();

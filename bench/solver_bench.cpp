@@ -4,6 +4,7 @@
 // ships (every answer at most 20 moves).
 // Run: build/bench/solver_bench
 // With --worst10000 first, also the shipped setting over 10,000 other cubes, for its worst time.
+#include "ResidentMemory.h"
 #include "plugins/twophase/Search.h"
 #include "plugins/twophase/Tables.h"
 #include "support/RandomCubes.h"
@@ -12,7 +13,6 @@
 #include <benchmark/benchmark.h>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -36,13 +36,6 @@ std::vector<std::string> Drawn(std::uint64_t seed, int count) {
 const std::vector<std::string>& Cubes() {
     static const std::vector<std::string> cubes = Drawn(20260101, CubeCount);
     return cubes;
-}
-
-double ResidentMiB() {
-    std::ifstream statm("/proc/self/statm");
-    long pages = 0, resident = 0;
-    statm >> pages >> resident;
-    return static_cast<double>(resident) * 4096.0 / (1024.0 * 1024.0);
 }
 
 // One solve per iteration over the fixed cube set; mean and 99th percentile from the solves' own
