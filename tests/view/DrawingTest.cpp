@@ -23,6 +23,10 @@ using testsupport::TPixel;
 constexpr int Side = 400;
 constexpr std::uint32_t Background = 0x402010; // blue 0x40, green 0x20, red 0x10
 
+bool IsBackground(TPixel p) {
+    return (p.r | p.g << 8 | p.b << 16) == Background;
+}
+
 // Sticker centres in the cube's frame: the sticker surface lies 1.0 out from its cubie's centre.
 constexpr float Out = 1.98f + 1.0f;
 constexpr TVector3 UCentre{0, Out, 0}, FCentre{0, 0, Out}, LCentre{-Out, 0, 0};
@@ -109,8 +113,7 @@ TEST_F(DrawingTest, StandardViewShowsTheThreeFacesAndTheBackground) {
     EXPECT_EQ(ColorAt(f, LCentre), 4);
     for (const QPoint corner :
          {QPoint(0, 0), QPoint(Side - 1, 0), QPoint(0, Side - 1), QPoint(Side - 1, Side - 1)}) {
-        const TPixel p = f.At(corner.x(), corner.y());
-        EXPECT_EQ(p.r | p.g << 8 | p.b << 16, Background);
+        EXPECT_TRUE(IsBackground(f.At(corner.x(), corner.y()))) << corner.x() << "," << corner.y();
     }
     const TPixel gap = At(f, {0.99f, 0, Out - 0.005f});
     EXPECT_LT(std::max({gap.r, gap.g, gap.b}), 40) << "between two stickers lies the black cubie body";
@@ -150,7 +153,6 @@ TEST_F(DrawingTest, TurnedLayerOpensAGapToTheRest) {
 }
 
 TEST_F(DrawingTest, SurfaceFollowsTheWindowAndRefreshComesBackFromAnyThread) {
-    const auto background = [](TPixel p) { return (p.r | p.g << 8 | p.b << 16) == Background; };
     // In a tall window the whole cube stays in sight, in the middle: its sides are not cut off by the
     // frame's edges.
     Window.resize(120, 260);
@@ -158,9 +160,9 @@ TEST_F(DrawingTest, SurfaceFollowsTheWindowAndRefreshComesBackFromAnyThread) {
     const TFrame f = testsupport::Capture(*View);
     ASSERT_EQ(f.Width, 120);
     ASSERT_EQ(f.Height, 260);
-    EXPECT_FALSE(background(f.At(60, 130)));
+    EXPECT_FALSE(IsBackground(f.At(60, 130)));
     for (int y = 0; y < f.Height; ++y) {
-        ASSERT_TRUE(background(f.At(0, y)) && background(f.At(f.Width - 1, y))) << "row " << y;
+        ASSERT_TRUE(IsBackground(f.At(0, y)) && IsBackground(f.At(f.Width - 1, y))) << "row " << y;
     }
 
     // Refresh from a worker: the redraw runs on the UI thread while the worker waits for it.

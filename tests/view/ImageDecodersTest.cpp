@@ -102,6 +102,7 @@ const char* const BmpOnly =
     "Couldn't load \"/pictures/face.x\". Only uncompressed 8, 24 and 32 bit BMP files supported.";
 const char* const Size = "Couldn't load \"/pictures/face.x\". Width and height must be 1 to 16384 pixels.";
 const char* const TgaShort = "Couldn't read file \"/pictures/face.x\".";
+const char* const JpegFailed = "Couldn't load JPG - \"/pictures/face.x\"";
 
 const TBad BadFiles[] = {
     {"BmpEmpty", DecodeBMP, {}, BmpData},
@@ -124,9 +125,9 @@ const TBad BadFiles[] = {
     // Ten bytes cannot fill 16384 x 16384 pixels: refused before a buffer of that size is made.
     {"TgaRleLargestFromTenBytes", DecodeTGA,
      Appended(TgaHeader(16384, 16384, 10), {255, 1, 2, 3, 255, 1, 2, 3, 255, 1}), TgaShort},
-    {"JpegCut", DecodeJPG, Cut(Jpeg, Jpeg.size() / 2), "Couldn't load JPG - \"/pictures/face.x\""},
+    {"JpegCut", DecodeJPG, Cut(Jpeg, Jpeg.size() / 2), JpegFailed},
     // The library makes up the rows after the end; the picture is refused all the same.
-    {"JpegScanCut", DecodeJPG, Cut(Jpeg, Jpeg.size() - 6), "Couldn't load JPG - \"/pictures/face.x\""},
+    {"JpegScanCut", DecodeJPG, Cut(Jpeg, Jpeg.size() - 6), JpegFailed},
     {"JpegWidthTooLarge", DecodeJPG, TooWideJpeg(Jpeg), Size},
 };
 
