@@ -132,30 +132,34 @@ TMakeMoveThread::~TMakeMoveThread() {
     WaitFor();
 }
 
+void TMakeMoveThread::Append(TEntry Entry) {
+    ++Outstanding; // before the entry is visible, so that Idle never sees it queued and not counted
+    std::lock_guard lock(QueueLock);
+    Queue.push_back(std::move(Entry));
+}
+
 void TMakeMoveThread::AddMove(const TMove& Move) {
-    ++Outstanding; // before the move is visible, so that Idle never sees it queued and not counted
-    std::lock_guard lock(QueueLock);
-    Queue.push_back(Move);
+    Append({Move, {}});
 }
 
-std::size_t TMakeMoveThread::Pending() {
-    std::lock_guard lock(QueueLock);
-    return Queue.size();
+void TMakeMoveThread::AddCommand(std::function<void()> Command) {
+    Append({TMove{}, std::move(Command)});
 }
 
-bool TMakeMoveThread::TakeMove(TMove& Move) {
+bool TMakeMoveThread::TakeEntry(TEntry& Entry) {
     std::lock_guard lock(QueueLock);
     if (Queue.empty()) {
         return false;
     }
-    Move = std::move(Queue.front());
+    Entry = std::move(Queue.front());
     Queue.pop_front();
     return true;
 }
 
 void TMakeMoveThread::Terminate() {
     TThread::Terminate();
-    WakeEvent.Set(); // no need to sit out the wait time-out
+    HandOff.Cancel(); // a command waiting for the UI thread must not hold up the end
+    WakeEvent.Set();  // no need to sit out the wait time-out
 }
 
 void TMakeMoveThread::Execute() {
@@ -163,13 +167,19 @@ void TMakeMoveThread::Execute() {
         if (!WakeEvent.WaitFor(WakeTimeout)) {
             continue;
         }
-        TMove move;
-        while (!Terminated() && TakeMove(move)) {
+        TEntry entry;
+        while (!Terminated() && TakeEntry(entry)) {
+            if (entry.Command) {
+                HandOff.Run(View.HandOffContext(), entry.Command);
+                entry.Command = nullptr; // what it holds goes now, not with the next entry
+                --Outstanding;
+                continue;
+            }
             const TThreadView::TMovePace pace = View.MovePace();
             if (pace.Sounds) {
                 RotationSound().Play();
             }
-            PerformMove(move, pace.Step);
+            PerformMove(entry.Move, pace.Step);
             if (pace.Sounds) {
                 RotationSound().Stop();
             }

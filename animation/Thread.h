@@ -8,10 +8,14 @@
 // depends on this library, not the other way round.
 //
 // Lock discipline (the view's own locks are listed in view/Cube3D.h):
+// - Moves and commands share one queue and are carried out in the order they were queued: a command
+//   (a Clean, a copy of the cube for a solver, new settings) runs on the UI thread while this thread
+//   waits for it, so it never meets a half-turned cube and a move queued after it waits for it. Ending
+//   the thread cancels that wait, so the UI thread may end the thread at any time.
 // - QueueLock guards Queue and nothing else. It is held for one append or one removal, never while
-//   a move is performed, and nothing else is taken while it is held, so it never waits for a frame.
-// - Outstanding counts the moves queued and not yet finished; it is atomic, so the UI thread learns
-//   that every move is done (Idle) without taking any lock.
+//   a move or command is carried out, and nothing else is taken while it is held.
+// - Outstanding counts the entries queued and not yet finished; it is atomic, so the UI thread learns
+//   that everything is done (Idle) without taking any lock.
 // - A move is performed with no lock of this thread held: each frame takes the view's Lock, each
 //   quarter turn of the model takes the view's ModelLock for that instant only.
 // - The settings a move is performed with (speed, sounds) are a copy taken under the view's Lock when
@@ -132,11 +136,12 @@ public:
 
     // Appends a copy of the move; never waits for a move being performed.
     void AddMove(const TMove& Move);
+    // Appends a command. Once everything queued before it is done, it runs on the UI thread (on the
+    // view's HandOffContext) while this thread waits; dropped, never run, when the thread ends first.
+    void AddCommand(std::function<void()> Command);
     void Wake() { WakeEvent.Set(); }
     void Terminate() override;
-    // Moves waiting to be performed, not counting the one in progress.
-    std::size_t Pending();
-    // True when every move queued so far has been performed (or dropped). Never blocks.
+    // True when every move and command queued so far has been carried out (or dropped). Never blocks.
     bool Idle() const { return Outstanding == 0; }
 
     TThreadView& View;
@@ -147,12 +152,19 @@ protected:
     void PerformMove(const TMove& Move, float Step);
 
 private:
-    // The oldest queued move, if any, taken out under QueueLock.
-    bool TakeMove(TMove& Move);
+    // A move, or a command when Command is set.
+    struct TEntry {
+        TMove Move;
+        std::function<void()> Command;
+    };
+    // The oldest queued entry, if any, taken out under QueueLock.
+    bool TakeEntry(TEntry& Entry);
+    void Append(TEntry Entry);
 
-    std::mutex QueueLock;    // guards Queue only
-    std::deque<TMove> Queue; // guarded by QueueLock
+    std::mutex QueueLock;     // guards Queue only
+    std::deque<TEntry> Queue; // guarded by QueueLock
     std::atomic<std::size_t> Outstanding{0};
+    TUIHandOff HandOff; // carries commands over to the UI thread
 };
 
 // Spins a preview: every 10 ms one step of azimuth and arcball, then a redraw on the UI thread.

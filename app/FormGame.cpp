@@ -1,11 +1,13 @@
 #include "app/FormGame.h"
 
 #include "animation/Thread.h"
+#include "app/BusyCursor.h"
 #include "app/Dialogs.h"
 #include "app/FramePallete.h"
 #include "app/SettingsDialogs.h"
 #include "app/SolutionBar.h"
 #include "engines/Engines.h"
+#include "engines/SolveJob.h"
 #include "model/CubeCheck.h"
 #include "sound/Sound.h"
 
@@ -94,6 +96,16 @@ TFormGame::TFormGame(QWidget* Owner, const tCubeSettings& settings, const std::s
     };
     // Asked every tick while playing: it must not wait for the move being performed.
     PanelSolution->Idle = [this] { return !View || View->MovesFinished(); };
+    // Asked once every move of the answer is done, nothing queued after it.
+    PanelSolution->CubeSolved = [this] {
+        bool solved = false;
+        View->ChangeCube([&](TRubikCube& Cube) { solved = FacesAreUniform(Cube); });
+        return solved;
+    };
+    PanelSolution->StopSolving = [this] {
+        EndSolve();
+        PanelSolution->Clear();
+    };
 
     ActionScrambleCube =
         AddAction("ActionScrambleCube", "Scramble", QKeySequence(Qt::Key_F2), &TFormGame::ScrambleCube);
@@ -143,8 +155,10 @@ TFormGame::TFormGame(QWidget* Owner, const tCubeSettings& settings, const std::s
 }
 
 TFormGame::~TFormGame() {
-    // The view goes first: it finishes the move being performed and stops its threads while the
-    // window it draws into still exists.
+    // No engine is waited for, whatever it does.
+    EndSolve();
+    // The view goes next: it finishes the move being performed and stops its threads while the
+    // window it draws into still exists; commands still queued are dropped with it.
     View.reset();
 }
 
@@ -203,25 +217,34 @@ void TFormGame::SetupView(std::int32_t sizeIndex, const CubeState0& State, const
 }
 
 void TFormGame::PaintedChanged() {
-    if (View && View->Mode == 0) {
-        FramePallete->UpdateCounts();
-    }
+    // The counts of the cube as it is once the paint queued before has been done.
+    View->QueueCommand([this] {
+        if (View->Mode == 0) {
+            FramePallete->UpdateCounts();
+        }
+    });
 }
 
 void TFormGame::CubeChanged() {
     if (PerformingSolution) {
         return;
     }
-    PanelSolution->Clear();
+    if (!Solving()) {
+        PanelSolution->Clear(); // a Solve in progress says at its end whether the cube has changed
+    }
     if (View && !View->HighlightedStickers.empty()) {
         View->SetHighlight({});
     }
 }
 
-void TFormGame::ShowSolution() {
+void TFormGame::ShowSolution(const TRubikCube& Cube) {
+    if (Cube.GetState() != SolvedFrom) {
+        PanelSolution->ShowChanged();
+        return;
+    }
     // The answer is tried on a copy first: an engine may answer anything.
-    TRubikCube copy(static_cast<std::uint8_t>(SizeIndex));
-    View->ChangeCube([&](TRubikCube& Cube) { copy.SetState(Cube.GetState()); });
+    TRubikCube copy(Cube.SizeIndex);
+    copy.SetState(Cube.GetState());
     std::string moves;
     for (const std::string& token : SolutionList) {
         moves += (moves.empty() ? "" : " ") + token;
@@ -230,9 +253,8 @@ void TFormGame::ShowSolution() {
     PanelSolution->ShowSolution(SolutionList, solves);
 }
 
-void TFormGame::ShowCubeFault() {
-    TCubeCheck check;
-    View->ChangeCube([&](TRubikCube& Cube) { check = CheckCube(Cube); });
+void TFormGame::ShowCubeFault(const TRubikCube& Cube) {
+    const TCubeCheck check = CheckCube(Cube);
     if (check.Fault == TCubeFault::None) {
         return; // the engine's own judgement; we have nothing to add
     }
@@ -383,10 +405,9 @@ void TFormGame::closeEvent(QCloseEvent* Event) {
     Event->accept();
 }
 
-void TFormGame::ChangeModel(const std::function<void(TRubikCube&)>& Change) {
+void TFormGame::ChangeModel(std::function<void(TRubikCube&)> Change) {
     CubeChanged();
-    View->ChangeCube(Change);
-    View->Refresh();
+    View->QueueChange(std::move(Change));
     PaintedChanged();
 }
 
@@ -452,37 +473,70 @@ void TFormGame::UndoAll() {
 }
 
 void TFormGame::Solve() {
-    PanelSolution->Clear();
+    if (Solving()) {
+        return; // one at a time; Stop ends it
+    }
+    SolveAsked = true;
+    PanelSolution->ShowSolving();
     View->SetHighlight({});
-    setCursor(Qt::BusyCursor);
-    ClientArea->setCursor(Qt::BusyCursor);
-    TSolveResult result = TSolveResult::NoEngine;
-    // The engine reads the model; no move may change it meanwhile.
-    View->ChangeCube([&](TRubikCube& Cube) { result = SolveCube(EngineIndex, Cube, SolutionList); });
-    switch (result) {
+    BusyCursor = std::make_unique<TBusyCursor>(std::initializer_list<QWidget*>{this, ClientArea});
+    // The engine gets the cube as it is after the moves queued before Solve, and its own copy of it.
+    View->ReadCube([this](const TRubikCube& Cube) {
+        if (!SolveAsked || SolveJob) {
+            return; // stopped before the cube's turn came
+        }
+        SolvedFrom = Cube.GetState();
+        // Done runs on the job's thread; the job never calls it once it is stopped, and this window
+        // stops it before it goes, so this window is there to post to.
+        const std::uint64_t number = ++SolveNumber;
+        SolveJob = std::make_unique<TSolveJob>(EngineIndex, Cube, [this, number](TSolveOutcome Outcome) {
+            QMetaObject::invokeMethod(
+                this,
+                [this, number, outcome = std::move(Outcome)]() mutable {
+                    if (number == SolveNumber && SolveJob) {
+                        SolveFinished(std::move(outcome));
+                    }
+                },
+                Qt::QueuedConnection);
+        });
+    });
+}
+
+void TFormGame::EndSolve() {
+    SolveAsked = false;
+    SolveJob.reset();
+    BusyCursor.reset();
+}
+
+void TFormGame::SolveFinished(TSolveOutcome Outcome) {
+    EndSolve();
+    switch (Outcome.Result) {
     case TSolveResult::Solved:
-        setCursor(Qt::CrossCursor);
         ClientArea->setCursor(Qt::CrossCursor);
-        ShowSolution();
+        SolutionList = std::move(Outcome.Moves);
+        // Checked against the cube as it is once the moves queued meanwhile are done.
+        View->ReadCube([this](const TRubikCube& Cube) { ShowSolution(Cube); });
         break;
-    case TSolveResult::Invalid:
+    case TSolveResult::Invalid: {
+        PanelSolution->Clear();
         ShowMessageBox("Error", "Cube is not valid !\nCheck your cube and correct it.", TMessageIcon::Error);
-        ShowCubeFault();
+        TRubikCube solved(static_cast<std::uint8_t>(SizeIndex));
+        solved.SetState(SolvedFrom);
+        ShowCubeFault(solved);
         break;
+    }
     case TSolveResult::NoEngine:
-        unsetCursor();
-        ClientArea->unsetCursor();
+        PanelSolution->Clear();
         ShowMessageBox("Solve",
                        EngineCount == 0 ? "No solver engine is installed."
                                         : "The solver engine chosen for this game is no longer installed.",
                        TMessageIcon::Information);
         break;
     case TSolveResult::EngineFailed:
+        PanelSolution->Clear();
         // The engine's fault, not the cube's: say so, and which engine it was.
-        unsetCursor();
-        ClientArea->unsetCursor();
         ShowMessageBox("Error",
-                       "The solver engine \"" + Engines[static_cast<std::size_t>(EngineIndex)].EngineName +
+                       "The solver engine \"" + Outcome.EngineName +
                            "\" failed.\nTry another engine, or remove this one.",
                        TMessageIcon::Error);
         break;
@@ -531,13 +585,9 @@ void TFormGame::ChangeSettings() {
         return;
     }
     Settings = dialog.PreviewSettings();
-    {
-        std::scoped_lock lock(View->Lock); // the move thread reads them while it draws
-        View->Settings = Settings;
-    }
-    View->EnvironmentDirty = true;
-    View->CubeDirty = true;
-    FramePallete->UpdateColors(); // the palette shows the colours that clicks now paint
+    // After the turns queued before: each is drawn to its end as it began.
+    View->ApplySettings(Settings, [this] {
+        FramePallete->UpdateColors(); // the palette shows the colours that clicks now paint
+    });
     BuildSolveWithMenu();
-    View->Refresh();
 }

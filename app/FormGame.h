@@ -21,8 +21,11 @@
 class QAction;
 class QFrame;
 class QMenu;
+class TBusyCursor;
 class TFramePallete;
 class TSolutionBar;
+class TSolveJob;
+struct TSolveOutcome;
 
 class TFormGame : public QWidget {
     Q_OBJECT
@@ -44,6 +47,8 @@ public:
     void BuildSolveWithMenu();
     // Solves with the engine in Slot from now on, and solves.
     void SelectEngine(std::int32_t Slot);
+    // Whether a Solve waits for its cube or its engine. Stop (Shift+F9) ends the wait.
+    bool Solving() const { return SolveAsked; }
 
     std::unique_ptr<TCube3D> View;
     TMoveHistory History; // UndoList and RedoList
@@ -96,12 +101,17 @@ private:
     void PaintedChanged();
     // The user has changed the cube: a solution or a fault shown for it no longer applies.
     void CubeChanged();
-    // After a successful Solve: the answer, tried on a copy of the cube first.
-    void ShowSolution();
+    // The engine has answered (on the UI thread): the answer, or why there is none.
+    void SolveFinished(TSolveOutcome Outcome);
+    // Ends a Solve: its engine is no longer waited for, and the busy cursor goes.
+    void EndSolve();
+    // After a successful Solve: the answer, tried on Cube (a copy, as the cube is now) first; when the
+    // cube is no longer the one solved, the bar says so instead.
+    void ShowSolution(const TRubikCube& Cube);
     // After an invalid cube: why, and its stickers at fault ringed on the cube.
-    void ShowCubeFault();
-    // Changes the model while no move is performed, then shows it (and the palette's counts).
-    void ChangeModel(const std::function<void(TRubikCube&)>& Change);
+    void ShowCubeFault(const TRubikCube& Cube);
+    // Changes the model after the moves queued before, then shows it (and the palette's counts).
+    void ChangeModel(std::function<void(TRubikCube&)> Change);
     // The history has changed: the bar's move count follows.
     void MovesCounted();
 
@@ -125,6 +135,13 @@ private:
 
     // True while the solution bar performs a move of its own.
     bool PerformingSolution = false;
+    // From Solve until the answer is shown or the user stops: the engine's job (once the cube's copy
+    // is taken), the cube it was given and the busy cursor.
+    bool SolveAsked = false;
+    std::uint64_t SolveNumber = 0; // an answer posted for an earlier Solve is not this one's
+    std::unique_ptr<TSolveJob> SolveJob;
+    CubeState0 SolvedFrom;
+    std::unique_ptr<TBusyCursor> BusyCursor;
     // Wheel movement not yet worth a notch (high-resolution wheels send parts of one).
     int WheelRest = 0;
 };

@@ -172,10 +172,10 @@ void TFramePallete::CustomizeColor(TColorPanel* Sender) {
     TColor color = View->Settings.FaceColors[Sender->Tag];
     if (AskColor(color)) {
         Sender->SetColor(ToQColor(color));
-        {
-            std::lock_guard lock(View->Lock); // the drawing threads read the colours
-            View->Settings.FaceColors[Sender->Tag] = color;
-        }
+        // In order with the turns queued before, like any change of the game's look.
+        tCubeSettings settings = View->Settings;
+        settings.FaceColors[Sender->Tag] = color;
+        View->ApplySettings(settings, {}, false);
         PanelColorClick(Sender);
     }
     View->Refresh();

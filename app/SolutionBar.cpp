@@ -76,8 +76,25 @@ void TSolutionBar::ShowSolution(std::vector<std::string> Answer, bool solves) {
     Moves = std::move(Answer);
     Position = 0;
     Solves = solves;
+    Confirmed = Solves && Moves.empty();
     Shows = TContent::Answer;
     Update();
+    Reveal();
+}
+
+void TSolutionBar::ShowSolving() {
+    Clear();
+    Shows = TContent::Solving;
+    Update();
+    LabelSolution->setText("<b>Solving...</b> (Shift+F9 stops)");
+    Reveal();
+}
+
+void TSolutionBar::ShowChanged() {
+    Clear();
+    Shows = TContent::Changed;
+    Update();
+    LabelSolution->setText("<b>The cube has changed</b> since it was solved: solve it again.");
     Reveal();
 }
 
@@ -98,6 +115,7 @@ void TSolutionBar::Clear() {
     Moves.clear();
     Position = 0;
     Solves = false;
+    Confirmed = false;
     Shows = TContent::MoveCount;
     Update();
     Reveal();
@@ -129,6 +147,9 @@ void TSolutionBar::Step() {
     }
     const std::string move = Moves[Position++];
     PerformMove(move);
+    if (Position >= Moves.size()) {
+        PlayTimer->start(); // to see the last move done, and the cube solved
+    }
     Update();
 }
 
@@ -140,7 +161,15 @@ void TSolutionBar::Play() {
 }
 
 void TSolutionBar::Stop() {
-    PlayTimer->stop();
+    if (Shows == TContent::Solving) {
+        if (StopSolving) {
+            StopSolving();
+        }
+        return;
+    }
+    if (Position < Moves.size()) {
+        PlayTimer->stop(); // the check after the last move goes on
+    }
     Update();
 }
 
@@ -150,25 +179,39 @@ void TSolutionBar::Tick() {
         return;
     }
     if (Position >= Moves.size()) {
-        Stop();
+        PlayTimer->stop();
+        Confirm();
         return;
     }
     Step();
 }
 
+void TSolutionBar::Confirm() {
+    if (Shows != TContent::Answer || Confirmed) {
+        return;
+    }
+    if (CubeSolved && !CubeSolved()) {
+        ShowChanged();
+        return;
+    }
+    Confirmed = true;
+    Update();
+}
+
 void TSolutionBar::Update() {
     const bool counting = Shows == TContent::MoveCount;
-    btnSolve->setVisible(counting);
-    for (QToolButton* button : {btnStep, btnPlay, btnStop}) {
-        button->setVisible(!counting);
-    }
+    const bool answer = Shows == TContent::Answer;
+    btnSolve->setVisible(counting || Shows == TContent::Changed);
+    btnStep->setVisible(answer);
+    btnPlay->setVisible(answer);
+    btnStop->setVisible(answer || Shows == TContent::Solving);
     if (counting) {
         LabelSolution->setText(QString("<b>Moves:</b> %1").arg(MoveCount));
     }
     const bool left = Solves && Position < Moves.size();
     ActionSolutionStep->setEnabled(left);
     ActionSolutionPlay->setEnabled(left && !Playing());
-    ActionSolutionStop->setEnabled(Playing());
+    ActionSolutionStop->setEnabled((Playing() && left) || Shows == TContent::Solving);
     QString moves;
     for (std::size_t i = 0; i < Moves.size(); ++i) {
         const QString token = QString::fromStdString(Moves[i]).toHtmlEscaped();
@@ -190,8 +233,10 @@ void TSolutionBar::Update() {
                                counted + "): " + moves + "</span>");
     } else if (Moves.empty()) {
         LabelSolution->setText("<b>The cube is solved already.</b>");
-    } else if (Position >= Moves.size()) {
+    } else if (Confirmed) {
         LabelSolution->setText("<b>Solved</b> in " + counted + ": " + moves);
+    } else if (Position >= Moves.size()) {
+        LabelSolution->setText("<b>Solution</b> (" + counted + ", the last one turning): " + moves);
     } else {
         LabelSolution->setText(
             QString("<b>Solution</b> (%1, next %2 of %3): ").arg(counted).arg(Position + 1).arg(count) +

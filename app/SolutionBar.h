@@ -1,9 +1,10 @@
 #pragma once
 // The bar below a game's cube. With nothing else to show it counts the moves made in the game and
-// offers Solve. After Solve: the engine's answer with its count and the next move marked, and Step /
-// Play / Stop to perform it move by move through the game's recorded path (so Undo takes the moves
-// back). An answer that does not solve the cube is shown as such and cannot be played. After an
-// invalid cube the bar says what is wrong instead.
+// offers Solve. While the engine works it says so and offers Stop. After Solve: the engine's answer
+// with its count and the next move marked, and Step / Play / Stop to perform it move by move through
+// the game's recorded path (so Undo takes the moves back). An answer that does not solve the cube is
+// shown as such and cannot be played; "Solved" is said only once the cube really is solved after the
+// answer's last move. After an invalid cube the bar says what is wrong instead.
 
 #include <QFrame>
 #include <cstddef>
@@ -26,6 +27,10 @@ public:
     void ShowSolution(std::vector<std::string> Answer, bool Solves);
     // Why the cube cannot be solved, until the next change.
     void ShowFault(const std::string& Reason);
+    // The engine works; Stop ends the wait (StopSolving).
+    void ShowSolving();
+    // The cube is no longer the one the answer was for; Solve is offered again.
+    void ShowChanged();
     // Back to the move count; playing stops after the move in progress.
     void Clear();
     // The moves made in the game so far, shown while there is no answer or fault.
@@ -33,13 +38,17 @@ public:
     // Whether the bar stays in sight with only the move count to show (play mode).
     void SetCountShown(bool Shown);
 
-    enum class TContent { MoveCount, Answer, Fault };
+    enum class TContent { MoveCount, Solving, Answer, Fault, Changed };
     TContent Content() const { return Shows; }
 
     // Performs one move as the user's own, recorded (set by the game window).
     std::function<void(const std::string& Move)> PerformMove;
     // Whether the cube has finished every move queued so far (set by the game window).
     std::function<bool()> Idle;
+    // Whether the cube is solved; asked only when Idle (set by the game window).
+    std::function<bool()> CubeSolved;
+    // Ends the engine's work (set by the game window).
+    std::function<void()> StopSolving;
 
     void Step();
     void Play();
@@ -49,6 +58,7 @@ public:
     std::vector<std::string> Moves;
     std::size_t Position = 0; // the next move
     bool Solves = false;
+    bool Confirmed = false; // the answer's last move is done and the cube is solved
 
     std::size_t MoveCount = 0;
 
@@ -65,6 +75,8 @@ public:
 private:
     void Update();
     void Tick();
+    // After the answer's last move, once it is done: "Solved", or the cube has changed meanwhile.
+    void Confirm();
     void Reveal();
 
     TContent Shows = TContent::MoveCount;

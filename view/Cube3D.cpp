@@ -346,10 +346,6 @@ void TCube3D::SetAutoRotate(bool Value) {
     }
 }
 
-void TCube3D::SplitMoves(const std::string& Text, std::vector<std::string>& List) {
-    ::SplitMoves(Text, List);
-}
-
 bool TCube3D::ExecuteMoves(const std::string& Text, bool Animate, bool Record,
                            std::vector<std::string>* History) {
     const auto moves = ParseMoves(Text, Cube->SliceCount, Animate);
@@ -381,6 +377,47 @@ void TCube3D::SetHighlight(std::vector<int> Stickers) {
     if (RC != nullptr) {
         Refresh();
     }
+}
+
+void TCube3D::QueueCommand(std::function<void()> Command) {
+    if (!MoveThread) {
+        Command();
+        return;
+    }
+    MoveThread->AddCommand(std::move(Command));
+    MoveThread->Wake();
+}
+
+void TCube3D::QueueChange(std::function<void(TRubikCube&)> Change) {
+    QueueCommand([this, change = std::move(Change)] {
+        ChangeCube(change);
+        Refresh();
+    });
+}
+
+void TCube3D::ReadCube(std::function<void(const TRubikCube&)> Then) {
+    QueueCommand([this, then = std::move(Then)] {
+        TRubikCube copy(Cube->SizeIndex);
+        ChangeCube([&](TRubikCube& cube) { copy.SetState(cube.GetState()); });
+        then(copy);
+    });
+}
+
+void TCube3D::ApplySettings(const tCubeSettings& NewSettings, std::function<void()> Then, bool Rebuild) {
+    QueueCommand([this, NewSettings, then = std::move(Then), Rebuild] {
+        {
+            std::lock_guard lock(Lock); // the drawing threads read them
+            Settings = NewSettings;
+        }
+        if (Rebuild) {
+            EnvironmentDirty = true;
+            CubeDirty = true;
+        }
+        Refresh();
+        if (then) {
+            then();
+        }
+    });
 }
 
 void TCube3D::ChangeCube(const std::function<void(TRubikCube&)>& Change) {

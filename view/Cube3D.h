@@ -104,21 +104,33 @@ public:
     // Switches the preview's own spinning (the animate thread) on or off.
     void SetAutoRotate(bool Value);
 
-    // The tokens of a move text in order; splitting stops at two blanks in a row.
-    static void SplitMoves(const std::string& Text, std::vector<std::string>& List);
     // Checks the whole text; if every token is valid, queues its moves with the move thread (and, with
     // Record, appends the inverse of each to History) and wakes it. False, with nothing queued or
     // recorded, if a token is invalid.
     bool ExecuteMoves(const std::string& Text, bool Animate, bool Record, std::vector<std::string>* History);
-    // Runs Change on the model under ModelLock, between two quarter turns of a move in progress: for
-    // Clean, Empty, Scramble, SetState and painting, and for reading the model whole. Change must not
-    // take Lock, show a box or run an event loop.
+    // The one ordered path for everything that reads or changes the cube. Command runs on the UI
+    // thread once every move and command queued before it is done, never on a half-turned cube; moves
+    // queued after it wait for it. Without a move thread (a view not initialised) it runs at once.
+    // UI thread only.
+    void QueueCommand(std::function<void()> Command);
+    // A change of the model by that path (under ModelLock), then a redraw.
+    void QueueChange(std::function<void(TRubikCube&)> Change);
+    // A copy of the cube as it is once everything queued before has been done, handed to Then: what a
+    // solver is given, what an answer is checked against.
+    void ReadCube(std::function<void(const TRubikCube&)> Then);
+    // New settings by that path: a turn already queued is drawn to its end with the settings it began
+    // with. With Rebuild the pictures and lists are made again (not needed for colours alone); the view
+    // is redrawn, then Then runs.
+    void ApplySettings(const tCubeSettings& NewSettings, std::function<void()> Then = {}, bool Rebuild = true);
+    // Runs Change on the model under ModelLock at once, between two quarter turns of a move in
+    // progress: for reading the model whole, and for changes before any move can be queued. Change must
+    // not take Lock, show a box or run an event loop.
     void ChangeCube(const std::function<void(TRubikCube&)>& Change);
     // A copy of the model's state, taken under ModelLock; from any thread.
     CubeState0 CubeState() const;
     // A copy of Settings, taken under Lock; how threads other than the UI thread read them.
     tCubeSettings SettingsCopy();
-    // Whether every move queued so far has been performed; never waits for one.
+    // Whether every move and command queued so far has been carried out; never waits for one.
     bool MovesFinished() const;
 
     // The frames of one quarter turn of a face or an inner slice, Step degrees apart (TurnStep), drawn

@@ -242,12 +242,12 @@ void TCube3D::MouseUp(TMouseButton Button, std::int32_t X, std::int32_t Y) {
         std::uint8_t face = 0;
         std::int32_t index = 0;
         if (DecodeStickerName(PickSticker(X, Y), face, index)) {
-            const std::uint8_t color = PaintColor;
-            ChangeCube([&](TRubikCube& cube) {
+            // In order with the moves queued before the click; the change redraws, so the user sees
+            // the sticker change without moving the mouse.
+            QueueChange([face, index, color = PaintColor](TRubikCube& cube) {
                 std::uint8_t& sticker = cube.GetState().Cubies[face][index].Color;
                 sticker = sticker == NoColor ? color : NoColor;
             });
-            Draw(); // the user sees the sticker change at once, not at the next move of the mouse
         }
     }
 }

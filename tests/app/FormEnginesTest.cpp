@@ -118,6 +118,7 @@ TEST_F(FormEnginesTest, GamesOfferTheEnginesThatSolveTheirSize) {
     // The item solves with its own slot.
     testsupport::SetEngineAnswer("good_engine", "F2 B2"); // slot 2 is a copy: it answers as it was built
     game->mSolveWith->actions().at(1)->trigger();
+    EXPECT_TRUE(QTest::qWaitFor([game] { return !game->Solving() && game->View->MovesFinished(); }, 30000));
     EXPECT_EQ(game->EngineIndex, 2);
     EXPECT_EQ(game->SolutionList, std::vector<std::string>({"R", "U", "Ri", "Ui"}));
     testsupport::SetEngineAnswer("good_engine", "R U Ri Ui");

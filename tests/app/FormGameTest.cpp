@@ -40,7 +40,7 @@ protected:
     TColorPanel* Panel(int Position) const { return Form->FramePallete->Panels[Position]; }
     void SolveWithAnswer(const char* Answer) {
         testsupport::SetEngineAnswer("good_engine", Answer);
-        QTest::keyClick(Form, Qt::Key_F7);
+        Key(Qt::Key_F7);
     }
     bool Shows(const char* Text) const { return Bar->LabelSolution->text().contains(Text); }
 
@@ -156,8 +156,8 @@ TEST_F(FormGameTest, PaintModeClicksPaintAndClearByTheRuleAndPanelsChangeTheirCo
     };
     for (const TStep& step : steps) {
         SCOPED_TRACE(step.Name);
-        QTest::mouseClick(Panel(step.Panel), Qt::LeftButton);
-        QTest::mouseClick(Form->ClientArea, step.Button, {}, Centre(step.Sticker));
+        Click(Panel(step.Panel));
+        Click(Form->ClientArea, Centre(step.Sticker), step.Button);
         EXPECT_EQ(Sticker(step.Sticker).Color, step.Expected);
     }
     EXPECT_EQ(Panel(5)->Missing(), 8) << "one B sticker painted";
@@ -169,6 +169,7 @@ TEST_F(FormGameTest, PaintModeClicksPaintAndClearByTheRuleAndPanelsChangeTheirCo
     Messages.ColorAnswer = 0x00FF00; // green, as 0x00BBGGRR
     QContextMenuEvent menu(QContextMenuEvent::Mouse, {5, 5}, Panel(0)->mapToGlobal(QPoint(5, 5)));
     QApplication::sendEvent(Panel(0), &menu);
+    ASSERT_TRUE(Drain());
     EXPECT_EQ(Form->View->Settings.FaceColors[0], 0x00FF00u);
     EXPECT_EQ(Form->Settings.FaceColors[0], BuiltInSettings.FaceColors[0]) << "the game's own copy stays";
     Key(Qt::Key_F5);
@@ -182,7 +183,7 @@ TEST_F(FormGameTest, PaintModeClicksPaintAndClearByTheRuleAndPanelsChangeTheirCo
 TEST_F(FormGameTest, StepAndPlayPerformTheAnswerAsRecordedMovesAndOnlyAnAnswerThatSolves) {
     Play("U Ri");
     testsupport::SetEngineAnswer("good_engine", "R Ui");
-    QTest::mouseClick(Bar->btnSolve, Qt::LeftButton);
+    Click(Bar->btnSolve);
     EXPECT_TRUE(Shows("2 moves")) << Bar->LabelSolution->text().toStdString();
     EXPECT_EQ(State(), After("U Ri")) << "nothing is performed before the user asks";
 
@@ -220,9 +221,10 @@ TEST_F(FormGameTest, AnInvalidCubeIsExplainedAndItsStickersRinged) {
     ASSERT_EQ(LoadEngine(testsupport::EngineFile("negative_engine"), 1), 1);
     EngineCount = 2;
     Form->EngineIndex = 1;
-    QTest::keyClick(Form, Qt::Key_F7);
+    Key(Qt::Key_F7);
     ASSERT_EQ(Messages.Shown.size(), 1u);
     EXPECT_EQ(Messages.Shown[0].Text, "Cube is not valid !\nCheck your cube and correct it.");
+    EXPECT_NE(Form->ClientArea->cursor().shape(), Qt::BusyCursor) << "the wait is over";
     const TCubeCheck check = CheckCube(*Form->View->Cube);
     EXPECT_EQ(Form->View->HighlightedStickers, check.Stickers);
     EXPECT_TRUE(Bar->LabelSolution->text().contains(QString::fromStdString(check.Reason).toHtmlEscaped()));
@@ -259,11 +261,12 @@ TEST_F(FormGameTest, SolveSaysWhyThereIsNoAnswerAndKeepsTheLastOne) {
         SCOPED_TRACE(row.Text);
         Form->EngineIndex = row.Engine;
         EngineCount = row.Count;
-        QTest::keyClick(Form, Qt::Key_F7);
+        Key(Qt::Key_F7);
         ASSERT_FALSE(Messages.Shown.empty());
         EXPECT_EQ(Messages.Shown.back().Text, row.Text);
         EXPECT_EQ(Form->SolutionList, std::vector<std::string>({"Ui"}));
-        EXPECT_EQ(Form->ClientArea->cursor().shape(), Qt::ArrowCursor);
+        EXPECT_EQ(Form->ClientArea->cursor().shape(), Qt::CrossCursor) << "the cursor it had before";
+        EXPECT_EQ(Form->cursor().shape(), Qt::ArrowCursor);
     }
 }
 

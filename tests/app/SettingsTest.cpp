@@ -175,6 +175,7 @@ TEST_F(SettingsDialogTest, TheGamesDialog) {
         EXPECT_NE(dialog.Preview->Cube->GetState(), testsupport::After(""));
         QTest::mouseClick(dialog.btnApply, Qt::LeftButton);
     });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return game->View->MovesFinished(); }, 30000));
     EXPECT_EQ(game->View->Settings.CubeFaceRotationSpeed, 0);
     EXPECT_EQ(game->Settings.FaceColors[2], 0x010203u);
     EXPECT_EQ(game->FramePallete->Panels[1]->ShownColor(), ToQColor(0x010203)) << "the palette's R follows";

@@ -111,10 +111,19 @@ protected:
     }
     void TearDown() override { delete Form.data(); }
 
-    // Serves the UI thread until the cube has performed every move and the solution bar plays no more.
+    // Serves the UI thread until the cube has performed every move and command, no Solve waits for
+    // its engine and the solution bar plays no more.
     bool Drain() {
         return QTest::qWaitFor(
-            [this] { return !Form->PanelSolution->Playing() && Form->View->MovesFinished(); }, 120000);
+            [this] {
+                return !Form->PanelSolution->Playing() && !Form->Solving() && Form->View->MovesFinished();
+            },
+            120000);
+    }
+    // A click, then the commands it gave done.
+    void Click(QWidget* Widget, QPoint At = {}, Qt::MouseButton Button = Qt::LeftButton) {
+        QTest::mouseClick(Widget, Button, {}, At);
+        ASSERT_TRUE(Drain());
     }
     // Plays the moves as recorded ones, or presses a key, and waits until they are performed.
     void Play(const char* Moves) {
