@@ -1,10 +1,14 @@
 // The game window's threads under load: each case makes the UI thread and a view's threads meet
 // where they share something (the model, the settings, the arcball, the GL context), for
 // ThreadSanitizer to watch; a deadlock runs into the test's time-out.
+#include "engines/Engines.h"
+#include "model/CubeCheck.h"
+#include "model/Random.h"
 #include "support/AppWindows.h"
 
 #include <QCheckBox>
 #include <QDir>
+#include <QLabel>
 #include <QPushButton>
 #include <QToolButton>
 
@@ -31,6 +35,7 @@ protected:
     }
     // Plays a six-move answer and waits for its first turn.
     void PlayAnswer() {
+        Play("Di Bi Li Fi Ui Ri");
         Form->PanelSolution->ShowSolution({"R", "U", "F", "L", "B", "D"}, true);
         Form->PanelSolution->Play();
         ASSERT_TRUE(Turning());
@@ -83,6 +88,72 @@ TEST_F(ThreadsTest, SettingsAppliedAndPickingDuringTurns) {
     Sweep(200, -1);
     ASSERT_TRUE(Drain());
     EXPECT_EQ(Form->View->SettingsCopy().CubeFaceRotationSpeed, 1);
+}
+
+// Every command that reads or changes the cube, given while turns are drawn, acts on the cube those
+// turns leave: given during them or after them, it gives the same cube (and Solve the same answer,
+// which then solves the cube).
+TEST_F(ThreadsTest, CommandsGivenDuringTurnsActOnTheCubeTheTurnsLeave) {
+    EngineCount = 0;
+    ASSERT_EQ(LoadEngine(std::string(PROGRAM_DIR) + "/twophase.so", 0), 0);
+    EngineCount = 1;
+    const auto trigger = [](QAction* Action) { return [Action] { Action->trigger(); }; };
+    const auto recorded = [this] { Play("U F"); };
+    struct TRow {
+        const char* Name;
+        std::function<void()> Setup, Command;
+    };
+    const TRow rows[] = {
+        {"Scramble", {}, [&] { RandomSeed(7), Form->ActionScrambleCube->trigger(); }},
+        {"Clean", [this] { Play("B"); }, trigger(Form->ActionCleanCube)},
+        {"Empty", {}, trigger(Form->ActionEmptyCube)},
+        {"Paint", {}, trigger(Form->ActionPaint)},
+        {"a painted sticker",
+         [this] {
+             Form->ActionPaint->trigger();
+             ASSERT_TRUE(Drain());
+             Form->View->ChangeCube([](TRubikCube& Cube) { Cube.SetState(testsupport::After("")); });
+         },
+         [this] { QTest::mouseClick(Form->ClientArea, Qt::LeftButton, {}, Centre(11)); }},
+        {"Undo", recorded, trigger(Form->ActionUndo)},
+        {"Redo", [&] { recorded(), Key(Qt::Key_Backspace, Qt::ShiftModifier); }, trigger(Form->ActionRedo)},
+        {"Restart", recorded, trigger(Form->ActionUndoAll)},
+        {"Solve", {}, trigger(Form->ActionSolve)},
+        {"Settings", {},
+         [this] {
+             testsupport::Customize(Form, [](TFormCustomize& dialog) {
+                 testsupport::Choose(dialog.ComboBoxSliceRotationSpeed, 2);
+                 QTest::mouseClick(dialog.btnApply, Qt::LeftButton);
+             });
+         }},
+    };
+    for (const TRow& row : rows) {
+        SCOPED_TRACE(row.Name);
+        std::array<std::pair<CubeState0, std::vector<std::string>>, 2> results;
+        for (const bool during : {true, false}) {
+            Form->ActionPlay->trigger();
+            Form->ActionCleanCube->trigger();
+            ASSERT_TRUE(Drain());
+            Form->History = {};
+            Form->SolutionList.clear();
+            if (row.Setup) {
+                row.Setup();
+            }
+            ASSERT_TRUE(Drain());
+            ASSERT_TRUE(Form->View->ExecuteMoves("R Ui", during, false, nullptr));
+            ASSERT_TRUE(during ? Turning() : Drain());
+            row.Command();
+            ASSERT_TRUE(Drain());
+            results[during] = {Form->View->CubeState(), Form->SolutionList};
+        }
+        EXPECT_EQ(results[0], results[1]);
+        if (!results[0].second.empty()) {
+            Key(Qt::Key_F9);
+            EXPECT_TRUE(FacesAreUniform(*Form->View->Cube)) << "the answer solves the cube";
+            EXPECT_TRUE(Form->PanelSolution->LabelSolution->text().startsWith("<b>Solved</b>"));
+        }
+    }
+    EngineCount = 0;
 }
 
 TEST_F(ThreadsTest, ASpinningPreviewTurnsItsTestMoves) {
