@@ -16,7 +16,6 @@ struct TGLSurface {
     Window Handle = 0; // 0 until a pixel format has been chosen
     Colormap Map = 0;
     int Width = 1, Height = 1;
-    GLXFBConfig Config = nullptr;
     int ConfigId = 0; // the pixel format, 0 when none is set
     std::function<void()> OnExpose;
 };
@@ -49,8 +48,6 @@ struct TThreadState {
     int Count = 0;
     HDC Surface = nullptr;
     HGLRC Context = nullptr;
-    int PixelFormat = 0;
-    std::string Version, Extensions;
 };
 thread_local TThreadState ThisThread;
 
@@ -196,7 +193,6 @@ void SetPixelFormat(Display* d, HDC surface, GLXFBConfig config) {
     XFree(vi);
     XMapWindow(d, surface->Handle);
     XSync(d, False);
-    surface->Config = config;
     surface->ConfigId = id;
 }
 
@@ -355,7 +351,6 @@ HGLRC CreateGLContext(HDC Surface, TContextOptions Options, int ColorBits, int S
     auto context = std::make_unique<TGLContext>();
     context->Handle = glx;
     context->Surface = Surface;
-    ThisThread.PixelFormat = 0;
     return context.release(); // freed by DestroyGLContext
 }
 
@@ -387,12 +382,6 @@ void ActivateGLContext(HDC Surface, HGLRC Context) {
     t.Surface = Surface;
     t.Context = Context;
     ++t.Count;
-    if (Surface->ConfigId != t.PixelFormat) {
-        // A new pixel format on this thread: read what the implementation offers again.
-        t.Version = CurrentGLString(GL_VERSION);
-        t.Extensions = CurrentGLString(GL_EXTENSIONS);
-        t.PixelFormat = Surface->ConfigId;
-    }
 }
 
 void DeactivateGLContext() {
@@ -442,19 +431,4 @@ std::string CurrentGLString(unsigned name) {
 
 int ActivationCount() {
     return ThisThread.Count;
-}
-
-TPixelFormatInfo DescribePixelFormat(HDC Surface) {
-    TPixelFormatInfo info;
-    if (Surface == nullptr || Surface->Config == nullptr) {
-        return info;
-    }
-    Display* d = Service().Connection;
-    info.RedBits = Attribute(d, Surface->Config, GLX_RED_SIZE);
-    info.GreenBits = Attribute(d, Surface->Config, GLX_GREEN_SIZE);
-    info.BlueBits = Attribute(d, Surface->Config, GLX_BLUE_SIZE);
-    info.AlphaBits = Attribute(d, Surface->Config, GLX_ALPHA_SIZE);
-    info.DepthBits = Attribute(d, Surface->Config, GLX_DEPTH_SIZE);
-    info.DoubleBuffered = Attribute(d, Surface->Config, GLX_DOUBLEBUFFER) != 0;
-    return info;
 }

@@ -35,7 +35,6 @@ public:
 
 enum TContextOption : unsigned {
     opDoubleBuffered = 1u << 0,
-    opGDI = 1u << 1, // kept for callers; there is nothing like it here
     opStereo = 1u << 2,
 };
 using TContextOptions = unsigned;
@@ -75,12 +74,6 @@ std::string CurrentGLString(unsigned name);
 
 // The calling thread's activation depth (0 when nothing is current on it).
 int ActivationCount();
-// Depth of the pixel format last described for the surface: colour, alpha and depth-buffer bits.
-struct TPixelFormatInfo {
-    int RedBits = 0, GreenBits = 0, BlueBits = 0, AlphaBits = 0, DepthBits = 0;
-    bool DoubleBuffered = false;
-};
-TPixelFormatInfo DescribePixelFormat(HDC Surface);
 
 // Keeps a context current on this thread for the guard's lifetime, so that an exception leaving the
 // scope cannot leave it active.
