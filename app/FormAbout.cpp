@@ -89,10 +89,11 @@ TFormAbout::TFormAbout(QWidget* Owner) : QDialog(Owner) {
     PanelPreview->setObjectName("PanelPreview");
     PanelPreview->setGeometry(202, 54, 185, 185);
     Preview = std::make_unique<TCube3D>(this, PanelPreview, 1);
-    Preview->Cube->Clean();
-    Preview->Settings = BuiltInSettings;
-    Preview->Settings.BackgroundColor = clBtnFace; // the preview sits on the dialog's own face
-    Preview->Mode = 1;
+    Preview->ChangeCube([](TRubikCube& Cube) { Cube.Clean(); });
+    tCubeSettings settings = BuiltInSettings;
+    settings.BackgroundColor = clBtnFace; // the preview sits on the dialog's own face
+    Preview->ApplySettings(settings);
+    Preview->SetMode(1);
 
     if (Owner) {
         // Centred on the main window.
@@ -107,7 +108,7 @@ TFormAbout::~TFormAbout() {
 
 void TFormAbout::showEvent(QShowEvent* Event) {
     QDialog::showEvent(Event);
-    if (Preview->RC == nullptr) { // the first time it is shown
+    if (!Preview->HasContext()) { // the first time it is shown
         try {
             Preview->Init();
             Preview->SetAutoRotate(true);

@@ -91,7 +91,7 @@ TFormGame::TFormGame(QWidget* Owner, const tCubeSettings& settings, const std::s
     layout->addWidget(PanelSolution);
     PanelSolution->PerformMove = [this](const std::string& Move) {
         PerformingSolution = true;
-        PlayMoves(Move, View->Settings.AnimateFaceRotations, true);
+        PlayMoves(Move, View->GetSettings().AnimateFaceRotations, true);
         PerformingSolution = false;
     };
     // Asked every tick while playing: it must not wait for the move being performed.
@@ -201,9 +201,9 @@ void TFormGame::SetupView(std::int32_t sizeIndex, const CubeState0& State, const
                           bool Play) {
     View.reset();
     View = std::make_unique<TCube3D>(this, ClientArea, static_cast<std::uint8_t>(sizeIndex));
-    View->Mode = Play ? 1 : 0;
-    View->Enabled = true;
-    View->Settings = settings;
+    View->SetMode(Play ? 1 : 0);
+    View->SetEnabled(true);
+    View->ApplySettings(settings); // before Init: taken over at once
     try {
         View->Init();
     } catch (const std::exception& e) {
@@ -219,7 +219,7 @@ void TFormGame::SetupView(std::int32_t sizeIndex, const CubeState0& State, const
 void TFormGame::PaintedChanged() {
     // The counts of the cube as it is once the paint queued before has been done.
     View->QueueCommand([this] {
-        if (View->Mode == 0) {
+        if (View->GetMode() == 0) {
             FramePallete->UpdateCounts();
         }
     });
@@ -232,7 +232,7 @@ void TFormGame::CubeChanged() {
     if (!Solving()) {
         PanelSolution->Clear(); // a Solve in progress says at its end whether the cube has changed
     }
-    if (View && !View->HighlightedStickers.empty()) {
+    if (View && !View->Highlighted().empty()) {
         View->SetHighlight({});
     }
 }
@@ -282,7 +282,7 @@ void TFormGame::BuildSolveWithMenu() {
     mSolveWith->clear();
     for (int slot = 0; slot < EngineCount; ++slot) {
         const EngineRec& engine = Engines[static_cast<std::size_t>(slot)];
-        if (engine.Supports(View->Cube->Size)) {
+        if (engine.Supports(View->CubeSize())) {
             QAction* item = mSolveWith->addAction(QString::fromStdString(engine.EngineName));
             item->setData(slot);
             connect(item, &QAction::triggered, this, [this, slot] { SelectEngine(slot); });
@@ -299,10 +299,10 @@ void TFormGame::SelectEngine(std::int32_t Slot) {
 bool TFormGame::event(QEvent* Event) {
     switch (static_cast<int>(Event->type())) {
     case WM_CUBEMOVES:
-        PlayMoves(static_cast<TCubeMovesEvent*>(Event)->Moves, View->Settings.AnimateFaceRotations, true);
+        PlayMoves(static_cast<TCubeMovesEvent*>(Event)->Moves, View->GetSettings().AnimateFaceRotations, true);
         return true;
     case WM_CUBECOLOR:
-        View->PaintColor = static_cast<TCubeColorEvent*>(Event)->Color;
+        View->SetPaintColor(static_cast<TCubeColorEvent*>(Event)->Color);
         return true;
     case WM_CUBEPOPUP: {
         const auto* popup = static_cast<TCubePopupEvent*>(Event);
@@ -335,7 +335,7 @@ bool TFormGame::eventFilter(QObject* Watched, QEvent* Event) {
         const auto* mouse = static_cast<QMouseEvent*>(Event);
         const QPoint at = mouse->position().toPoint();
         View->MouseUp(ButtonOf(mouse->button()), at.x(), at.y());
-        if (View->Mode == 0) {
+        if (View->GetMode() == 0) {
             CubeChanged(); // a sticker may have been painted
         }
         PaintedChanged();
@@ -400,7 +400,7 @@ void TFormGame::wheelEvent(QWheelEvent* Event) {
 void TFormGame::closeEvent(QCloseEvent* Event) {
     // A press in progress ends with the window: nothing of it may outlive the close.
     if (View) {
-        View->Enabled = false;
+        View->SetEnabled(false);
     }
     Event->accept();
 }
@@ -424,38 +424,38 @@ void TFormGame::EmptyCube() {
 }
 
 void TFormGame::Paint() {
-    if (View->Mode == 0) {
+    if (View->GetMode() == 0) {
         return;
     }
-    View->ResizeRedraw = false;
+    View->SetResizeRedraw(false);
     PanelPallete->show();
     PanelSolution->SetCountShown(false);
-    View->ResizeRedraw = true;
-    View->Mode = 0;
+    View->SetResizeRedraw(true);
+    View->SetMode(0);
     ChangeModel([](TRubikCube& cube) { cube.Empty(); });
 }
 
 void TFormGame::Play() {
-    if (View->Mode == 1) {
+    if (View->GetMode() == 1) {
         return;
     }
-    View->ResizeRedraw = false;
+    View->SetResizeRedraw(false);
     PanelPallete->hide();
     PanelSolution->SetCountShown(true);
-    View->ResizeRedraw = true;
-    View->Mode = 1;
+    View->SetResizeRedraw(true);
+    View->SetMode(1);
     View->Refresh();
 }
 
 void TFormGame::Undo() {
     History.Undo([this](const std::string& Moves, bool Animate) { PlayMoves(Moves, Animate, false); },
-                 View->Settings.AnimateFaceRotations);
+                 View->GetSettings().AnimateFaceRotations);
     MovesCounted();
 }
 
 void TFormGame::Redo() {
     History.Redo([this](const std::string& Moves, bool Animate) { PlayMoves(Moves, Animate, false); },
-                 View->Settings.AnimateFaceRotations);
+                 View->GetSettings().AnimateFaceRotations);
     MovesCounted();
 }
 

@@ -122,7 +122,7 @@ void TFramePallete::UpdateColors() {
         return;
     }
     for (TColorPanel* panel : Panels) {
-        panel->SetColor(ToQColor(View->Settings.FaceColors[panel->Tag]));
+        panel->SetColor(ToQColor(View->GetSettings().FaceColors[panel->Tag]));
     }
     ShowSelectedColor();
 }
@@ -133,7 +133,7 @@ void TFramePallete::ShowSelectedColor() {
     }
     QPalette palette = PanelSelectedColor->palette();
     const QColor color =
-        ToQColor(View->Settings.FaceColors[View->PaintColor < 7 ? View->PaintColor : NoColor]);
+        ToQColor(View->GetSettings().FaceColors[View->GetPaintColor() < 7 ? View->GetPaintColor() : NoColor]);
     palette.setColor(QPalette::Window, color);
     palette.setColor(QPalette::WindowText, qGray(color.rgb()) > 128 ? Qt::black : Qt::white);
     PanelSelectedColor->setPalette(palette);
@@ -152,7 +152,7 @@ void TFramePallete::UpdateCounts() {
         }
     });
     for (TColorPanel* panel : Panels) {
-        panel->SetMissing(View->Cube->FaceArea - painted[panel->Tag]);
+        panel->SetMissing(View->CubeFaceArea() - painted[panel->Tag]);
     }
 }
 
@@ -169,13 +169,13 @@ void TFramePallete::CustomizeColor(TColorPanel* Sender) {
     if (!View) {
         return;
     }
-    TColor color = View->Settings.FaceColors[Sender->Tag];
+    TColor color = View->GetSettings().FaceColors[Sender->Tag];
     if (AskColor(color)) {
         Sender->SetColor(ToQColor(color));
         // In order with the turns queued before, like any change of the game's look.
-        tCubeSettings settings = View->Settings;
+        tCubeSettings settings = View->GetSettings();
         settings.FaceColors[Sender->Tag] = color;
-        View->ApplySettings(settings, {}, false);
+        View->ApplySettings(settings);
         PanelColorClick(Sender);
     }
     View->Refresh();

@@ -119,8 +119,8 @@ TSettingsDialog::TSettingsDialog(QWidget* Owner, tCubeSettings& target, std::uin
                       ClientSize.height() - Margin - ButtonHeight);
 
     Preview = std::make_unique<TCube3D>(this, PanelPreview, SizeIndex);
-    Preview->Cube->Clean();
-    Preview->Mode = 1; // play: the user may turn the preview's layers too
+    Preview->ChangeCube([](TRubikCube& Cube) { Cube.Clean(); });
+    Preview->SetMode(1); // play: the user may turn the preview's layers too
 
     connect(CheckBoxAnimateRotations, &QCheckBox::toggled, this,
             [this](bool On) { ChangePreview([On](tCubeSettings& S) { S.AnimateFaceRotations = On; }); });
@@ -136,8 +136,6 @@ TSettingsDialog::TSettingsDialog(QWidget* Owner, tCubeSettings& target, std::uin
     });
     connect(ComboBoxStickerType, &QComboBox::activated, this, [this](int Index) {
         ChangePreview([Index](tCubeSettings& S) { S.StickerType = static_cast<std::uint8_t>(Index); });
-        Preview->CubeDirty = true;
-        Preview->Refresh();
     });
     connect(btnChangeEnviron, &QPushButton::clicked, this, &TSettingsDialog::btnChangeEnvironClick);
     connect(btnTest, &QPushButton::clicked, this, &TSettingsDialog::btnTestClick);
@@ -159,33 +157,31 @@ void TSettingsDialog::SetControls(const tCubeSettings& Settings) {
     SettingControls = false;
 }
 
-void TSettingsDialog::ChangePreview(const std::function<void(tCubeSettings&)>& Change) {
+void TSettingsDialog::ChangePreview(const std::function<void(tCubeSettings&)>& Change, bool Rebuild) {
     if (SettingControls) {
         return;
     }
-    {
-        // The move thread reads the settings while it draws a turn.
-        std::scoped_lock lock(Preview->Lock);
-        Change(Preview->Settings);
-    }
-    if (Preview->RC != nullptr) {
-        Preview->Refresh();
-    }
+    Change(Chosen);
+    Preview->ApplySettings(Chosen, {}, Rebuild);
+}
+
+void TSettingsDialog::SetPreviewSettings(const tCubeSettings& Settings) {
+    Chosen = Settings;
+    Preview->ApplySettings(Chosen);
 }
 
 tCubeSettings TSettingsDialog::PreviewSettings() const {
-    std::scoped_lock lock(Preview->Lock);
-    return Preview->Settings;
+    return Chosen;
 }
 
 void TSettingsDialog::EnvironmentChanged(int Index) {
-    Preview->EnvironmentDirty = true;
-    ChangePreview([Index](tCubeSettings& S) { S.EnvironmentType = static_cast<std::uint8_t>(Index); });
+    // Rebuilt even when nothing seems to change: the pictures may have changed on disk.
+    ChangePreview([Index](tCubeSettings& S) { S.EnvironmentType = static_cast<std::uint8_t>(Index); }, true);
 }
 
 void TSettingsDialog::btnTestClick() {
     std::string moves;
-    Preview->Cube->RandomMoves(5, moves);
+    TRubikCube(Preview->CubeSizeIndex()).RandomMoves(5, moves);
     Preview->ExecuteMoves(moves, true, false, nullptr);
 }
 
@@ -205,7 +201,6 @@ void TSettingsDialog::btnChangeEnvironClick() {
                         "Torvane Environment (*.env)", file)) {
             Target.EnvironFile = file;
             ChangePreview([&file](tCubeSettings& S) { S.EnvironFile = file; });
-            Preview->EnvironmentDirty = true;
         }
     }
     EnvironmentChanged(ComboBoxEnvironment->currentIndex());
@@ -227,7 +222,7 @@ void TSettingsDialog::showEvent(QShowEvent* Event) {
         move(main->geometry().center() - rect().center());
     }
     QDialog::showEvent(Event);
-    if (Preview->RC == nullptr) { // the first showing
+    if (!Preview->HasContext()) { // the first showing
         try {
             Preview->Init();
             PanelVendor->setText(QString::fromStdString(Preview->GetGLVendor()));
@@ -256,7 +251,7 @@ TFormDefaultSettings::TFormDefaultSettings(QWidget* Owner, tCubeSettings& defaul
     connect(btnClose, &QPushButton::clicked, this, &QDialog::hide);
 
     LoadSettings();
-    Preview->Settings = Defaults;
+    SetPreviewSettings(Defaults);
 }
 
 void TFormDefaultSettings::LoadSettings() {
@@ -316,7 +311,7 @@ TFormCustomize::TFormCustomize(QWidget* Owner, const tCubeSettings& settings, st
     btnRestoreColors = Button("btnRestoreColors", "Restore", GroupStickerColors, 12 + 6 * 50 + 4, 57);
     connect(btnRestoreColors, &QPushButton::clicked, this, &TFormCustomize::btnRestoreColorsClick);
 
-    Preview->Settings = Settings;
+    SetPreviewSettings(Settings);
     PageControl->setCurrentIndex(0);
 }
 

@@ -55,7 +55,7 @@ public:
     // The file dialog opens in the program folder's "Environment", with Target's environment selected
     // when it is one of those.
     void btnChangeEnvironClick();
-    // A copy of the preview's settings, taken under its lock.
+    // The settings the preview was last given (they reach it in order with its turns).
     tCubeSettings PreviewSettings() const;
 
 protected:
@@ -65,8 +65,10 @@ protected:
 
     // Sets the controls from Settings without acting on the preview.
     void SetControls(const tCubeSettings& Settings);
-    // Changes the preview's settings under its lock, then redraws it.
-    void ChangePreview(const std::function<void(tCubeSettings&)>& Change);
+    // Changes the preview's settings; with Rebuild its pictures and lists are made again.
+    void ChangePreview(const std::function<void(tCubeSettings&)>& Change, bool Rebuild = false);
+    // The preview's settings from now on, without acting on the controls.
+    void SetPreviewSettings(const tCubeSettings& Settings);
     // Whether the speed list acts on the preview.
     bool SpeedChangesPreview = false;
 
@@ -80,6 +82,7 @@ private:
     void EnvironmentChanged(int Index);
 
     tCubeSettings& Target;
+    tCubeSettings Chosen; // what the preview shows, or will once its turns are done
     bool SettingControls = false;
 };
 

@@ -28,13 +28,15 @@ struct TBench {
         Window->show();
         QApplication::processEvents();
         View = std::make_unique<TCube3D>(Window.get(), Window.get(), 1);
-        View->Cube->Clean();
-        View->Settings.CubeFaceRotationSpeed = 1; // 46 frames a quarter turn
-        View->FrameObserver = [this](std::int32_t, std::int32_t, float, std::int32_t) {
+        View->ChangeCube([](TRubikCube& Cube) { Cube.Clean(); });
+        tCubeSettings settings = View->GetSettings();
+        settings.CubeFaceRotationSpeed = 1; // 46 frames a quarter turn
+        View->ApplySettings(settings);
+        View->SetFrameObserver([this](std::int32_t, std::int32_t, float, std::int32_t) {
             if (Frames++ == 0) {
                 FirstFrame = Clock::now().time_since_epoch().count();
             }
-        };
+        });
         View->Init();
     }
 

@@ -21,7 +21,7 @@ std::unique_ptr<QWidget> ShownWindow() {
 void FullFrames(benchmark::State& state) {
     auto window = ShownWindow();
     TCube3D view(window.get(), window.get(), 1);
-    view.Cube->Clean();
+    view.ChangeCube([](TRubikCube& Cube) { Cube.Clean(); });
     view.Init();
     float angle = 0;
     for (auto _ : state) {
@@ -38,7 +38,7 @@ void ColdViewStart(benchmark::State& state) {
     auto window = ShownWindow();
     for (auto _ : state) {
         TCube3D view(window.get(), window.get(), 1);
-        view.Cube->Clean();
+        view.ChangeCube([](TRubikCube& Cube) { Cube.Clean(); });
         view.Init(); // context, lights, cubie-face and sticker lists
     }
     state.SetItemsProcessed(state.iterations());
@@ -48,11 +48,14 @@ BENCHMARK(ColdViewStart)->Unit(benchmark::kMillisecond);
 void StickerListRebuild(benchmark::State& state) {
     auto window = ShownWindow();
     TCube3D view(window.get(), window.get(), 1);
-    view.Cube->Clean();
+    view.ChangeCube([](TRubikCube& Cube) { Cube.Clean(); });
     view.Init();
     for (auto _ : state) {
-        view.CubeDirty = true;
-        view.Redraw(); // rebuilds the sticker list, then draws a frame
+        // As a settings dialog's Apply does: the command rebuilds the sticker list, then draws a frame.
+        view.ApplySettings(view.GetSettings(), {}, true);
+        while (!view.MovesFinished()) {
+            QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        }
     }
     state.SetItemsProcessed(state.iterations());
 }

@@ -405,19 +405,42 @@ void TCube3D::ReadCube(std::function<void(const TRubikCube&)> Then) {
 
 void TCube3D::ApplySettings(const tCubeSettings& NewSettings, std::function<void()> Then, bool Rebuild) {
     QueueCommand([this, NewSettings, then = std::move(Then), Rebuild] {
+        const bool environment = Rebuild || NewSettings.EnvironmentType != Settings.EnvironmentType ||
+                                 NewSettings.EnvironFile != Settings.EnvironFile;
+        const bool stickers = Rebuild || NewSettings.StickerType != Settings.StickerType ||
+                              NewSettings.StickerTextureFile != Settings.StickerTextureFile;
         {
             std::lock_guard lock(Lock); // the drawing threads read them
             Settings = NewSettings;
         }
-        if (Rebuild) {
-            EnvironmentDirty = true;
-            CubeDirty = true;
+        if (RC != nullptr) { // before Init there is nothing built yet
+            EnvironmentDirty = EnvironmentDirty || environment;
+            CubeDirty = CubeDirty || stickers;
+            Refresh();
         }
-        Refresh();
         if (then) {
             then();
         }
     });
+}
+
+std::vector<int> TCube3D::Highlighted() const {
+    std::lock_guard lock(Lock);
+    return HighlightedStickers;
+}
+
+void TCube3D::SetEnvironmentAngles(float Azimuth, float Elevation) {
+    EnvAzimuth = Azimuth;
+    EnvElevation = Elevation;
+}
+
+void TCube3D::WithContext(const std::function<void()>& Work) {
+    if (RC == nullptr) {
+        return;
+    }
+    std::lock_guard lock(Lock);
+    TGLActivation active(DC, RC);
+    Work();
 }
 
 void TCube3D::ChangeCube(const std::function<void(TRubikCube&)>& Change) {

@@ -10,13 +10,16 @@
 // Lock discipline (the move thread's QueueLock is described in animation/Thread.h):
 // - Lock (recursive) guards the GL context and everything drawn from: Settings, HighlightedStickers,
 //   the lists, textures and environment files, EnvEye and EnvUp. The UI thread writes Settings only
-//   under Lock and may read them without it; any other thread reads them under Lock (SettingsCopy).
+//   under Lock (ApplySettings) and may read them without it (GetSettings); any other thread reads them
+//   under Lock (SettingsCopy).
 // - ModelLock guards the contents of *Cube. It is held for one change (ChangeCube: a quarter turn of
 //   the move thread, a Clean, a painted sticker) or one read (a frame's cubies, a pick), never for a
 //   whole animation. Order: Lock, then ModelLock; nothing is taken while ModelLock is held.
 // - The camera fields, MoveInProgress, the dirty flags and the client size are atomics; ArcBall
 //   guards itself. The other fields belong to the UI thread, or are set by Init before any thread
 //   starts and not changed after.
+// - All of it is private: callers read and change the cube, the settings and the mode through the
+//   calls below, each of which takes what it needs, so no caller repeats these rules.
 // - No thread waits for the UI thread, and the UI thread shows no box and runs no event loop, while
 //   it holds Lock or ModelLock.
 
@@ -95,11 +98,11 @@ public:
     bool MoveEnvironment(float Delta);
     void ResetCubeView();
     void ResetEnvironmentView();
-    void EnvironmentElevationUp() { EnvElevation = EnvElevation + 1.0f; }
-    void EnvironmentElevationDown() { EnvElevation = EnvElevation - 1.0f; }
-    void EnvironmentAzimuthUp() { EnvAzimuth = EnvAzimuth + 1.0f; }
-    void EnvironmentAzimuthDown() { EnvAzimuth = EnvAzimuth - 1.0f; }
-    void UpdateEnvironmentCamera();
+    // One degree each; safe from any thread (a spinning preview's thread turns the azimuth too).
+    void EnvironmentElevationUp() { EnvElevation.fetch_add(1.0f); }
+    void EnvironmentElevationDown() { EnvElevation.fetch_sub(1.0f); }
+    void EnvironmentAzimuthUp() { EnvAzimuth.fetch_add(1.0f); }
+    void EnvironmentAzimuthDown() { EnvAzimuth.fetch_sub(1.0f); }
 
     // Switches the preview's own spinning (the animate thread) on or off.
     void SetAutoRotate(bool Value);
@@ -119,9 +122,10 @@ public:
     // solver is given, what an answer is checked against.
     void ReadCube(std::function<void(const TRubikCube&)> Then);
     // New settings by that path: a turn already queued is drawn to its end with the settings it began
-    // with. With Rebuild the pictures and lists are made again (not needed for colours alone); the view
-    // is redrawn, then Then runs.
-    void ApplySettings(const tCubeSettings& NewSettings, std::function<void()> Then = {}, bool Rebuild = true);
+    // with. The pictures and lists that depend on what changed are made again (all of them with
+    // Rebuild, to pick up changed files); the view is redrawn, then Then runs. Before Init the
+    // settings are simply taken over.
+    void ApplySettings(const tCubeSettings& NewSettings, std::function<void()> Then = {}, bool Rebuild = false);
     // Runs Change on the model under ModelLock at once, between two quarter turns of a move in
     // progress: for reading the model whole, and for changes before any move can be queued. Change must
     // not take Lock, show a box or run an event loop.
@@ -150,6 +154,10 @@ public:
 
     std::string GetGLVendor();
     std::string GetGLRenderer();
+    // Whether Init made a rendering context: without one the view draws nothing.
+    bool HasContext() const { return RC != nullptr; }
+    // Runs Work with Lock held and the context current on this thread, for reading GL state.
+    void WithContext(const std::function<void()>& Work);
 
     // The mouse of the game window, in client pixels (origin top left). They do nothing unless the
     // view is Enabled and not spinning by itself. A drag across stickers sends TCubeMovesEvent to
@@ -162,6 +170,54 @@ public:
     // False for ids outside 0 .. 6 * FaceArea - 1 (so for -1 and NoSticker).
     bool DecodeStickerName(std::int64_t Id, std::uint8_t& Face, std::int32_t& Index) const;
 
+    // The cube's size: fixed for the view's life, so read without a lock from any thread.
+    int CubeSize() const { return Cube->Size; }
+    std::uint8_t CubeSizeIndex() const { return Cube->SizeIndex; }
+    int CubeFaceArea() const { return Cube->FaceArea; }
+
+    // The settings the view draws with. UI thread only (the only writer); others use SettingsCopy.
+    const tCubeSettings& GetSettings() const { return Settings; }
+    // 0 paint, 1 play. UI thread only, like the mouse that reads it.
+    std::uint8_t GetMode() const { return Mode; }
+    void SetMode(std::uint8_t Value) { Mode = Value; }
+    // Whether the mouse acts on the view. UI thread only.
+    bool IsEnabled() const { return Enabled; }
+    void SetEnabled(bool Value) { Enabled = Value; }
+    // The colour code that a click in paint mode paints with. UI thread only.
+    std::uint8_t GetPaintColor() const { return PaintColor; }
+    void SetPaintColor(std::uint8_t Value) { PaintColor = Value; }
+    // Whether a resize of the window redraws at once (off while the window rearranges itself).
+    void SetResizeRedraw(bool Value) { ResizeRedraw = Value; }
+    bool IsMoveInProgress() const { return MoveInProgress; }
+    bool IsAutoRotating() const { return AutoRotate; }
+
+    // Sticker positions (ids) drawn with a warning ring round them, to show the user what to correct;
+    // SetHighlight changes them and redraws.
+    std::vector<int> Highlighted() const;
+    void SetHighlight(std::vector<int> Stickers);
+
+    // The cameras: the cube's distance, the environment's angles and distance, the arcball (which
+    // guards itself); the field of view and the spacing of the cubies.
+    float GetCubeDistance() const { return CubeDistance; }
+    float GetEnvAzimuth() const { return EnvAzimuth; }
+    float GetEnvElevation() const { return EnvElevation; }
+    float GetEnvDistance() const { return EnvDistance; }
+    void SetEnvironmentAngles(float Azimuth, float Elevation);
+    TArcBall& GetArcBall() const { return *ArcBall; }
+    void SetFieldOfView(double Degrees) { FieldOfView = Degrees; }
+    float GetCubieSpacing() const { return CubieSpacing; }
+
+    // The skybox's picture files and textures, faces U F R B L D, as last loaded. UI thread only.
+    const std::string& EnvironmentFile(int Face) const { return EnvironmentFiles[Face]; }
+    unsigned EnvironmentTexture(int Face) const { return EnvironmentTextures[Face]; }
+
+    // Told of every frame about to be drawn (layers and angle), on the drawing thread. For tools and
+    // tests that follow an animation; set it before Init.
+    using TFrameObserver =
+        std::function<void(std::int32_t LayerX, std::int32_t LayerY, float Angle, std::int32_t LayerZ)>;
+    void SetFrameObserver(TFrameObserver Observer) { FrameObserver = std::move(Observer); }
+
+private:
     // Draws the cube (cubies, stickers, one layer turned by Angle) with Lock held and the context
     // current; in Select mode each outer cubie face carries its sticker id as its GL name.
     void DrawCube(std::int32_t LayerX, std::int32_t LayerY, TRenderMode RenderMode, float Angle,
@@ -192,7 +248,7 @@ public:
     float CubieSpacing = 1.98f;
 
     // Re-entrant for its holder; serialises all GL work of this view, and guards what it draws from.
-    std::recursive_mutex Lock;
+    mutable std::recursive_mutex Lock;
     // Guards the contents of *Cube; see the lock discipline above.
     mutable std::mutex ModelLock;
     std::atomic<bool> MoveInProgress{false};
@@ -216,16 +272,14 @@ public:
     std::atomic<bool> EnvironmentDirty{false};
     std::atomic<bool> CubeDirty{false};
     tCubeSettings Settings;
-    // Sticker positions (ids) drawn with a warning ring round them, to show the user what to correct.
-    // Guarded by Lock; SetHighlight changes them and redraws.
-    std::vector<int> HighlightedStickers;
-    void SetHighlight(std::vector<int> Stickers);
-    // Told of every frame about to be drawn (layers and angle), on the drawing thread. For tools and
-    // tests that follow an animation; set it before Init.
-    std::function<void(std::int32_t LayerX, std::int32_t LayerY, float Angle, std::int32_t LayerZ)>
-        FrameObserver;
+    std::vector<int> HighlightedStickers; // guarded by Lock
+    TFrameObserver FrameObserver;
 
-private:
+    // Hands the render window's events to the view.
+    friend class TCubeEventFilter;
+
+    // EnvEye and EnvUp from the environment's angles and distance, with Lock held.
+    void UpdateEnvironmentCamera();
     void InitGL();
     void BuildCubieFaceList();
     void BuildStickerList();

@@ -160,8 +160,8 @@ void TCube3D::MouseMove(std::int32_t X, std::int32_t Y) {
         }
         break;
     case 1:
-        EnvAzimuth = EnvAzimuth + static_cast<float>(LastMouseX - X);
-        EnvElevation = EnvElevation + static_cast<float>(LastMouseY - Y);
+        EnvAzimuth.fetch_add(static_cast<float>(LastMouseX - X));
+        EnvElevation.fetch_add(static_cast<float>(LastMouseY - Y));
         break;
     default:
         break;

@@ -2,6 +2,7 @@
 // only after each quarter's last frame, queue order, and clean ends in every state.
 #include "animation/Thread.h"
 #include "sound/Sound.h"
+#include "support/ViewFixture.h"
 #include "view/Cube3D.h"
 
 #include <QTest>
@@ -36,19 +37,21 @@ protected:
 
     std::unique_ptr<TCube3D> MakeView() {
         auto view = std::make_unique<TCube3D>(Window.get(), Window.get(), 1);
-        view->Cube->Clean();
-        view->Mode = 1;
-        view->Settings.CubeFaceRotationSpeed = 2;
-        view->FrameObserver = [this, v = view.get()](std::int32_t x, std::int32_t y, float angle,
-                                                     std::int32_t z) {
+        view->ChangeCube([](TRubikCube& Cube) { Cube.Clean(); });
+        view->SetMode(1);
+        tCubeSettings settings = view->GetSettings();
+        settings.CubeFaceRotationSpeed = 2;
+        view->ApplySettings(settings);
+        view->SetFrameObserver([this, v = view.get()](std::int32_t x, std::int32_t y, float angle,
+                                                      std::int32_t z) {
             std::lock_guard lock(FramesLock);
             if (x == NoLayer && y == NoLayer && z == NoLayer) {
                 ++Redraws; // an ordinary redraw, not a turn
                 return;
             }
             Frames.push_back(
-                {x, y, z, angle, v->CubeState(), v->MoveInProgress, RotationSound().Inspect().Sounding});
-        };
+                {x, y, z, angle, v->CubeState(), v->IsMoveInProgress(), RotationSound().Inspect().Sounding});
+        });
         view->Init();
         return view;
     }
@@ -58,7 +61,7 @@ protected:
     std::vector<TFrame> Run(const std::string& moves, bool animate = true) {
         EXPECT_TRUE(View->ExecuteMoves(moves, animate, false, nullptr));
         EXPECT_TRUE(QTest::qWaitFor([this] { return View->MovesFinished(); }, 120000)) << "moves left";
-        EXPECT_FALSE(View->MoveInProgress);
+        EXPECT_FALSE(View->IsMoveInProgress());
         std::lock_guard lock(FramesLock);
         return std::exchange(Frames, {});
     }
@@ -95,11 +98,11 @@ TEST_F(MoveThreadTest, EachTurnDrawsItsLayerAndAnglesThenChangesTheModel) {
     // The rotation sound runs for as long as a turn does.
     InitSound(TORVANE_PROGRAM_DIR);
     ASSERT_EQ(SoundFailure(), "");
-    View->Settings.SoundsON = true;
+    testsupport::Apply(*View, [](tCubeSettings& s) { s.SoundsON = true; });
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.Move) + " at speed " + std::to_string(c.Speed));
         View->ChangeCube([](TRubikCube& cube) { cube.Clean(); });
-        View->Settings.CubeFaceRotationSpeed = c.Speed;
+        testsupport::Apply(*View, [&](tCubeSettings& s) { s.CubeFaceRotationSpeed = c.Speed; });
         const std::vector<TFrame> frames = Run(c.Move);
         ASSERT_EQ(frames.size(), static_cast<std::size_t>(c.PerQuarter * c.Quarters));
         const float step = 90.0f / static_cast<float>(c.PerQuarter - 1);
@@ -114,7 +117,7 @@ TEST_F(MoveThreadTest, EachTurnDrawsItsLayerAndAnglesThenChangesTheModel) {
             EXPECT_EQ(frames[i].Model.Cubies, After(before)) << "frame " << i;
             EXPECT_TRUE(frames[i].Busy && frames[i].Sounding);
         }
-        EXPECT_EQ(View->Cube->GetState().Cubies, After(c.Move));
+        EXPECT_EQ(View->CubeState().Cubies, After(c.Move));
         EXPECT_FALSE(RotationSound().Inspect().Sounding);
     }
     CloseSound();
@@ -125,41 +128,44 @@ TEST_F(MoveThreadTest, QueuedMovesRunInOrderAndUnanimatedOnesAtOnce) {
     ASSERT_TRUE(View->ExecuteMoves("R U Fi", true, true, &history));
     EXPECT_EQ(history, (std::vector<std::string>{"Ri", "Ui", "F"}));
     EXPECT_EQ(Run("").size(), 63u);
-    EXPECT_EQ(View->Cube->GetState().Cubies, After("R U Fi")); // in that order: they do not commute
+    EXPECT_EQ(View->CubeState().Cubies, After("R U Fi")); // in that order: they do not commute
     // Many moves, animated or not (then nothing is drawn), all reach the model.
     for (const bool animate : {false, true}) {
         std::string moves;
-        View->Cube->RandomMoves(20, moves);
+        TRubikCube(1).RandomMoves(20, moves);
         View->ChangeCube([](TRubikCube& cube) { cube.Clean(); });
         EXPECT_EQ(Run(moves, animate).empty(), !animate);
-        EXPECT_EQ(View->Cube->GetState().Cubies, After(moves));
+        EXPECT_EQ(View->CubeState().Cubies, After(moves));
     }
 }
 
-TEST_F(MoveThreadTest, ModelChangesNeverOverlapAMove) {
-    // Clean from the UI thread while a turn runs: the clean and the turn's change of the model are
-    // one step each, so the cube ends either clean (the turn came first) or turned once from clean
-    // (the clean came first), never mixed.
-    for (int round = 0; round < 5; ++round) {
-        ASSERT_TRUE(View->ExecuteMoves("R", true, false, nullptr));
-        View->ChangeCube([](TRubikCube& cube) { cube.Clean(); });
-        Run("");
-        const auto& now = View->Cube->GetState().Cubies;
-        EXPECT_TRUE(now == After("") || now == After("R"));
-        View->ChangeCube([](TRubikCube& cube) { cube.Clean(); });
-    }
+TEST_F(MoveThreadTest, ChangesQueuedDuringTurnsComeAfterThemAndMovesAfterThemWait) {
+    // Queued while the first turn is drawn: the change acts on the cube the two turns leave, and the
+    // turn queued after it waits for it.
+    ASSERT_TRUE(View->ExecuteMoves("R U", true, false, nullptr));
+    ASSERT_TRUE(QTest::qWaitFor([this] { return View->IsMoveInProgress(); }, 30000));
+    CubeState0 seen;
+    View->ReadCube([&](const TRubikCube& Cube) { seen = Cube.GetState(); });
+    View->QueueChange([](TRubikCube& Cube) { Cube.TurnFace(1); }); // F, as a plain change
+    ASSERT_TRUE(View->ExecuteMoves("D", true, false, nullptr));
+    Run("");
+    EXPECT_EQ(seen.Cubies, After("R U"));
+    EXPECT_EQ(View->CubeState().Cubies, After("R U F D"));
 }
 
 TEST_F(MoveThreadTest, FreeingAViewEndsItsThreadsInEveryState) {
     View.reset(); // idle
     // Mid-turn with a full queue: the turn being performed ends, the rest is dropped.
     View = MakeView();
-    View->Settings.CubeFaceRotationSpeed = 0; // 91 frames a quarter: surely still turning below
+    testsupport::Apply(*View, [](tCubeSettings& s) { s.CubeFaceRotationSpeed = 0; }); // 91 frames a quarter
     ASSERT_TRUE(View->ExecuteMoves("R U F B L D R U F B", true, false, nullptr));
-    while (!View->MoveInProgress) {
+    while (!View->IsMoveInProgress()) {
         std::this_thread::yield();
     }
+    bool ran = false;
+    View->QueueCommand([&] { ran = true; }); // dropped with the view, never run on a freed one
     View.reset();
+    EXPECT_FALSE(ran);
     // Spinning, with a redraw waiting for this (the UI) thread that will never be served.
     View = MakeView();
     View->SetAutoRotate(true);
@@ -170,7 +176,7 @@ TEST_F(MoveThreadTest, FreeingAViewEndsItsThreadsInEveryState) {
 
 TEST_F(MoveThreadTest, PreviewsSpinByThemselves) {
     View->ResetEnvironmentView();
-    const TMatrix4 start = View->ArcBall->GetRotation();
+    const TMatrix4 start = View->GetArcBall().GetRotation();
     View->SetAutoRotate(true);
     View->SetAutoRotate(true); // a second switch-on leaves one thread running
     // Each step waits for its redraw on this (the UI) thread before the next.
@@ -182,11 +188,11 @@ TEST_F(MoveThreadTest, PreviewsSpinByThemselves) {
     EXPECT_TRUE(QTest::qWaitFor([&] { return redraws() >= before + 5; }, 30000));
     View->SetAutoRotate(false);
     QTest::qWait(50);
-    const float azimuth = View->EnvAzimuth;
+    const float azimuth = View->GetEnvAzimuth();
     EXPECT_LT(azimuth, 90.0f) << "the environment camera turned";
-    EXPECT_NE(View->ArcBall->GetRotation(), start) << "the cube turned";
+    EXPECT_NE(View->GetArcBall().GetRotation(), start) << "the cube turned";
     QTest::qWait(100);
-    EXPECT_FLOAT_EQ(View->EnvAzimuth, azimuth) << "switched off, it stays still";
+    EXPECT_FLOAT_EQ(View->GetEnvAzimuth(), azimuth) << "switched off, it stays still";
 }
 
 } // namespace

@@ -35,8 +35,8 @@ protected:
         testsupport::SetEngineAnswer("good_engine", "R U Ri Ui");
     }
 
-    const TCubie& Sticker(int id) const { return State().Cubies[id / 9][id % 9]; }
-    bool Colourless() const { return CheckCube(*Form->View->Cube).Stickers.size() == 54; }
+    TCubie Sticker(int id) const { return State().Cubies[id / 9][id % 9]; }
+    bool Colourless() const { return CheckCube(Cube()).Stickers.size() == 54; }
     TColorPanel* Panel(int Position) const { return Form->FramePallete->Panels[Position]; }
     void SolveWithAnswer(const char* Answer) {
         testsupport::SetEngineAnswer("good_engine", Answer);
@@ -75,10 +75,10 @@ TEST_F(FormGameTest, ShortcutsPlayTheGame) {
 // The cube's distance from its start, the environment's elevation, azimuth and distance.
 TEST_F(FormGameTest, CameraKeys) {
     const TCube3D& view = *Form->View;
-    const float start = view.CubeDistance;
+    const float start = view.GetCubeDistance();
     const auto camera = [&] {
-        return std::array<float, 4>{view.CubeDistance - start, view.EnvElevation, view.EnvAzimuth,
-                                    view.EnvDistance};
+        return std::array<float, 4>{view.GetCubeDistance() - start, view.GetEnvElevation(), view.GetEnvAzimuth(),
+                                    view.GetEnvDistance()};
     };
     Key(Qt::Key_Insert);
     Key(Qt::Key_Up);
@@ -170,7 +170,7 @@ TEST_F(FormGameTest, PaintModeClicksPaintAndClearByTheRuleAndPanelsChangeTheirCo
     QContextMenuEvent menu(QContextMenuEvent::Mouse, {5, 5}, Panel(0)->mapToGlobal(QPoint(5, 5)));
     QApplication::sendEvent(Panel(0), &menu);
     ASSERT_TRUE(Drain());
-    EXPECT_EQ(Form->View->Settings.FaceColors[0], 0x00FF00u);
+    EXPECT_EQ(Form->View->GetSettings().FaceColors[0], 0x00FF00u);
     EXPECT_EQ(Form->Settings.FaceColors[0], BuiltInSettings.FaceColors[0]) << "the game's own copy stays";
     Key(Qt::Key_F5);
     EXPECT_FALSE(Form->PanelPallete->isVisible());
@@ -192,7 +192,7 @@ TEST_F(FormGameTest, StepAndPlayPerformTheAnswerAsRecordedMovesAndOnlyAnAnswerTh
 
     QTest::mouseClick(Bar->btnPlay, Qt::LeftButton);
     ASSERT_TRUE(Drain());
-    EXPECT_TRUE(FacesAreUniform(*Form->View->Cube));
+    EXPECT_TRUE(Uniform());
     EXPECT_TRUE(Bar->LabelSolution->text().startsWith("<b>Solved</b>"));
 
     Key(Qt::Key_Backspace, Qt::ShiftModifier); // Undo
@@ -225,8 +225,8 @@ TEST_F(FormGameTest, AnInvalidCubeIsExplainedAndItsStickersRinged) {
     ASSERT_EQ(Messages.Shown.size(), 1u);
     EXPECT_EQ(Messages.Shown[0].Text, "Cube is not valid !\nCheck your cube and correct it.");
     EXPECT_NE(Form->ClientArea->cursor().shape(), Qt::BusyCursor) << "the wait is over";
-    const TCubeCheck check = CheckCube(*Form->View->Cube);
-    EXPECT_EQ(Form->View->HighlightedStickers, check.Stickers);
+    const TCubeCheck check = CheckCube(Cube());
+    EXPECT_EQ(Form->View->Highlighted(), check.Stickers);
     EXPECT_TRUE(Bar->LabelSolution->text().contains(QString::fromStdString(check.Reason).toHtmlEscaped()));
 
     // What the window shows: a magenta ring round the U-F edge's U sticker.
@@ -240,7 +240,7 @@ TEST_F(FormGameTest, AnInvalidCubeIsExplainedAndItsStickersRinged) {
     EXPECT_LT(drawn(1, 0.84f).red(), 60) << "a sticker not at fault has no ring";
 
     Form->ActionCleanCube->trigger();
-    EXPECT_TRUE(Form->View->HighlightedStickers.empty()) << "the next change ends the rings";
+    EXPECT_TRUE(Form->View->Highlighted().empty()) << "the next change ends the rings";
 }
 
 TEST_F(FormGameTest, SolveSaysWhyThereIsNoAnswerAndKeepsTheLastOne) {

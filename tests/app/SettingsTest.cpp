@@ -136,8 +136,8 @@ TEST_F(SettingsDialogTest, TheDefaultsDialog) {
     EXPECT_EQ(ReadText(SettingsFile()), ProgramSettings);
     TFormGame* after = Main->NewGame(2);
     EXPECT_EQ(after->Settings.CubeFaceRotationSpeed, 2);
-    EXPECT_FALSE(after->View->Settings.Lighting);
-    EXPECT_EQ(after->View->EnvironmentFiles[3], Folder.filePath("Environment/Back.jpg").toStdString());
+    EXPECT_FALSE(after->View->GetSettings().Lighting);
+    EXPECT_EQ(after->View->EnvironmentFile(3), Folder.filePath("Environment/Back.jpg").toStdString());
     EXPECT_EQ(before->Settings.CubeFaceRotationSpeed, 1);
 
     // The next showing sets the controls from the defaults again.
@@ -159,7 +159,7 @@ TEST_F(SettingsDialogTest, TheGamesDialog) {
     TFormGame* game = Main->NewGame(0);
     TFormGame* other = Main->NewGame(1);
     const tCubeSettings original = game->Settings;
-    const CubeState0 state = game->View->Cube->GetState();
+    const CubeState0 state = game->View->CubeState();
     Messages.ColorAnswer = 0x010203;
     Customize(game, [&](TFormCustomize& dialog) {
         Choose(dialog.ComboBoxSliceRotationSpeed, 0);
@@ -172,15 +172,15 @@ TEST_F(SettingsDialogTest, TheGamesDialog) {
         dialog.PanelColorClick(dialog.ColorPanels[1]);
         QTest::mouseClick(dialog.btnTest, Qt::LeftButton);
         ASSERT_TRUE(QTest::qWaitFor([&] { return dialog.Preview->MovesFinished(); }, 30000));
-        EXPECT_NE(dialog.Preview->Cube->GetState(), testsupport::After(""));
+        EXPECT_NE(dialog.Preview->CubeState(), testsupport::After(""));
         QTest::mouseClick(dialog.btnApply, Qt::LeftButton);
     });
     ASSERT_TRUE(QTest::qWaitFor([&] { return game->View->MovesFinished(); }, 30000));
-    EXPECT_EQ(game->View->Settings.CubeFaceRotationSpeed, 0);
+    EXPECT_EQ(game->View->GetSettings().CubeFaceRotationSpeed, 0);
     EXPECT_EQ(game->Settings.FaceColors[2], 0x010203u);
     EXPECT_EQ(game->FramePallete->Panels[1]->ShownColor(), ToQColor(0x010203)) << "the palette's R follows";
     EXPECT_EQ(other->Settings.CubeFaceRotationSpeed, 1);
-    EXPECT_EQ(game->View->Cube->GetState(), state);
+    EXPECT_EQ(game->View->CubeState(), state);
 }
 
 } // namespace

@@ -31,7 +31,7 @@ protected:
 
     // Waits until a move is being performed.
     bool Turning() {
-        return QTest::qWaitFor([this] { return Form->View->MoveInProgress.load(); }, 30000);
+        return QTest::qWaitFor([this] { return Form->View->IsMoveInProgress(); }, 30000);
     }
     // Plays a six-move answer and waits for its first turn.
     void PlayAnswer() {
@@ -149,7 +149,7 @@ TEST_F(ThreadsTest, CommandsGivenDuringTurnsActOnTheCubeTheTurnsLeave) {
         EXPECT_EQ(results[0], results[1]);
         if (!results[0].second.empty()) {
             Key(Qt::Key_F9);
-            EXPECT_TRUE(FacesAreUniform(*Form->View->Cube)) << "the answer solves the cube";
+            EXPECT_TRUE(Uniform()) << "the answer solves the cube";
             EXPECT_TRUE(Form->PanelSolution->LabelSolution->text().startsWith("<b>Solved</b>"));
         }
     }

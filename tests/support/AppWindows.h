@@ -7,6 +7,7 @@
 #include "app/FormGame.h"
 #include "app/FormMain.h"
 #include "app/SettingsDialogs.h"
+#include "model/CubeCheck.h"
 #include "app/SolutionBar.h"
 #include "support/StickerPixels.h"
 #include "view/OpenGL.h"
@@ -134,7 +135,14 @@ protected:
         QTest::keyClick(Form, static_cast<Qt::Key>(Key), Modifiers);
         ASSERT_TRUE(Drain());
     }
-    const CubeState0& State() const { return Form->View->Cube->GetState(); }
+    CubeState0 State() const { return Form->View->CubeState(); }
+    // A copy of the game's cube as it is now.
+    TRubikCube Cube() const {
+        TRubikCube cube(Form->View->CubeSizeIndex());
+        cube.SetState(State());
+        return cube;
+    }
+    bool Uniform() const { return FacesAreUniform(Cube()); }
     // The window pixel of a sticker's centre, which must face the camera.
     QPoint Centre(int Id) const {
         const auto p =

@@ -14,22 +14,22 @@ namespace testsupport {
 
 // Window pixel (x right, y down) of a point of the cube's own frame.
 inline QPoint ProjectToWindow(const TCube3D& View, TVector3 P, int Width, int Height) {
-    const TVector3 e = Transform(View.ArcBall->GetRotation(), P);
+    const TVector3 e = Transform(View.GetArcBall().GetRotation(), P);
     const float f =
         1.0f / std::tan(static_cast<float>(View.VerticalFieldOfView()) / 2 * 3.14159265f / 180.0f);
     const float aspect = Height == 0 ? 1.0f : static_cast<float>(Width) / static_cast<float>(Height);
-    const float depth = View.CubeDistance - e.z;
+    const float depth = View.GetCubeDistance() - e.z;
     return {static_cast<int>(std::lround((f * e.x / depth / aspect + 1) / 2 * Width)),
             static_cast<int>(std::lround((1 - f * e.y / depth) / 2 * Height))};
 }
 
 // The centre of the sticker surface of position Id in the cube's frame, and its outward normal.
 inline TVector3 StickerPoint(const TCube3D& View, int Id, TVector3* Normal = nullptr) {
-    const int N = View.Cube->Size;
+    const int N = View.CubeSize();
     const int face = Id / (N * N), index = Id % (N * N);
     const geometry::Vec c = geometry::StickerCentre(N, face, index); // doubled: cubies 2 apart
     const geometry::Vec n = geometry::Frames[face].Normal;
-    const float spacing = View.CubieSpacing / 2.0f;
+    const float spacing = View.GetCubieSpacing() / 2.0f;
     const auto along = [&](int doubled, int normal) {
         // Tangential: doubled cubie offset; along the normal: the cubie centre plus the sticker's 1.0.
         return normal == 0 ? static_cast<float>(doubled) * spacing
@@ -46,9 +46,9 @@ inline TVector3 StickerPoint(const TCube3D& View, int Id, TVector3* Normal = nul
 inline std::optional<QPoint> VisibleStickerPixel(const TCube3D& View, int Id, int Width, int Height) {
     TVector3 normal{};
     const TVector3 p = StickerPoint(View, Id, &normal);
-    const TVector3 e = Transform(View.ArcBall->GetRotation(), p);
-    const TVector3 n = Transform(View.ArcBall->GetRotation(), normal);
-    const TVector3 toEye{-e.x, -e.y, View.CubeDistance - e.z};
+    const TVector3 e = Transform(View.GetArcBall().GetRotation(), p);
+    const TVector3 n = Transform(View.GetArcBall().GetRotation(), normal);
+    const TVector3 toEye{-e.x, -e.y, View.GetCubeDistance() - e.z};
     const float len = std::sqrt(toEye.x * toEye.x + toEye.y * toEye.y + toEye.z * toEye.z);
     if ((n.x * toEye.x + n.y * toEye.y + n.z * toEye.z) / len < 0.1f) {
         return std::nullopt;

@@ -15,7 +15,7 @@ namespace testsupport {
 
 // Null when GL or the window is not there. Configure may change the settings before the view starts.
 inline std::unique_ptr<TCube3D> StartView(QWidget& Window, int Side,
-                                          const std::function<void(TCube3D&)>& Configure = {}) {
+                                          const std::function<void(tCubeSettings&)>& Configure = {}) {
     if (!LoadGLLibraries()) {
         return nullptr;
     }
@@ -25,14 +25,28 @@ inline std::unique_ptr<TCube3D> StartView(QWidget& Window, int Side,
         return nullptr;
     }
     auto view = std::make_unique<TCube3D>(&Window, &Window, 1);
-    view->Cube->Clean();
-    view->Mode = 1;
-    view->Settings = BuiltInSettings;
+    view->ChangeCube([](TRubikCube& Cube) { Cube.Clean(); });
+    view->SetMode(1);
+    tCubeSettings settings = BuiltInSettings;
     if (Configure) {
-        Configure(*view);
+        Configure(settings);
     }
+    view->ApplySettings(settings);
     view->Init();
     return view;
+}
+
+// Serves the UI thread until the view has carried out every move and command queued so far.
+inline bool Settle(TCube3D& View) {
+    return QTest::qWaitFor([&] { return View.MovesFinished(); }, 60000);
+}
+
+// Changes the view's settings as the windows do, and waits until they are in place.
+inline void Apply(TCube3D& View, const std::function<void(tCubeSettings&)>& Change, bool Rebuild = false) {
+    tCubeSettings settings = View.GetSettings();
+    Change(settings);
+    View.ApplySettings(settings, {}, Rebuild);
+    ASSERT_TRUE(Settle(View));
 }
 
 struct TPixel {

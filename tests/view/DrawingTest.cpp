@@ -54,9 +54,9 @@ class DrawingTest : public ::testing::Test {
 protected:
     void SetUp() override {
         View =
-            testsupport::StartView(Window, Side, [](TCube3D& v) { v.Settings.BackgroundColor = Background; });
+            testsupport::StartView(Window, Side, [](tCubeSettings& s) { s.BackgroundColor = Background; });
         ASSERT_NE(View, nullptr);
-        View->Enabled = true;
+        View->SetEnabled(true);
     }
 
     QPoint Centre(int id) const {
@@ -88,7 +88,7 @@ protected:
         int best = -1;
         double bestDistance = 1e9;
         for (int code = 0; code < 7; ++code) {
-            const TRGB c = TCube3D::ColorToGL(View->Settings.FaceColors[code]);
+            const TRGB c = TCube3D::ColorToGL(View->GetSettings().FaceColors[code]);
             const double cm = std::max({c.Red, c.Green, c.Blue});
             const double d = std::pow(p.r / m - c.Red / cm, 2) + std::pow(p.g / m - c.Green / cm, 2) +
                              std::pow(p.b / m - c.Blue / cm, 2);
@@ -120,9 +120,11 @@ TEST_F(DrawingTest, StandardViewShowsTheThreeFacesAndTheBackground) {
 }
 
 TEST_F(DrawingTest, ModelChangesShowInTheNextFrame) {
-    View->Cube->TurnFace(0);                             // U: F's top row now shows R's colour (yellow)
-    View->Cube->GetState().Cubies[1][4].Color = 5;       // F centre painted green
-    View->Cube->GetState().Cubies[4][4].Color = NoColor; // L centre unpainted: grey
+    View->ChangeCube([](TRubikCube& Cube) {
+        Cube.TurnFace(0);                             // U: F's top row now shows R's colour (yellow)
+        Cube.GetState().Cubies[1][4].Color = 5;       // F centre painted green
+        Cube.GetState().Cubies[4][4].Color = NoColor; // L centre unpainted: grey
+    });
     TFrame f = testsupport::Capture(*View);
     EXPECT_EQ(ColorAt(f, {0, 1.98f, Out}), 2);
     EXPECT_EQ(ColorAt(f, FCentre), 5);
@@ -131,13 +133,13 @@ TEST_F(DrawingTest, ModelChangesShowInTheNextFrame) {
     EXPECT_LT(std::abs(p.r - p.g) + std::abs(p.g - p.b), 12) << "an unpainted sticker is grey";
 
     // A colour change shows without rebuilding anything.
-    View->Settings.FaceColors[0] = 0xFF00FF; // U magenta
+    testsupport::Apply(*View, [](tCubeSettings& s) { s.FaceColors[0] = 0xFF00FF; }); // U magenta
     EXPECT_EQ(ColorAt(testsupport::Capture(*View), UCentre), 0);
 }
 
 TEST_F(DrawingTest, TurnedLayerOpensAGapToTheRest) {
     // Look straight down on U: a quarter turn about x brings +y to the viewer.
-    View->ArcBall->SetRotation({1, 0, 0, 0, 0, 0, 1, 0, 0, -1, 0, 0, 0, 0, 0, 1});
+    View->GetArcBall().SetRotation({1, 0, 0, 0, 0, 0, 1, 0, 0, -1, 0, 0, 0, 0, 0, 1});
     const TVector3 corner{2.4f, Out, 2.4f}; // on U's corner sticker, outside the U layer turned by 45
     TFrame f = testsupport::Capture(*View);
     EXPECT_EQ(ColorAt(f, corner), 0);
@@ -166,7 +168,7 @@ TEST_F(DrawingTest, SurfaceFollowsTheWindowAndRefreshComesBackFromAnyThread) {
     }
 
     // Refresh from a worker: the redraw runs on the UI thread while the worker waits for it.
-    View->Settings.Lighting = false; // something for Redraw to apply
+    testsupport::Apply(*View, [](tCubeSettings& s) { s.Lighting = false; }); // something for Redraw to apply
     std::future<void> refreshed = std::async(std::launch::async, [&] { View->Refresh(); });
     for (int i = 0; i < 200 && refreshed.wait_for(std::chrono::seconds(0)) != std::future_status::ready;
          ++i) {
@@ -181,7 +183,7 @@ TEST_F(PickingTest, EverySticker_InSightIsPickedAtItsCentre_AndNothingAroundTheC
     for (const auto& [turnA, turnB] : {std::pair{0.0f, 0.0f}, {-150.0f, 20.0f}, {30.0f, -140.0f}}) {
         SCOPED_TRACE(turnA);
         View->ResetCubeView();
-        View->ArcBall->TurnBy(turnA, turnB);
+        View->GetArcBall().TurnBy(turnA, turnB);
         int inSight = 0;
         for (int id = 0; id < 54; ++id) {
             if (const std::optional<QPoint> p = testsupport::VisibleStickerPixel(*View, id, Side, Side)) {
@@ -206,7 +208,7 @@ TEST_F(PickingTest, ADragTowardsANeighbourTurnsTheirLayerOnceInThePointersSense)
     };
     for (const auto& [from, to] : cases) {
         SCOPED_TRACE("from " + std::to_string(from) + " towards " + std::to_string(to));
-        View->Cube->Clean();
+        View->ChangeCube([](TRubikCube& Cube) { Cube.Clean(); });
         Window.Moves.clear();
         const QPoint a = Centre(from), b = Centre(to);
         const QPoint drag = (b - a) * 0.6;
@@ -216,7 +218,7 @@ TEST_F(PickingTest, ADragTowardsANeighbourTurnsTheirLayerOnceInThePointersSense)
         TRubikCube turned(1);
         turned.Clean();
         ASSERT_TRUE(turned.PerformMoves(move));
-        ASSERT_NE(turned.GetState(), View->Cube->GetState()) << "the view only asks; the window plays";
+        ASSERT_NE(turned.GetState(), View->CubeState()) << "the view only asks; the window plays";
         const auto whereIs = [&](const TCubie& sticker) {
             for (int id = 0; id < 54; ++id) {
                 if (turned.GetState().Cubies[id / 9][id % 9] == sticker) {
@@ -225,7 +227,7 @@ TEST_F(PickingTest, ADragTowardsANeighbourTurnsTheirLayerOnceInThePointersSense)
             }
             return -1;
         };
-        const CubeState0& clean = View->Cube->GetState();
+        const CubeState0 clean = View->CubeState();
         const int now = whereIs(clean.Cubies[from / 9][from % 9]);
         EXPECT_NE(now, from) << move << " does not turn the pressed sticker";
         EXPECT_NE(whereIs(clean.Cubies[to / 9][to % 9]), to) << move << " does not turn the neighbour";
@@ -250,26 +252,26 @@ TEST_F(PickingTest, DragsThatTurnNothing) {
         {"a click on a sticker", [&] { Drag(sticker, 0, 0); }},
         {"a drag from outside across the cube",
          [&] {
-             const TMatrix4 before = View->ArcBall->GetRotation();
+             const TMatrix4 before = View->GetArcBall().GetRotation();
              Drag(outside, sticker.x() - outside.x(), 0);
-             EXPECT_NE(View->ArcBall->GetRotation(), before) << "it turns the whole cube";
+             EXPECT_NE(View->GetArcBall().GetRotation(), before) << "it turns the whole cube";
          }},
 
         {"a drag in paint mode (painting is the game window's test)",
          [&] {
-             View->Mode = 0;
+             View->SetMode(0);
              Drag(sticker, 30, 0);
-             View->Mode = 1;
+             View->SetMode(1);
          }},
         {"drags while the cube spins by itself, and while disabled",
          [&] {
              for (const bool spinning : {true, false}) {
-                 View->AutoRotate = spinning;
-                 View->Enabled = spinning;
+                 View->SetAutoRotate(spinning);
+                 View->SetEnabled(spinning);
                  Drag(sticker, 30, 0);
                  Drag({100, 100}, 0, 0, TMouseButton::Right);
              }
-             View->Enabled = true;
+             View->SetEnabled(true);
          }},
     };
     TRubikCube clean(1);
@@ -279,16 +281,16 @@ TEST_F(PickingTest, DragsThatTurnNothing) {
         mouse();
         EXPECT_TRUE(Window.Moves.empty());
         EXPECT_TRUE(Window.Popups.empty());
-        EXPECT_EQ(View->Cube->GetState(), clean.GetState());
+        EXPECT_EQ(View->CubeState(), clean.GetState());
     }
 }
 
 // The menu a right click asks for is the game window's test.
 TEST_F(PickingTest, RightDragsTurnTheEnvironment) {
-    const float azimuth = View->EnvAzimuth, elevation = View->EnvElevation;
+    const float azimuth = View->GetEnvAzimuth(), elevation = View->GetEnvElevation();
     Drag({100, 100}, 30, -20, TMouseButton::Right);
-    EXPECT_FLOAT_EQ(View->EnvAzimuth, azimuth - 30);
-    EXPECT_FLOAT_EQ(View->EnvElevation, elevation + 20);
+    EXPECT_FLOAT_EQ(View->GetEnvAzimuth(), azimuth - 30);
+    EXPECT_FLOAT_EQ(View->GetEnvElevation(), elevation + 20);
     EXPECT_TRUE(Window.Popups.empty()) << "a right release elsewhere is no click";
 }
 

@@ -77,10 +77,10 @@ protected:
 
     // A view on the window with the skybox of EnvironFile (type 1 unless told otherwise).
     void StartView(const std::string& environFile, std::uint8_t type = 1) {
-        View = testsupport::StartView(Window, Side, [&](TCube3D& v) {
-            v.Settings.BackgroundColor = 0x402010;
-            v.Settings.EnvironFile = environFile;
-            v.Settings.EnvironmentType = type;
+        View = testsupport::StartView(Window, Side, [&](tCubeSettings& s) {
+            s.BackgroundColor = 0x402010;
+            s.EnvironFile = environFile;
+            s.EnvironmentType = type;
         });
         ASSERT_NE(View, nullptr);
     }
@@ -97,19 +97,19 @@ protected:
 
     // Live display lists and textures of the view's context, counted by name.
     std::pair<int, int> CountListsAndTextures() {
-        std::lock_guard lock(View->Lock);
-        TGLActivation active(View->DC, View->RC);
         std::pair<int, int> count;
-        for (unsigned name = 1; name < 500; ++name) {
-            count.first += glIsList(name) ? 1 : 0;
-            count.second += glIsTexture(name) ? 1 : 0;
-        }
+        View->WithContext([&] {
+            for (unsigned name = 1; name < 500; ++name) {
+                count.first += glIsList(name) ? 1 : 0;
+                count.second += glIsTexture(name) ? 1 : 0;
+            }
+        });
         return count;
     }
 
-    void Rebuild() {
-        View->EnvironmentDirty = true;
-        View->Redraw();
+    // The settings changed by Change, with the pictures loaded and the lists made again.
+    void Rebuild(const std::function<void(tCubeSettings&)>& Change = [](tCubeSettings&) {}) {
+        testsupport::Apply(*View, Change, true);
     }
 
     QWidget Window;
@@ -136,7 +136,7 @@ TEST_F(EnvironmentTest, EveryPictureLiesWhereItBelongsUnmirroredAndUprightWithNo
     StartView(WriteEnvironment("Box"));
     ASSERT_TRUE(Messages.empty());
     View->ResetEnvironmentView();
-    View->FieldOfView = 90;
+    View->SetFieldOfView(90);
     TFrame f = Capture(*View);
     for (const auto& point : points) {
         EXPECT_EQ(Identify(f.AtNdc(point.X, point.Y), 0), point.Seen) << point.X << ", " << point.Y;
@@ -144,8 +144,7 @@ TEST_F(EnvironmentTest, EveryPictureLiesWhereItBelongsUnmirroredAndUprightWithNo
     // Turned so that three faces meet in sight: a sampler that reaches past the edge (GL's border
     // colour) or a gap between the squares leaves pixels of no face's colour.
     for (const float elevation : {30.0f, -30.0f}) {
-        View->EnvElevation = elevation;
-        View->EnvAzimuth = 60;
+        View->SetEnvironmentAngles(60, elevation);
         f = Capture(*View);
         int odd = 0;
         for (int y = 0; y < Side; ++y) {
@@ -165,29 +164,27 @@ TEST_F(EnvironmentTest, BackgroundKindsRebuildingAndReplacing) {
     Rebuild();
     const TFrame f = Capture(*View);
     EXPECT_EQ(Brightness(f.AtNdc(-0.95, 0.95)) + Brightness(f.AtNdc(0.95, -0.95)), 0);
-    EXPECT_EQ(View->EnvironmentTextures[B], 0u);
+    EXPECT_EQ(View->EnvironmentTexture(B), 0u);
 
     // Type 0: the background colour; a reload request is dropped.
-    View->Settings.EnvironmentType = 0;
-    Rebuild();
-    EXPECT_EQ(View->EnvironmentTextures[B], 0u);
+    Rebuild([](tCubeSettings& s) { s.EnvironmentType = 0; });
+    EXPECT_EQ(View->EnvironmentTexture(B), 0u);
     const TPixel background = Capture(*View).AtNdc(-0.95, 0.95);
     EXPECT_EQ(background.r | background.g << 8 | background.b << 16, 0x402010);
 
     // Back to 1 with the reload request: the box, and rebuilding leaves one list and six textures.
-    View->Settings.EnvironmentType = 1;
-    Rebuild();
+    Rebuild([](tCubeSettings& s) { s.EnvironmentType = 1; });
     EXPECT_EQ(Identify(Capture(*View).AtNdc(-0.95, 0.95), 0).Face, B);
     Rebuild();
     Rebuild();
     EXPECT_EQ(CountListsAndTextures(), std::make_pair(3, 6)) << "cubie face, sticker and skybox";
 
     // A replacement keeps only the pictures the new environment lacks.
-    const unsigned oldRight = View->EnvironmentTextures[R], oldBack = View->EnvironmentTextures[B];
-    View->Settings.EnvironFile = WriteEnvironment("Second", R);
-    Rebuild();
-    EXPECT_EQ(View->EnvironmentTextures[R], oldRight);
-    EXPECT_NE(View->EnvironmentTextures[B], oldBack);
+    const unsigned oldRight = View->EnvironmentTexture(R), oldBack = View->EnvironmentTexture(B);
+    const std::string second = WriteEnvironment("Second", R);
+    Rebuild([&](tCubeSettings& s) { s.EnvironFile = second; });
+    EXPECT_EQ(View->EnvironmentTexture(R), oldRight);
+    EXPECT_NE(View->EnvironmentTexture(B), oldBack);
     EXPECT_EQ(CountListsAndTextures().second, 6);
     EXPECT_TRUE(Messages.empty());
 }
@@ -198,9 +195,9 @@ TEST_F(EnvironmentTest, MissingPicturesLeaveTheirFacesBlackAndTheRestShows) {
     Folder.Write("Up.jpg", MakeJPEG(QuarteredPicture(U)));
     const std::string broken = Folder.Write("Down.jpg", std::string("not a picture"));
     StartView(Folder.Write("NoSection.env", std::string("[OTHER]\nPath=elsewhere/\nExtension=bmp\n")));
-    EXPECT_EQ(View->EnvironmentFiles[R], Folder.Name("Right.jpg"));
+    EXPECT_EQ(View->EnvironmentFile(R), Folder.Name("Right.jpg"));
     EXPECT_EQ(Messages, (std::vector<TImageMessage>{{"Couldn't load JPG - \"" + broken + "\"", "BMP Unit"}}));
-    View->FieldOfView = 90;
+    View->SetFieldOfView(90);
     const TFrame f = Capture(*View);
     EXPECT_EQ(Identify(f.AtNdc(0.45, 0.1), 10).Face, B);
     EXPECT_EQ(Identify(f.AtNdc(0.1, 0.8), 10).Face, U);
@@ -209,16 +206,14 @@ TEST_F(EnvironmentTest, MissingPicturesLeaveTheirFacesBlackAndTheRestShows) {
 }
 
 TEST_F(EnvironmentTest, TexturedStickersShowTheirPictureTintedByTheStickerColour) {
-    View = testsupport::StartView(Window, Side, [](TCube3D& v) { v.Settings.StickerType = 1; });
+    View = testsupport::StartView(Window, Side, [](tCubeSettings& s) { s.StickerType = 1; });
     ASSERT_NE(View, nullptr);
-    View->ArcBall->SetRotation(IdentityMatrix()); // F, red, faces the camera
+    View->GetArcBall().SetRotation(IdentityMatrix()); // F, red, faces the camera
     const TPixel plain = Capture(*View).At(Side / 2, Side / 2);
     EXPECT_GT(plain.r, 100) << "no sticker picture: the plain colour";
 
     const auto useSticker = [&](const std::string& file) {
-        View->Settings.StickerTextureFile = file;
-        View->CubeDirty = true;
-        View->Redraw();
+        Rebuild([&](tCubeSettings& s) { s.StickerTextureFile = file; });
         return Capture(*View).At(Side / 2, Side / 2);
     };
     EXPECT_LT(Brightness(useSticker(Folder.Write("black.bmp", MakeBMP(TPicture{1, 1, {{0, 0, 0, 255}}})))),
@@ -234,7 +229,7 @@ TEST_F(EnvironmentTest, OurEnvironmentsLoad) {
         SCOPED_TRACE(name);
         StartView((folder / (std::string(name) + ".env")).string());
         for (int face = 0; face < Faces; ++face) {
-            EXPECT_NE(View->EnvironmentTextures[face], 0u) << View->EnvironmentFiles[face];
+            EXPECT_NE(View->EnvironmentTexture(face), 0u) << View->EnvironmentFile(face);
         }
     }
     EXPECT_TRUE(Messages.empty());
