@@ -205,6 +205,19 @@ TEST_F(FormGameTest, StepAndPlayPerformTheAnswerAsRecordedMovesAndOnlyAnAnswerTh
     QTest::keyClick(Form, Qt::Key_F8);
     Key(Qt::Key_F9);
     EXPECT_EQ(State(), After("U Ri R Ui U"));
+    // A turn given right after Solve comes after the cube the engine is given: its answer is for the
+    // cube before the turn, so the bar says the cube has changed and offers Solve again.
+    QTest::keyClick(Form, Qt::Key_F7);
+    Form->PlayMoves("R", false, true);
+    ASSERT_TRUE(Drain());
+    EXPECT_EQ(Bar->Content(), TSolutionBar::TContent::Changed);
+    EXPECT_TRUE(Shows("has changed"));
+    EXPECT_TRUE(Bar->btnSolve->isVisibleTo(Bar));
+    // "Solved" only when the cube is: an answer that leaves it unsolved after its last move is not.
+    Bar->ShowSolution({"F"}, true);
+    Key(Qt::Key_F8);
+    EXPECT_EQ(Bar->Content(), TSolutionBar::TContent::Changed);
+
     Form->ActionCleanCube->trigger();
     SolveWithAnswer("");
     EXPECT_TRUE(Shows("solved already"));
