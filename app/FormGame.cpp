@@ -477,23 +477,23 @@ void TFormGame::Solve() {
         return; // one at a time; Stop ends it
     }
     SolveAsked = true;
+    const std::uint64_t number = ++SolveNumber;
     PanelSolution->ShowSolving();
     View->SetHighlight({});
     BusyCursor = std::make_unique<TBusyCursor>(std::initializer_list<QWidget*>{this, ClientArea});
     // The engine gets the cube as it is after the moves queued before Solve, and its own copy of it.
-    View->ReadCube([this](const TRubikCube& Cube) {
-        if (!SolveAsked || SolveJob) {
+    View->ReadCube([this, number](const TRubikCube& Cube) {
+        if (number != SolveNumber) {
             return; // stopped before the cube's turn came
         }
         SolvedFrom = Cube.GetState();
         // Done runs on the job's thread; the job never calls it once it is stopped, and this window
         // stops it before it goes, so this window is there to post to.
-        const std::uint64_t number = ++SolveNumber;
         SolveJob = std::make_unique<TSolveJob>(EngineIndex, Cube, [this, number](TSolveOutcome Outcome) {
             QMetaObject::invokeMethod(
                 this,
                 [this, number, outcome = std::move(Outcome)]() mutable {
-                    if (number == SolveNumber && SolveJob) {
+                    if (number == SolveNumber) {
                         SolveFinished(std::move(outcome));
                     }
                 },
@@ -503,6 +503,7 @@ void TFormGame::Solve() {
 }
 
 void TFormGame::EndSolve() {
+    ++SolveNumber; // what is still on its way for this Solve is dropped
     SolveAsked = false;
     SolveJob.reset();
     BusyCursor.reset();

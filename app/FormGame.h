@@ -138,7 +138,7 @@ private:
     // From Solve until the answer is shown or the user stops: the engine's job (once the cube's copy
     // is taken), the cube it was given and the busy cursor.
     bool SolveAsked = false;
-    std::uint64_t SolveNumber = 0; // an answer posted for an earlier Solve is not this one's
+    std::uint64_t SolveNumber = 0; // the Solve in progress; what comes for an earlier one is dropped
     std::unique_ptr<TSolveJob> SolveJob;
     CubeState0 SolvedFrom;
     std::unique_ptr<TBusyCursor> BusyCursor;
