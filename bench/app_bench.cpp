@@ -1,6 +1,7 @@
 // Start-up of the program's windows: from creating the main window to the first frame of a new game,
 // and the memory a process holds with one and with ten open games, and over 150 games played and
-// closed. And how long the UI thread stops answering, at worst, while the solution bar plays an answer.
+// closed. And how long the UI thread stops answering, at worst, while the solution bar plays an answer
+// and while a slow engine (SlowEngine.cpp, two seconds a cube) solves.
 // Run under a display (Xvfb): build/bench/app_bench
 #include "ResidentMemory.h"
 #include "app/Dialogs.h"
