@@ -104,7 +104,11 @@ void BM_ResidentAfterGameRounds(benchmark::State& state) {
             TFormGame* game = main->NewGame(round % 4);
             game->ActionScrambleCube->trigger();
             game->ActionSolve->trigger();
-            solved += game->PanelSolution->Content() == TSolutionBar::TContent::Answer ? 1 : 0;
+            // The engine answers off the UI thread: a round waits for it, as a user would.
+            const bool answered = ServeUntil(
+                [game] { return game->PanelSolution->Content() == TSolutionBar::TContent::Answer; },
+                std::chrono::seconds(30));
+            solved += answered ? 1 : 0;
             game->ActionClose->trigger();
             QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
             QApplication::processEvents();
