@@ -311,7 +311,7 @@ BENCHMARK_CAPTURE(BM_UIStallWhileAnEngineSolves, redraws, TWindowWork::Redraw)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond)
     ->Iterations(3);
-// On Mesa's software renderer the pick under the mouse makes one hover cost some 60 ms, solve or not.
+// On Mesa's software renderer the pick under the mouse makes one hover cost 60 to 100 ms, solve or not.
 BENCHMARK_CAPTURE(BM_UIStallWhileAnEngineSolves, hover_and_redraws, TWindowWork::HoverAndRedraw)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond)
