@@ -473,8 +473,9 @@ void TFormGame::Solve() {
         unsetCursor();
         ClientArea->unsetCursor();
         ShowMessageBox("Solve",
-                       EngineTable().Count() == 0 ? "No solver engine is installed."
-                                        : "The solver engine chosen for this game is no longer installed.",
+                       EngineTable().Count() == 0
+                           ? "No solver engine is installed."
+                           : "The solver engine chosen for this game is no longer installed.",
                        TMessageIcon::Information);
         break;
     case TSolveResult::EngineFailed:
@@ -482,7 +483,8 @@ void TFormGame::Solve() {
         unsetCursor();
         ClientArea->unsetCursor();
         ShowMessageBox("Error",
-                       "The solver engine \"" + EngineTable().Find(EngineIndex).value_or(EngineRec{}).EngineName +
+                       "The solver engine \"" +
+                           EngineTable().Find(EngineIndex).value_or(EngineRec{}).EngineName +
                            "\" failed.\nTry another engine, or remove this one.",
                        TMessageIcon::Error);
         break;
