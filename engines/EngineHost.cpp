@@ -156,6 +156,11 @@ TEngineHost::TAnswer TEngineHost::Start(TDeadline Deadline, std::stop_token Stop
 
 TEngineHost::TAnswer TEngineHost::Call(hostprotocol::TReplyKind Kind, const std::string& Request,
                                        TDeadline Deadline, std::stop_token Stop) {
+    // A host that died while idle (a thread of the engine's own, say) is not this request's failure.
+    if (Running() && waitpid(Child, nullptr, WNOHANG) == Child) {
+        Child = -1;
+        Kill();
+    }
     if (!Running()) {
         TAnswer hello = Start(Deadline, Stop);
         if (!hello.Ok) {
