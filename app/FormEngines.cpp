@@ -8,12 +8,31 @@
 #include <QFontInfo>
 #include <QFontMetrics>
 #include <QFrame>
-#include <QGuiApplication>
+#include <QMetaObject>
 #include <QPainter>
 #include <QPushButton>
 #include <QShowEvent>
 #include <QStyledItemDelegate>
 #include <QTreeWidget>
+#include <mutex>
+
+// The table changes on its own threads; the dialog hears of it on the UI thread, and not at all once
+// it is gone.
+struct TFormEngines::TPost {
+    std::mutex Mutex;
+    TFormEngines* Dialog = nullptr;
+
+    template <typename Fn>
+    void operator()(Fn&& Call) {
+        std::lock_guard lock(Mutex);
+        if (Dialog != nullptr) {
+            // A posted call dies with its receiver, should the dialog go before it runs.
+            QMetaObject::invokeMethod(
+                Dialog, [dialog = Dialog, call = std::forward<Fn>(Call)] { call(dialog); },
+                Qt::QueuedConnection);
+        }
+    }
+};
 
 const char* const TFormEngines::DetailLabels[8] = {
     "Construct String : ", "Supported Cubes  : ", "Library File     : ", "Version          : ",
@@ -121,27 +140,44 @@ TFormEngines::TFormEngines(QWidget* Owner, TSettingsFiles files, QString Program
     connect(TreeViewEngines, &QTreeWidget::itemSelectionChanged, this,
             [this] { btnRemoveEngine->setEnabled(!TreeViewEngines->selectedItems().isEmpty()); });
 
+    Post = std::make_shared<TPost>();
+    Post->Dialog = this;
+    Listener = EngineTable().Subscribe([post = Post] {
+        (*post)([](TFormEngines* dialog) {
+            if (dialog->isVisible()) {
+                dialog->RefreshEngineList();
+            }
+        });
+    });
     LoadEngines();
+}
+
+TFormEngines::~TFormEngines() {
+    EngineTable().Unsubscribe(Listener);
+    std::lock_guard lock(Post->Mutex);
+    Post->Dialog = nullptr;
 }
 
 void TFormEngines::LoadEngines() {
     const TIniFile ini = Files.Read();
-    EngineCount = 0;
+    std::vector<std::string> files;
     for (int k = 1; k <= MaxEngines; ++k) {
-        const std::string file = ini.ReadString(EnginesSection, "Engine" + std::to_string(k), "");
-        if (LoadEngine(file, EngineCount, Folder.toStdString()) != -1) {
-            ++EngineCount;
-        }
+        files.push_back(ini.ReadString(EnginesSection, "Engine" + std::to_string(k), ""));
     }
+    EngineTable().LoadInBackground(std::move(files), Folder.toStdString());
 }
 
 void TFormEngines::RefreshEngineList() {
     TreeViewEngines->clear();
-    for (int slot = 0; slot < EngineCount; ++slot) {
-        const EngineRec& engine = Engines[static_cast<std::size_t>(slot)];
-        auto* node = new QTreeWidgetItem(TreeViewEngines, {QString::fromStdString(engine.EngineName)});
+    for (const TEngineId id : EngineTable().Ids()) {
+        const std::optional<EngineRec> engine = EngineTable().Find(id);
+        if (!engine) {
+            continue; // removed since
+        }
+        auto* node = new QTreeWidgetItem(TreeViewEngines, {QString::fromStdString(engine->EngineName)});
+        node->setData(0, Qt::UserRole, static_cast<uint>(id));
         for (int line = 0; line < 8; ++line) {
-            new QTreeWidgetItem(node, {Detail(line, engine)});
+            new QTreeWidgetItem(node, {Detail(line, *engine)});
         }
     }
 }
@@ -170,14 +206,15 @@ void TFormEngines::btnAddEngineClick() {
     if (!AskOpenFile("Add Engine", Folder.toStdString(), "Engine Library (*.so)", file)) {
         return;
     }
-    // The library is tried in the probe first, which may take seconds for a slow or hanging engine.
-    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    const int slot = LoadEngine(file, EngineCount, Folder.toStdString());
-    QGuiApplication::restoreOverrideCursor();
-    if (slot != -1) {
-        ++EngineCount;
-        RefreshEngineList();
-    }
+    // Tried in a host of its own first, which may take seconds for a slow or hanging engine: off the
+    // UI thread. The tree shows it when the table has it, if the dialog is shown then.
+    ++PendingAdds;
+    EngineTable().AddInBackground(file, Folder.toStdString(), [post = Post](TEngineId) {
+        (*post)([](TFormEngines* dialog) {
+            --dialog->PendingAdds;
+            dialog->RefreshEngineList();
+        });
+    });
 }
 
 void TFormEngines::btnRemoveEngineClick() {
@@ -189,6 +226,6 @@ void TFormEngines::btnRemoveEngineClick() {
     if (node->parent() != nullptr) {
         node = node->parent();
     }
-    RemoveEngine(TreeViewEngines->indexOfTopLevelItem(node));
+    EngineTable().Remove(static_cast<TEngineId>(node->data(0, Qt::UserRole).toUInt()));
     RefreshEngineList();
 }

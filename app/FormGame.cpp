@@ -280,19 +280,19 @@ void TFormGame::MovesCounted() {
 
 void TFormGame::BuildSolveWithMenu() {
     mSolveWith->clear();
-    for (int slot = 0; slot < EngineCount; ++slot) {
-        const EngineRec& engine = Engines[static_cast<std::size_t>(slot)];
-        if (engine.Supports(View->CubeSize())) {
-            QAction* item = mSolveWith->addAction(QString::fromStdString(engine.EngineName));
-            item->setData(slot);
-            connect(item, &QAction::triggered, this, [this, slot] { SelectEngine(slot); });
+    for (const TEngineId id : EngineTable().Ids()) {
+        const std::optional<EngineRec> engine = EngineTable().Find(id);
+        if (engine && engine->Supports(View->CubeSize())) {
+            QAction* item = mSolveWith->addAction(QString::fromStdString(engine->EngineName));
+            item->setData(static_cast<uint>(id));
+            connect(item, &QAction::triggered, this, [this, id] { SelectEngine(id); });
         }
     }
     mSolveWith->setEnabled(!mSolveWith->actions().isEmpty());
 }
 
-void TFormGame::SelectEngine(std::int32_t Slot) {
-    EngineIndex = Slot;
+void TFormGame::SelectEngine(TEngineId Engine) {
+    EngineIndex = Engine;
     ActionSolve->trigger();
 }
 
@@ -529,8 +529,9 @@ void TFormGame::SolveFinished(TSolveOutcome Outcome) {
     case TSolveResult::NoEngine:
         PanelSolution->Clear();
         ShowMessageBox("Solve",
-                       EngineCount == 0 ? "No solver engine is installed."
-                                        : "The solver engine chosen for this game is no longer installed.",
+                       EngineTable().Count() == 0
+                           ? "No solver engine is installed."
+                           : "The solver engine chosen for this game is no longer installed.",
                        TMessageIcon::Information);
         break;
     case TSolveResult::EngineFailed:

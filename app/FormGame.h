@@ -6,6 +6,7 @@
 // The view draws into ClientArea, below the palette panel of paint mode; the mouse over ClientArea goes
 // to the view, which turns layers, rotates the cube or the environment and asks for the popup menu.
 
+#include "engines/Engines.h"
 #include "model/History.h"
 #include "view/Cube3D.h"
 #include "view/CubeSettings.h"
@@ -45,15 +46,17 @@ public:
     // Refills the "Solve with..." submenu with the engines that solve this game's size, in slot order;
     // disabled when it is empty. Engines added or removed later show only after the next rebuild.
     void BuildSolveWithMenu();
-    // Solves with the engine in Slot from now on, and solves.
-    void SelectEngine(std::int32_t Slot);
+    // Solves with Engine from now on, and solves.
+    void SelectEngine(TEngineId Engine);
     // Whether a Solve waits for its cube or its engine. Stop (Shift+F9) ends the wait.
     bool Solving() const { return SolveAsked; }
 
     std::unique_ptr<TCube3D> View;
     TMoveHistory History; // UndoList and RedoList
     std::vector<std::string> SolutionList;
-    std::int32_t EngineIndex = 0;
+    // The engine Solve asks: the first in the table until the user chooses one. A chosen engine that
+    // is removed later is not replaced by another.
+    TEngineId EngineIndex = TEngineId::First;
     std::int32_t SizeIndex = 1;
     tCubeSettings Settings;
     std::string GameName;

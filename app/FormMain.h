@@ -75,7 +75,8 @@ public:
     // Shows the local page, without a web engine, while there is no browser; hidden otherwise.
     QTextBrowser* LocalBanner = nullptr;
     QTimer* TimerAdvertisement = nullptr;
-    // Both created hidden at start-up: the first reads the settings file, the second loads the engines.
+    // Both created hidden at start-up: the first reads the settings file, the second starts loading the
+    // engines in the background (the window never waits for them).
     TFormDefaultSettings* FormDefaultSettings = nullptr;
     TFormEngines* FormEngines = nullptr;
 

@@ -162,18 +162,14 @@ void BM_LongestUIStallWhilePlaying(benchmark::State& state) {
 }
 BENCHMARK(BM_LongestUIStallWhilePlaying)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
 
-// The engine table's interface is being reworked; these two functions are all this program knows of
-// it. The slow engine becomes the only one, in slot 0.
+// The slow engine becomes the only one, hosted like any engine; nothing is remembered of it.
 bool UseSlowEngineAlone() {
-    EngineCount = 0;
-    if (LoadEngine(SLOW_ENGINE, 0) != 0) {
-        return false;
-    }
-    EngineCount = 1;
-    return true;
+    EngineTable().Clear();
+    EngineTable().SetVerdictFile({});
+    return EngineTable().Add(SLOW_ENGINE, PROGRAM_DIR) != TEngineId::None;
 }
 void ForgetEngines() {
-    EngineCount = 0;
+    EngineTable().Clear();
 }
 
 // What the UI thread is given to do every 100 ms besides the heartbeat, to show that the window keeps
@@ -337,7 +333,7 @@ void BM_UIStallWhenTheEngineRanOnTheUIThread(benchmark::State& state) {
         const auto start = std::chrono::steady_clock::now();
         QTimer::singleShot(0, game.get(), [&] {
             game->View->ReadCube([&](const TRubikCube& Cube) {
-                result = SolveCube(0, Cube, moves);
+                result = SolveCube(TEngineId::First, Cube, moves);
                 done = true;
             });
         });

@@ -11,8 +11,8 @@ set(TORVANE_APP_ID example.torvane.Torvane) # reverse domain name of our web sit
 set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ
                                                 GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 
-# The engine probe beside the program, where the program looks for it.
-install(TARGETS torvane torvane-engine-probe RUNTIME DESTINATION "${TORVANE_INSTALL_DIR}")
+# The engine host beside the program, where the program looks for it.
+install(TARGETS torvane torvane-engine-host RUNTIME DESTINATION "${TORVANE_INSTALL_DIR}")
 if(TARGET twophase)
   install(TARGETS twophase LIBRARY DESTINATION "${TORVANE_INSTALL_DIR}")
   install(FILES "${TORVANE_PROGRAM_DIR}/twophase.tables" DESTINATION "${TORVANE_INSTALL_DIR}")

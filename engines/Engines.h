@@ -1,17 +1,25 @@
 #pragma once
 // Solver engines: shared libraries, written by anyone, known only through four exported C functions.
-// The table of loaded engines exists once per process and is used on the UI thread only (engine calls
-// are synchronous), so it has no lock. Libraries are never unloaded.
 //
 //   _fnRbkinfo(name[256], legal[256], version[33], contact[65], web[129], email[129])  required
 //   _fnRbksolve(N, facelets, solution[1025]) -> int, negative: the cube is not valid    required
 //   _fnRbkconstruct(order[129])   the engine's face order, six of "ufrbld"               optional
 //   _fnRbksupport(N) -> byte      non-zero: the engine solves N x N x N cubes             optional
+//
+// No engine runs in this process. Each one lives in a host process of its own
+// ("torvane-engine-host <library>", beside the program), started when the engine is loaded and kept,
+// so that an engine that crashes or hangs costs one solve, never the program. A host that failed is
+// killed and started again for the next solve.
 
 #include "model/Cubi.h"
 
 #include <array>
+#include <chrono>
 #include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <stop_token>
 #include <string>
 #include <vector>
 
@@ -29,12 +37,17 @@ inline constexpr int ConstructBufferSize = 129;
 inline constexpr int FaceletBufferSize = 513;
 inline constexpr int SolutionBufferSize = 1025;
 
+// The program beside the main program that hosts one engine library.
+inline constexpr const char* EngineHostName = "torvane-engine-host";
+
+// What the program knows of one engine. The function pointers are set only in the process that has
+// the library loaded (the host); in the program they stay null and every call goes to the host.
 struct EngineRec {
     TFnRbkInfo fnInfo = nullptr;
     TFnRbkSolve fnSolve = nullptr;
     TFnRbkConstruct fnConstruct = nullptr;
     TFnRbkSupport fnSupport = nullptr;
-    std::string LibraryFile;                // as given to LoadEngine
+    std::string LibraryFile;                // as given to the table
     std::string ConstructString = "ufrbld"; // at most 6 letters
     std::string EngineName;
     std::string LegalNotice;
@@ -42,37 +55,104 @@ struct EngineRec {
     std::string Contact;
     std::string WebSite;
     std::string EMail;
-    std::string SupportedCubes; // "2x2 ", "3x3 ", "2x2 3x3 " or empty
+    std::string SupportedCubes; // "2x2 ", "3x3 ", "2x2 3x3 " or empty; empty without _fnRbksupport
 
-    // Whether the engine solves N x N x N cubes; false without _fnRbksupport.
+    // Whether the engine solves N x N x N cubes, by what it answered when it was loaded; false
+    // without _fnRbksupport.
     bool Supports(int N) const;
 };
 
 inline constexpr int MaxEngines = 33;
-// Slots 0 .. EngineCount - 1 hold engines; the ones above may hold stale records and are never read.
-extern std::array<EngineRec, MaxEngines> Engines;
-extern int EngineCount;
 
-// Loads one library into Engines[Slot]; Slot on success, -1 otherwise (a missing file, a file that
-// does not load, a missing _fnRbkinfo or _fnRbksolve, a slot outside the table, a library that
-// crashes or hangs on trial). Nothing is reported.
-// A relative FileName is looked for in Folder (the program folder) when one is given. Before the
-// library comes into this process, the probe program of Folder (engines/Probe.h) tries it in a child
-// process, for at most 5 seconds; without a Folder, or when the probe is missing or cannot run, the
-// library is loaded untried. The slot is cleared once the library is loaded, so a reused slot never
-// shows what an earlier occupant wrote. The caller raises EngineCount when the result is not -1.
-int LoadEngine(const std::string& FileName, int Slot, const std::string& Folder = {});
-
-// Removes the engine in Slot by moving the ones above it down; its library stays loaded.
-void RemoveEngine(int Slot);
-
-enum class TSolveResult {
-    Solved,       // SolutionList holds the answer's tokens
-    Invalid,      // the cube cannot be written as a facelet text, or the engine said it is not valid
-    NoEngine,     // Slot holds no engine
-    EngineFailed, // the engine threw, or its face order is not the six faces of "ufrbld" once each
+// An engine's identity for as long as the program runs: never reused, so a game that chose an engine
+// that was removed since finds none, never another one.
+enum class TEngineId : std::uint32_t {
+    None = 0,            // no engine
+    First = 0xFFFFFFFFu, // whichever engine is first in the table when the game solves
 };
 
-// Writes the cube as a facelet text in the engine's face order, calls its _fnRbksolve and splits the
-// answer into SolutionList. SolutionList is only changed when the result is Solved.
-TSolveResult SolveCube(int Slot, const TRubikCube& Cube, std::vector<std::string>& SolutionList);
+enum class TSolveResult {
+    Solved,       // the answer's tokens are in the list
+    Invalid,      // the cube cannot be written as a facelet text, or the engine said it is not valid
+    NoEngine,     // the id names no engine in the table
+    EngineFailed, // the engine crashed, hung, threw, answered nonsense or failed on a valid cube, or
+                  // its face order is not the six faces of "ufrbld" once each
+};
+
+// The engines the program knows, in the order the dialog and the menus show them ("slots"): those of
+// the settings file in the order of their keys, then those added with the dialog.
+//
+// Threads: every member may be called from any thread; the table guards itself. Calls that load or
+// solve block the calling thread until the host answers (never call them on the UI thread); the
+// others only take the table's lock for a moment. Listeners run on whichever thread changed the
+// table, with no lock of the table held.
+class TEngineTable {
+public:
+    TEngineTable();
+    // Stops the loads under way (killing their hosts) and waits for their threads; solves under way
+    // keep their engine's host until they end.
+    ~TEngineTable();
+    TEngineTable(const TEngineTable&) = delete;
+    TEngineTable& operator=(const TEngineTable&) = delete;
+
+    // Where the host program and the remembered verdicts are. The host program defaults to the one
+    // beside the running program; the verdicts to $XDG_CACHE_HOME/torvane/engines.ini (or
+    // ~/.cache/torvane/); an empty VerdictFile remembers nothing.
+    void SetHostProgram(std::string Program);
+    void SetVerdictFile(std::string File);
+    // The longest one load may take (start, the four calls, a solve of the clean cube): 10 s unless set.
+    void SetLoadTimeLimit(std::chrono::milliseconds Limit);
+
+    // Empties the table and loads Files (the settings file's keys in order; empty names are skipped)
+    // all at once in the background, each taking its place in key order as it answers. A load under
+    // way from an earlier call is stopped first. A relative file name is looked for in Folder.
+    void LoadInBackground(std::vector<std::string> Files, const std::string& Folder);
+    // Whether the loads of LoadInBackground have all answered.
+    bool Loaded() const;
+    // Waits until they have, until Deadline or until Stop is requested; true when they have.
+    bool WaitLoaded(std::chrono::steady_clock::time_point Deadline, std::stop_token Stop = {}) const;
+
+    // Loads one library after the others, blocking the calling thread: its id, or None when it is
+    // refused. The reason goes to standard error, as every refusal's does, and into Reason.
+    TEngineId Add(const std::string& File, const std::string& Folder = {}, std::string* Reason = nullptr);
+    // The same on a thread of its own; Done(id or None) runs on that thread after the table changed.
+    void AddInBackground(std::string File, std::string Folder, std::function<void(TEngineId)> Done);
+    // Removes the engine; its host ends once no solve uses it. False when there is no such engine.
+    bool Remove(TEngineId Id);
+    // Removes every engine and stops the loads under way.
+    void Clear();
+
+    int Count() const;
+    // The ids in slot order.
+    std::vector<TEngineId> Ids() const;
+    // A copy of the engine's record (First: the engine in the first slot); nothing when there is none.
+    std::optional<EngineRec> Find(TEngineId Id) const;
+
+    // Runs Listener after every change of the table, on the thread that changed it, until
+    // Unsubscribe(the number returned) has returned.
+    int Subscribe(std::function<void()> Listener);
+    void Unsubscribe(int Listener);
+
+    // Solves Cube with the engine: waits for the start-up loads first, then writes the cube in the
+    // engine's face order and asks its host, all until Deadline or until Stop is requested (either
+    // gives EngineFailed and restarts the host). List is changed only when the result is Solved. A
+    // negative answer for a cube that the model finds possible is the engine's failure, not the cube's.
+    TSolveResult Solve(TEngineId Id, const TRubikCube& Cube, std::vector<std::string>& List,
+                       std::chrono::steady_clock::time_point Deadline, std::stop_token Stop = {},
+                       std::string* EngineName = nullptr) const;
+
+    struct TState; // shared with the threads that load and solve, which may outlive the table
+
+private:
+    friend class TSolveJob;
+    std::shared_ptr<TState> State;
+};
+
+// The table of the program: one per process.
+TEngineTable& EngineTable();
+
+// The longest a solve may take before the engine counts as hung.
+inline constexpr std::chrono::seconds SolveTimeLimit{60};
+
+// Solves with the program's table, blocking the calling thread for at most SolveTimeLimit.
+TSolveResult SolveCube(TEngineId Id, const TRubikCube& Cube, std::vector<std::string>& SolutionList);

@@ -1,23 +1,29 @@
 #include "engines/SolveJob.h"
 
+#include "engines/EngineTableState.h"
+
 #include <mutex>
+#include <stop_token>
 #include <thread>
 
 // What the job's thread and its owner share; the thread keeps it alive after the owner is gone.
 struct TSolveJob::TShared {
     std::mutex Mutex; // held while Done runs, so Stop returns only once Done can no longer run
     TDone Done;
+    std::stop_source Stop; // wakes the thread's waits and ends its engine's host
 };
 
-TSolveJob::TSolveJob(int Slot, const TRubikCube& Cube, TDone Done) : Shared(std::make_shared<TShared>()) {
+TSolveJob::TSolveJob(TEngineId Engine, const TRubikCube& Cube, TDone Done,
+                     std::chrono::milliseconds TimeLimit, TEngineTable& Table)
+    : Shared(std::make_shared<TShared>()) {
     Shared->Done = std::move(Done);
-    TSolveOutcome outcome;
-    if (Slot >= 0 && Slot < EngineCount) {
-        outcome.EngineName = Engines[static_cast<std::size_t>(Slot)].EngineName;
-    }
-    // Detached: an engine call cannot be interrupted, and nobody may wait for it.
-    std::thread([shared = Shared, Slot, cube = Cube, outcome]() mutable {
-        outcome.Result = SolveCube(Slot, cube, outcome.Moves);
+    const auto deadline = std::chrono::steady_clock::now() + TimeLimit;
+    // Detached: nobody may wait for an engine. The thread holds the table's state, which outlives the
+    // table for its sake, and its own copy of the cube.
+    std::thread([shared = Shared, table = Table.State, Engine, cube = Cube, deadline] {
+        TSolveOutcome outcome;
+        outcome.Result = table->Solve(Engine, cube, outcome.Moves, deadline, shared->Stop.get_token(),
+                                      &outcome.EngineName);
         std::lock_guard lock(shared->Mutex);
         if (shared->Done) {
             shared->Done(std::move(outcome));
@@ -30,6 +36,7 @@ TSolveJob::~TSolveJob() {
 }
 
 void TSolveJob::Stop() {
+    Shared->Stop.request_stop();
     std::lock_guard lock(Shared->Mutex);
     Shared->Done = nullptr;
 }

@@ -10,6 +10,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QTreeWidget>
+#include <algorithm>
 
 namespace {
 
@@ -21,23 +22,32 @@ protected:
         // One engine by a name relative to the program folder, the rest by their full paths.
         ASSERT_TRUE(
             QFile::copy(QString::fromStdString(EngineFile("both_engine")), Folder.filePath("both.so")));
-        // The probe sits beside the program, as installed, and keeps a crashing engine out.
-        ASSERT_TRUE(QFile::copy(ENGINE_PROBE, Folder.filePath("torvane-engine-probe")));
+        // The host sits beside the program, as installed, and keeps a crashing engine out.
+        ASSERT_TRUE(QFile::copy(ENGINE_HOST, Folder.filePath(EngineHostName)));
+        EngineTable().SetVerdictFile(Folder.filePath("verdicts.ini").toStdString());
+        EngineTable().SetLoadTimeLimit(std::chrono::seconds(3));
         const auto path = [](const char* name) { return QString::fromStdString(EngineFile(name)); };
         Ini =
-            QString("; kept as it is\r\n[CUBE]\r\nAnimateFaceRotations=0\r\n\r\n[ENGINES]\r\nEngine2=%1\r\n"
+            QString("; kept as it "
+                    "is\r\n[CUBE]\r\nAnimateFaceRotations=0\r\n\r\n[ENGINES]\r\nEngine1=%7\r\nEngine2=%1\r\n"
                     "Engine3=%2\r\nEngine4=\r\nengine5=%3\r\nEngine6=%4\r\nEngine7=%5\r\nEngine33=both.so\r\n"
                     "Engine34=%6\r\n[Other]\r\nKey=Value\r\n")
                 .arg(path("nosolve_engine"), path("good_engine"), path("bare_engine"),
-                     Folder.filePath("missing.so"), path("crashinfo_engine"), path("negative_engine"))
+                     Folder.filePath("missing.so"), path("crashinfo_engine"), path("negative_engine"),
+                     path("hang_engine"))
                 .toStdString();
         testsupport::WriteText(Folder.filePath("torvane.ini"), Ini);
         Open();
         Dialog = Main->FormEngines;
+        // The hanging engine keeps the loads going for seconds; the window is there before that.
+        EXPECT_FALSE(EngineTable().Loaded());
+        QTRY_VERIFY_WITH_TIMEOUT(EngineTable().Loaded(), 30000);
     }
     void TearDown() override {
         MainWindowTest::TearDown();
-        EngineCount = 0;
+        EngineTable().Clear();
+        EngineTable().SetVerdictFile({});
+        EngineTable().SetLoadTimeLimit(std::chrono::seconds(10));
     }
 
     QStringList TopLevelTexts() const {
@@ -51,11 +61,19 @@ protected:
     void Add(const std::string& File) {
         Messages.FileAnswer = File;
         QTest::mouseClick(Dialog->btnAddEngine, Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(!Dialog->AddPending(), 30000);
     }
+    static int Slot(TEngineId id) {
+        const std::vector<TEngineId> ids = EngineTable().Ids();
+        const auto found = std::find(ids.begin(), ids.end(), id);
+        return found == ids.end() ? -1 : static_cast<int>(found - ids.begin());
+    }
+    // Each item's caption and the slot of the engine it stands for.
     static QStringList SubmenuTexts(TFormGame* game) {
         QStringList texts;
         for (QAction* action : game->mSolveWith->actions()) {
-            texts << action->text() + "=" + action->data().toString();
+            texts << action->text() + "=" +
+                         QString::number(Slot(static_cast<TEngineId>(action->data().toUInt())));
         }
         return texts;
     }
@@ -68,8 +86,8 @@ protected:
 // each, its details in fixed pitch; Add and Remove change the table and the tree, never the file,
 // and the next start loads what the file lists.
 TEST_F(FormEnginesTest, TheDialogAndItsAddAndRemoveChangeTheTableAndTheTreeAndNeverTheFile) {
-    ASSERT_EQ(EngineCount, 3);
-    EXPECT_EQ(Engines[2].LibraryFile, "both.so");
+    ASSERT_EQ(EngineTable().Count(), 3);
+    EXPECT_EQ(EngineTable().Find(EngineTable().Ids()[2])->LibraryFile, "both.so");
     Main->ActionEngines->trigger();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(Dialog));
     EXPECT_EQ(TopLevelTexts(), QStringList({"Good Engine", "Bare Engine", "Both Sizes"}));
@@ -81,7 +99,7 @@ TEST_F(FormEnginesTest, TheDialogAndItsAddAndRemoveChangeTheTableAndTheTreeAndNe
 
     EXPECT_FALSE(Dialog->btnRemoveEngine->isEnabled());
     Add(EngineFile("nosolve_engine"));
-    EXPECT_EQ(EngineCount, 3);
+    EXPECT_EQ(EngineTable().Count(), 3);
     EXPECT_TRUE(Messages.Shown.empty());
     Add(EngineFile("negative_engine"));
     EXPECT_EQ(TopLevelTexts(), QStringList({"Good Engine", "Bare Engine", "Both Sizes", "Negative"}));
@@ -90,7 +108,7 @@ TEST_F(FormEnginesTest, TheDialogAndItsAddAndRemoveChangeTheTableAndTheTreeAndNe
     Dialog->TreeViewEngines->setCurrentItem(Dialog->TreeViewEngines->topLevelItem(0)->child(3));
     EXPECT_TRUE(Dialog->btnRemoveEngine->isEnabled());
     QTest::mouseClick(Dialog->btnRemoveEngine, Qt::LeftButton);
-    EXPECT_EQ(EngineCount, 3);
+    EXPECT_EQ(EngineTable().Count(), 3);
     EXPECT_EQ(TopLevelTexts(), QStringList({"Bare Engine", "Both Sizes", "Negative"}));
     EXPECT_FALSE(Dialog->btnRemoveEngine->isEnabled());
     Dialog->TreeViewEngines->setCurrentItem(Dialog->TreeViewEngines->topLevelItem(2));
@@ -99,7 +117,8 @@ TEST_F(FormEnginesTest, TheDialogAndItsAddAndRemoveChangeTheTableAndTheTreeAndNe
     Main.reset();
     EXPECT_EQ(testsupport::ReadText(Folder.filePath("torvane.ini")), Ini);
     Main = std::make_unique<TFormMain>(Folder.path());
-    EXPECT_EQ(EngineCount, 3);
+    QTRY_VERIFY_WITH_TIMEOUT(EngineTable().Loaded(), 30000);
+    EXPECT_EQ(EngineTable().Count(), 3);
 }
 
 TEST_F(FormEnginesTest, GamesOfferTheEnginesThatSolveTheirSize) {
@@ -119,7 +138,7 @@ TEST_F(FormEnginesTest, GamesOfferTheEnginesThatSolveTheirSize) {
     testsupport::SetEngineAnswer("good_engine", "F2 B2"); // slot 2 is a copy: it answers as it was built
     game->mSolveWith->actions().at(1)->trigger();
     EXPECT_TRUE(QTest::qWaitFor([game] { return !game->Solving() && game->View->MovesFinished(); }, 30000));
-    EXPECT_EQ(game->EngineIndex, 2);
+    EXPECT_EQ(Slot(game->EngineIndex), 2);
     EXPECT_EQ(game->SolutionList, std::vector<std::string>({"R", "U", "Ri", "Ui"}));
     testsupport::SetEngineAnswer("good_engine", "R U Ri Ui");
 }

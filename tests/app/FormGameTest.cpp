@@ -21,9 +21,8 @@ using testsupport::After;
 class FormGameTest : public testsupport::GameWindowTest {
 protected:
     void SetUp() override {
-        EngineCount = 0;
-        ASSERT_EQ(LoadEngine(testsupport::EngineFile("good_engine"), 0), 0);
-        EngineCount = 1;
+        EngineTable().Clear();
+        ASSERT_NE(EngineTable().Add(testsupport::EngineFile("good_engine"), PROGRAM_DIR), TEngineId::None);
         tCubeSettings settings = BuiltInSettings;
         settings.AnimateFaceRotations = false; // quick turns; the animated path has its own tests
         Open(settings);
@@ -31,7 +30,7 @@ protected:
     }
     void TearDown() override {
         GameWindowTest::TearDown();
-        EngineCount = 0;
+        EngineTable().Clear();
         testsupport::SetEngineAnswer("good_engine", "R U Ri Ui");
     }
 
@@ -231,9 +230,8 @@ TEST_F(FormGameTest, AnInvalidCubeIsExplainedAndItsStickersRinged) {
         auto& cubies = Cube.GetState().Cubies;
         std::swap(cubies[0][7].Color, cubies[1][1].Color); // U-F edge
     });
-    ASSERT_EQ(LoadEngine(testsupport::EngineFile("negative_engine"), 1), 1);
-    EngineCount = 2;
-    Form->EngineIndex = 1;
+    Form->EngineIndex = EngineTable().Add(testsupport::EngineFile("negative_engine"), PROGRAM_DIR);
+    ASSERT_NE(Form->EngineIndex, TEngineId::None);
     Key(Qt::Key_F7);
     ASSERT_EQ(Messages.Shown.size(), 1u);
     EXPECT_EQ(Messages.Shown[0].Text, "Cube is not valid !\nCheck your cube and correct it.");
@@ -260,20 +258,26 @@ TEST_F(FormGameTest, SolveSaysWhyThereIsNoAnswerAndKeepsTheLastOne) {
     Play("U");
     SolveWithAnswer("Ui");
     EXPECT_EQ(Form->ClientArea->cursor().shape(), Qt::CrossCursor);
-    ASSERT_EQ(LoadEngine(testsupport::EngineFile("throw_engine"), 1), 1);
+    const TEngineId thrower = EngineTable().Add(testsupport::EngineFile("throw_engine"), PROGRAM_DIR);
+    ASSERT_NE(thrower, TEngineId::None);
+    const TEngineId gone = EngineTable().Add(testsupport::EngineFile("both_engine"), PROGRAM_DIR);
+    ASSERT_TRUE(EngineTable().Remove(gone));
     struct TRow {
-        int Engine, Count;
+        TEngineId Engine;
+        bool Empty; // no engine left at all
         const char* Text;
     };
     const TRow rows[] = {
-        {1, 2, "The solver engine \"Throw\" failed.\nTry another engine, or remove this one."},
-        {2, 2, "The solver engine chosen for this game is no longer installed."},
-        {0, 0, "No solver engine is installed."},
+        {thrower, false, "The solver engine \"Throw\" failed.\nTry another engine, or remove this one."},
+        {gone, false, "The solver engine chosen for this game is no longer installed."},
+        {TEngineId::First, true, "No solver engine is installed."},
     };
     for (const TRow& row : rows) {
         SCOPED_TRACE(row.Text);
         Form->EngineIndex = row.Engine;
-        EngineCount = row.Count;
+        if (row.Empty) {
+            EngineTable().Clear();
+        }
         Key(Qt::Key_F7);
         ASSERT_FALSE(Messages.Shown.empty());
         EXPECT_EQ(Messages.Shown.back().Text, row.Text);

@@ -94,9 +94,9 @@ TEST_F(ThreadsTest, SettingsAppliedAndPickingDuringTurns) {
 // turns leave: given during them or after them, it gives the same cube (and Solve the same answer,
 // which then solves the cube).
 TEST_F(ThreadsTest, CommandsGivenDuringTurnsActOnTheCubeTheTurnsLeave) {
-    EngineCount = 0;
-    ASSERT_EQ(LoadEngine(std::string(PROGRAM_DIR) + "/twophase.so", 0), 0);
-    EngineCount = 1;
+    EngineTable().Clear();
+    EngineTable().SetVerdictFile({});
+    ASSERT_NE(EngineTable().Add(std::string(PROGRAM_DIR) + "/twophase.so", PROGRAM_DIR), TEngineId::None);
     const auto trigger = [](QAction* Action) { return [Action] { Action->trigger(); }; };
     const auto recorded = [this] { Play("U F"); };
     struct TRow {
@@ -153,7 +153,7 @@ TEST_F(ThreadsTest, CommandsGivenDuringTurnsActOnTheCubeTheTurnsLeave) {
             EXPECT_TRUE(Form->PanelSolution->LabelSolution->text().startsWith("<b>Solved</b>"));
         }
     }
-    EngineCount = 0;
+    EngineTable().Clear();
 }
 
 TEST_F(ThreadsTest, ASpinningPreviewTurnsItsTestMoves) {

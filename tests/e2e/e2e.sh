@@ -11,9 +11,9 @@ mkdir -p "$WORK"
 DESTDIR="$WORK/root" cmake --install "$BUILD" --prefix /usr > "$WORK/install.log"
 PROGRAM="$WORK/root/usr/bin/torvane"
 [ -L "$PROGRAM" ] || { echo "no launcher link at $PROGRAM"; exit 1; }
-# Without the probe beside the program, engines would be loaded untried.
-PROBE="$WORK/root/usr/lib/torvane/torvane-engine-probe"
-[ -x "$PROBE" ] || { echo "no engine probe at $PROBE"; exit 1; }
+# Without the host beside the program, no engine can run.
+HOST="$WORK/root/usr/lib/torvane/torvane-engine-host"
+[ -x "$HOST" ] || { echo "no engine host at $HOST"; exit 1; }
 
 export XDG_CONFIG_HOME="$WORK/config"
 cd "$WORK" # not the program folder: the program must find its own files

@@ -1,7 +1,10 @@
 #include "engines/Engines.h"
 
+#include "engines/HostProtocol.h"
+#include "support/TempFolder.h"
 #include "support/TestEngines.h"
 
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -9,83 +12,237 @@
 namespace {
 
 using testsupport::EngineFile;
+using namespace std::chrono_literals;
+using namespace std::string_literals;
 
-// The program folder of the build, where the probe that tries engines before they are loaded lives.
+// The program folder of the build, where the host program lives.
 const std::string ProgramDir = PROGRAM_DIR;
 
 class EnginesTest : public ::testing::Test {
 protected:
-    void TearDown() override { EngineCount = 0; }
-
-    // Loads an engine into the next slot as the registry does.
-    void Add(const std::string& name) {
-        ASSERT_EQ(LoadEngine(EngineFile(name), EngineCount), EngineCount);
-        ++EngineCount;
+    void SetUp() override {
+        Table.SetVerdictFile(Cache.Name("engines.ini"));
+        Table.SetLoadTimeLimit(3s); // the hanging engine's load; every other one answers in milliseconds
     }
+    TEngineId Add(const std::string& name) {
+        const TEngineId id = Table.Add(EngineFile(name), ProgramDir);
+        EXPECT_NE(id, TEngineId::None) << name;
+        return id;
+    }
+    TSolveResult Solve(TEngineId id, const TRubikCube& cube, std::vector<std::string>& list) {
+        return Table.Solve(id, cube, list, std::chrono::steady_clock::now() + 10s);
+    }
+
+    testsupport::TTempFolder Cache;
+    TEngineTable Table;
 };
+
+TRubikCube Clean() {
+    TRubikCube cube(1);
+    cube.Clean();
+    return cube;
+}
 
 // Texts without a terminator end at their buffer's last byte.
 TEST_F(EnginesTest, TextsFillingTheirBuffersAreCutAtTheirEnds) {
-    Add("fillinfo_engine");
-    EXPECT_EQ(Engines[0].EngineName, std::string(255, 'N'));
-    EXPECT_EQ(Engines[0].EMail, std::string(128, 'E'));
+    const TEngineId id = Add("fillinfo_engine");
+    EXPECT_EQ(Table.Find(id)->EngineName, std::string(255, 'N'));
+    EXPECT_EQ(Table.Find(id)->EMail, std::string(128, 'E'));
 }
 
-TEST_F(EnginesTest, FilesThatAreNoEngineFailQuietly) {
+TEST_F(EnginesTest, FilesThatAreNoEngineAreRefusedWithTheirReason) {
     Add("good_engine");
-    const std::vector<std::pair<std::string, int>> cases = {
-        {EngineFile("good_engine"), MaxEngines},
-        {EngineFile("good_engine"), -1},
-        // Engines that would take this process down (or keep it waiting for ever) never get into it.
-        {EngineFile("crashsupport_engine"), 1},
-        {EngineFile("crashconstruct_engine"), 1},
-        {EngineFile("crashsolve_engine"), 1},
-        {EngineFile("hang_engine"), 1},
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"missing_engine", "there is no such file"},
+        {"nosolve_engine", "it is no engine: it does not export _fnRbksolve"},
+        {"crashinfo_engine", "it crashed (signal 11) on trial"},
+        {"crashsupport_engine", "it crashed (signal 11) on trial"},
+        {"crashconstruct_engine", "it crashed (signal 11) on trial"},
+        {"crashsolve_engine", "it crashed (signal 11) on trial"},
+        {"hang_engine", "it did not answer within 3 s on trial"},
     };
-    for (const auto& [file, slot] : cases) {
-        EXPECT_EQ(LoadEngine(file, slot, ProgramDir), -1) << file << " in slot " << slot;
-        EXPECT_EQ(EngineCount, 1);
-        EXPECT_EQ(Engines[0].EngineName, "Good Engine");
+    for (const auto& [name, reason] : cases) {
+        std::string said;
+        EXPECT_EQ(Table.Add(EngineFile(name), ProgramDir, &said), TEngineId::None) << name;
+        EXPECT_EQ(said, reason) << name;
     }
+    EXPECT_EQ(Table.Count(), 1);
+    std::string said;
+    EXPECT_EQ(Table.Add(EngineFile("good_engine"), Cache.Name("no-host-here"), &said), TEngineId::None);
+    EXPECT_NE(said.find("cannot be started"), std::string::npos) << said;
+}
+
+// A refused library is not tried again until it changes; the host's failing is never held against it.
+TEST_F(EnginesTest, RefusalsAreRememberedUntilTheLibraryChanges) {
+    const std::string copy = Cache.Name("crash.so");
+    std::filesystem::copy_file(EngineFile("crashsolve_engine"), copy);
+    const int before = testsupport::SolveCalls("crashsolve_engine");
+    std::string said;
+    ASSERT_EQ(Table.Add(copy, ProgramDir, &said), TEngineId::None);
+    EXPECT_EQ(said, "it crashed (signal 11) on trial");
+    EXPECT_EQ(Table.Add(copy, ProgramDir, &said), TEngineId::None);
+    EXPECT_EQ(said, "it crashed (signal 11) on trial (remembered from an earlier start)");
+    EXPECT_EQ(testsupport::SolveCalls("crashsolve_engine"), before + 1) << "tried a second time";
+
+    std::filesystem::last_write_time(copy, std::filesystem::last_write_time(copy) + 1s);
+    EXPECT_EQ(Table.Add(copy, ProgramDir, &said), TEngineId::None);
+    EXPECT_EQ(said, "it crashed (signal 11) on trial");
+
+    const std::string good = Cache.Name("good.so");
+    std::filesystem::copy_file(EngineFile("good_engine"), good);
+    EXPECT_EQ(Table.Add(good, Cache.Name("no-host-here")), TEngineId::None);
+    EXPECT_NE(Table.Add(good, ProgramDir), TEngineId::None);
+}
+
+// A game keeps the engine it chose, or finds none: a removal never hands it another engine.
+TEST_F(EnginesTest, IdsStayWithTheirEnginesAndAreNeverReused) {
+    const TEngineId good = Add("good_engine");
+    const TEngineId both = Add("both_engine");
+    EXPECT_EQ(Table.Ids(), (std::vector<TEngineId>{good, both}));
+    ASSERT_TRUE(Table.Remove(good));
+    EXPECT_FALSE(Table.Remove(good));
+    const TEngineId again = Add("good_engine");
+    EXPECT_NE(again, good);
+    EXPECT_EQ(Table.Ids(), (std::vector<TEngineId>{both, again}));
+    std::vector<std::string> list = {"kept"};
+    EXPECT_EQ(Solve(good, Clean(), list), TSolveResult::NoEngine);
+    EXPECT_EQ(Table.Find(TEngineId::First)->EngineName, "Both Sizes");
+    EXPECT_EQ(list, std::vector<std::string>{"kept"});
 }
 
 TEST_F(EnginesTest, AnswersAreSplitIntoTokens) {
-    Add("good_engine");
-    Add("fillanswer_engine");
-    TRubikCube cube(1);
-    cube.Clean();
+    const TEngineId good = Add("good_engine");
+    const TEngineId fill = Add("fillanswer_engine");
     std::vector<std::string> list = {"old"};
-    EXPECT_EQ(SolveCube(0, cube, list), TSolveResult::Solved);
+    EXPECT_EQ(Solve(good, Clean(), list), TSolveResult::Solved);
     EXPECT_EQ(list, (std::vector<std::string>{"R", "U", "Ri", "Ui"}));
     // 1024 characters "R R ... R " without a terminator are read; the 1025th byte is the terminator's place.
-    EXPECT_EQ(SolveCube(1, cube, list), TSolveResult::Solved);
+    EXPECT_EQ(Solve(fill, Clean(), list), TSolveResult::Solved);
     EXPECT_EQ(list, std::vector<std::string>(512, "R"));
 }
 
 // Each engine is handed the model's facelet text in the face order it asked for.
 TEST_F(EnginesTest, TheCubeIsWrittenInTheEnginesFaceOrder) {
-    Add("good_engine");
-    Add("both_engine");
-    TRubikCube cube(1);
-    cube.Clean();
+    const TEngineId good = Add("good_engine");
+    const TEngineId both = Add("both_engine");
+    TRubikCube cube = Clean();
     ASSERT_TRUE(cube.PerformMoves("U"));
     std::vector<std::string> list;
-    ASSERT_EQ(SolveCube(0, cube, list), TSolveResult::Solved);
-    ASSERT_EQ(SolveCube(1, cube, list), TSolveResult::Solved);
+    ASSERT_EQ(Solve(good, cube, list), TSolveResult::Solved);
     EXPECT_EQ(testsupport::LastFacelets("good_engine"), *cube.CubeString("ufrbld"));
+    ASSERT_EQ(Solve(both, cube, list), TSolveResult::Solved);
     EXPECT_EQ(testsupport::LastFacelets("both_engine"), *cube.CubeString("dlbrfu"));
 }
 
 // An engine that names no faces in its face order cannot be handed the cube: it is its fault.
 TEST_F(EnginesTest, AnEngineThatCannotBeGivenTheCubeIsNotCalled) {
-    Add("upper_engine");
-    TRubikCube clean(1);
-    clean.Clean();
+    const TEngineId upper = Add("upper_engine");
+    const int calls = testsupport::SolveCalls("upper_engine");
     std::vector<std::string> list = {"kept"};
-    EXPECT_EQ(SolveCube(0, clean, list), TSolveResult::EngineFailed);
-    EXPECT_EQ(SolveCube(-1, clean, list), TSolveResult::NoEngine);
+    EXPECT_EQ(Solve(upper, Clean(), list), TSolveResult::EngineFailed);
     EXPECT_EQ(list, std::vector<std::string>{"kept"});
-    EXPECT_EQ(testsupport::SolveCalls("upper_engine"), 0);
+    EXPECT_EQ(testsupport::SolveCalls("upper_engine"), calls);
+}
+
+// "Not valid" from an engine is believed only where the model agrees, or cannot judge.
+TEST_F(EnginesTest, ANegativeAnswerForAPossibleCubeIsTheEnginesFailure) {
+    const TEngineId negative = Add("negative_engine");
+    const TEngineId thrower = Add("throw_engine");
+    TRubikCube turned = Clean();
+    ASSERT_TRUE(turned.PerformMoves("R U Fi"));
+    TRubikCube flipped = Clean();
+    std::swap(flipped.GetState().Cubies[0][7].Color, flipped.GetState().Cubies[1][1].Color);
+    TRubikCube small(0);
+    small.Clean();
+    const std::vector<std::tuple<TEngineId, TRubikCube*, TSolveResult>> cases = {
+        {negative, &turned, TSolveResult::EngineFailed},
+        {negative, &flipped, TSolveResult::Invalid},
+        {negative, &small, TSolveResult::Invalid},
+        {thrower, &turned, TSolveResult::EngineFailed},
+    };
+    for (const auto& [engine, cube, result] : cases) {
+        std::vector<std::string> list;
+        EXPECT_EQ(Solve(engine, *cube, list), result) << static_cast<int>(engine) << " " << cube->Size;
+    }
+}
+
+// The program's reading of what a host sends, whatever it sends.
+TEST(HostRepliesTest, BadRepliesAreRefusedAndShortOnesAwaitTheirRest) {
+    using hostprotocol::TParse;
+    using hostprotocol::TReplyKind;
+    const std::string zero(1, '\0');
+    std::string six = "I";
+    for (const int size : InfoBufferSizes) {
+        six += std::string(static_cast<std::size_t>(size - 1), 'x') + zero;
+    }
+    struct TRow {
+        TReplyKind Kind;
+        std::string Bytes;
+        TParse Parse;
+        std::string Error;
+    };
+    const std::vector<TRow> rows = {
+        {TReplyKind::Hello, "", TParse::More, ""},
+        {TReplyKind::Hello, "H\1\0"s, TParse::Done, ""},
+        {TReplyKind::Hello, "H\1", TParse::More, ""},
+        {TReplyKind::Hello, "H\1\2", TParse::Bad, "a flag that is neither 0 nor 1"},
+        {TReplyKind::Hello, "Nno engine" + zero, TParse::Done, ""},
+        {TReplyKind::Hello, "N" + std::string(256, 'r'), TParse::Bad, "a text longer than 255 characters"},
+        {TReplyKind::Info, six, TParse::Done, ""},
+        {TReplyKind::Info, six.substr(0, six.size() - 1), TParse::More, ""},
+        {TReplyKind::Info, "I" + std::string(256, 'N'), TParse::Bad, "a text longer than 255 characters"},
+        {TReplyKind::Info, six + "x", TParse::Bad, "bytes after the reply"},
+        {TReplyKind::Support, "S\1", TParse::Done, ""},
+        {TReplyKind::Support, "S1", TParse::Bad, "a flag that is neither 0 nor 1"},
+        {TReplyKind::Construct, "Cufrbld" + zero, TParse::Done, ""},
+        {TReplyKind::Construct, "Cufrbldu", TParse::Bad, "a text longer than 6 characters"},
+        {TReplyKind::Solve, "V\3\0\0\0R U\0"s, TParse::Done, ""},
+        {TReplyKind::Solve, "V\3\0\0"s, TParse::More, ""},
+        {TReplyKind::Solve, "V\0\0\0\0"s + std::string(1024, 'R'), TParse::More, ""},
+        {TReplyKind::Solve, "V\0\0\0\0"s + std::string(1025, 'R'), TParse::Bad,
+         "a text longer than 1024 characters"},
+        {TReplyKind::Solve, "F", TParse::Done, ""},
+        {TReplyKind::Solve, "Fx", TParse::Bad, "bytes after the reply"},
+        {TReplyKind::Solve, "Cufrbld" + zero, TParse::Bad, "an unknown reply"},
+        {TReplyKind::Solve, "\xff\xfe garbage", TParse::Bad, "an unknown reply"},
+        {TReplyKind::Hello, "F", TParse::Bad, "an unknown reply"},
+    };
+    for (const TRow& row : rows) {
+        hostprotocol::TReply reply;
+        std::string error;
+        EXPECT_EQ(hostprotocol::ParseReply(row.Kind, row.Bytes, reply, error), row.Parse) << row.Bytes;
+        EXPECT_EQ(error, row.Error) << row.Bytes;
+    }
+    hostprotocol::TReply reply;
+    std::string error;
+    ASSERT_EQ(hostprotocol::ParseReply(TReplyKind::Solve, hostprotocol::SolveReply(-2, "R U"), reply, error),
+              TParse::Done);
+    EXPECT_EQ(reply.Number, -2);
+    EXPECT_EQ(reply.Texts, std::vector<std::string>{"R U"});
+}
+
+// Bad replies reach the program through a real host: a script standing in for the host program.
+TEST_F(EnginesTest, AHostThatAnswersNonsenseIsRefused) {
+    const std::vector<std::pair<std::string, std::string>> hosts = {
+        {"printf 'H\\001\\001' >&3; head -c 1 <&3 >/dev/null; printf Zgarbage >&3; exec sleep 10",
+         "its reply was not understood (an unknown reply) on trial"},
+        {"printf 'H\\001\\001' >&3; head -c 1 <&3 >/dev/null; printf INam >&3",
+         "it ended (status 0) in the middle of its reply on trial"},
+        {"printf 'H\\001\\001' >&3; head -c 1 <&3 >/dev/null; printf I >&3; head -c 300 /dev/zero | tr "
+         "'\\000' N >&3; exec sleep 10",
+         "its reply was not understood (a text longer than 255 characters) on trial"},
+        {"kill -SEGV $$", "it crashed (signal 11) on trial"},
+    };
+    for (const auto& [script, reason] : hosts) {
+        testsupport::TTempFolder folder;
+        const std::string host = folder.Name(EngineHostName);
+        std::ofstream(host) << "#!/bin/sh\n" << script << "\n";
+        std::filesystem::permissions(host, std::filesystem::perms::owner_all);
+        std::string said;
+        Table.SetVerdictFile({});
+        EXPECT_EQ(Table.Add(EngineFile("good_engine"), folder.Path().string(), &said), TEngineId::None);
+        EXPECT_EQ(said, reason) << script;
+    }
 }
 
 } // namespace

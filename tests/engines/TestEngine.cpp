@@ -1,5 +1,7 @@
 // A solver engine for the tests, built in several variants that leave out exports or misbehave.
-// It answers whatever TestEngineSetAnswer gave it and keeps the last facelet text it was handed.
+// It runs in a host process, so the tests reach its state through files in the folder that
+// $TE_STATE_DIR names: <variant>.answer is what it answers (when present), <variant>.facelets the
+// facelet text of its last solve, and <variant>.calls gets one line per solve.
 //
 //   TE_SOLVE, TE_CONSTRUCT, TE_SUPPORT  which of these exports exist
 //   TE_ORDER        the face order _fnRbkconstruct writes
@@ -8,13 +10,18 @@
 //   TE_FILL_ANSWER  _fnRbksolve fills all 1025 bytes and writes no terminator
 //   TE_FILL_INFO    _fnRbkinfo fills every buffer to its last byte, no terminators
 //   TE_CRASH        1 to 4: _fnRbkinfo, _fnRbksupport, _fnRbkconstruct or _fnRbksolve writes through a
-//                   null pointer
-//   TE_HANG         _fnRbkinfo never returns
+//                   null pointer; 5: _fnRbksolve does, for any cube but the clean one (so it passes
+//                   the trial of a load)
+//   TE_HANG         1: _fnRbkinfo never returns; 2: _fnRbksolve never returns for any cube but the
+//                   clean one
 //   TE_THROW        _fnRbksolve throws a C++ exception through its C interface
 
 #include <chrono>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -22,9 +29,27 @@
 #define TE_EXPORT extern "C" __attribute__((visibility("default")))
 
 namespace {
-std::string Answer = "R U Ri Ui";
-std::string LastFacelets;
-int SolveCalls = 0;
+std::string StateFile(const char* Extension) {
+    const char* folder = std::getenv("TE_STATE_DIR");
+    return folder == nullptr ? std::string() : std::string(folder) + "/" + TE_FILE + Extension;
+}
+
+std::string Answer() {
+    std::ifstream file(StateFile(".answer"));
+    std::stringstream text;
+    text << file.rdbuf();
+    return file ? text.str() : "R U Ri Ui";
+}
+
+// Whether each face's nine letters are one letter: the clean cube, in whatever face order.
+bool IsClean(const char* Facelets) {
+    for (int k = 0; k < 54; ++k) {
+        if (Facelets[k] != Facelets[k / 9 * 9]) {
+            return false;
+        }
+    }
+    return true;
+}
 
 int* volatile Nowhere = nullptr; // volatile: the compiler cannot see the fault coming
 
@@ -36,19 +61,9 @@ void CrashIn([[maybe_unused]] int Where) {
 }
 } // namespace
 
-TE_EXPORT void TestEngineSetAnswer(const char* Text) {
-    Answer = Text;
-}
-TE_EXPORT const char* TestEngineLastFacelets() {
-    return LastFacelets.c_str();
-}
-TE_EXPORT int TestEngineSolveCalls() {
-    return SolveCalls;
-}
-
 TE_EXPORT void _fnRbkinfo(char* Name, char* Legal, char* Version, char* Contact, char* Web, char* Mail) {
     CrashIn(1);
-    while (TE_HANG) {
+    while (TE_HANG == 1) {
         std::this_thread::sleep_for(std::chrono::seconds(1));
     }
     char* const buffers[] = {Name, Legal, Version, Contact, Web, Mail};
@@ -66,9 +81,15 @@ TE_EXPORT void _fnRbkinfo(char* Name, char* Legal, char* Version, char* Contact,
 
 #if TE_SOLVE
 TE_EXPORT std::int32_t _fnRbksolve(std::int32_t N, const char* Facelets, char* Solution) {
-    ++SolveCalls;
-    LastFacelets.assign(Facelets, std::strlen(Facelets));
+    std::ofstream(StateFile(".calls"), std::ios::app) << "solve\n";
+    std::ofstream(StateFile(".facelets")) << Facelets;
     CrashIn(4);
+    if (std::strlen(Facelets) == 54 && !IsClean(Facelets)) {
+        CrashIn(5);
+        while (TE_HANG == 2) {
+            std::this_thread::sleep_for(std::chrono::seconds(1));
+        }
+    }
     if (TE_THROW) {
         throw std::runtime_error("engine fault");
     }
@@ -80,7 +101,7 @@ TE_EXPORT std::int32_t _fnRbksolve(std::int32_t N, const char* Facelets, char* S
         Solution[k] = k % 2 == 0 ? 'R' : ' ';
     }
 #else
-    std::strcpy(Solution, Answer.c_str());
+    std::strcpy(Solution, Answer().c_str());
 #endif
     return 0;
 }

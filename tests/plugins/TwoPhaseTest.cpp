@@ -1,5 +1,6 @@
 // Our two-phase engine as the program uses it: loaded into the engine table from its file, handed
 // facelet texts of seeded random states (drawn piece by piece), and its answers played on our model.
+#include "engines/EngineLibrary.h"
 #include "engines/Engines.h"
 #include "model/CubeCheck.h"
 #include "support/RandomCubes.h"
@@ -33,20 +34,28 @@ TRubikCube Painted(const std::string& facelets) {
 class TwoPhaseTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        EngineCount = 0;
-        ASSERT_EQ(LoadEngine(TWOPHASE_PLUGIN, 0), 0);
-        EngineCount = 1;
+        Table.SetVerdictFile({});
+        Engine = Table.Add(TWOPHASE_PLUGIN, PROGRAM_DIR);
+        ASSERT_NE(Engine, TEngineId::None);
     }
-    void TearDown() override { EngineCount = 0; }
 
-    // The engine's answer for a facelet text, or nothing for a negative result.
+    // The engine's answer for a facelet text, or nothing for a negative result, called in this process.
     static std::optional<std::string> Answer(const std::string& facelets, int N = 3) {
-        std::vector<char> solution(SolutionBufferSize, '\0');
-        if (Engines[0].fnSolve(N, facelets.c_str(), solution.data()) < 0) {
+        static const EngineRec engine = [] {
+            EngineRec loaded;
+            std::string reason;
+            EXPECT_TRUE(OpenEngineLibrary(TWOPHASE_PLUGIN, loaded, reason)) << reason;
+            return loaded;
+        }();
+        std::string answer;
+        if (CallSolve(engine, N, facelets, answer) < 0) {
             return std::nullopt;
         }
-        return std::string(solution.data());
+        return answer;
     }
+
+    TEngineTable Table;
+    TEngineId Engine = TEngineId::None;
 };
 
 TEST_F(TwoPhaseTest, RandomStatesGetShortAnswersThatSolveThem) {
@@ -62,7 +71,9 @@ TEST_F(TwoPhaseTest, RandomStatesGetShortAnswersThatSolveThem) {
         ASSERT_EQ(CheckCube(cube).Fault, TCubeFault::None)
             << "the test's own facelet layout disagrees with the model";
         std::vector<std::string> answer;
-        ASSERT_EQ(SolveCube(0, cube, answer), TSolveResult::Solved) << facelets;
+        ASSERT_EQ(Table.Solve(Engine, cube, answer, std::chrono::steady_clock::now() + SolveTimeLimit),
+                  TSolveResult::Solved)
+            << facelets;
         ASSERT_LE(answer.size(), 20u) << facelets;
         for (const std::string& move : answer) {
             ASSERT_TRUE(cube.PerformMoves(move)) << move;

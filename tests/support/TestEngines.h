@@ -1,9 +1,12 @@
 #pragma once
-// The small engines of tests/engines, and the test's own handle on their state. dlopen of the same
-// file gives the library the engine table loaded, so the test sees what the table's calls did.
+// The small engines of tests/engines, and the test's own handle on their state. They run in host
+// processes, so their state lives in files of a folder of this test program's own, named to them
+// through $TE_STATE_DIR before any host starts (hosts inherit it).
 
-#include <dlfcn.h>
-#include <gtest/gtest.h>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <string>
 
 namespace testsupport {
@@ -12,24 +15,52 @@ inline std::string EngineFile(const std::string& name) {
     return std::string(TEST_ENGINE_DIR) + "/" + name + ".so";
 }
 
-template <typename Fn>
-Fn TestEngineExport(const std::string& name, const char* symbol) {
-    void* library = dlopen(EngineFile(name).c_str(), RTLD_NOW | RTLD_LOCAL);
-    EXPECT_NE(library, nullptr) << dlerror();
-    return reinterpret_cast<Fn>(dlsym(library, symbol));
-}
+// Made when the test program starts and removed when it ends.
+class TEngineStateFolder {
+public:
+    TEngineStateFolder() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "torvane-engines-XXXXXX").string();
+        if (mkdtemp(pattern.data()) != nullptr) {
+            Folder = pattern;
+            setenv("TE_STATE_DIR", pattern.c_str(), 1);
+        }
+    }
+    ~TEngineStateFolder() {
+        std::error_code ignored;
+        std::filesystem::remove_all(Folder, ignored);
+    }
+    TEngineStateFolder(const TEngineStateFolder&) = delete;
+    TEngineStateFolder& operator=(const TEngineStateFolder&) = delete;
+
+    std::string File(const std::string& name, const char* extension) const {
+        return (Folder / (name + extension)).string();
+    }
+
+private:
+    std::filesystem::path Folder;
+};
+
+inline const TEngineStateFolder EngineState;
 
 // What the engine answers from now on.
 inline void SetEngineAnswer(const std::string& name, const char* text) {
-    TestEngineExport<void (*)(const char*)>(name, "TestEngineSetAnswer")(text);
+    std::ofstream(EngineState.File(name, ".answer")) << text;
 }
 // The facelet text of the engine's last solve.
 inline std::string LastFacelets(const std::string& name) {
-    return TestEngineExport<const char* (*)()>(name, "TestEngineLastFacelets")();
+    std::ifstream file(EngineState.File(name, ".facelets"));
+    std::stringstream text;
+    text << file.rdbuf();
+    return text.str();
 }
-// How often the engine was asked to solve.
+// How often the engine was asked to solve (the clean cube of each load's trial included).
 inline int SolveCalls(const std::string& name) {
-    return TestEngineExport<int (*)()>(name, "TestEngineSolveCalls")();
+    std::ifstream file(EngineState.File(name, ".calls"));
+    int calls = 0;
+    for (std::string line; std::getline(file, line);) {
+        ++calls;
+    }
+    return calls;
 }
 
 } // namespace testsupport

@@ -1,0 +1,52 @@
+#pragma once
+// The program's side of one engine's host process: starting it, one request and its reply at a time,
+// and killing it. Every posix_spawn, socket and wait of the engines lives here.
+//
+// Threads: an object is used by one thread at a time (the table hands it from solve to solve under
+// its own guard). Every wait ends at its deadline or when its stop token is requested, whatever the
+// host does.
+
+#include "engines/HostProtocol.h"
+
+#include <chrono>
+#include <stop_token>
+#include <string>
+#include <sys/types.h>
+
+class TEngineHost {
+public:
+    using TDeadline = std::chrono::steady_clock::time_point;
+
+    struct TAnswer {
+        bool Ok = false;
+        hostprotocol::TReply Reply;
+        std::string Failure;   // why there is no reply: "it crashed (signal 11)", ...
+        bool Stopped = false;  // the failure is the stop token's, not the engine's
+        bool TimedOut = false; // the deadline came first
+        bool OurFault = false; // the host program itself could not be started
+    };
+
+    TEngineHost(std::string Program, std::string Library);
+    ~TEngineHost();
+    TEngineHost(const TEngineHost&) = delete;
+    TEngineHost& operator=(const TEngineHost&) = delete;
+
+    // Starts the host unless it runs; the reply is its hello (which may say the library is no engine).
+    TAnswer Start(TDeadline Deadline, std::stop_token Stop);
+    // Sends Request and reads its reply, starting the host first when none runs. After any failure the
+    // host is killed, so that the next call starts a fresh one.
+    TAnswer Call(hostprotocol::TReplyKind Kind, const std::string& Request, TDeadline Deadline,
+                 std::stop_token Stop);
+    bool Running() const { return Child > 0; }
+    void Kill();
+
+private:
+    TAnswer Read(hostprotocol::TReplyKind Kind, TDeadline Deadline, const std::stop_token& Stop);
+    TAnswer Fail(std::string Failure);
+    std::string EndReason();
+
+    std::string Program;
+    std::string Library;
+    pid_t Child = -1;
+    int Channel = -1; // our end of the socket pair
+};

@@ -1,0 +1,136 @@
+// torvane-engine-host <library>: runs one solver engine library for the program, in a process of its
+// own, so that the engine's crash or hang ends this process and nothing else. It answers the program's
+// requests on descriptor 3 (engines/HostProtocol.h) until the program closes its end, and ends by
+// itself when the program is gone. Exit status 1: the library is no engine; 2: wrong arguments.
+#include "engines/EngineLibrary.h"
+#include "engines/HostProtocol.h"
+
+#include <cerrno>
+#include <chrono>
+#include <fcntl.h>
+#include <string>
+#include <sys/resource.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+constexpr int Channel = 3;
+
+void Send(const std::string& Bytes) {
+    std::size_t sent = 0;
+    while (sent < Bytes.size()) {
+        const ssize_t n = write(Channel, Bytes.data() + sent, Bytes.size() - sent);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            _exit(0); // the program is gone
+        }
+        sent += static_cast<std::size_t>(n);
+    }
+}
+
+// One byte of a request; the program closing its end ends the host.
+char Next() {
+    char byte = 0;
+    for (;;) {
+        const ssize_t n = read(Channel, &byte, 1);
+        if (n == 1) {
+            return byte;
+        }
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        _exit(0);
+    }
+}
+
+std::int32_t NextInt() {
+    std::string bytes;
+    for (int k = 0; k < 4; ++k) {
+        bytes += Next();
+    }
+    return hostprotocol::GetInt(bytes);
+}
+
+// Calls one export; an exception thrown through its C interface is the engine's failure, not ours.
+template <typename Call>
+std::string Reply(Call&& call) {
+    try {
+        return call();
+    } catch (...) {
+        return hostprotocol::FailedReply();
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2 || fcntl(Channel, F_GETFD) == -1) {
+        return 2;
+    }
+    // A crash here is an expected answer, not worth a core file.
+    const rlimit noCore{0, 0};
+    setrlimit(RLIMIT_CORE, &noCore);
+    // An engine hanging in a call would keep this process for ever after the program ended; the
+    // program's end shows as a new parent.
+    const pid_t parent = getppid();
+    std::thread([parent] {
+        while (getppid() == parent) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(250));
+        }
+        _exit(0);
+    }).detach();
+
+    EngineRec engine;
+    std::string reason;
+    if (OpenEngineLibrary(argv[1], engine, reason)) {
+        if (engine.fnInfo == nullptr) {
+            reason = "it does not export _fnRbkinfo";
+        } else if (engine.fnSolve == nullptr) {
+            reason = "it does not export _fnRbksolve";
+        }
+    }
+    if (!reason.empty()) {
+        Send(hostprotocol::RefusedReply(reason));
+        _exit(1);
+    }
+    Send(hostprotocol::HelloReply(engine.fnConstruct != nullptr, engine.fnSupport != nullptr));
+    for (;;) {
+        switch (Next()) {
+        case 'I':
+            Send(Reply([&] { return hostprotocol::InfoReply(CallInfo(engine)); }));
+            break;
+        case 'S': {
+            const std::int32_t n = NextInt();
+            Send(Reply([&] {
+                return hostprotocol::SupportReply(engine.fnSupport != nullptr && CallSupport(engine, n));
+            }));
+            break;
+        }
+        case 'C':
+            Send(Reply([&] {
+                return hostprotocol::ConstructReply(engine.fnConstruct != nullptr ? CallConstruct(engine)
+                                                                                  : engine.ConstructString);
+            }));
+            break;
+        case 'V': {
+            const std::int32_t n = NextInt();
+            std::string facelets;
+            for (char letter = Next(); letter != '\0' && facelets.size() < FaceletBufferSize;
+                 letter = Next()) {
+                facelets += letter;
+            }
+            Send(Reply([&] {
+                std::string answer;
+                const std::int32_t result = CallSolve(engine, n, facelets, answer);
+                return hostprotocol::SolveReply(result, answer);
+            }));
+            break;
+        }
+        default:
+            _exit(2); // not our program at the other end
+        }
+    }
+}

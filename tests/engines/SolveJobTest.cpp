@@ -1,0 +1,125 @@
+// Solving off the caller's thread with engines that crash or hang on a real cube after passing the
+// trial of their load, and the start-up loads that a solve waits for.
+#include "engines/SolveJob.h"
+
+#include "support/TempFolder.h"
+#include "support/TestEngines.h"
+
+#include <condition_variable>
+#include <gtest/gtest.h>
+#include <mutex>
+#include <optional>
+
+namespace {
+
+using testsupport::EngineFile;
+using namespace std::chrono_literals;
+
+const std::string ProgramDir = PROGRAM_DIR;
+
+// Where a job's Done puts its outcome, and a wait for it with a time-out.
+class TOutcomeBox {
+public:
+    TSolveJob::TDone Done() {
+        return [this](TSolveOutcome outcome) {
+            std::lock_guard lock(Mutex);
+            Outcome = std::move(outcome);
+            Arrived.notify_all();
+        };
+    }
+    std::optional<TSolveOutcome> Wait(std::chrono::seconds limit = 30s) {
+        std::unique_lock lock(Mutex);
+        Arrived.wait_for(lock, limit, [&] { return Outcome.has_value(); });
+        return Outcome;
+    }
+
+private:
+    std::mutex Mutex;
+    std::condition_variable Arrived;
+    std::optional<TSolveOutcome> Outcome;
+};
+
+class SolveJobTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Table.SetVerdictFile(Cache.Name("engines.ini"));
+        Table.SetLoadTimeLimit(3s);
+    }
+    TEngineId Add(const std::string& name) {
+        const TEngineId id = Table.Add(EngineFile(name), ProgramDir);
+        EXPECT_NE(id, TEngineId::None) << name;
+        return id;
+    }
+    static TRubikCube Turned() {
+        TRubikCube cube(1);
+        cube.Clean();
+        EXPECT_TRUE(cube.PerformMoves("R U"));
+        return cube;
+    }
+
+    testsupport::TTempFolder Cache;
+    TEngineTable Table;
+};
+
+// The host dies or hangs instead of the program; the next solve, with the same engine or another,
+// works as ever.
+TEST_F(SolveJobTest, AnEngineThatCrashesOrHangsFailsThatSolveOnly) {
+    const TEngineId good = Add("good_engine");
+    for (const char* name : {"crashlater_engine", "hanglater_engine"}) {
+        SCOPED_TRACE(name);
+        const TEngineId bad = Add(name);
+        TOutcomeBox failed;
+        const TSolveJob job(bad, Turned(), failed.Done(), 1s, Table);
+        const std::optional<TSolveOutcome> outcome = failed.Wait();
+        ASSERT_TRUE(outcome.has_value());
+        EXPECT_EQ(outcome->Result, TSolveResult::EngineFailed);
+        EXPECT_EQ(outcome->EngineName, name[0] == 'c' ? "Crash Later" : "Hang Later");
+
+        TOutcomeBox solved;
+        const TSolveJob next(good, Turned(), solved.Done(), 10s, Table);
+        ASSERT_TRUE(solved.Wait().has_value());
+        EXPECT_EQ(solved.Wait()->Result, TSolveResult::Solved);
+        // A fresh host for the failed engine: the clean cube, which it solves, is answered.
+        TRubikCube clean(1);
+        clean.Clean();
+        TOutcomeBox again;
+        const TSolveJob retry(bad, clean, again.Done(), 10s, Table);
+        ASSERT_TRUE(again.Wait().has_value());
+        EXPECT_EQ(again.Wait()->Result, TSolveResult::Solved);
+    }
+}
+
+// Stop on a hanging engine returns at once and ends its host, so the engine answers the next solve
+// without waiting for the hung one's time limit.
+TEST_F(SolveJobTest, StopEndsAHangAtOnce) {
+    const TEngineId hang = Add("hanglater_engine");
+    TOutcomeBox never;
+    auto job = std::make_unique<TSolveJob>(hang, Turned(), never.Done(), 60s, Table);
+    job->Stop();
+    job.reset();
+    TRubikCube clean(1);
+    clean.Clean();
+    TOutcomeBox next;
+    const TSolveJob retry(hang, clean, next.Done(), 20s, Table);
+    ASSERT_TRUE(next.Wait().has_value());
+    EXPECT_EQ(next.Wait()->Result, TSolveResult::Solved);
+    EXPECT_FALSE(never.Wait(0s).has_value());
+}
+
+// A solve asked while the settings file's engines are still loading waits for them, then takes the
+// first in key order, whichever answered first.
+TEST_F(SolveJobTest, ASolveDuringStartUpWaitsForTheEngines) {
+    Table.LoadInBackground(
+        {EngineFile("hang_engine"), EngineFile("good_engine"), "", EngineFile("both_engine")}, ProgramDir);
+    TOutcomeBox first;
+    const TSolveJob job(TEngineId::First, Turned(), first.Done(), 20s, Table);
+    const std::optional<TSolveOutcome> outcome = first.Wait();
+    ASSERT_TRUE(outcome.has_value());
+    EXPECT_TRUE(Table.Loaded());
+    EXPECT_EQ(outcome->Result, TSolveResult::Solved);
+    EXPECT_EQ(outcome->EngineName, "Good Engine");
+    ASSERT_EQ(Table.Count(), 2);
+    EXPECT_EQ(Table.Find(Table.Ids()[1])->EngineName, "Both Sizes");
+}
+
+} // namespace
