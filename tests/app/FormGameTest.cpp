@@ -254,6 +254,38 @@ TEST_F(FormGameTest, AnInvalidCubeIsExplainedAndItsStickersRinged) {
     EXPECT_TRUE(Form->View->Highlighted().empty()) << "the next change ends the rings";
 }
 
+// An engine that never answers keeps nobody waiting: Shift+F9 ends the wait at once and gives the
+// cursor back, the next Solve works, and a game closed while its engine works closes at once (long
+// before the engine's time limit).
+TEST_F(FormGameTest, StopAndCloseDoNotWaitForAHangingEngine) {
+    const TEngineId hanging = EngineTable().Add(testsupport::EngineFile("hanglater_engine"), PROGRAM_DIR);
+    ASSERT_NE(hanging, TEngineId::None);
+    Play("U");
+    const auto solving = [this] {
+        QTest::keyClick(Form, Qt::Key_F7);
+        ASSERT_TRUE(QTest::qWaitFor([this] { return Form->View->MovesFinished(); }, 30000));
+        ASSERT_EQ(Bar->Content(), TSolutionBar::TContent::Solving);
+    };
+    Form->EngineIndex = hanging;
+    solving();
+    EXPECT_EQ(Form->ClientArea->cursor().shape(), Qt::BusyCursor);
+    EXPECT_TRUE(Bar->btnStop->isVisibleTo(Bar) && Bar->ActionSolutionStop->isEnabled());
+    QTest::keyClick(Form, Qt::Key_F9, Qt::ShiftModifier);
+    EXPECT_FALSE(Form->Solving());
+    EXPECT_EQ(Bar->Content(), TSolutionBar::TContent::MoveCount);
+    EXPECT_EQ(Form->ClientArea->cursor().shape(), Qt::ArrowCursor);
+    EXPECT_TRUE(Messages.Shown.empty()) << "a stopped engine is no failure";
+
+    Form->EngineIndex = TEngineId::First;
+    SolveWithAnswer("Ui");
+    EXPECT_TRUE(Shows("1 move"));
+
+    Form->EngineIndex = hanging;
+    solving();
+    Form->ActionClose->trigger();
+    EXPECT_TRUE(QTest::qWaitFor([this] { return Form.isNull(); }, 20000));
+}
+
 TEST_F(FormGameTest, SolveSaysWhyThereIsNoAnswerAndKeepsTheLastOne) {
     Play("U");
     SolveWithAnswer("Ui");
