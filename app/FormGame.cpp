@@ -299,7 +299,8 @@ void TFormGame::SelectEngine(TEngineId Engine) {
 bool TFormGame::event(QEvent* Event) {
     switch (static_cast<int>(Event->type())) {
     case WM_CUBEMOVES:
-        PlayMoves(static_cast<TCubeMovesEvent*>(Event)->Moves, View->GetSettings().AnimateFaceRotations, true);
+        PlayMoves(static_cast<TCubeMovesEvent*>(Event)->Moves, View->GetSettings().AnimateFaceRotations,
+                  true);
         return true;
     case WM_CUBECOLOR:
         View->SetPaintColor(static_cast<TCubeColorEvent*>(Event)->Color);

@@ -125,7 +125,8 @@ public:
     // with. The pictures and lists that depend on what changed are made again (all of them with
     // Rebuild, to pick up changed files); the view is redrawn, then Then runs. Before Init the
     // settings are simply taken over.
-    void ApplySettings(const tCubeSettings& NewSettings, std::function<void()> Then = {}, bool Rebuild = false);
+    void ApplySettings(const tCubeSettings& NewSettings, std::function<void()> Then = {},
+                       bool Rebuild = false);
     // Runs Change on the model under ModelLock at once, between two quarter turns of a move in
     // progress: for reading the model whole, and for changes before any move can be queued. Change must
     // not take Lock, show a box or run an event loop.

@@ -42,16 +42,16 @@ protected:
         tCubeSettings settings = view->GetSettings();
         settings.CubeFaceRotationSpeed = 2;
         view->ApplySettings(settings);
-        view->SetFrameObserver([this, v = view.get()](std::int32_t x, std::int32_t y, float angle,
-                                                      std::int32_t z) {
-            std::lock_guard lock(FramesLock);
-            if (x == NoLayer && y == NoLayer && z == NoLayer) {
-                ++Redraws; // an ordinary redraw, not a turn
-                return;
-            }
-            Frames.push_back(
-                {x, y, z, angle, v->CubeState(), v->IsMoveInProgress(), RotationSound().Inspect().Sounding});
-        });
+        view->SetFrameObserver(
+            [this, v = view.get()](std::int32_t x, std::int32_t y, float angle, std::int32_t z) {
+                std::lock_guard lock(FramesLock);
+                if (x == NoLayer && y == NoLayer && z == NoLayer) {
+                    ++Redraws; // an ordinary redraw, not a turn
+                    return;
+                }
+                Frames.push_back({x, y, z, angle, v->CubeState(), v->IsMoveInProgress(),
+                                  RotationSound().Inspect().Sounding});
+            });
         view->Init();
         return view;
     }

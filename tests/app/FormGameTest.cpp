@@ -76,8 +76,8 @@ TEST_F(FormGameTest, CameraKeys) {
     const TCube3D& view = *Form->View;
     const float start = view.GetCubeDistance();
     const auto camera = [&] {
-        return std::array<float, 4>{view.GetCubeDistance() - start, view.GetEnvElevation(), view.GetEnvAzimuth(),
-                                    view.GetEnvDistance()};
+        return std::array<float, 4>{view.GetCubeDistance() - start, view.GetEnvElevation(),
+                                    view.GetEnvAzimuth(), view.GetEnvDistance()};
     };
     Key(Qt::Key_Insert);
     Key(Qt::Key_Up);

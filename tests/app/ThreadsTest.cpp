@@ -119,7 +119,8 @@ TEST_F(ThreadsTest, CommandsGivenDuringTurnsActOnTheCubeTheTurnsLeave) {
         {"Redo", [&] { recorded(), Key(Qt::Key_Backspace, Qt::ShiftModifier); }, trigger(Form->ActionRedo)},
         {"Restart", recorded, trigger(Form->ActionUndoAll)},
         {"Solve", {}, trigger(Form->ActionSolve)},
-        {"Settings", {},
+        {"Settings",
+         {},
          [this] {
              testsupport::Customize(Form, [](TFormCustomize& dialog) {
                  testsupport::Choose(dialog.ComboBoxSliceRotationSpeed, 2);

@@ -7,8 +7,8 @@
 #include "app/FormGame.h"
 #include "app/FormMain.h"
 #include "app/SettingsDialogs.h"
-#include "model/CubeCheck.h"
 #include "app/SolutionBar.h"
+#include "model/CubeCheck.h"
 #include "support/StickerPixels.h"
 #include "view/OpenGL.h"
 

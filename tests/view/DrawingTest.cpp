@@ -53,8 +53,7 @@ protected:
 class DrawingTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        View =
-            testsupport::StartView(Window, Side, [](tCubeSettings& s) { s.BackgroundColor = Background; });
+        View = testsupport::StartView(Window, Side, [](tCubeSettings& s) { s.BackgroundColor = Background; });
         ASSERT_NE(View, nullptr);
         View->SetEnabled(true);
     }
