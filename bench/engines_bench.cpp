@@ -5,6 +5,7 @@
 // tables). Run: build/bench/engines_bench
 #include "engines/EngineLibrary.h"
 #include "engines/Engines.h"
+#include "support/PaintedCube.h"
 #include "support/RandomCubes.h"
 
 #include <algorithm>
@@ -18,22 +19,12 @@ namespace {
 using TClock = std::chrono::steady_clock;
 constexpr int CubeCount = 1000;
 
-TRubikCube Painted(const std::string& facelets) {
-    TRubikCube cube(1);
-    cube.Clean();
-    for (std::size_t id = 0; id < 54; ++id) {
-        cube.GetState().Cubies[id / 9][id % 9].Color =
-            static_cast<std::uint8_t>(ColorLetters.find(facelets[id]));
-    }
-    return cube;
-}
-
 const std::vector<TRubikCube>& Cubes() {
     static const std::vector<TRubikCube> cubes = [] {
         randomcubes::TGenerator generator(20260101);
         std::vector<TRubikCube> all;
         for (int i = 0; i < CubeCount; ++i) {
-            all.push_back(Painted(randomcubes::Facelets(generator.Next())));
+            all.push_back(testsupport::Painted(randomcubes::Facelets(generator.Next())));
         }
         return all;
     }();
@@ -41,9 +32,9 @@ const std::vector<TRubikCube>& Cubes() {
 }
 
 const std::vector<TRubikCube>& CleanCubes() {
-    static const std::vector<TRubikCube> cubes(1, Painted(std::string(9, 'u') + std::string(9, 'f') +
-                                                          std::string(9, 'r') + std::string(9, 'b') +
-                                                          std::string(9, 'l') + std::string(9, 'd')));
+    static const std::vector<TRubikCube> cubes(
+        1, testsupport::Painted(std::string(9, 'u') + std::string(9, 'f') + std::string(9, 'r') +
+                                std::string(9, 'b') + std::string(9, 'l') + std::string(9, 'd')));
     return cubes;
 }
 

@@ -3,6 +3,7 @@
 #include "engines/EngineLibrary.h"
 #include "engines/Engines.h"
 #include "model/CubeCheck.h"
+#include "support/PaintedCube.h"
 #include "support/RandomCubes.h"
 
 #include <atomic>
@@ -19,17 +20,6 @@ constexpr int CubeCount = 100; // the sanitizer build is many times slower; the 
 #else
 constexpr int CubeCount = 1000;
 #endif
-
-// A model showing the colours of a facelet text in face order "ufrbld".
-TRubikCube Painted(const std::string& facelets) {
-    TRubikCube cube(1);
-    cube.Clean();
-    for (std::size_t id = 0; id < 54; ++id) {
-        cube.GetState().Cubies[id / 9][id % 9].Color =
-            static_cast<std::uint8_t>(ColorLetters.find(facelets[id]));
-    }
-    return cube;
-}
 
 class TwoPhaseTest : public ::testing::Test {
 protected:
@@ -66,7 +56,7 @@ TEST_F(TwoPhaseTest, RandomStatesGetShortAnswersThatSolveThem) {
     randomcubes::TGenerator generator(2026);
     for (int i = 0; i <= CubeCount; ++i) {
         const std::string facelets = i == 0 ? *turned.CubeString() : randomcubes::Facelets(generator.Next());
-        TRubikCube cube = Painted(facelets);
+        TRubikCube cube = testsupport::Painted(facelets);
         ASSERT_EQ(cube.CubeString(), facelets);
         ASSERT_EQ(CheckCube(cube).Fault, TCubeFault::None)
             << "the test's own facelet layout disagrees with the model";
@@ -99,7 +89,7 @@ TEST_F(TwoPhaseTest, SeveralThreadsSolveAtOnce) {
             for (int i = 0; i < 2; ++i) {
                 const std::string facelets = randomcubes::Facelets(generator.Next());
                 const std::optional<std::string> answer = Answer(facelets);
-                TRubikCube cube = Painted(facelets);
+                TRubikCube cube = testsupport::Painted(facelets);
                 solved += answer && cube.PerformMoves(*answer) && FacesAreUniform(cube);
             }
         });
