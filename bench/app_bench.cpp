@@ -20,6 +20,7 @@
 #include <algorithm>
 #include <benchmark/benchmark.h>
 #include <chrono>
+#include <functional>
 #include <malloc.h>
 #include <memory>
 #include <string>
@@ -256,6 +257,41 @@ std::unique_ptr<TFormGame> OpenGameForTheSlowEngine(benchmark::State& state) {
     return game;
 }
 
+// What the stall cases measure over their iterations: the longest stall, the mean time from start to
+// end, how many answers came.
+struct TStallFigures {
+    double Worst = 0, Seconds = 0;
+    int Answered = 0;
+
+    // One iteration: Start begins the work, Ended tells when it is over. False, with the benchmark
+    // stopped, when it is not over within 30 s.
+    bool Measure(benchmark::State& state, TStallMeter& meter, const std::function<void()>& Start,
+                 const std::function<bool()>& Ended) {
+        meter.Start();
+        const auto start = std::chrono::steady_clock::now();
+        Start();
+        const bool finished = ServeUntil(Ended, std::chrono::seconds(30));
+        const auto end = std::chrono::steady_clock::now();
+        Worst = std::max(Worst, meter.Stop());
+        if (!finished) {
+            state.SkipWithError("the engine did not answer within 30 s");
+            return false;
+        }
+        const double took = std::chrono::duration<double>(end - start).count();
+        state.SetIterationTime(took);
+        Seconds += took;
+        return true;
+    }
+    void Report(benchmark::State& state, const TStallMeter& meter) const {
+        state.counters["longest_stall_ms"] = Worst;
+        state.counters["solve_s"] =
+            Seconds / static_cast<double>(std::max<benchmark::IterationCount>(state.iterations(), 1));
+        state.counters["answered"] = Answered;
+        state.counters["frames_drawn"] = meter.Frames();
+        state.counters["longest_frame_ms"] = meter.LongestFrame();
+    }
+};
+
 // Solve (F7) with an engine that takes 2 s: the longest time the UI thread stops answering meanwhile
 // (the worst of the iterations), and the solve's wall time from the trigger to the answer's arrival.
 void BM_UIStallWhileAnEngineSolves(benchmark::State& state, TWindowWork Work) {
@@ -264,38 +300,22 @@ void BM_UIStallWhileAnEngineSolves(benchmark::State& state, TWindowWork Work) {
     if (!game) {
         return;
     }
-    double worst = 0;
-    double seconds = 0;
-    int answered = 0;
+    TStallFigures figures;
     TStallMeter meter(*game, Work);
     for (auto _ : state) {
         game->PanelSolution->Clear();
-        meter.Start();
-        const auto start = std::chrono::steady_clock::now();
-        game->ActionSolve->trigger();
-        const bool finished = ServeUntil([&] { return !game->Solving(); }, std::chrono::seconds(30));
-        const auto end = std::chrono::steady_clock::now();
-        worst = std::max(worst, meter.Stop());
-        if (!finished) {
-            state.SkipWithError("the solve did not end within 30 s");
+        if (!figures.Measure(
+                state, meter, [&] { game->ActionSolve->trigger(); }, [&] { return !game->Solving(); })) {
             break;
         }
-        const double took = std::chrono::duration<double>(end - start).count();
-        state.SetIterationTime(took);
-        seconds += took;
         // The answer is shown once the cube has been read again, on a later turn of the event loop.
-        answered +=
+        figures.Answered +=
             ServeUntil([&] { return game->PanelSolution->Content() == TSolutionBar::TContent::Answer; },
                        std::chrono::seconds(5))
                 ? 1
                 : 0;
     }
-    state.counters["longest_stall_ms"] = worst;
-    state.counters["solve_s"] =
-        seconds / static_cast<double>(std::max<benchmark::IterationCount>(state.iterations(), 1));
-    state.counters["answered"] = answered;
-    state.counters["frames_drawn"] = meter.Frames();
-    state.counters["longest_frame_ms"] = meter.LongestFrame();
+    figures.Report(state, meter);
     game.reset();
     ForgetEngines();
 }
@@ -321,39 +341,26 @@ void BM_UIStallWhenTheEngineRanOnTheUIThread(benchmark::State& state) {
     if (!game) {
         return;
     }
-    double worst = 0;
-    double seconds = 0;
-    int answered = 0;
+    TStallFigures figures;
     TStallMeter meter(*game, TWindowWork::Redraw);
     for (auto _ : state) {
         bool done = false;
         TSolveResult result = TSolveResult::NoEngine;
         std::vector<std::string> moves;
-        meter.Start();
-        const auto start = std::chrono::steady_clock::now();
-        QTimer::singleShot(0, game.get(), [&] {
-            game->View->ReadCube([&](const TRubikCube& Cube) {
-                result = SolveCube(TEngineId::First, Cube, moves);
-                done = true;
+        const auto start = [&] {
+            QTimer::singleShot(0, game.get(), [&] {
+                game->View->ReadCube([&](const TRubikCube& Cube) {
+                    result = SolveCube(TEngineId::First, Cube, moves);
+                    done = true;
+                });
             });
-        });
-        const bool finished = ServeUntil([&] { return done; }, std::chrono::seconds(30));
-        const auto end = std::chrono::steady_clock::now();
-        worst = std::max(worst, meter.Stop());
-        if (!finished) {
-            state.SkipWithError("the engine call did not end within 30 s");
+        };
+        if (!figures.Measure(state, meter, start, [&] { return done; })) {
             break;
         }
-        const double took = std::chrono::duration<double>(end - start).count();
-        state.SetIterationTime(took);
-        seconds += took;
-        answered += result == TSolveResult::Solved ? 1 : 0;
+        figures.Answered += result == TSolveResult::Solved ? 1 : 0;
     }
-    state.counters["longest_stall_ms"] = worst;
-    state.counters["solve_s"] =
-        seconds / static_cast<double>(std::max<benchmark::IterationCount>(state.iterations(), 1));
-    state.counters["answered"] = answered;
-    state.counters["frames_drawn"] = meter.Frames();
+    figures.Report(state, meter);
     game.reset();
     ForgetEngines();
 }
