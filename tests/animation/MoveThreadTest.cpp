@@ -139,20 +139,6 @@ TEST_F(MoveThreadTest, QueuedMovesRunInOrderAndUnanimatedOnesAtOnce) {
     }
 }
 
-TEST_F(MoveThreadTest, ChangesQueuedDuringTurnsComeAfterThemAndMovesAfterThemWait) {
-    // Queued while the first turn is drawn: the change acts on the cube the two turns leave, and the
-    // turn queued after it waits for it.
-    ASSERT_TRUE(View->ExecuteMoves("R U", true, false, nullptr));
-    ASSERT_TRUE(QTest::qWaitFor([this] { return View->IsMoveInProgress(); }, 30000));
-    CubeState0 seen;
-    View->ReadCube([&](const TRubikCube& Cube) { seen = Cube.GetState(); });
-    View->QueueChange([](TRubikCube& Cube) { Cube.TurnFace(1); }); // F, as a plain change
-    ASSERT_TRUE(View->ExecuteMoves("D", true, false, nullptr));
-    Run("");
-    EXPECT_EQ(seen.Cubies, After("R U"));
-    EXPECT_EQ(View->CubeState().Cubies, After("R U F D"));
-}
-
 TEST_F(MoveThreadTest, FreeingAViewEndsItsThreadsInEveryState) {
     View.reset(); // idle
     // Mid-turn with a full queue: the turn being performed ends, the rest is dropped.

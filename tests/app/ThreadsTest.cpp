@@ -119,14 +119,6 @@ TEST_F(ThreadsTest, CommandsGivenDuringTurnsActOnTheCubeTheTurnsLeave) {
         {"Redo", [&] { recorded(), Key(Qt::Key_Backspace, Qt::ShiftModifier); }, trigger(Form->ActionRedo)},
         {"Restart", recorded, trigger(Form->ActionUndoAll)},
         {"Solve", {}, trigger(Form->ActionSolve)},
-        {"Settings",
-         {},
-         [this] {
-             testsupport::Customize(Form, [](TFormCustomize& dialog) {
-                 testsupport::Choose(dialog.ComboBoxSliceRotationSpeed, 2);
-                 QTest::mouseClick(dialog.btnApply, Qt::LeftButton);
-             });
-         }},
     };
     for (const TRow& row : rows) {
         SCOPED_TRACE(row.Name);

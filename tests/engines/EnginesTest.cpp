@@ -184,7 +184,6 @@ TEST(HostRepliesTest, BadRepliesAreRefusedAndShortOnesAwaitTheirRest) {
     const std::vector<TRow> rows = {
         {TReplyKind::Hello, "", TParse::More, ""},
         {TReplyKind::Hello, "H\1\0"s, TParse::Done, ""},
-        {TReplyKind::Hello, "H\1", TParse::More, ""},
         {TReplyKind::Hello, "H\1\2", TParse::Bad, "a flag that is neither 0 nor 1"},
         {TReplyKind::Hello, "Nno engine" + zero, TParse::Done, ""},
         {TReplyKind::Hello, "N" + std::string(256, 'r'), TParse::Bad, "a text longer than 255 characters"},
@@ -192,12 +191,10 @@ TEST(HostRepliesTest, BadRepliesAreRefusedAndShortOnesAwaitTheirRest) {
         {TReplyKind::Info, six.substr(0, six.size() - 1), TParse::More, ""},
         {TReplyKind::Info, "I" + std::string(256, 'N'), TParse::Bad, "a text longer than 255 characters"},
         {TReplyKind::Info, six + "x", TParse::Bad, "bytes after the reply"},
-        {TReplyKind::Support, "S\1", TParse::Done, ""},
         {TReplyKind::Support, "S1", TParse::Bad, "a flag that is neither 0 nor 1"},
         {TReplyKind::Construct, "Cufrbld" + zero, TParse::Done, ""},
         {TReplyKind::Construct, "Cufrbldu", TParse::Bad, "a text longer than 6 characters"},
         {TReplyKind::Solve, "V\3\0\0\0R U\0"s, TParse::Done, ""},
-        {TReplyKind::Solve, "V\3\0\0"s, TParse::More, ""},
         {TReplyKind::Solve, "V\0\0\0\0"s + std::string(1024, 'R'), TParse::More, ""},
         {TReplyKind::Solve, "V\0\0\0\0"s + std::string(1025, 'R'), TParse::Bad,
          "a text longer than 1024 characters"},
@@ -205,7 +202,6 @@ TEST(HostRepliesTest, BadRepliesAreRefusedAndShortOnesAwaitTheirRest) {
         {TReplyKind::Solve, "Fx", TParse::Bad, "bytes after the reply"},
         {TReplyKind::Solve, "Cufrbld" + zero, TParse::Bad, "an unknown reply"},
         {TReplyKind::Solve, "\xff\xfe garbage", TParse::Bad, "an unknown reply"},
-        {TReplyKind::Hello, "F", TParse::Bad, "an unknown reply"},
     };
     for (const TRow& row : rows) {
         hostprotocol::TReply reply;
@@ -231,7 +227,6 @@ TEST_F(EnginesTest, AHostThatAnswersNonsenseIsRefused) {
         {"printf 'H\\001\\001' >&3; head -c 1 <&3 >/dev/null; printf I >&3; head -c 300 /dev/zero | tr "
          "'\\000' N >&3; exec sleep 10",
          "its reply was not understood (a text longer than 255 characters) on trial"},
-        {"kill -SEGV $$", "it crashed (signal 11) on trial"},
     };
     for (const auto& [script, reason] : hosts) {
         testsupport::TTempFolder folder;

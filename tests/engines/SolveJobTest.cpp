@@ -89,23 +89,6 @@ TEST_F(SolveJobTest, AnEngineThatCrashesOrHangsFailsThatSolveOnly) {
     }
 }
 
-// Stop on a hanging engine returns at once and ends its host, so the engine answers the next solve
-// without waiting for the hung one's time limit.
-TEST_F(SolveJobTest, StopEndsAHangAtOnce) {
-    const TEngineId hang = Add("hanglater_engine");
-    TOutcomeBox never;
-    auto job = std::make_unique<TSolveJob>(hang, Turned(), never.Done(), 60s, Table);
-    job->Stop();
-    job.reset();
-    TRubikCube clean(1);
-    clean.Clean();
-    TOutcomeBox next;
-    const TSolveJob retry(hang, clean, next.Done(), 20s, Table);
-    ASSERT_TRUE(next.Wait().has_value());
-    EXPECT_EQ(next.Wait()->Result, TSolveResult::Solved);
-    EXPECT_FALSE(never.Wait(0s).has_value());
-}
-
 // A solve asked while the settings file's engines are still loading waits for them, then takes the
 // first in key order, whichever answered first.
 TEST_F(SolveJobTest, ASolveDuringStartUpWaitsForTheEngines) {

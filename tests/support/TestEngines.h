@@ -3,8 +3,9 @@
 // processes, so their state lives in files of a folder of this test program's own, named to them
 // through $TE_STATE_DIR before any host starts (hosts inherit it).
 
+#include "support/TempFolder.h"
+
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -15,29 +16,10 @@ inline std::string EngineFile(const std::string& name) {
     return std::string(TEST_ENGINE_DIR) + "/" + name + ".so";
 }
 
-// Made when the test program starts and removed when it ends.
-class TEngineStateFolder {
-public:
-    TEngineStateFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "torvane-engines-XXXXXX").string();
-        if (mkdtemp(pattern.data()) != nullptr) {
-            Folder = pattern;
-            setenv("TE_STATE_DIR", pattern.c_str(), 1);
-        }
-    }
-    ~TEngineStateFolder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(Folder, ignored);
-    }
-    TEngineStateFolder(const TEngineStateFolder&) = delete;
-    TEngineStateFolder& operator=(const TEngineStateFolder&) = delete;
-
-    std::string File(const std::string& name, const char* extension) const {
-        return (Folder / (name + extension)).string();
-    }
-
-private:
-    std::filesystem::path Folder;
+// Made when the test program starts and removed when it ends; named to the hosts it starts.
+struct TEngineStateFolder : TTempFolder {
+    TEngineStateFolder() { setenv("TE_STATE_DIR", Path().c_str(), 1); }
+    std::string File(const std::string& name, const char* extension) const { return Name(name + extension); }
 };
 
 inline const TEngineStateFolder EngineState;
