@@ -6,6 +6,7 @@
 #include "engines/HostProtocol.h"
 
 #include <cerrno>
+#include <csignal>
 #include <chrono>
 #include <fcntl.h>
 #include <string>
@@ -70,9 +71,13 @@ int main(int argc, char** argv) {
     if (argc != 2 || fcntl(Channel, F_GETFD) == -1) {
         return 2;
     }
-    // A crash here is an expected answer, not worth a core file.
+    // A crash here is an expected answer, not worth a core file. It must reach the program as the
+    // signal it is: a runtime's handler (a sanitizer's) would turn it into an ordinary exit.
     const rlimit noCore{0, 0};
     setrlimit(RLIMIT_CORE, &noCore);
+    for (const int crash : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT}) {
+        std::signal(crash, SIG_DFL);
+    }
     // An engine hanging in a call would keep this process for ever after the program ended; the
     // program's end shows as a new parent.
     const pid_t parent = getppid();
