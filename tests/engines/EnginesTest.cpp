@@ -55,6 +55,7 @@ TEST_F(EnginesTest, FilesThatAreNoEngineAreRefusedWithTheirReason) {
     const std::vector<std::pair<std::string, std::string>> cases = {
         {"missing_engine", "there is no such file"},
         {"nosolve_engine", "it is no engine: it does not export _fnRbksolve"},
+        {"noinfo_engine", "it is no engine: it does not export _fnRbkinfo"},
         {"crashinfo_engine", "it crashed (signal 11) on trial"},
         {"crashsupport_engine", "it crashed (signal 11) on trial"},
         {"crashconstruct_engine", "it crashed (signal 11) on trial"},

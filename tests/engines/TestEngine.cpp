@@ -3,7 +3,7 @@
 // $TE_STATE_DIR names: <variant>.answer is what it answers (when present), <variant>.facelets the
 // facelet text of its last solve, and <variant>.calls gets one line per solve.
 //
-//   TE_SOLVE, TE_CONSTRUCT, TE_SUPPORT  which of these exports exist
+//   TE_INFO, TE_SOLVE, TE_CONSTRUCT, TE_SUPPORT  which of these exports exist
 //   TE_ORDER        the face order _fnRbkconstruct writes
 //   TE_SIZES        bit 2 and bit 3: the sizes _fnRbksupport accepts
 //   TE_NEGATIVE     _fnRbksolve says every cube is invalid
@@ -61,6 +61,7 @@ void CrashIn([[maybe_unused]] int Where) {
 }
 } // namespace
 
+#if TE_INFO
 TE_EXPORT void _fnRbkinfo(char* Name, char* Legal, char* Version, char* Contact, char* Web, char* Mail) {
     CrashIn(1);
     while (TE_HANG == 1) {
@@ -78,6 +79,7 @@ TE_EXPORT void _fnRbkinfo(char* Name, char* Legal, char* Version, char* Contact,
         }
     }
 }
+#endif
 
 #if TE_SOLVE
 TE_EXPORT std::int32_t _fnRbksolve(std::int32_t N, const char* Facelets, char* Solution) {
