@@ -91,9 +91,10 @@ TEST_F(MoveThreadTest, EachTurnDrawsItsLayerAndAnglesThenChangesTheModel) {
         std::int32_t Speed;
         int PerQuarter; // frames; odd speeds give the nearest
     } cases[] = {
-        {"D", N, 0, N, false, 1, 2, 21}, {"F2", N, N, 2, true, 2, 2, 21},   {"Li", 0, N, N, true, 1, 2, 21},
-        {"V0", 1, N, N, true, 1, 2, 21}, {"H0i", N, 1, N, false, 1, 2, 21}, {"R", 2, N, N, true, 1, 0, 91},
-        {"R", 2, N, N, true, 1, 1, 46},  {"R", 2, N, N, true, 1, -5, 91},   {"R", 2, N, N, true, 1, 9, 21},
+        {"D", N, 0, N, false, 1, 2, 21}, {"F2", N, N, 2, true, 2, 2, 21}, {"Li", 0, N, N, true, 1, 2, 21},
+        {"B", N, N, 0, false, 1, 2, 21}, {"V0", 1, N, N, true, 1, 2, 21}, {"H0i", N, 1, N, false, 1, 2, 21},
+        {"R", 2, N, N, true, 1, 0, 91},  {"R", 2, N, N, true, 1, 1, 46},  {"R", 2, N, N, true, 1, -5, 91},
+        {"R", 2, N, N, true, 1, 9, 21},
     };
     // The rotation sound runs for as long as a turn does.
     InitSound(TORVANE_PROGRAM_DIR);
