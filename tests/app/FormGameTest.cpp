@@ -281,7 +281,7 @@ TEST_F(FormGameTest, StopAndCloseDoNotWaitForAHangingEngine) {
     Key(Qt::Key_F7);
     EXPECT_EQ(Bar->Content(), TSolutionBar::TContent::Answer);
 
-    Form->EngineIndex = hanging;
+    Play("U"); // a cube it hangs on
     solving();
     Form->ActionClose->trigger();
     EXPECT_TRUE(QTest::qWaitFor([this] { return Form.isNull(); }, 20000));
