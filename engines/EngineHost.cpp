@@ -70,8 +70,8 @@ private:
 
 } // namespace
 
-TEngineHost::TEngineHost(std::string program, std::string library)
-    : Program(std::move(program)), Library(std::move(library)) {}
+TEngineHost::TEngineHost(std::string program, std::string library, std::vector<std::string> environment)
+    : Program(std::move(program)), Library(std::move(library)), Environment(std::move(environment)) {}
 
 TEngineHost::~TEngineHost() {
     Kill();
@@ -133,11 +133,17 @@ TEngineHost::TAnswer TEngineHost::Start(TDeadline Deadline, std::stop_token Stop
     std::string program = Program;
     std::string library = Library;
     char* arguments[] = {program.data(), library.data(), nullptr};
+    std::vector<std::string> variables = Environment;
+    std::vector<char*> environment;
+    for (std::string& variable : variables) {
+        environment.push_back(variable.data());
+    }
+    environment.push_back(nullptr);
     int error = 0;
     {
         TSpawnOptions options(ends[1]);
-        error =
-            posix_spawn(&Child, program.c_str(), &options.Actions, &options.Attributes, arguments, environ);
+        error = posix_spawn(&Child, program.c_str(), &options.Actions, &options.Attributes, arguments,
+                            environment.data());
     }
     close(ends[1]);
     Channel = ends[0];

@@ -12,6 +12,7 @@
 #include <stop_token>
 #include <string>
 #include <sys/types.h>
+#include <vector>
 
 class TEngineHost {
 public:
@@ -26,7 +27,9 @@ public:
         bool OurFault = false; // the host program itself could not be started
     };
 
-    TEngineHost(std::string Program, std::string Library);
+    // The host is started with Environment ("NAME=value" texts), never the process's own, which
+    // another thread may be changing.
+    TEngineHost(std::string Program, std::string Library, std::vector<std::string> Environment);
     ~TEngineHost();
     TEngineHost(const TEngineHost&) = delete;
     TEngineHost& operator=(const TEngineHost&) = delete;
@@ -47,6 +50,7 @@ private:
 
     std::string Program;
     std::string Library;
+    std::vector<std::string> Environment;
     pid_t Child = -1;
     int Channel = -1; // our end of the socket pair
 };

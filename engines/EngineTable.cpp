@@ -12,6 +12,7 @@
 #include <mutex>
 #include <sys/stat.h>
 #include <thread>
+#include <unistd.h>
 
 using namespace enginetable;
 using hostprotocol::TReplyKind;
@@ -31,6 +32,14 @@ struct TLibraryFile {
     std::string Size;
     std::string Time; // of the last change, in nanoseconds
 };
+
+std::vector<std::string> CurrentEnvironment() {
+    std::vector<std::string> variables;
+    for (char** variable = environ; variable != nullptr && *variable != nullptr; ++variable) {
+        variables.emplace_back(*variable);
+    }
+    return variables;
+}
 
 std::string DefaultVerdictFile() {
     std::filesystem::path folder;
@@ -160,7 +169,7 @@ std::shared_ptr<TEntry> TEngineTable::TState::Load(const std::string& FileName, 
                                          : DefaultHostProgram();
     }
     auto entry = std::make_shared<TEntry>();
-    entry->Host = std::make_unique<TEngineHost>(program, file->Path);
+    entry->Host = std::make_unique<TEngineHost>(program, file->Path, HostEnvironment);
     EngineRec& rec = entry->Rec;
     rec.LibraryFile = FileName;
     rec.SupportedCubes.clear();

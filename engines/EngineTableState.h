@@ -30,6 +30,8 @@ inline constexpr int FirstAddedOrder = 1000;
 
 // $XDG_CACHE_HOME/torvane/engines.ini, or ~/.cache/torvane/engines.ini.
 std::string DefaultVerdictFile();
+// A copy of the process's environment, as "NAME=value" texts.
+std::vector<std::string> CurrentEnvironment();
 struct TLibraryFile;
 
 } // namespace enginetable
@@ -42,6 +44,10 @@ struct TEngineTable::TState {
     int NextAddedOrder = enginetable::FirstAddedOrder;
     int Pending = 0; // start-up loads that have not answered
     std::string HostProgram;
+    // The environment the hosts are started with, copied when the table is made (on the UI thread):
+    // the UI thread may change the process's own environment later (the web view's settings), and a
+    // load thread reading it meanwhile would read freed memory.
+    const std::vector<std::string> HostEnvironment = enginetable::CurrentEnvironment();
     // Our own engine needs about 0.1 s for a load (it reads its tables then), and builds them in about
     // 2.5 s on a slow machine when neither its shipped file nor its cache is there. Loads run in the
     // background, so the limit delays nothing else.

@@ -94,6 +94,10 @@ TEST_F(SolveJobTest, AnEngineThatCrashesOrHangsFailsThatSolveOnly) {
 TEST_F(SolveJobTest, ASolveDuringStartUpWaitsForTheEngines) {
     Table.LoadInBackground(
         {EngineFile("hang_engine"), EngineFile("good_engine"), "", EngineFile("both_engine")}, ProgramDir);
+    // Meanwhile this thread changes the environment, as the program's UI thread does: the hosts start.
+    for (int i = 0; i < 3000; ++i) {
+        setenv(("TORVANE_TEST_" + std::to_string(i)).c_str(), "x", 1);
+    }
     TOutcomeBox first;
     const TSolveJob job(TEngineId::First, Turned(), first.Done(), 20s, Table);
     const std::optional<TSolveOutcome> outcome = first.Wait();
