@@ -76,48 +76,40 @@ void TSolutionBar::ShowSolution(std::vector<std::string> Answer, bool solves) {
     Moves = std::move(Answer);
     Position = 0;
     Solves = solves;
-    Confirmed = Solves && Moves.empty();
+    Confirmed = false;
     Shows = TContent::Answer;
     Update();
     Reveal();
 }
 
 void TSolutionBar::ShowSolving() {
-    Clear();
-    Shows = TContent::Solving;
-    Update();
-    LabelSolution->setText("<b>Solving...</b> (Shift+F9 stops)");
-    Reveal();
+    ShowContent(TContent::Solving, "<b>Solving...</b> (Shift+F9 stops)");
 }
 
 void TSolutionBar::ShowChanged() {
-    Clear();
-    Shows = TContent::Changed;
-    Update();
-    LabelSolution->setText("<b>The cube has changed</b> since it was solved: solve it again.");
-    Reveal();
+    ShowContent(TContent::Changed, "<b>The cube has changed</b> since it was solved: solve it again.");
 }
 
 void TSolutionBar::ShowFault(const std::string& Reason) {
-    PlayTimer->stop();
-    Moves.clear();
-    Position = 0;
-    Solves = false;
-    Shows = TContent::Fault;
-    Update();
-    LabelSolution->setText("<span style='color:#b00000'><b>Not a real cube:</b> " +
-                           QString::fromStdString(Reason).toHtmlEscaped() + "</span>");
-    Reveal();
+    ShowContent(TContent::Fault, "<span style='color:#b00000'><b>Not a real cube:</b> " +
+                                     QString::fromStdString(Reason).toHtmlEscaped() + "</span>");
 }
 
 void TSolutionBar::Clear() {
+    ShowContent(TContent::MoveCount, {});
+}
+
+void TSolutionBar::ShowContent(TContent Content, const QString& Text) {
     PlayTimer->stop();
     Moves.clear();
     Position = 0;
     Solves = false;
     Confirmed = false;
-    Shows = TContent::MoveCount;
+    Shows = Content;
     Update();
+    if (!Text.isEmpty()) {
+        LabelSolution->setText(Text);
+    }
     Reveal();
 }
 

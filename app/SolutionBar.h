@@ -74,6 +74,8 @@ public:
 
 private:
     void Update();
+    // No answer any more: Content, with Text in the label unless Update writes it (the count).
+    void ShowContent(TContent Content, const QString& Text);
     void Tick();
     // After the answer's last move, once it is done: "Solved", or the cube has changed meanwhile.
     void Confirm();
