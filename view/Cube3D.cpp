@@ -609,12 +609,9 @@ void TCube3D::UpdateEnvironmentCamera() {
 }
 
 std::string TCube3D::ContextString(unsigned name) {
-    if (RC == nullptr) {
-        return {};
-    }
-    std::lock_guard lock(Lock);
-    TGLActivation active(DC, RC);
-    return CurrentGLString(name);
+    std::string text;
+    WithContext([&] { text = CurrentGLString(name); });
+    return text;
 }
 
 std::string TCube3D::GetGLVendor() {
