@@ -175,8 +175,9 @@ void TFramePallete::CustomizeColor(TColorPanel* Sender) {
         // In order with the turns queued before, like any change of the game's look.
         tCubeSettings settings = View->GetSettings();
         settings.FaceColors[Sender->Tag] = color;
-        View->ApplySettings(settings);
+        View->ApplySettings(settings); // redraws once the colour is in place
         PanelColorClick(Sender);
+    } else {
+        View->Refresh(); // where the dialog covered the cube
     }
-    View->Refresh();
 }
