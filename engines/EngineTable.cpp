@@ -177,14 +177,21 @@ std::shared_ptr<TEntry> TEngineTable::TState::Load(const std::string& FileName, 
     const auto deadline = TClock::now() + LoadTimeLimit.load();
     bool ourFault = false;
     bool stopped = false;
+    // Why the trial failed: the engine's doing, or ours (the host program cannot be started).
+    const auto failed = [&](const TEngineHost::TAnswer& answer) {
+        Reason = answer.OurFault
+                     ? answer.Failure
+                     : (answer.TimedOut ? "it did not answer within " + Seconds(LoadTimeLimit.load())
+                                        : answer.Failure) +
+                           " on trial";
+        ourFault = answer.OurFault;
+        stopped = answer.Stopped;
+    };
     const auto call = [&](TReplyKind Kind,
                           const std::string& Request) -> std::optional<hostprotocol::TReply> {
         const TEngineHost::TAnswer answer = entry->Host->Call(Kind, Request, deadline, Stop);
         if (!answer.Ok) {
-            Reason = (answer.TimedOut ? "it did not answer within " + Seconds(LoadTimeLimit.load())
-                                      : answer.Failure) +
-                     " on trial";
-            stopped = answer.Stopped;
+            failed(answer);
             return std::nullopt;
         }
         if (answer.Reply.Failed && Kind != TReplyKind::Solve) {
@@ -202,13 +209,7 @@ std::shared_ptr<TEntry> TEngineTable::TState::Load(const std::string& FileName, 
 
     const TEngineHost::TAnswer hello = entry->Host->Start(deadline, Stop);
     if (!hello.Ok) {
-        Reason = hello.OurFault
-                     ? hello.Failure
-                     : (hello.TimedOut ? "it did not answer within " + Seconds(LoadTimeLimit.load())
-                                       : hello.Failure) +
-                           " on trial";
-        ourFault = hello.OurFault;
-        stopped = hello.Stopped;
+        failed(hello);
         return refused();
     }
     if (hello.Reply.Refused) {
