@@ -1,8 +1,7 @@
 #include "engines/Engines.h"
 
+#include "EngineTableTest.h"
 #include "engines/HostProtocol.h"
-#include "support/TempFolder.h"
-#include "support/TestEngines.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -15,33 +14,14 @@ using testsupport::EngineFile;
 using namespace std::chrono_literals;
 using namespace std::string_literals;
 
-// The program folder of the build, where the host program lives.
-const std::string ProgramDir = PROGRAM_DIR;
+using testsupport::ProgramDir;
 
-class EnginesTest : public ::testing::Test {
+class EnginesTest : public testsupport::EngineTableTest {
 protected:
-    void SetUp() override {
-        Table.SetVerdictFile(Cache.Name("engines.ini"));
-        Table.SetLoadTimeLimit(3s); // the hanging engine's load; every other one answers in milliseconds
-    }
-    TEngineId Add(const std::string& name) {
-        const TEngineId id = Table.Add(EngineFile(name), ProgramDir);
-        EXPECT_NE(id, TEngineId::None) << name;
-        return id;
-    }
     TSolveResult Solve(TEngineId id, const TRubikCube& cube, std::vector<std::string>& list) {
         return Table.Solve(id, cube, list, std::chrono::steady_clock::now() + 10s);
     }
-
-    testsupport::TTempFolder Cache;
-    TEngineTable Table;
 };
-
-TRubikCube Clean() {
-    TRubikCube cube(1);
-    cube.Clean();
-    return cube;
-}
 
 // Texts without a terminator end at their buffer's last byte.
 TEST_F(EnginesTest, TextsFillingTheirBuffersAreCutAtTheirEnds) {
@@ -106,7 +86,7 @@ TEST_F(EnginesTest, IdsStayWithTheirEnginesAndAreNeverReused) {
     EXPECT_NE(again, good);
     EXPECT_EQ(Table.Ids(), (std::vector<TEngineId>{both, again}));
     std::vector<std::string> list = {"kept"};
-    EXPECT_EQ(Solve(good, Clean(), list), TSolveResult::NoEngine);
+    EXPECT_EQ(Solve(good, Cube(), list), TSolveResult::NoEngine);
     EXPECT_EQ(Table.Find(TEngineId::First)->EngineName, "Both Sizes");
     EXPECT_EQ(list, std::vector<std::string>{"kept"});
 }
@@ -115,10 +95,10 @@ TEST_F(EnginesTest, AnswersAreSplitIntoTokens) {
     const TEngineId good = Add("good_engine");
     const TEngineId fill = Add("fillanswer_engine");
     std::vector<std::string> list = {"old"};
-    EXPECT_EQ(Solve(good, Clean(), list), TSolveResult::Solved);
+    EXPECT_EQ(Solve(good, Cube(), list), TSolveResult::Solved);
     EXPECT_EQ(list, (std::vector<std::string>{"R", "U", "Ri", "Ui"}));
     // 1024 characters "R R ... R " without a terminator are read; the 1025th byte is the terminator's place.
-    EXPECT_EQ(Solve(fill, Clean(), list), TSolveResult::Solved);
+    EXPECT_EQ(Solve(fill, Cube(), list), TSolveResult::Solved);
     EXPECT_EQ(list, std::vector<std::string>(512, "R"));
 }
 
@@ -126,8 +106,7 @@ TEST_F(EnginesTest, AnswersAreSplitIntoTokens) {
 TEST_F(EnginesTest, TheCubeIsWrittenInTheEnginesFaceOrder) {
     const TEngineId good = Add("good_engine");
     const TEngineId both = Add("both_engine");
-    TRubikCube cube = Clean();
-    ASSERT_TRUE(cube.PerformMoves("U"));
+    const TRubikCube cube = Cube("U");
     std::vector<std::string> list;
     ASSERT_EQ(Solve(good, cube, list), TSolveResult::Solved);
     EXPECT_EQ(testsupport::LastFacelets("good_engine"), *cube.CubeString("ufrbld"));
@@ -140,7 +119,7 @@ TEST_F(EnginesTest, AnEngineThatCannotBeGivenTheCubeIsNotCalled) {
     const TEngineId upper = Add("upper_engine");
     const int calls = testsupport::SolveCalls("upper_engine");
     std::vector<std::string> list = {"kept"};
-    EXPECT_EQ(Solve(upper, Clean(), list), TSolveResult::EngineFailed);
+    EXPECT_EQ(Solve(upper, Cube(), list), TSolveResult::EngineFailed);
     EXPECT_EQ(list, std::vector<std::string>{"kept"});
     EXPECT_EQ(testsupport::SolveCalls("upper_engine"), calls);
 }
@@ -149,9 +128,8 @@ TEST_F(EnginesTest, AnEngineThatCannotBeGivenTheCubeIsNotCalled) {
 TEST_F(EnginesTest, ANegativeAnswerForAPossibleCubeIsTheEnginesFailure) {
     const TEngineId negative = Add("negative_engine");
     const TEngineId thrower = Add("throw_engine");
-    TRubikCube turned = Clean();
-    ASSERT_TRUE(turned.PerformMoves("R U Fi"));
-    TRubikCube flipped = Clean();
+    TRubikCube turned = Cube("R U Fi");
+    TRubikCube flipped = Cube();
     std::swap(flipped.GetState().Cubies[0][7].Color, flipped.GetState().Cubies[1][1].Color);
     TRubikCube small(0);
     small.Clean();

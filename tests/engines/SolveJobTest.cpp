@@ -2,8 +2,7 @@
 // trial of their load, and the start-up loads that a solve waits for.
 #include "engines/SolveJob.h"
 
-#include "support/TempFolder.h"
-#include "support/TestEngines.h"
+#include "EngineTableTest.h"
 
 #include <condition_variable>
 #include <gtest/gtest.h>
@@ -15,7 +14,7 @@ namespace {
 using testsupport::EngineFile;
 using namespace std::chrono_literals;
 
-const std::string ProgramDir = PROGRAM_DIR;
+using testsupport::ProgramDir;
 
 // Where a job's Done puts its outcome, and a wait for it with a time-out.
 class TOutcomeBox {
@@ -39,27 +38,7 @@ private:
     std::optional<TSolveOutcome> Outcome;
 };
 
-class SolveJobTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        Table.SetVerdictFile(Cache.Name("engines.ini"));
-        Table.SetLoadTimeLimit(3s);
-    }
-    TEngineId Add(const std::string& name) {
-        const TEngineId id = Table.Add(EngineFile(name), ProgramDir);
-        EXPECT_NE(id, TEngineId::None) << name;
-        return id;
-    }
-    static TRubikCube Turned() {
-        TRubikCube cube(1);
-        cube.Clean();
-        EXPECT_TRUE(cube.PerformMoves("R U"));
-        return cube;
-    }
-
-    testsupport::TTempFolder Cache;
-    TEngineTable Table;
-};
+using SolveJobTest = testsupport::EngineTableTest;
 
 // The host dies or hangs instead of the program; the next solve, with the same engine or another,
 // works as ever.
@@ -69,21 +48,19 @@ TEST_F(SolveJobTest, AnEngineThatCrashesOrHangsFailsThatSolveOnly) {
         SCOPED_TRACE(name);
         const TEngineId bad = Add(name);
         TOutcomeBox failed;
-        const TSolveJob job(bad, Turned(), failed.Done(), 1s, Table);
+        const TSolveJob job(bad, Cube("R U"), failed.Done(), 1s, Table);
         const std::optional<TSolveOutcome> outcome = failed.Wait();
         ASSERT_TRUE(outcome.has_value());
         EXPECT_EQ(outcome->Result, TSolveResult::EngineFailed);
         EXPECT_EQ(outcome->EngineName, name[0] == 'c' ? "Crash Later" : "Hang Later");
 
         TOutcomeBox solved;
-        const TSolveJob next(good, Turned(), solved.Done(), 10s, Table);
+        const TSolveJob next(good, Cube("R U"), solved.Done(), 10s, Table);
         ASSERT_TRUE(solved.Wait().has_value());
         EXPECT_EQ(solved.Wait()->Result, TSolveResult::Solved);
         // A fresh host for the failed engine: the clean cube, which it solves, is answered.
-        TRubikCube clean(1);
-        clean.Clean();
         TOutcomeBox again;
-        const TSolveJob retry(bad, clean, again.Done(), 10s, Table);
+        const TSolveJob retry(bad, Cube(), again.Done(), 10s, Table);
         ASSERT_TRUE(again.Wait().has_value());
         EXPECT_EQ(again.Wait()->Result, TSolveResult::Solved);
     }
@@ -99,7 +76,7 @@ TEST_F(SolveJobTest, ASolveDuringStartUpWaitsForTheEngines) {
         setenv(("TORVANE_TEST_" + std::to_string(i)).c_str(), "x", 1);
     }
     TOutcomeBox first;
-    const TSolveJob job(TEngineId::First, Turned(), first.Done(), 20s, Table);
+    const TSolveJob job(TEngineId::First, Cube("R U"), first.Done(), 20s, Table);
     const std::optional<TSolveOutcome> outcome = first.Wait();
     ASSERT_TRUE(outcome.has_value());
     EXPECT_TRUE(Table.Loaded());
