@@ -2,6 +2,8 @@
 
 #include "model/Notation.h"
 
+#include <algorithm>
+
 namespace {
 
 // Takes the last token of From, plays it and appends its inverse to To. The lists change even if the
@@ -21,7 +23,10 @@ bool Step(std::vector<std::string>& From, std::vector<std::string>& To, const TM
 } // namespace
 
 bool TMoveHistory::Undo(const TPlay& Play, bool Animate) {
-    return Step(UndoList, RedoList, Play, Animate);
+    const bool undone = Step(UndoList, RedoList, Play, Animate);
+    // Undone across the setting: redone moves count from where the undo left the list.
+    SetAt = std::min(SetAt, UndoList.size());
+    return undone;
 }
 
 bool TMoveHistory::Redo(const TPlay& Play, bool Animate) {
