@@ -4,11 +4,16 @@
 
 #include <QApplication>
 #include <QColorDialog>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QDesktopServices>
 #include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QMetaObject>
 #include <QUrl>
+#include <QVBoxLayout>
 
 namespace {
 
@@ -109,6 +114,77 @@ bool AskOpenFile(const std::string& Title, const std::string& Folder, const std:
         return false;
     }
     File = chosen.toStdString();
+    return true;
+}
+
+bool AskSaveFile(const std::string& Title, const std::string& Filter, const std::string& Suffix,
+                 std::string& File) {
+    if (TMessageRecorder* recorder = ActiveRecorder()) {
+        recorder->SavesOffered.push_back(File);
+        if (recorder->SaveAnswer) {
+            File = *recorder->SaveAnswer;
+        }
+        return recorder->SaveAnswer.has_value();
+    }
+    QFileDialog dialog(QApplication::activeWindow(), QString::fromStdString(Title), QString::fromStdString(File),
+                       QString::fromStdString(Filter));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setDefaultSuffix(QString::fromStdString(Suffix));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return false;
+    }
+    File = dialog.selectedFiles().first().toStdString();
+    return true;
+}
+
+bool AskText(const std::string& Title, const std::string& Prompt, std::string& Text,
+             const std::function<std::string(const std::string&)>& Check) {
+    if (TMessageRecorder* recorder = ActiveRecorder()) {
+        if (!recorder->TextAnswer) {
+            return false;
+        }
+        const std::string fault = Check ? Check(*recorder->TextAnswer) : std::string();
+        if (!fault.empty()) {
+            recorder->Shown.push_back({Title, fault, TMessageIcon::Warning, false});
+            return false;
+        }
+        Text = *recorder->TextAnswer;
+        return true;
+    }
+    QDialog dialog(QApplication::activeWindow());
+    dialog.setWindowTitle(QString::fromStdString(Title));
+    auto* layout = new QVBoxLayout(&dialog);
+    auto* prompt = new QLabel(QString::fromStdString(Prompt), &dialog);
+    prompt->setWordWrap(true);
+    layout->addWidget(prompt);
+    auto* edit = new QLineEdit(QString::fromStdString(Text), &dialog);
+    edit->setObjectName("EditText");
+    edit->setMinimumWidth(420);
+    layout->addWidget(edit);
+    auto* fault = new QLabel(&dialog);
+    fault->setObjectName("LabelFault");
+    fault->setWordWrap(true);
+    fault->setStyleSheet("color: #b00000");
+    fault->hide();
+    layout->addWidget(fault);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    layout->addWidget(buttons);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, [&] {
+        const std::string said = Check ? Check(edit->text().toStdString()) : std::string();
+        if (said.empty()) {
+            dialog.accept();
+            return;
+        }
+        fault->setText(QString::fromStdString(said));
+        fault->show();
+        edit->setFocus();
+    });
+    if (dialog.exec() != QDialog::Accepted) {
+        return false;
+    }
+    Text = edit->text().toStdString();
     return true;
 }
 

@@ -31,6 +31,17 @@ bool AskColor(TColor& Color);
 bool AskOpenFile(const std::string& Title, const std::string& Folder, const std::string& Filter,
                  std::string& File);
 
+// The file-save dialog offering File (a full path, or a folder) with a Qt filter and a suffix added to
+// a name typed without one; it asks before overwriting. True and the chosen path in File if confirmed.
+bool AskSaveFile(const std::string& Title, const std::string& Filter, const std::string& Suffix,
+                 std::string& File);
+
+// A one-line text dialog with Prompt above the line and Text in it. Check says what is wrong with a
+// text (empty when nothing is): the dialog then stays open, shows it and marks the text, so nothing
+// typed is lost. True and the accepted text in Text if confirmed.
+bool AskText(const std::string& Title, const std::string& Prompt, std::string& Text,
+             const std::function<std::string(const std::string&)>& Check);
+
 // Hands an address (a web page or a "mailto:" link) to the desktop; a failure is shown in a box.
 void OpenDesktopAddress(const std::string& Address);
 
@@ -63,6 +74,12 @@ public:
     std::optional<std::string> FileAnswer;
     std::vector<std::string> FiltersAsked;
     std::vector<std::string> FoldersAsked;
+    // What the file-save dialog answers (nothing for Cancel), and the paths it offered.
+    std::optional<std::string> SaveAnswer;
+    std::vector<std::string> SavesOffered;
+    // What the text dialog answers (nothing for Cancel); a text its check refuses is recorded as a
+    // warning box with the check's words, and the dialog counts as cancelled.
+    std::optional<std::string> TextAnswer;
     // The addresses handed to the desktop.
     std::vector<std::string> Opened;
     // Runs while each box or question would be on screen, as the box's own event loop would run.

@@ -8,14 +8,21 @@
 #include "app/SolutionBar.h"
 #include "engines/Engines.h"
 #include "engines/SolveJob.h"
+#include "app/SavedGame.h"
 #include "model/CubeCheck.h"
+#include "model/Facelets.h"
+#include "model/Notation.h"
 #include "sound/Sound.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QFrame>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -51,11 +58,26 @@ TMouseButton ButtonOf(Qt::MouseButton Button) {
     }
 }
 
+// The turn a key gives in play mode: a face letter turns that face clockwise, V M H the middle slices
+// of a 3x3x3 cube; with Shift counter-clockwise. Empty for any other key.
+std::string KeyMove(int Key, bool Shift, int CubeSize) {
+    std::string move;
+    if (Key >= Qt::Key_A && Key <= Qt::Key_Z) {
+        const char letter = static_cast<char>('A' + (Key - Qt::Key_A));
+        if (FaceLetters.find(letter) != std::string_view::npos) {
+            move = std::string(1, letter);
+        } else if (AxisLetters.find(letter) != std::string_view::npos && CubeSize == 3) {
+            move = std::string(1, letter) + "0";
+        }
+    }
+    return move.empty() || !Shift ? move : InverseMove(move);
+}
+
 } // namespace
 
 TFormGame::TFormGame(QWidget* Owner, const tCubeSettings& settings, const std::string& gameName,
-                     const std::string& KindName, bool FullScreen, std::int32_t sizeIndex)
-    : QWidget(Owner), SizeIndex(sizeIndex), Settings(settings), GameName(gameName),
+                     const std::string& kindName, bool FullScreen, std::int32_t sizeIndex)
+    : QWidget(Owner), SizeIndex(sizeIndex), Settings(settings), GameName(gameName), KindName(kindName),
       ProgramFolder(QCoreApplication::applicationDirPath()) {
     setAttribute(Qt::WA_DeleteOnClose);
     setFocusPolicy(Qt::StrongFocus);
@@ -134,6 +156,14 @@ TFormGame::TFormGame(QWidget* Owner, const tCubeSettings& settings, const std::s
                                     &TFormGame::ResetCubeView);
     ActionClose = AddAction("ActionClose", "Close", QKeySequence(), &TFormGame::CloseGame);
     ActionSettings = AddAction("ActionSettings", "Settings...", QKeySequence(), &TFormGame::ChangeSettings);
+    ActionEnterMoves = AddAction("ActionEnterMoves", "Enter Moves...", QKeySequence(Qt::CTRL | Qt::Key_M),
+                                 &TFormGame::EnterMoves);
+    ActionCopyCube =
+        AddAction("ActionCopyCube", "Copy Cube", QKeySequence(Qt::CTRL | Qt::Key_C), &TFormGame::CopyCube);
+    ActionPasteCube =
+        AddAction("ActionPasteCube", "Paste Cube", QKeySequence(Qt::CTRL | Qt::Key_V), &TFormGame::PasteCube);
+    ActionSaveGame =
+        AddAction("ActionSaveGame", "Save Game...", QKeySequence(Qt::CTRL | Qt::Key_S), &TFormGame::SaveGame);
     addActions(PanelSolution->actions()); // their keys work wherever the game has the focus
     PanelSolution->ActionSolve = ActionSolve;
     PanelSolution->SetCountShown(true); // play mode
@@ -146,7 +176,7 @@ TFormGame::TFormGame(QWidget* Owner, const tCubeSettings& settings, const std::s
     first.Clean();
     SetupView(SizeIndex, first.GetState(), Settings, true);
 
-    setWindowTitle(QString::fromStdString(KindName + " [" + GameName + "]"));
+    UpdateCaption();
     if (FullScreen) {
         setWindowFlags(windowFlags() | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
         setWindowState(Qt::WindowMaximized);
@@ -184,10 +214,11 @@ void TFormGame::BuildPopupMenu() {
         {ActionCleanCube, ActionEmptyCube, ActionScrambleCube},
         {ActionPlay, ActionPaint},
         {ActionRedo, ActionUndo, ActionUndoAll},
+        {ActionEnterMoves, ActionCopyCube, ActionPasteCube},
         {ActionCubeZoomIn, ActionCubeZoomOut, ActionResetCubeView},
         {ActionEnvironFar, ActionEnvironNear, ActionResetEnvironView},
         {ActionSettings},
-        {ActionClose},
+        {ActionSaveGame, ActionClose},
     };
     for (const auto& group : groups) {
         PopupGameMenu->addSeparator();
@@ -275,7 +306,11 @@ void TFormGame::PlayMoves(const std::string& Text, bool Animate, bool Record) {
 }
 
 void TFormGame::MovesCounted() {
-    PanelSolution->SetMoveCount(History.UndoList.size());
+    PanelSolution->SetMoveCount(History.MovesSinceSet());
+}
+
+void TFormGame::UpdateCaption() {
+    setWindowTitle(QString::fromStdString(KindName + " [" + GameName + "]"));
 }
 
 void TFormGame::BuildSolveWithMenu() {
@@ -349,6 +384,17 @@ bool TFormGame::eventFilter(QObject* Watched, QEvent* Event) {
 
 void TFormGame::keyPressEvent(QKeyEvent* Event) {
     const bool keypad = Event->modifiers() & Qt::KeypadModifier;
+    const bool plain = !(Event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
+    if (const std::string move = KeyMove(Event->key(), Event->modifiers() & Qt::ShiftModifier, View->CubeSize());
+        plain && !move.empty() && View->GetMode() == 1) {
+        // A held key turns once: a run of turns is for Enter Moves.
+        if (!Event->isAutoRepeat()) {
+            PlayMoves(move, View->GetSettings().AnimateFaceRotations, true);
+        }
+        Event->accept();
+        View->Refresh();
+        return;
+    }
     switch (Event->key()) {
     case Qt::Key_Plus:
         if (keypad) {
@@ -410,6 +456,12 @@ void TFormGame::ChangeModel(std::function<void(TRubikCube&)> Change) {
     CubeChanged();
     View->QueueChange(std::move(Change));
     PaintedChanged();
+    History.CubeSet();
+    MovesCounted();
+}
+
+void TFormGame::SetCube(const CubeState0& State) {
+    ChangeModel([State](TRubikCube& cube) { cube.SetState(State); });
 }
 
 void TFormGame::ScrambleCube() {
@@ -424,15 +476,20 @@ void TFormGame::EmptyCube() {
     ChangeModel([](TRubikCube& cube) { cube.Empty(); });
 }
 
+void TFormGame::ShowPalette(bool paint) {
+    View->SetResizeRedraw(false);
+    PanelPallete->setVisible(paint);
+    PanelSolution->SetCountShown(!paint);
+    View->SetResizeRedraw(true);
+    View->SetMode(paint ? 0 : 1);
+    ActionEnterMoves->setEnabled(!paint); // moves are for play mode, as the mouse's turns are
+}
+
 void TFormGame::Paint() {
     if (View->GetMode() == 0) {
         return;
     }
-    View->SetResizeRedraw(false);
-    PanelPallete->show();
-    PanelSolution->SetCountShown(false);
-    View->SetResizeRedraw(true);
-    View->SetMode(0);
+    ShowPalette(true);
     ChangeModel([](TRubikCube& cube) { cube.Empty(); });
 }
 
@@ -440,11 +497,7 @@ void TFormGame::Play() {
     if (View->GetMode() == 1) {
         return;
     }
-    View->SetResizeRedraw(false);
-    PanelPallete->hide();
-    PanelSolution->SetCountShown(true);
-    View->SetResizeRedraw(true);
-    View->SetMode(1);
+    ShowPalette(false);
     View->Refresh();
 }
 
@@ -593,4 +646,111 @@ void TFormGame::ChangeSettings() {
         FramePallete->UpdateColors(); // the palette shows the colours that clicks now paint
     });
     BuildSolveWithMenu();
+}
+
+void TFormGame::EnterMoves() {
+    if (View->GetMode() != 1) {
+        return;
+    }
+    const int slices = View->CubeSize() - 2;
+    const std::string prompt =
+        slices > 0 ? "Moves to play, separated by blanks, in either notation:\n"
+                     "R U Ri Ui F2 V0 M0 H0i, or R U R' U' F2 M E S' R2'."
+                   : "Moves to play, separated by blanks, in either notation:\nR U Ri Ui F2, or R U R' U' F2 R2'.";
+    std::string text;
+    std::string moves;
+    const bool entered = AskText("Enter Moves", prompt, text, [&](const std::string& Text) {
+        TMoveTextReading reading = ReadMoveText(Text, slices);
+        moves = std::move(reading.Moves);
+        return reading.Error;
+    });
+    if (entered) {
+        PlayMoves(moves, View->GetSettings().AnimateFaceRotations, true);
+    }
+}
+
+void TFormGame::CopyCube() {
+    // The cube as it is once the moves queued before are done, not half-way through a turn.
+    View->ReadCube([](const TRubikCube& Cube) {
+        QGuiApplication::clipboard()->setText(QString::fromStdString(FaceletText(Cube)));
+    });
+}
+
+void TFormGame::PasteCube() {
+    const TFaceletReading reading =
+        ReadFaceletText(QGuiApplication::clipboard()->text().toStdString(), static_cast<std::uint8_t>(SizeIndex));
+    if (!reading.State) {
+        ShowMessageBox("Paste Cube", reading.Error, TMessageIcon::Warning);
+        return;
+    }
+    TRubikCube pasted(static_cast<std::uint8_t>(SizeIndex));
+    pasted.SetState(*reading.State);
+    const TCubeCheck check = CheckCube(pasted);
+    // A cube to play must be a real one; paint mode takes any, to be corrected there.
+    if (View->GetMode() == 1 && check.Fault != TCubeFault::None) {
+        ShowMessageBox("Paste Cube",
+                       "The text is not a cube that can be real: " + check.Reason +
+                           "\nPaste it in paint mode (F6) to correct it there.",
+                       TMessageIcon::Warning);
+        return;
+    }
+    SetCube(*reading.State);
+    ShowCubeFault(pasted);
+}
+
+void TFormGame::SaveGame() {
+    std::string file = FileName.empty() ? QDir::homePath().toStdString() + "/" + GameName + ".hvc" : FileName;
+    if (!AskSaveFile("Save Game", GameFilter, "hvc", file)) {
+        return;
+    }
+    // The history as it is now, with the cube it leads to once the moves queued before are done.
+    TSavedGame game;
+    game.KindName = KindName;
+    game.SizeIndex = static_cast<std::uint8_t>(SizeIndex);
+    game.Settings = Settings;
+    game.Mode = View->GetMode();
+    game.History = History;
+    if (PanelSolution->Content() == TSolutionBar::TContent::Answer && PanelSolution->Solves) {
+        game.Answer = PanelSolution->Moves;
+        game.AnswerPosition = PanelSolution->Position;
+    }
+    View->ReadCube([this, file, game = std::move(game)](const TRubikCube& Cube) mutable {
+        game.State = Cube.GetState();
+        std::string error;
+        if (!WriteSavedGame(file, game, ProgramFolder.toStdString(), error)) {
+            ShowMessageBox("Save Game", error, TMessageIcon::Error);
+            return;
+        }
+        FileName = file;
+        GameName = QFileInfo(QString::fromStdString(file)).fileName().toStdString();
+        UpdateCaption();
+    });
+}
+
+void TFormGame::Restore(const TSavedGame& Game, const std::string& File) {
+    View->ChangeCube([&](TRubikCube& Cube) { Cube.SetState(Game.State); });
+    if (Game.Mode == 0) {
+        ShowPalette(true);
+        PaintedChanged();
+    }
+    History = Game.History;
+    MovesCounted();
+    FileName = File;
+    TRubikCube cube(static_cast<std::uint8_t>(SizeIndex));
+    cube.SetState(Game.State);
+    if (!Game.Answer.empty()) {
+        // The moves still to play must solve the cube as it is; an answer that does not is shown so.
+        std::string rest;
+        for (std::size_t i = Game.AnswerPosition; i < Game.Answer.size(); ++i) {
+            rest += Game.Answer[i] + " ";
+        }
+        TRubikCube copy(static_cast<std::uint8_t>(SizeIndex));
+        copy.SetState(Game.State);
+        const bool solves = copy.PerformMoves(rest) && FacesAreUniform(copy);
+        SolutionList = Game.Answer;
+        PanelSolution->ShowSolution(Game.Answer, solves, Game.AnswerPosition);
+    } else {
+        ShowCubeFault(cube);
+    }
+    View->Refresh();
 }

@@ -26,7 +26,11 @@ class TBusyCursor;
 class TFramePallete;
 class TSolutionBar;
 class TSolveJob;
+struct TSavedGame;
 struct TSolveOutcome;
+
+// The file dialogs' filter for saved games.
+inline constexpr const char* GameFilter = "Halvorn Cube (*.hvc)";
 
 class TFormGame : public QWidget {
     Q_OBJECT
@@ -50,6 +54,12 @@ public:
     void SelectEngine(TEngineId Engine);
     // Whether a Solve waits for its cube or its engine. Stop (Shift+F9) ends the wait.
     bool Solving() const { return SolveAsked; }
+    // Asks where to save the game (its own file again once it has one) and saves it as it is once
+    // the moves queued before are done; the game is then named after the file.
+    void SaveGame();
+    // Takes over a game read from File, right after construction with its settings, kind and size:
+    // its stickers, mode, history and shown answer. A cube that cannot be real shows its fault.
+    void Restore(const TSavedGame& Game, const std::string& File);
 
     std::unique_ptr<TCube3D> View;
     TMoveHistory History; // UndoList and RedoList
@@ -60,6 +70,8 @@ public:
     std::int32_t SizeIndex = 1;
     tCubeSettings Settings;
     std::string GameName;
+    std::string KindName;
+    std::string FileName; // where the game was last saved or opened from; empty while it has none
     QString ProgramFolder; // where "Environment" is; the running program's folder unless set
 
     QFrame* PanelPallete = nullptr;
@@ -88,6 +100,10 @@ public:
     QAction* ActionResetCubeView = nullptr;
     QAction* ActionClose = nullptr;
     QAction* ActionSettings = nullptr;
+    QAction* ActionEnterMoves = nullptr;
+    QAction* ActionCopyCube = nullptr;
+    QAction* ActionPasteCube = nullptr;
+    QAction* ActionSaveGame = nullptr;
 
 protected:
     bool event(QEvent* Event) override;
@@ -113,10 +129,17 @@ private:
     void ShowSolution(const TRubikCube& Cube);
     // After an invalid cube: why, and its stickers at fault ringed on the cube.
     void ShowCubeFault(const TRubikCube& Cube);
-    // Changes the model after the moves queued before, then shows it (and the palette's counts).
+    // Sets the cube anew after the moves queued before (scrambled, cleaned, emptied, pasted), then
+    // shows it (and the palette's counts); the move count starts again.
     void ChangeModel(std::function<void(TRubikCube&)> Change);
     // The history has changed: the bar's move count follows.
     void MovesCounted();
+    // Replaces the cube by State after the moves queued before; the move count starts again.
+    void SetCube(const CubeState0& State);
+    // Shows or hides the palette of paint mode without a redraw half-way, and the count of play mode.
+    void ShowPalette(bool Paint);
+    // The game's caption: its kind and its name.
+    void UpdateCaption();
 
     void ScrambleCube();
     void CleanCube();
@@ -135,6 +158,9 @@ private:
     void ResetCubeView();
     void CloseGame();
     void ChangeSettings();
+    void EnterMoves();
+    void CopyCube();
+    void PasteCube();
 
     // True while the solution bar performs a move of its own.
     bool PerformingSolution = false;

@@ -4,6 +4,7 @@
 #include "app/FormAbout.h"
 #include "app/FormEngines.h"
 #include "app/FormGame.h"
+#include "app/SavedGame.h"
 #include "app/SettingsDialogs.h"
 #include "model/Random.h"
 #include "sound/Sound.h"
@@ -36,6 +37,7 @@
 #include <chrono>
 #include <cmath>
 #include <memory>
+#include <optional>
 #include <unistd.h>
 #include <vector>
 
@@ -44,7 +46,6 @@ namespace {
 constexpr TColor Blue = 0xFF0000, Red = 0x0000FF, Yellow = 0x00FFFF, Orange = 0x0080FF, White = 0xFFFFFF,
                  Green = 0x008000, Grey = 0x808080;
 constexpr int AdvertisementHeight = 98;
-const QString GameFilter = QStringLiteral("Halvorn Cube (*.hvc)");
 
 // The size a game's frame takes in the workspace: its preferred size where that fits, never less
 // than its minimum (the workspace then shows only part of it).
@@ -116,11 +117,12 @@ static void InitResources() {
     Q_INIT_RESOURCE(resources);
 }
 
-const std::array<TCubeKind, 4> CubeKinds = {{
+const std::array<TCubeKind, 5> CubeKinds = {{
     {"Rubik's Cube", {Blue, Red, Yellow, Orange, White, Green, Grey}},
     {"Arxon Cube", {Blue, Yellow, Red, Orange, White, Green, Grey}},
     {"OddzOn Cube", {Blue, Yellow, Red, Green, Orange, White, Grey}},
     {"Bicolor Cube", {Red, Red, Red, White, White, White, Grey}},
+    {"2\u00D7""2\u00D7""2 Cube", {Blue, Red, Yellow, Orange, White, Green, Grey}, 0},
 }};
 
 TFormMain::TFormMain(QString programFolder, QString UserSettings)
@@ -237,7 +239,7 @@ void TFormMain::CreateMenus() {
     MenuNewGame = MenuGame->addMenu("New Game");
     MenuNewGame->setObjectName("MenuNewGame");
     for (int kind = 0; kind < static_cast<int>(CubeKinds.size()); ++kind) {
-        QAction* action = AddAction(MenuNewGame, "ActionNewGameExecute", CubeKinds[kind].Name);
+        QAction* action = AddAction(MenuNewGame, "ActionNewGameExecute", QString::fromUtf8(CubeKinds[kind].Name));
         action->setData(kind); // the tag
         connect(action, &QAction::triggered, this, [this, kind] { NewGame(kind); });
         ActionNewGame[kind] = action;
@@ -245,6 +247,12 @@ void TFormMain::CreateMenus() {
     ActionNewGameFullscreen = AddAction(MenuGame, "ActionNewGameFullscreen", "New Game - Fullscreen");
     ActionNewGameFullscreen->setEnabled(false);
     ActionNewGameFullscreen->setVisible(false);
+    ActionOpenGame = AddAction(MenuGame, "ActionOpenGame", "Open Game...");
+    ActionOpenGame->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    connect(ActionOpenGame, &QAction::triggered, this, &TFormMain::LoadGame);
+    // Ctrl+S is the game's own shortcut (it saves the game that has the focus); shown here too.
+    ActionSaveGameAs = AddAction(MenuGame, "ActionSaveGameAs", "Save Game...\tCtrl+S");
+    connect(ActionSaveGameAs, &QAction::triggered, this, &TFormMain::SaveGame);
     ActionLoadGame = AddAction(MenuGame, "ActionLoadGame", "ActionLoadGame");
     ActionLoadGame->setEnabled(false);
     ActionLoadGame->setVisible(false);
@@ -321,8 +329,32 @@ TFormGame* TFormMain::NewGame(int Kind) {
     tCubeSettings settings = DefaultSettings;
     settings.FaceColors = CubeKinds[Kind].Colors;
     const std::string name = "Untitled-" + std::to_string(UntitledCounter);
-    auto* game = new TFormGame(nullptr, settings, name, CubeKinds[Kind].Name, false, 1);
+    auto* game = new TFormGame(nullptr, settings, name, CubeKinds[Kind].Name, false, CubeKinds[Kind].SizeIndex);
     game->ProgramFolder = Folder;
+    AddGame(game);
+    ++UntitledCounter;
+    return game;
+}
+
+TFormGame* TFormMain::OpenGame(const std::string& File) {
+    if (FatalEnd) {
+        return nullptr;
+    }
+    std::string error;
+    const std::optional<TSavedGame> saved = ReadSavedGame(File, Folder.toStdString(), error);
+    if (!saved) {
+        ShowMessageBox("Open Game", error, TMessageIcon::Warning);
+        return nullptr;
+    }
+    const std::string name = QFileInfo(QString::fromStdString(File)).fileName().toStdString();
+    auto* game = new TFormGame(nullptr, saved->Settings, name, saved->KindName, false, saved->SizeIndex);
+    game->ProgramFolder = Folder;
+    game->Restore(*saved, File);
+    AddGame(game);
+    return game;
+}
+
+void TFormMain::AddGame(TFormGame* game) {
     // While a game is maximised the new one opens maximised too (the workspace does that by itself
     // on show), as in other multiple-document programs; otherwise it takes its own size at the next
     // place of a cascade that stays inside the workspace.
@@ -343,15 +375,13 @@ TFormGame* TFormMain::NewGame(int Kind) {
         window->showMaximized();
     }
     game->setFocus();
-    ++UntitledCounter;
     UpdateWindowMenu();
-    return game;
 }
 
 void TFormMain::UpdateWindowMenu() {
     const QList<QMdiSubWindow*> windows = MdiArea->subWindowList();
     for (QAction* action : {WindowClose1, WindowCascade1, WindowTileHorizontal1, WindowTileVertical1,
-                            WindowMinimizeAll1, WindowArrange1}) {
+                            WindowMinimizeAll1, WindowArrange1, ActionSaveGameAs}) {
         action->setEnabled(!windows.isEmpty());
     }
     // Below the six commands, the open games; choosing one activates it.
@@ -545,19 +575,17 @@ void TFormMain::BannerLoaded(bool Ok) {
 }
 
 void TFormMain::SaveGame() {
-    QFileDialog dialog(this, QString(), QString(), GameFilter);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setDefaultSuffix("hvc");
-    if (dialog.exec() == QDialog::Accepted) {
+    QMdiSubWindow* active = MdiArea->activeSubWindow();
+    if (auto* game = active != nullptr ? qobject_cast<TFormGame*>(active->widget()) : nullptr) {
+        game->SaveGame();
         QDir::setCurrent(Folder); // the sounds are opened relative to the current folder
     }
 }
 
 void TFormMain::LoadGame() {
-    QFileDialog dialog(this, QString(), QString(), GameFilter);
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    if (dialog.exec() == QDialog::Accepted) {
+    std::string file;
+    if (AskOpenFile("Open Game", QDir::homePath().toStdString(), GameFilter, file)) {
         QDir::setCurrent(Folder);
+        OpenGame(file);
     }
 }

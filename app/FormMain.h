@@ -23,13 +23,14 @@ class TFormDefaultSettings;
 class TFormEngines;
 class TFormGame;
 
-// A cube kind of the "New Game" menu: its name and the seven colours a new game gets (faces U F R B
-// L D, then a sticker without colour).
+// A cube kind of the "New Game" menu: its name, the seven colours a new game gets (faces U F R B L D,
+// then a sticker without colour) and its size index (0 the 2x2x2 cube, 1 the 3x3x3).
 struct TCubeKind {
-    const char* Name;
+    const char* Name; // UTF-8
     std::array<TColor, 7> Colors;
+    std::uint8_t SizeIndex = 1;
 };
-extern const std::array<TCubeKind, 4> CubeKinds;
+extern const std::array<TCubeKind, 5> CubeKinds;
 
 // Where our web pages live; only the paths below it are fixed.
 inline constexpr const char* WebSite = "https://www.torvane.example";
@@ -57,8 +58,11 @@ public:
     // The settings files: the program folder's defaults and the user's own.
     TSettingsFiles SettingsFiles() const;
 
-    // A new game of kind 0..3 from the default settings with the kind's colours; its window.
+    // A new game of kind 0..4 from the default settings with the kind's colours; its window.
     TFormGame* NewGame(int Kind);
+    // Opens a saved game in a new window named after the file; null, after saying why, when the file
+    // is not a game this version can open.
+    TFormGame* OpenGame(const std::string& File);
 
     tCubeSettings DefaultSettings = BuiltInSettings;
     int UntitledCounter = 1;
@@ -84,7 +88,9 @@ public:
     QMenu* MenuNewGame = nullptr;
     QMenu* MenuWindow = nullptr;
     QMenu* MenuHelp = nullptr;
-    std::array<QAction*, 4> ActionNewGame{};
+    std::array<QAction*, 5> ActionNewGame{};
+    QAction* ActionOpenGame = nullptr;   // "Open Game...", Ctrl+O
+    QAction* ActionSaveGameAs = nullptr; // "Save Game...": the active game, as its own Ctrl+S does
     QAction* ActionNewGameFullscreen = nullptr;
     QAction* ActionLoadGame = nullptr;
     QAction* ActionSaveGame = nullptr;
@@ -133,6 +139,8 @@ private:
     void ShowLocalBanner();
     void SaveGame();
     void LoadGame();
+    // Puts a new game window into the workspace, next in the cascade.
+    void AddGame(TFormGame* Game);
 
     QString Folder;
     bool FatalEnd = false;

@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QTimer>
 #include <QToolButton>
+#include <algorithm>
 
 namespace {
 
@@ -71,15 +72,18 @@ TSolutionBar::TSolutionBar(QWidget* Parent) : QFrame(Parent) {
     Update();
 }
 
-void TSolutionBar::ShowSolution(std::vector<std::string> Answer, bool solves) {
+void TSolutionBar::ShowSolution(std::vector<std::string> Answer, bool solves, std::size_t From) {
     PlayTimer->stop();
     Moves = std::move(Answer);
-    Position = 0;
+    Position = std::min(From, Moves.size());
     Solves = solves;
     Confirmed = false;
     Shows = TContent::Answer;
     Update();
     Reveal();
+    if (Solves && !Moves.empty() && Position == Moves.size()) {
+        PlayTimer->start(); // every move made: "Solved" once the cube is seen solved
+    }
 }
 
 void TSolutionBar::ShowSolving() {

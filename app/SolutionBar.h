@@ -23,8 +23,9 @@ class TSolutionBar : public QFrame {
 public:
     explicit TSolutionBar(QWidget* Parent);
 
-    // Solves: whether the answer, applied to a copy of the cube, leaves it solved.
-    void ShowSolution(std::vector<std::string> Answer, bool Solves);
+    // Solves: whether the answer, applied to a copy of the cube, leaves it solved. From: the next move
+    // (an answer taken up again, with the moves before it made).
+    void ShowSolution(std::vector<std::string> Answer, bool Solves, std::size_t From = 0);
     // Why the cube cannot be solved, until the next change.
     void ShowFault(const std::string& Reason);
     // The engine works; Stop ends the wait (StopSolving).

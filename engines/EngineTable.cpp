@@ -488,9 +488,8 @@ TSolveResult TEngineTable::TState::Solve(TEngineId Id, const TRubikCube& Cube, s
         return TSolveResult::EngineFailed;
     }
     if (answer.Reply.Number < 0) {
-        // Only the 3x3x3 cube is judged by the model; a negative answer for a cube it finds possible is
-        // the engine's own failure.
-        const bool possible = Cube.Size == 3 && CheckCube(Cube).Fault == TCubeFault::None;
+        // A negative answer for a cube the model finds possible is the engine's own failure.
+        const bool possible = CheckCube(Cube).Fault == TCubeFault::None;
         return possible ? TSolveResult::EngineFailed : TSolveResult::Invalid;
     }
     SplitMoves(answer.Reply.Texts.front(), List);

@@ -9,6 +9,8 @@
 #include "support/ScreenPixels.h"
 #include "support/TestEngines.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QMenu>
 #include <QToolButton>
@@ -318,6 +320,91 @@ TEST_F(FormGameTest, SolveSaysWhyThereIsNoAnswerAndKeepsTheLastOne) {
         EXPECT_EQ(Form->ClientArea->cursor().shape(), Qt::CrossCursor) << "the cursor it had before";
         EXPECT_EQ(Form->cursor().shape(), Qt::ArrowCursor);
     }
+}
+
+// Keys and entered moves turn the cube as the mouse does: animated or not as set, into the history,
+// counted in the bar. The count starts again whenever the cube is set; an undo across that counts on
+// from where it leaves the history.
+TEST_F(FormGameTest, KeysAndEnteredMovesTurnAsTheMouseDoesAndTheCountStartsWhenTheCubeIsSet) {
+    const auto count = [&] { return Bar->LabelSolution->text().toStdString(); };
+    Play("F");
+    EXPECT_EQ(count(), "<b>Moves:</b> 1");
+    Key(Qt::Key_F2);
+    EXPECT_EQ(count(), "<b>Moves:</b> 0") << "a scramble sets the cube";
+    TRubikCube expected = Cube();
+    Key(Qt::Key_U);
+    Key(Qt::Key_R, Qt::ShiftModifier);
+    Key(Qt::Key_V);
+    Key(Qt::Key_H, Qt::ShiftModifier);
+    Key(Qt::Key_X); // no move
+    ASSERT_TRUE(expected.PerformMoves("U Ri V0 H0i"));
+    EXPECT_EQ(State(), expected.GetState());
+    EXPECT_EQ(Form->History.UndoList, (std::vector<std::string>{"Fi", "Ui", "R", "V0i", "H0"}));
+    EXPECT_EQ(count(), "<b>Moves:</b> 4");
+
+    Messages.TextAnswer = "F2 R' M  E2'\tS Lw";
+    Form->ActionEnterMoves->trigger();
+    ASSERT_TRUE(Drain());
+    ASSERT_TRUE(expected.PerformMoves("F2 Ri V0i H02 M0 L V0i"));
+    EXPECT_EQ(State(), expected.GetState());
+    EXPECT_EQ(count(), "<b>Moves:</b> 11");
+    Messages.TextAnswer = "R U x";
+    Form->ActionEnterMoves->trigger();
+    ASSERT_TRUE(Drain());
+    ASSERT_EQ(Messages.Shown.size(), 1u);
+    EXPECT_EQ(Messages.Shown[0].Title, "Enter Moves");
+    EXPECT_NE(Messages.Shown[0].Text.find("\"x\""), std::string::npos) << Messages.Shown[0].Text;
+    EXPECT_EQ(State(), expected.GetState()) << "nothing of a refused text is played";
+
+    Key(Qt::Key_F3);
+    EXPECT_EQ(count(), "<b>Moves:</b> 0");
+    Key(Qt::Key_Backspace, Qt::ShiftModifier); // Undo across the cleaning
+    EXPECT_EQ(count(), "<b>Moves:</b> 0");
+    Key(Qt::Key_D);
+    EXPECT_EQ(count(), "<b>Moves:</b> 1");
+    Key(Qt::Key_F6);
+    Key(Qt::Key_U); // paint mode: keys turn nothing
+    EXPECT_TRUE(Colourless());
+    EXPECT_EQ(Form->History.UndoList.size(), 12u);
+}
+
+// A cube copied is the cube pasted back; a text that is no cube, or in play mode no real one, is
+// refused with what is wrong; paint mode takes any cube and shows its fault.
+TEST_F(FormGameTest, ACopiedCubePastesBackAndTextsThatAreNoCubeAreRefused) {
+    const auto colours = [](const CubeState0& State) {
+        std::string letters;
+        for (const auto& face : State.Cubies) {
+            for (const TCubie& sticker : face) {
+                letters += "ufrbld-"[sticker.Color];
+            }
+        }
+        return letters;
+    };
+    Play("R U Fi M0");
+    const std::string turned = colours(State());
+    Form->ActionCopyCube->trigger();
+    ASSERT_TRUE(Drain());
+    EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(), turned);
+    Key(Qt::Key_F3);
+    Key(Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(colours(State()), turned);
+    EXPECT_EQ(Bar->LabelSolution->text(), "<b>Moves:</b> 0") << "a pasted cube is set anew";
+
+    std::string twisted = turned;
+    std::swap(twisted[0], twisted[36]); // two stickers of the U-L-B corner: a mirrored corner
+    for (const std::string& text : {std::string("not a cube"), twisted}) {
+        QGuiApplication::clipboard()->setText(QString::fromStdString(text));
+        Messages.Shown.clear();
+        Key(Qt::Key_V, Qt::ControlModifier);
+        ASSERT_EQ(Messages.Shown.size(), 1u) << text;
+        EXPECT_EQ(Messages.Shown[0].Title, "Paste Cube");
+        EXPECT_EQ(colours(State()), turned) << "a refused text changes nothing";
+    }
+    Key(Qt::Key_F6);
+    Key(Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(colours(State()), twisted);
+    EXPECT_EQ(Bar->Content(), TSolutionBar::TContent::Fault);
+    EXPECT_FALSE(Form->View->Highlighted().empty());
 }
 
 } // namespace

@@ -2,10 +2,13 @@
 // commands, the web commands, the banner with its local fallback, and start and end of the services.
 #include "app/FormMain.h"
 
+#include "engines/Engines.h"
 #include "sound/Sound.h"
 #include "support/AppWindows.h"
 #include "support/ScreenPixels.h"
 
+#include <QDir>
+#include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QTextBrowser>
@@ -142,6 +145,95 @@ TEST_F(FormMainBannerTest, WithoutTheWebEngineThePanelShowsTheLocalPage) {
         EXPECT_TRUE(main.LocalBanner->isVisible());
         EXPECT_EQ(main.LocalBanner->toPlainText(), "Start with Game \u25B8 New Game");
     }
+}
+
+// A game saved and opened again is the game as it was: kind and name in the caption, colours, every
+// sticker, paint or play mode, both history lists with where the count starts, and the answer on show
+// with its next move. A file that is no game of ours is refused with why, and nothing opens.
+TEST_F(FormMainTest, ASavedGameOpensAsItWasSaved) {
+    TFormGame* game = Main->NewGame(3);
+    game->PlayMoves("B", false, true);
+    game->ActionCleanCube->trigger();
+    game->PlayMoves("R F Bi", false, true);
+    game->ActionUndo->trigger();
+    game->PlayMoves("Fi", false, false); // the answer's first move, made
+    game->PanelSolution->ShowSolution({"Fi", "Ri"}, true, 1);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return game->View->MovesFinished(); }, 20000));
+    const QString file = Folder.filePath("bicolor.hvc");
+    Messages.SaveAnswer = file.toStdString();
+    Main->ActionSaveGameAs->trigger();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return game->View->MovesFinished(); }, 20000));
+    ASSERT_TRUE(Messages.Shown.empty()) << Messages.Shown[0].Text;
+    EXPECT_EQ(Messages.SavesOffered.back(), QDir::homePath().toStdString() + "/Untitled-1.hvc");
+    EXPECT_EQ(game->windowTitle(), "Bicolor Cube [bicolor.hvc]") << "a saved game takes its file's name";
+
+    TFormGame* opened = Main->OpenGame(file.toStdString());
+    ASSERT_NE(opened, nullptr) << Messages.Shown.at(0).Text;
+    EXPECT_EQ(opened->windowTitle(), "Bicolor Cube [bicolor.hvc]");
+    EXPECT_EQ(opened->Settings, game->Settings);
+    EXPECT_EQ(opened->View->CubeState(), game->View->CubeState());
+    EXPECT_EQ(opened->History.UndoList, game->History.UndoList);
+    EXPECT_EQ(opened->History.RedoList, std::vector<std::string>{"Bi"});
+    EXPECT_EQ(opened->History.SetAt, 1u);
+    EXPECT_EQ(opened->PanelSolution->LabelSolution->text(), game->PanelSolution->LabelSolution->text());
+    EXPECT_EQ(opened->PanelSolution->Position, 1u);
+    opened->ActionUndo->trigger();
+    opened->ActionUndo->trigger();
+    opened->ActionUndo->trigger();
+    opened->ActionScrambleCube->trigger(); // the count starts again
+    EXPECT_EQ(opened->PanelSolution->LabelSolution->text(), "<b>Moves:</b> 0");
+    opened->ActionSaveGame->trigger();
+    EXPECT_EQ(Messages.SavesOffered.back(), file.toStdString()) << "an opened game offers its own file";
+
+    // A 2x2x2 game in paint mode, half painted.
+    TFormGame* mini = Main->NewGame(4);
+    EXPECT_EQ(mini->windowTitle().toStdString(), "2\u00D72\u00D72 Cube [Untitled-2]");
+    mini->ActionPaint->trigger();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return mini->View->MovesFinished(); }, 20000));
+    mini->View->ChangeCube([](TRubikCube& Cube) { Cube.GetState().Cubies[2][3].Color = 4; });
+    Messages.SaveAnswer = Folder.filePath("mini").toStdString();
+    mini->ActionSaveGame->trigger();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return mini->View->MovesFinished(); }, 20000));
+    TFormGame* miniOpened = Main->OpenGame(Folder.filePath("mini").toStdString());
+    ASSERT_NE(miniOpened, nullptr);
+    EXPECT_EQ(miniOpened->View->CubeSize(), 2);
+    EXPECT_EQ(miniOpened->View->GetMode(), 0);
+    EXPECT_TRUE(miniOpened->PanelPallete->isVisibleTo(miniOpened));
+    EXPECT_EQ(miniOpened->View->CubeState(), mini->View->CubeState());
+
+    const int open = static_cast<int>(Main->MdiArea->subWindowList().size());
+    testsupport::WriteText(Folder.filePath("foreign.hvc"), "[CUBE]\nAnimation=1\n");
+    EXPECT_EQ(Main->OpenGame(Folder.filePath("foreign.hvc").toStdString()), nullptr);
+    ASSERT_EQ(Messages.Shown.size(), 1u);
+    EXPECT_EQ(Messages.Shown[0].Title, "Open Game");
+    EXPECT_NE(Messages.Shown[0].Text.find("foreign.hvc"), std::string::npos) << Messages.Shown[0].Text;
+    EXPECT_EQ(static_cast<int>(Main->MdiArea->subWindowList().size()), open);
+}
+
+// The 2x2x2 game: scrambled by key, solved by our engine with a shortest answer (never more than 11
+// moves), played back to a solved cube.
+TEST_F(FormMainTest, A2x2x2GameIsSolvedByOurEngineAndPlayedBack) {
+    const TEngineId ours = EngineTable().Add(std::string(PROGRAM_DIR) + "/twophase.so", PROGRAM_DIR);
+    ASSERT_NE(ours, TEngineId::None);
+    TFormGame* game = Main->NewGame(4);
+    game->EngineIndex = ours;
+    const auto drain = [&] {
+        return QTest::qWaitFor(
+            [&] { return !game->Solving() && !game->PanelSolution->Playing() && game->View->MovesFinished(); },
+            60000);
+    };
+    for (int round = 0; round < 3; ++round) {
+        QTest::keyClick(game, Qt::Key_F2);
+        QTest::keyClick(game, Qt::Key_F7);
+        ASSERT_TRUE(drain());
+        ASSERT_EQ(game->PanelSolution->Content(), TSolutionBar::TContent::Answer) << Messages.Shown.size();
+        EXPECT_LE(game->PanelSolution->Moves.size(), 11u);
+        QTest::keyClick(game, Qt::Key_F9);
+        ASSERT_TRUE(drain());
+        EXPECT_TRUE(game->PanelSolution->LabelSolution->text().startsWith("<b>Solved</b>"))
+            << game->PanelSolution->LabelSolution->text().toStdString();
+    }
+    EngineTable().Remove(ours);
 }
 
 } // namespace

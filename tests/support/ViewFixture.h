@@ -15,7 +15,8 @@ namespace testsupport {
 
 // Null when GL or the window is not there. Configure may change the settings before the view starts.
 inline std::unique_ptr<TCube3D> StartView(QWidget& Window, int Side,
-                                          const std::function<void(tCubeSettings&)>& Configure = {}) {
+                                          const std::function<void(tCubeSettings&)>& Configure = {},
+                                          std::uint8_t SizeIndex = 1) {
     if (!LoadGLLibraries()) {
         return nullptr;
     }
@@ -24,7 +25,7 @@ inline std::unique_ptr<TCube3D> StartView(QWidget& Window, int Side,
     if (!QTest::qWaitForWindowExposed(&Window)) {
         return nullptr;
     }
-    auto view = std::make_unique<TCube3D>(&Window, &Window, 1);
+    auto view = std::make_unique<TCube3D>(&Window, &Window, SizeIndex);
     view->ChangeCube([](TRubikCube& Cube) { Cube.Clean(); });
     view->SetMode(1);
     tCubeSettings settings = BuiltInSettings;

@@ -177,23 +177,34 @@ TEST_F(DrawingTest, SurfaceFollowsTheWindowAndRefreshComesBackFromAnyThread) {
     refreshed.wait();
 }
 
+// On both sizes, from the standard view, the back and below: every sticker in sight shows its face's
+// colour at its centre and is picked there; nothing is picked around the cube.
 TEST_F(PickingTest, EverySticker_InSightIsPickedAtItsCentre_AndNothingAroundTheCube) {
-    // An extra arcball turn after the standard view: none, to the back, from below.
-    for (const auto& [turnA, turnB] : {std::pair{0.0f, 0.0f}, {-150.0f, 20.0f}, {30.0f, -140.0f}}) {
-        SCOPED_TRACE(turnA);
-        View->ResetCubeView();
-        View->GetArcBall().TurnBy(turnA, turnB);
-        int inSight = 0;
-        for (int id = 0; id < 54; ++id) {
-            if (const std::optional<QPoint> p = testsupport::VisibleStickerPixel(*View, id, Side, Side)) {
-                ++inSight;
-                EXPECT_EQ(View->PickSticker(p->x(), p->y()), id) << "at " << p->x() << "," << p->y();
+    for (const std::uint8_t size : {1, 0}) {
+        SCOPED_TRACE("size index " + std::to_string(size));
+        View.reset();
+        View = testsupport::StartView(Window, Side, [](tCubeSettings& s) { s.BackgroundColor = Background; }, size);
+        ASSERT_NE(View, nullptr);
+        const int stickers = 6 * View->CubeFaceArea();
+        std::vector<int> seen(6, 0);
+        for (const auto& [turnA, turnB] : {std::pair{0.0f, 0.0f}, {-150.0f, 20.0f}, {30.0f, -140.0f}}) {
+            SCOPED_TRACE(turnA);
+            View->ResetCubeView();
+            View->GetArcBall().TurnBy(turnA, turnB);
+            const TFrame frame = testsupport::Capture(*View);
+            for (int id = 0; id < stickers; ++id) {
+                if (const std::optional<QPoint> p = testsupport::VisibleStickerPixel(*View, id, Side, Side)) {
+                    const int face = id / View->CubeFaceArea();
+                    ++seen[face];
+                    EXPECT_EQ(View->PickSticker(p->x(), p->y()), id) << "at " << p->x() << "," << p->y();
+                    EXPECT_EQ(ColorAt(frame, testsupport::StickerPoint(*View, id)), face) << "sticker " << id;
+                }
+            }
+            for (const QPoint p : {QPoint(1, 1), QPoint(Side - 2, Side - 2), QPoint(-50, Side / 2)}) {
+                EXPECT_EQ(View->PickSticker(p.x(), p.y()), -1) << "around the cube and outside the window";
             }
         }
-        EXPECT_GE(inSight, 9);
-        for (const QPoint p : {QPoint(1, 1), QPoint(Side - 2, Side - 2), QPoint(-50, Side / 2)}) {
-            EXPECT_EQ(View->PickSticker(p.x(), p.y()), -1) << "around the cube and outside the window";
-        }
+        EXPECT_EQ(std::count(seen.begin(), seen.end(), 0), 0) << "every face was seen";
     }
 }
 
