@@ -17,8 +17,7 @@
 
 namespace {
 
-const std::string Clean = "uuuuffffrrrrbbbbllllddd"
-                          "d";
+const std::string Clean = "uuuuffffrrrrbbbblllldddd";
 
 std::string Facelets(const TRubikCube& cube) {
     std::string text;
