@@ -209,23 +209,34 @@ TMiniTables Build() {
                 static_cast<std::uint16_t>(TwistIndex(Multiply(c, move)));
         }
     }
-    // Breadth first from solved, one distance at a time.
+    // Breadth first from solved, one distance at a time. Once the states at distance d outnumber
+    // those not reached yet, each of the latter looks for a neighbour at d instead (the turns include
+    // their inverses), which is far less work for the last few distances.
     t.Distance.assign(StateCount, Unreached);
     t.Distance[0] = 0;
-    for (std::uint8_t d = 0, reached = 1; reached > 0; ++d) {
-        reached = 0;
+    std::uint32_t atDistance = 1, unreached = StateCount - 1;
+    for (int d = 0; atDistance > 0; ++d) {
+        const bool backwards = atDistance > unreached;
+        const std::uint8_t from = backwards ? Unreached : static_cast<std::uint8_t>(d);
+        const std::uint8_t to = backwards ? static_cast<std::uint8_t>(d) : Unreached;
+        atDistance = 0;
         for (int s = 0; s < StateCount; ++s) {
-            if (t.Distance[static_cast<std::size_t>(s)] != d) {
+            if (t.Distance[static_cast<std::size_t>(s)] != from) {
                 continue;
             }
             for (int turn = 0; turn < 9; ++turn) {
-                std::uint8_t& next = t.Distance[static_cast<std::size_t>(t.Next(s, turn))];
-                if (next == Unreached) {
-                    next = static_cast<std::uint8_t>(d + 1);
-                    reached = 1;
+                const int n = t.Next(s, turn);
+                if (t.Distance[static_cast<std::size_t>(n)] == to) {
+                    t.Distance[static_cast<std::size_t>(backwards ? s : n)] =
+                        static_cast<std::uint8_t>(d + 1);
+                    ++atDistance;
+                    if (backwards) {
+                        break;
+                    }
                 }
             }
         }
+        unreached -= atDistance;
     }
     return t;
 }
