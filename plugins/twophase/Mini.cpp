@@ -311,7 +311,8 @@ TSolveResult SolveMini(std::string_view facelets) {
             ++t;
         }
         if (t == 9) {
-            return result; // a broken table: no answer rather than a wrong one
+            result.Moves.clear(); // a broken table: no answer rather than a wrong one
+            return result;
         }
         state = tables.Next(state, t);
         result.Moves.push_back(faceBefore[static_cast<std::size_t>(Turns[t] / 3)] * 3 + Turns[t] % 3);
