@@ -1,5 +1,7 @@
 #include "plugins/twophase/Cube.h"
 
+#include "plugins/twophase/Geometry.h"
+
 namespace twophase {
 namespace {
 
@@ -15,45 +17,6 @@ constexpr std::uint8_t EdgeStickers[EdgeCount][2] = {
     {5, 19},  {7, 10},  {3, 37},  {1, 28},  {50, 25}, {46, 16},
     {48, 43}, {52, 34}, {14, 21}, {12, 41}, {32, 39}, {30, 23},
 };
-
-struct TVec {
-    int x, y, z;
-    bool operator==(const TVec&) const = default;
-};
-int Dot(TVec a, TVec b) {
-    return a.x * b.x + a.y * b.y + a.z * b.z;
-}
-TVec Add(TVec a, TVec b, int kb, TVec c, int kc) {
-    return {a.x + kb * b.x + kc * c.x, a.y + kb * b.y + kc * c.y, a.z + kb * b.z + kc * c.z};
-}
-// A clockwise quarter turn of v about n, seen from the side n points to.
-TVec QuarterTurn(TVec n, TVec v) {
-    const int d = Dot(n, v);
-    return {d * n.x - (n.y * v.z - n.z * v.y), d * n.y - (n.z * v.x - n.x * v.z),
-            d * n.z - (n.x * v.y - n.y * v.x)};
-}
-
-// Outward normal, direction of growing column, direction of growing row.
-struct TFrame {
-    TVec Normal, Right, Down;
-};
-constexpr TFrame Frames[6] = {
-    {{0, 1, 0}, {1, 0, 0}, {0, 0, 1}},    // U: row 0 at the back
-    {{0, 0, 1}, {1, 0, 0}, {0, -1, 0}},   // F
-    {{1, 0, 0}, {0, 0, -1}, {0, -1, 0}},  // R: column 0 at F
-    {{0, 0, -1}, {-1, 0, 0}, {0, -1, 0}}, // B: column 0 at R
-    {{-1, 0, 0}, {0, 0, 1}, {0, -1, 0}},  // L: column 0 at B
-    {{0, -1, 0}, {1, 0, 0}, {0, 0, -1}},  // D: row 0 at the front
-};
-
-int FaceWithNormal(TVec n) {
-    for (int f = 0; f < 6; ++f) {
-        if (Frames[f].Normal == n) {
-            return f;
-        }
-    }
-    return -1;
-}
 
 int StickerAt(TVec cubie, TVec normal) {
     const int f = FaceWithNormal(normal);

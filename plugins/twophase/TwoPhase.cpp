@@ -1,5 +1,6 @@
 #include "plugins/twophase/TwoPhase.h"
 
+#include "plugins/twophase/Mini.h"
 #include "plugins/twophase/Search.h"
 
 #include <cstring>
@@ -32,13 +33,16 @@ void _fnRbkinfo(char* name, char* legal, char* version, char* contact, char* web
 
 int _fnRbksolve(int N, const char* facelets, char* solution) {
     Put(solution, SolutionBuffer, "");
-    if (N != 3 || facelets == nullptr || solution == nullptr) {
+    if ((N != 2 && N != 3) || facelets == nullptr || solution == nullptr) {
         return -1;
     }
     // A failure must not cross the C boundary; to the caller it is a cube we cannot solve.
     try {
+        // One letter more than a cube has, so that a longer text is refused rather than cut short.
         const twophase::TSolveResult result =
-            twophase::Solve(std::string_view(facelets, strnlen(facelets, 55)));
+            N == 2 ? twophase::SolveMini(
+                         std::string_view(facelets, strnlen(facelets, twophase::MiniFaceletCount + 1)))
+                   : twophase::Solve(std::string_view(facelets, strnlen(facelets, 55)));
         if (!result.Found) {
             return -1;
         }
@@ -54,5 +58,5 @@ void _fnRbkconstruct(char* buf) {
 }
 
 unsigned char _fnRbksupport(int N) {
-    return N == 3 ? 1 : 0;
+    return N == 2 || N == 3 ? 1 : 0;
 }

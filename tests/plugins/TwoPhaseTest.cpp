@@ -77,7 +77,10 @@ TEST_F(TwoPhaseTest, SolvedCubesAndOtherSizes) {
     cube.Clean();
     const std::string clean = *cube.CubeString();
     EXPECT_EQ(Answer(clean), "") << "a solved cube needs no moves";
-    EXPECT_EQ(Answer(clean, 2), std::nullopt) << "only the 3x3x3 cube is solved";
+    EXPECT_EQ(Answer(clean, 2), std::nullopt) << "a 3x3x3 text is no 2x2x2 cube";
+    EXPECT_EQ(Answer(clean.substr(0, 24), 3), std::nullopt) << "nor the other way round";
+    EXPECT_EQ(Answer("uuuuffffrrrrbbbblllldddd", 2), "");
+    EXPECT_EQ(Answer(clean, 4), std::nullopt) << "only the 2x2x2 and 3x3x3 cubes are solved";
 }
 
 TEST_F(TwoPhaseTest, SeveralThreadsSolveAtOnce) {
