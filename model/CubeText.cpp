@@ -208,7 +208,7 @@ TFaceletReading ReadFaceletText(std::string_view Text, std::uint8_t SizeIndex) {
     for (std::size_t i = 0; i < Text.size(); ++i) {
         const char c = Text[i];
         column += StartsCharacter(c);
-        if (IsSpace(c) || !StartsCharacter(c)) {
+        if (IsSpace(c)) {
             continue;
         }
         const std::string at = At(CharacterAt(Text, i), column);

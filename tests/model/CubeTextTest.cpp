@@ -15,8 +15,8 @@ TEST(MoveText, BothNotationsTurnTheCubeAsOurs) {
     } cases[] = {
         {1, "V0 M0i H02 R Fi U2", "V0 M0i H02 R Fi U2"}, // ours passes unchanged
         {1, "R U Ri U' R2' B2", "R U Ri Ui R2 B2"},
-        {1, " \tM\n\nM' \r\n M2  ", "V0i V0 V02"},
-        {1, "E E' S S2'", "H0i H0 M0 M02"},
+        {1, " \tM\n\nE2' \r\n S'  ", "V0i H02 M0i"},
+        {1, "M' E S2", "V0 H0i M02"},
         {1, "Rw Lw' Uw2", "R V0 Li V0 U2 H02"},
         {1, "Dw Fw' Bw", "D H0i Fi M0i B M0i"},
         {0, "R U' F2' Li D2", "R Ui F2 Li D2"},
