@@ -6,8 +6,9 @@
 
 namespace {
 
+// White space as the move parser trims it: blanks, line breaks and other control characters alike.
 bool IsSpace(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
+    return static_cast<unsigned char>(c) <= ' ';
 }
 
 // Positions count characters, not bytes: a UTF-8 continuation byte starts none.

@@ -2,7 +2,7 @@
 // Texts a user types or pastes: a move text in our notation or the one players commonly write, and a
 // whole cube as one letter per sticker. Readers never guess: a text they cannot read exactly is refused
 // with one sentence naming what is wrong and where (positions count characters from 1, white space
-// included, so that they match what the user sees).
+// included, so that they match what the user sees). White space is any blank or control character.
 
 #include "model/Cubi.h"
 
