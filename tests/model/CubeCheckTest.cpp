@@ -42,6 +42,9 @@ TEST(CubeCheck, EachFaultIsNamedWithItsStickers) {
     const int ufr_u = At(U + F + R, U), ufr_f = At(U + F + R, F), ufr_r = At(U + F + R, R);
     const int ufr2_u = At2(U + F + R, U), ufr2_f = At2(U + F + R, F), ufr2_r = At2(U + F + R, R);
     const int dfl2_d = At2(D + F + L, D), dfl2_f = At2(D + F + L, F), dfl2_l = At2(D + F + L, L);
+    const int ufl2_f = At2(U + F + L, F), ufl2_l = At2(U + F + L, L);
+    const std::vector<int> ufr2 = {ufr2_u, ufr2_f, ufr2_r};
+    const std::vector<int> ufr2dfl2 = {ufr2_u, ufr2_f, dfl2_f, ufr2_r, dfl2_l, dfl2_d}; // ascending
     const struct {
         std::uint8_t Size;
         const char* Name;
@@ -62,25 +65,13 @@ TEST(CubeCheck, EachFaultIsNamedWithItsStickers) {
          TCubeFault::TwistedCorner,
          {ufr_u, ufr_f, ufr_r}},
         {1, "two edges swapped", {{uf_u, ur_u}, {uf_f, ur_r}}, TCubeFault::Parity, {}},
-        {0, "2x2x2: two stickers without colour", {{3, -1}, {20, -1}}, TCubeFault::Uncoloured, {3, 20}},
+        {0, "2x2x2: unpainted", {{3, -1}, {20, -1}}, TCubeFault::Uncoloured, {3, 20}},
         {0, "2x2x2: a fifth red sticker", {{0, -2}}, TCubeFault::ColourCount, {0, 4, 5, 6, 7}},
-        {0,
-         "2x2x2: two corners with opposite colours",
-         {{ufr2_r, dfl2_d}},
-         TCubeFault::Corners,
-         {ufr2_u, ufr2_f, dfl2_f, ufr2_r, dfl2_l, dfl2_d}}, // ascending ids
-        {0, "2x2x2: a mirrored corner", {{ufr2_f, ufr2_r}}, TCubeFault::Corners, {ufr2_u, ufr2_f, ufr2_r}},
-        {0,
-         "2x2x2: a twisted corner",
-         {{ufr2_u, ufr2_f}, {ufr2_f, ufr2_r}},
-         TCubeFault::TwistedCorner,
-         {ufr2_u, ufr2_f, ufr2_r}},
+        {0, "2x2x2: opposite colours", {{ufr2_r, dfl2_d}}, TCubeFault::Corners, ufr2dfl2},
+        {0, "2x2x2: a mirrored corner", {{ufr2_f, ufr2_r}}, TCubeFault::Corners, ufr2},
+        {0, "2x2x2: a twisted corner", {{ufr2_u, ufr2_f}, {ufr2_f, ufr2_r}}, TCubeFault::TwistedCorner, ufr2},
         // UFL turned into UFR's place and back: a lone swap, which a 2x2x2 cube can make.
-        {0,
-         "2x2x2: two corners swapped",
-         {{ufr2_f, At2(U + F + L, L)}, {ufr2_r, At2(U + F + L, F)}},
-         TCubeFault::None,
-         {}},
+        {0, "2x2x2: swapped", {{ufr2_f, ufl2_l}, {ufr2_r, ufl2_f}}, TCubeFault::None, {}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Name);

@@ -50,16 +50,12 @@ TEST(MoveText, BadTextsAreNamedWithTheirPlace) {
         {1, "R\nx",
          "\"x\" at character 3 is not a move: lower-case letters are not read, and turns of the "
          "whole cube are not moves."},
-        {1, "m",
-         "\"m\" at character 1 is not a move: lower-case letters are not read; write M for the middle "
-         "layer between L and R."},
         {0, "M", "\"M\" at character 1 is not a move: the 2x2x2 cube has no middle layers."},
         {0, "R\tRw", "\"Rw\" at character 3 is not a move: the 2x2x2 cube has no middle layers."},
         {1, "V1", "\"V1\" at character 1 is not a move: the middle slices are V0, M0 and H0."},
         {1, "F2 R′", "\"R′\" at character 4 is not a move: R may be followed only by ', i, 2 or 2'."},
         {1, "Rwi", "\"Rwi\" at character 1 is not a move: Rw may be followed only by ', 2 or 2'."},
         {1, "M0'", "\"M0'\" at character 1 is not a move: M0 may be followed only by i or 2."},
-        {1, "Mi", "\"Mi\" at character 1 is not a move: M may be followed only by ', 2 or 2'."},
         {1, "H", "\"H\" at character 1 is not a move: H needs the number of its slice, as in H0."},
         {0, "X", "\"X\" at character 1 is not a move: moves begin with U, F, R, B, L or D."},
         {1, "RRRRRRRRRRRRRR",
@@ -120,19 +116,14 @@ TEST(FaceletText, CommonOrderReadsAsWorkedOutByHand) {
 }
 
 TEST(FaceletText, BadTextsAreRefusedWithAReason) {
-    const auto clean = [](std::uint8_t size) {
-        TRubikCube cube(size);
-        cube.Clean();
-        return FaceletText(cube);
-    };
     const struct {
         std::uint8_t Size;
         std::string Text;
         const char* Error;
     } cases[] = {
         {1, "\n ", "No stickers were entered."},
-        {1, clean(1).substr(1), "This cube has 54 stickers; the text gives 53."},
-        {1, clean(0), "This cube has 54 stickers; the text gives 24."},
+        {1, std::string(53, 'u'), "This cube has 54 stickers; the text gives 53."},
+        {1, std::string(24, 'U'), "This cube has 54 stickers; the text gives 24."},
         {0, "uu\nx",
          "\"x\" at character 4 is not a sticker: write u, f, r, b, l, d or - for each, or U, R, F, "
          "D, L, B."},
@@ -142,13 +133,7 @@ TEST(FaceletText, BadTextsAreRefusedWithAReason) {
         {1, "u-U",
          "\"U\" at character 3 is upper case, but the text began in lower case; write every sticker "
          "in one case."},
-        {1, "UUu",
-         "\"u\" at character 3 is lower case, but the text began in upper case; write every sticker "
-         "in one case."},
         {1, " -U",
-         "\"-\" at character 2 marks a sticker without colour, which only the lower-case text can "
-         "hold."},
-        {1, "U-",
          "\"-\" at character 2 marks a sticker without colour, which only the lower-case text can "
          "hold."},
     };
