@@ -27,10 +27,11 @@ constexpr std::array<TFrame, FaceCount> Frames = {{
     {{0, -1, 0}, {1, 0, 0}, {0, 0, -1}},  // D: row 0 at the front
 }};
 
-// The sticker id of face f on the cubie at p (coordinates -1..1).
-int StickerOf(int f, TVec p) {
+// The sticker id of face f on the cubie at p (coordinates -1..1, only -1 and 1 on a 2x2x2 cube).
+int StickerOf(int N, int f, TVec p) {
     const TFrame& frame = Frames[f];
-    return f * 9 + (Dot(p, frame.Down) + 1) * 3 + Dot(p, frame.Right) + 1;
+    const auto line = [N](int d) { return (d + 1) * (N - 1) / 2; };
+    return f * N * N + line(Dot(p, frame.Down)) * N + line(Dot(p, frame.Right));
 }
 
 struct TPiece {
@@ -39,46 +40,49 @@ struct TPiece {
 };
 
 // Every edge and corner position, its faces listed with U or D first (F or B for middle-layer
-// edges): that sticker decides the piece's orientation.
+// edges): that sticker decides the piece's orientation. A 2x2x2 cube has corners only.
 struct TPieces {
     std::vector<TPiece> Edges, Corners;
 };
 
-const TPieces& Pieces() {
-    static const TPieces pieces = [] {
-        TPieces all;
-        for (int x = -1; x <= 1; ++x) {
-            for (int y = -1; y <= 1; ++y) {
-                for (int z = -1; z <= 1; ++z) {
-                    const TVec p{x, y, z};
-                    std::vector<int> faces;
-                    for (int f : {0, 5, 1, 3, 2, 4}) { // U D F B R L: the deciding face first
-                        if (Dot(p, Frames[f].Normal) == 1) {
-                            faces.push_back(f);
-                        }
+TPieces MakePieces(int N) {
+    TPieces all;
+    const int step = N == 2 ? 2 : 1;
+    for (int x = -1; x <= 1; x += step) {
+        for (int y = -1; y <= 1; y += step) {
+            for (int z = -1; z <= 1; z += step) {
+                const TVec p{x, y, z};
+                std::vector<int> faces;
+                for (int f : {0, 5, 1, 3, 2, 4}) { // U D F B R L: the deciding face first
+                    if (Dot(p, Frames[f].Normal) == 1) {
+                        faces.push_back(f);
                     }
-                    if (faces.size() == 3) {
-                        // Right-handed: normal(0) x normal(1) points along normal(2).
-                        const TVec a = Frames[faces[0]].Normal, b = Frames[faces[1]].Normal;
-                        const TVec cross{a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
-                        if (Dot(cross, Frames[faces[2]].Normal) < 0) {
-                            std::swap(faces[1], faces[2]);
-                        }
-                    }
-                    if (faces.size() < 2) {
-                        continue;
-                    }
-                    TPiece piece{faces, {}};
-                    for (int f : faces) {
-                        piece.Stickers.push_back(StickerOf(f, p));
-                    }
-                    (faces.size() == 2 ? all.Edges : all.Corners).push_back(piece);
                 }
+                if (faces.size() == 3) {
+                    // Right-handed: normal(0) x normal(1) points along normal(2).
+                    const TVec a = Frames[faces[0]].Normal, b = Frames[faces[1]].Normal;
+                    const TVec cross{a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
+                    if (Dot(cross, Frames[faces[2]].Normal) < 0) {
+                        std::swap(faces[1], faces[2]);
+                    }
+                }
+                if (faces.size() < 2) {
+                    continue;
+                }
+                TPiece piece{faces, {}};
+                for (int f : faces) {
+                    piece.Stickers.push_back(StickerOf(N, f, p));
+                }
+                (faces.size() == 2 ? all.Edges : all.Corners).push_back(piece);
             }
         }
-        return all;
-    }();
-    return pieces;
+    }
+    return all;
+}
+
+const TPieces& Pieces(int N) {
+    static const std::array<TPieces, 2> pieces = {MakePieces(2), MakePieces(3)};
+    return pieces[N - 2];
 }
 
 // Even (false) or odd (true) permutation.
@@ -102,14 +106,12 @@ TCubeCheck Fault(TCubeFault fault, std::string reason, std::vector<int> stickers
 } // namespace
 
 TCubeCheck CheckCube(const TRubikCube& Cube) {
-    if (Cube.Size != 3) {
-        return {};
-    }
+    const int N = Cube.Size, area = Cube.FaceArea, total = FaceCount * area;
     const CubiesState& cubies = Cube.GetState().Cubies;
-    const auto colourOf = [&](int id) { return cubies[id / 9][id % 9].Color; };
+    const auto colourOf = [&](int id) { return cubies[id / area][id % area].Color; };
 
     std::vector<int> stickers;
-    for (int id = 0; id < 54; ++id) {
+    for (int id = 0; id < total; ++id) {
         if (colourOf(id) >= NoColor) {
             stickers.push_back(id);
         }
@@ -118,31 +120,38 @@ TCubeCheck CheckCube(const TRubikCube& Cube) {
         return Fault(TCubeFault::Uncoloured, "Some stickers have no colour yet.", stickers);
     }
 
-    // Which face each colour belongs to, by the centres.
-    std::array<int, FaceCount> faceOfColour;
-    faceOfColour.fill(-1);
-    for (int f = 0; f < FaceCount; ++f) {
-        int& face = faceOfColour[colourOf(f * 9 + 4)];
-        if (face >= 0) {
-            return Fault(TCubeFault::Centres, "Two centres have the same colour.", {face * 9 + 4, f * 9 + 4});
+    // Which face each colour belongs to: by the centres, or on a 2x2x2 cube, which has none, by the
+    // colour codes (colour c is face c's on a clean cube).
+    std::array<int, FaceCount> faceOfColour = {0, 1, 2, 3, 4, 5};
+    if (N == 3) {
+        faceOfColour.fill(-1);
+        for (int f = 0; f < FaceCount; ++f) {
+            int& face = faceOfColour[colourOf(f * 9 + 4)];
+            if (face >= 0) {
+                return Fault(TCubeFault::Centres, "Two centres have the same colour.",
+                             {face * 9 + 4, f * 9 + 4});
+            }
+            face = f;
         }
-        face = f;
     }
 
     std::array<int, FaceCount> count{};
-    for (int id = 0; id < 54; ++id) {
+    for (int id = 0; id < total; ++id) {
         ++count[colourOf(id)];
     }
-    for (int id = 0; id < 54; ++id) {
-        if (count[colourOf(id)] > 9) {
+    for (int id = 0; id < total; ++id) {
+        if (count[colourOf(id)] > area) {
             stickers.push_back(id);
         }
     }
     if (!stickers.empty()) {
-        return Fault(TCubeFault::ColourCount, "A colour is on more than nine stickers.", stickers);
+        return Fault(TCubeFault::ColourCount,
+                     N == 3 ? "A colour is on more than nine stickers."
+                            : "A colour is on more than four stickers.",
+                     stickers);
     }
 
-    const TPieces& pieces = Pieces();
+    const TPieces& pieces = Pieces(N);
     // Each piece as the faces its colours belong to, rotated so that the deciding face comes first.
     const auto facesOf = [&](const TPiece& piece) {
         std::vector<int> faces;
@@ -224,7 +233,8 @@ TCubeCheck CheckCube(const TRubikCube& Cube) {
         return Fault(TCubeFault::TwistedCorner, "A corner piece is twisted.", stickers);
     }
 
-    if (OddPermutation(edgeOrder) != OddPermutation(cornerOrder)) {
+    // Without edges any corner arrangement can be reached.
+    if (N == 3 && OddPermutation(edgeOrder) != OddPermutation(cornerOrder)) {
         return Fault(TCubeFault::Parity, "Two pieces are swapped.", {});
     }
     return {};

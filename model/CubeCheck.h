@@ -1,5 +1,5 @@
 #pragma once
-// Why a painted 3x3x3 cube cannot be a real one, and which stickers are at fault, so that the game
+// Why a painted cube cannot be a real one, and which stickers are at fault, so that the game
 // window can say what to correct instead of only that something is wrong. Checks run in this order
 // and the first fault found is reported.
 //
@@ -13,7 +13,9 @@
 //   Parity         two pieces swapped: the corner and edge arrangements disagree
 //
 // Faces are recognised by their centres' colours, so a cube painted with the centres elsewhere is
-// judged as the user painted it.
+// judged as the user painted it. A 2x2x2 cube has no centres, edges or parity fault: colour c belongs
+// to face c (as on a clean cube), a colour should be on four stickers, and whatever arrangement its
+// corners are in can be reached.
 
 #include "model/Cubi.h"
 
@@ -35,10 +37,9 @@ enum class TCubeFault {
 struct TCubeCheck {
     TCubeFault Fault = TCubeFault::None;
     std::string Reason;        // one sentence for the user; empty when the cube is fine
-    std::vector<int> Stickers; // ids (face * 9 + index) at fault, ascending; empty for Parity
+    std::vector<int> Stickers; // ids (face * N^2 + index) at fault, ascending; empty for Parity
 };
 
-// Only the 3x3x3 cube is checked; a 2x2x2 cube is reported as fine.
 TCubeCheck CheckCube(const TRubikCube& Cube);
 
 // Whether every face shows a single colour and no sticker lacks one: the cube is solved, whatever

@@ -69,7 +69,7 @@ bool TRubikCube::SetState(const CubeState0& state) {
 }
 
 std::optional<std::string> TRubikCube::CubeString(std::string_view FaceOrder) const {
-    if (Size != 3 || FaceOrder.size() != FaceCount) {
+    if (FaceOrder.size() != FaceCount) {
         return std::nullopt;
     }
     std::string text;

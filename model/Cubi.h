@@ -84,9 +84,9 @@ public:
     bool SetState(const CubeState0& state);
 
     // The facelet text for a solver engine: for each letter of FaceOrder (six letters out of
-    // "ufrbld"), the nine stickers of that face in grid order, each as the letter of its colour.
-    // No text (nullopt) for a 2x2x2 cube, a sticker without colour, or a face order that is not six
-    // such letters: the solving path reports that as an invalid cube.
+    // "ufrbld"), the N^2 stickers of that face in grid order, each as the letter of its colour.
+    // No text (nullopt) for a sticker without colour or a face order that is not six such letters:
+    // the solving path reports that as an invalid cube.
     std::optional<std::string> CubeString(std::string_view FaceOrder = ColorLetters) const;
 
     // One clockwise quarter turn of face 0..5, seen from outside. Other values do nothing.

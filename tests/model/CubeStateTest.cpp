@@ -47,7 +47,7 @@ TEST(CubeString, FaceletTextInTheEnginesOrderOnlyForCubesItCanExpress) {
         {1, "R", "ufrbld", "uufuufuufffdffdffdrrrrrrrrrubbubbubblllllllllddbddbddb"},
         // U carries each side face's top row to the face on its left.
         {1, "U", "ufrbld", "uuuuuuuuurrrffffffbbbrrrrrrlllbbbbbbfffllllllddddddddd"},
-        {0, "", "ufrbld", std::nullopt}, // defined for the 3x3x3 cube only
+        {0, "R", "ufrbld", "ufuffdfdrrrrubublllldbdb"}, // as for the 3x3x3, four stickers a face
         {1, "", "ufrblx", std::nullopt},
         {1, "unpainted", "ufrbld", std::nullopt},
     };
