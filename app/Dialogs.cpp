@@ -4,9 +4,9 @@
 
 #include <QApplication>
 #include <QColorDialog>
+#include <QDesktopServices>
 #include <QDialog>
 #include <QDialogButtonBox>
-#include <QDesktopServices>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -126,8 +126,8 @@ bool AskSaveFile(const std::string& Title, const std::string& Filter, const std:
         }
         return recorder->SaveAnswer.has_value();
     }
-    QFileDialog dialog(QApplication::activeWindow(), QString::fromStdString(Title), QString::fromStdString(File),
-                       QString::fromStdString(Filter));
+    QFileDialog dialog(QApplication::activeWindow(), QString::fromStdString(Title),
+                       QString::fromStdString(File), QString::fromStdString(Filter));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setDefaultSuffix(QString::fromStdString(Suffix));

@@ -4,13 +4,13 @@
 #include "app/BusyCursor.h"
 #include "app/Dialogs.h"
 #include "app/FramePallete.h"
+#include "app/SavedGame.h"
 #include "app/SettingsDialogs.h"
 #include "app/SolutionBar.h"
 #include "engines/Engines.h"
 #include "engines/SolveJob.h"
-#include "app/SavedGame.h"
 #include "model/CubeCheck.h"
-#include "model/Facelets.h"
+#include "model/CubeText.h"
 #include "model/Notation.h"
 #include "sound/Sound.h"
 
@@ -385,7 +385,8 @@ bool TFormGame::eventFilter(QObject* Watched, QEvent* Event) {
 void TFormGame::keyPressEvent(QKeyEvent* Event) {
     const bool keypad = Event->modifiers() & Qt::KeypadModifier;
     const bool plain = !(Event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
-    if (const std::string move = KeyMove(Event->key(), Event->modifiers() & Qt::ShiftModifier, View->CubeSize());
+    if (const std::string move =
+            KeyMove(Event->key(), Event->modifiers() & Qt::ShiftModifier, View->CubeSize());
         plain && !move.empty() && View->GetMode() == 1) {
         // A held key turns once: a run of turns is for Enter Moves.
         if (!Event->isAutoRepeat()) {
@@ -654,9 +655,10 @@ void TFormGame::EnterMoves() {
     }
     const int slices = View->CubeSize() - 2;
     const std::string prompt =
-        slices > 0 ? "Moves to play, separated by blanks, in either notation:\n"
-                     "R U Ri Ui F2 V0 M0 H0i, or R U R' U' F2 M E S' R2'."
-                   : "Moves to play, separated by blanks, in either notation:\nR U Ri Ui F2, or R U R' U' F2 R2'.";
+        slices > 0
+            ? "Moves to play, separated by blanks, in either notation:\n"
+              "R U Ri Ui F2 V0 M0 H0i, or R U R' U' F2 M E S' R2'."
+            : "Moves to play, separated by blanks, in either notation:\nR U Ri Ui F2, or R U R' U' F2 R2'.";
     std::string text;
     std::string moves;
     const bool entered = AskText("Enter Moves", prompt, text, [&](const std::string& Text) {
@@ -677,8 +679,8 @@ void TFormGame::CopyCube() {
 }
 
 void TFormGame::PasteCube() {
-    const TFaceletReading reading =
-        ReadFaceletText(QGuiApplication::clipboard()->text().toStdString(), static_cast<std::uint8_t>(SizeIndex));
+    const TFaceletReading reading = ReadFaceletText(QGuiApplication::clipboard()->text().toStdString(),
+                                                    static_cast<std::uint8_t>(SizeIndex));
     if (!reading.State) {
         ShowMessageBox("Paste Cube", reading.Error, TMessageIcon::Warning);
         return;

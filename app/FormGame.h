@@ -71,7 +71,7 @@ public:
     tCubeSettings Settings;
     std::string GameName;
     std::string KindName;
-    std::string FileName; // where the game was last saved or opened from; empty while it has none
+    std::string FileName;  // where the game was last saved or opened from; empty while it has none
     QString ProgramFolder; // where "Environment" is; the running program's folder unless set
 
     QFrame* PanelPallete = nullptr;

@@ -122,7 +122,11 @@ const std::array<TCubeKind, 5> CubeKinds = {{
     {"Arxon Cube", {Blue, Yellow, Red, Orange, White, Green, Grey}},
     {"OddzOn Cube", {Blue, Yellow, Red, Green, Orange, White, Grey}},
     {"Bicolor Cube", {Red, Red, Red, White, White, White, Grey}},
-    {"2\u00D7""2\u00D7""2 Cube", {Blue, Red, Yellow, Orange, White, Green, Grey}, 0},
+    {"2\u00D7"
+     "2\u00D7"
+     "2 Cube",
+     {Blue, Red, Yellow, Orange, White, Green, Grey},
+     0},
 }};
 
 TFormMain::TFormMain(QString programFolder, QString UserSettings)
@@ -239,7 +243,8 @@ void TFormMain::CreateMenus() {
     MenuNewGame = MenuGame->addMenu("New Game");
     MenuNewGame->setObjectName("MenuNewGame");
     for (int kind = 0; kind < static_cast<int>(CubeKinds.size()); ++kind) {
-        QAction* action = AddAction(MenuNewGame, "ActionNewGameExecute", QString::fromUtf8(CubeKinds[kind].Name));
+        QAction* action =
+            AddAction(MenuNewGame, "ActionNewGameExecute", QString::fromUtf8(CubeKinds[kind].Name));
         action->setData(kind); // the tag
         connect(action, &QAction::triggered, this, [this, kind] { NewGame(kind); });
         ActionNewGame[kind] = action;
@@ -329,7 +334,8 @@ TFormGame* TFormMain::NewGame(int Kind) {
     tCubeSettings settings = DefaultSettings;
     settings.FaceColors = CubeKinds[Kind].Colors;
     const std::string name = "Untitled-" + std::to_string(UntitledCounter);
-    auto* game = new TFormGame(nullptr, settings, name, CubeKinds[Kind].Name, false, CubeKinds[Kind].SizeIndex);
+    auto* game =
+        new TFormGame(nullptr, settings, name, CubeKinds[Kind].Name, false, CubeKinds[Kind].SizeIndex);
     game->ProgramFolder = Folder;
     AddGame(game);
     ++UntitledCounter;

@@ -219,7 +219,9 @@ TEST_F(FormMainTest, A2x2x2GameIsSolvedByOurEngineAndPlayedBack) {
     game->EngineIndex = ours;
     const auto drain = [&] {
         return QTest::qWaitFor(
-            [&] { return !game->Solving() && !game->PanelSolution->Playing() && game->View->MovesFinished(); },
+            [&] {
+                return !game->Solving() && !game->PanelSolution->Playing() && game->View->MovesFinished();
+            },
             60000);
     };
     for (int round = 0; round < 3; ++round) {

@@ -183,7 +183,8 @@ TEST_F(PickingTest, EverySticker_InSightIsPickedAtItsCentre_AndNothingAroundTheC
     for (const std::uint8_t size : {1, 0}) {
         SCOPED_TRACE("size index " + std::to_string(size));
         View.reset();
-        View = testsupport::StartView(Window, Side, [](tCubeSettings& s) { s.BackgroundColor = Background; }, size);
+        View = testsupport::StartView(
+            Window, Side, [](tCubeSettings& s) { s.BackgroundColor = Background; }, size);
         ASSERT_NE(View, nullptr);
         const int stickers = 6 * View->CubeFaceArea();
         std::vector<int> seen(6, 0);
