@@ -103,16 +103,28 @@ TIniFile::TIniFile(std::string FileName) : Name(std::move(FileName)) {
         Unreadable = "read error";
         return;
     }
-    ByteOrderMark = text.starts_with(ByteOrderMarkBytes);
+    Load(text);
+}
+
+TIniFile TIniFile::FromText(std::string FileName, std::string_view Text) {
+    TIniFile ini;
+    ini.Name = std::move(FileName);
+    ini.Load(Text);
+    return ini;
+}
+
+void TIniFile::Load(std::string_view Text) {
+    ByteOrderMark = Text.starts_with(ByteOrderMarkBytes);
     std::size_t start = ByteOrderMark ? ByteOrderMarkBytes.size() : 0;
-    while (start < text.size()) {
-        const auto end = text.find('\n', start);
-        if (end == std::string::npos) {
-            Lines.push_back(Parse(text.substr(start), ""));
+    while (start < Text.size()) {
+        const auto end = Text.find('\n', start);
+        if (end == std::string_view::npos) {
+            Lines.push_back(Parse(std::string(Text.substr(start)), ""));
             break;
         }
-        const bool crlf = end > start && text[end - 1] == '\r';
-        Lines.push_back(Parse(text.substr(start, end - start - (crlf ? 1 : 0)), crlf ? "\r\n" : "\n"));
+        const bool crlf = end > start && Text[end - 1] == '\r';
+        Lines.push_back(
+            Parse(std::string(Text.substr(start, end - start - (crlf ? 1 : 0))), crlf ? "\r\n" : "\n"));
         start = end + 1;
     }
 }

@@ -18,6 +18,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class TIniFile {
@@ -29,6 +30,9 @@ public:
     // creates. A file that cannot be read, or is larger than MaxFileBytes, reads as empty too, but is
     // never replaced: UpdateFile refuses, so that what it holds is not lost.
     explicit TIniFile(std::string FileName);
+    // The text as a file of that name would give it, without reading that file (which need not exist):
+    // for texts that come from elsewhere, and for files that are written afresh whatever they held.
+    static TIniFile FromText(std::string FileName, std::string_view Text);
 
     const std::string& FileName() const { return Name; }
 
@@ -59,6 +63,8 @@ public:
     std::string Text() const;
 
 private:
+    TIniFile() = default;
+
     enum class TKind { Other, Section, Key };
     struct TLine {
         std::string Text; // without its line ending
@@ -68,6 +74,7 @@ private:
         std::string Value; // of a key, as read
     };
     static TLine Parse(std::string Text, std::string End);
+    void Load(std::string_view Text);
 
     // Index of the first "[Section]" line, or -1.
     int FindSection(const std::string& Section) const;

@@ -71,6 +71,19 @@ TEST_F(IniFileTest, ValuesAreReadAsWritten) {
     EXPECT_TRUE(ini.SectionExists("other"));
 }
 
+TEST_F(IniFileTest, ATextIsReadAsItsFileWouldBeAndWrittenOverTheNamedFile) {
+    const std::string text = "\xEF\xBB\xBF; mine\r\n[CUBE]\r\n A = ' 1 ' \r\n[X]\r\nB=2";
+    const std::string path = Write("[CUBE]\nA=old\nOld=1\n");
+    TIniFile ini = TIniFile::FromText(path, text);
+    EXPECT_EQ(ini.Text(), text);
+    EXPECT_EQ(ini.ReadString("cube", "a", "-"), " 1 ");
+    EXPECT_EQ(ini.ReadString("CUBE", "Old", "-"), "-") << "the named file is not read";
+    EXPECT_EQ(ini.FileName(), path);
+    ini.WriteInteger("X", "C", 3);
+    ASSERT_TRUE(ini.UpdateFile());
+    EXPECT_EQ(Read(path), "\xEF\xBB\xBF; mine\r\n[CUBE]\r\n A = ' 1 ' \r\n[X]\r\nB=2\r\nC=3\r\n");
+}
+
 TEST_F(IniFileTest, WritesChangeOnlyTheirOwnLines) {
     const struct {
         const char* What;
