@@ -225,12 +225,13 @@ TEST_F(FormMainTest, A2x2x2GameIsSolvedByOurEngineAndPlayedBack) {
             60000);
     };
     for (int round = 0; round < 3; ++round) {
-        QTest::keyClick(game, Qt::Key_F2);
-        QTest::keyClick(game, Qt::Key_F7);
+        game->ActionScrambleCube->trigger();
+        game->ActionSolve->trigger();
         ASSERT_TRUE(drain());
-        ASSERT_EQ(game->PanelSolution->Content(), TSolutionBar::TContent::Answer) << Messages.Shown.size();
+        ASSERT_EQ(game->PanelSolution->Content(), TSolutionBar::TContent::Answer)
+            << (Messages.Shown.empty() ? "" : Messages.Shown.back().Text);
         EXPECT_LE(game->PanelSolution->Moves.size(), 11u);
-        QTest::keyClick(game, Qt::Key_F9);
+        game->PanelSolution->ActionSolutionPlay->trigger();
         ASSERT_TRUE(drain());
         EXPECT_TRUE(game->PanelSolution->LabelSolution->text().startsWith("<b>Solved</b>"))
             << game->PanelSolution->LabelSolution->text().toStdString();

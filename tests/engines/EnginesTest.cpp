@@ -124,7 +124,7 @@ TEST_F(EnginesTest, AnEngineThatCannotBeGivenTheCubeIsNotCalled) {
     EXPECT_EQ(testsupport::SolveCalls("upper_engine"), calls);
 }
 
-// "Not valid" from an engine is believed only where the model agrees, or cannot judge.
+// "Not valid" from an engine is believed only where the model agrees, on either size.
 TEST_F(EnginesTest, ANegativeAnswerForAPossibleCubeIsTheEnginesFailure) {
     const TEngineId negative = Add("negative_engine");
     const TEngineId thrower = Add("throw_engine");
@@ -133,10 +133,12 @@ TEST_F(EnginesTest, ANegativeAnswerForAPossibleCubeIsTheEnginesFailure) {
     std::swap(flipped.GetState().Cubies[0][7].Color, flipped.GetState().Cubies[1][1].Color);
     TRubikCube small(0);
     small.Clean();
+    TRubikCube mirrored(0);
+    mirrored.Clean();
+    std::swap(mirrored.GetState().Cubies[0][0].Color, mirrored.GetState().Cubies[4][0].Color); // U-L-B
     const std::vector<std::tuple<TEngineId, TRubikCube*, TSolveResult>> cases = {
-        {negative, &turned, TSolveResult::EngineFailed},
-        {negative, &flipped, TSolveResult::Invalid},
-        {negative, &small, TSolveResult::Invalid},
+        {negative, &turned, TSolveResult::EngineFailed}, {negative, &flipped, TSolveResult::Invalid},
+        {negative, &small, TSolveResult::EngineFailed},  {negative, &mirrored, TSolveResult::Invalid},
         {thrower, &turned, TSolveResult::EngineFailed},
     };
     for (const auto& [engine, cube, result] : cases) {
