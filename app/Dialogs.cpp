@@ -179,6 +179,7 @@ bool AskText(const std::string& Title, const std::string& Prompt, std::string& T
         }
         fault->setText(QString::fromStdString(said));
         fault->show();
+        dialog.adjustSize(); // room for the whole explanation
         edit->setFocus();
     });
     if (dialog.exec() != QDialog::Accepted) {

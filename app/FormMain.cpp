@@ -589,8 +589,15 @@ void TFormMain::SaveGame() {
 }
 
 void TFormMain::LoadGame() {
+    // Where the game in front was saved or opened from: games are usually kept together.
+    std::string folder = QDir::homePath().toStdString();
+    QMdiSubWindow* active = MdiArea->activeSubWindow();
+    if (auto* game = active != nullptr ? qobject_cast<TFormGame*>(active->widget()) : nullptr;
+        game != nullptr && !game->FileName.empty()) {
+        folder = game->FileName;
+    }
     std::string file;
-    if (AskOpenFile("Open Game", QDir::homePath().toStdString(), GameFilter, file)) {
+    if (AskOpenFile("Open Game", folder, GameFilter, file)) {
         QDir::setCurrent(Folder);
         OpenGame(file);
     }

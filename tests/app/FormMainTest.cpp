@@ -167,8 +167,11 @@ TEST_F(FormMainTest, ASavedGameOpensAsItWasSaved) {
     EXPECT_EQ(Messages.SavesOffered.back(), QDir::homePath().toStdString() + "/Untitled-1.hvc");
     EXPECT_EQ(game->windowTitle(), "Bicolor Cube [bicolor.hvc]") << "a saved game takes its file's name";
 
-    TFormGame* opened = Main->OpenGame(file.toStdString());
-    ASSERT_NE(opened, nullptr) << Messages.Shown.at(0).Text;
+    Messages.FileAnswer = file.toStdString();
+    Main->ActionOpenGame->trigger();
+    EXPECT_EQ(Messages.FoldersAsked.back(), file.toStdString()) << "it starts where the game in front is";
+    auto* opened = qobject_cast<TFormGame*>(Main->MdiArea->activeSubWindow()->widget());
+    ASSERT_NE(opened, game) << Messages.Shown.at(0).Text;
     EXPECT_EQ(opened->windowTitle(), "Bicolor Cube [bicolor.hvc]");
     EXPECT_EQ(opened->Settings, game->Settings);
     EXPECT_EQ(opened->View->CubeState(), game->View->CubeState());
