@@ -122,6 +122,9 @@ TEST(SavedGameTest, EachKindOfBadFileIsRefusedWithItsReason) {
          "version 2); this version opens version 1."},
         {edited(good, "Size=3x3x3", "Size=4x4x4"), damaged("the size \"4x4x4\" is unknown")},
         {edited(good, "Mode=Play", "Mode=1"), damaged("the mode \"1\" is unknown")},
+        {edited(good, "Mode=Play",
+                "Mode=" + std::string(19, 'x') + "ü" + std::string(99, 'x')), // cut before ü
+         damaged("the mode \"" + std::string(19, 'x') + "...\" is unknown")},
         {edited(good, "\nKind=", "\nKin="), damaged("the key Kind of [GAME] is missing")},
         {edited(good, "D=dD0", "D=dU8"), damaged("the sticker U8 is on the cube twice")},
         {edited(good, "U=", "U=uU0 "), damaged("face U has 10 stickers instead of 9")},
