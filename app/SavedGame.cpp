@@ -31,8 +31,18 @@ struct TDamage {
     std::string What;
 };
 
+// A text from the file, in quotes for a message; a long one is cut (at a character's start), so that a
+// damaged file cannot fill the message box.
 std::string Quoted(std::string_view Text) {
-    return "\"" + std::string(Text) + "\"";
+    constexpr std::size_t Shown = 20;
+    if (Text.size() <= Shown + 3) {
+        return "\"" + std::string(Text) + "\"";
+    }
+    std::size_t cut = Shown;
+    while (cut > 0 && (static_cast<unsigned char>(Text[cut]) & 0xC0) == 0x80) {
+        --cut;
+    }
+    return "\"" + std::string(Text.substr(0, cut)) + "...\"";
 }
 
 std::string ShownName(const std::string& FileName) {
