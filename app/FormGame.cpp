@@ -284,10 +284,10 @@ void TFormGame::ShowSolution(const TRubikCube& Cube) {
     PanelSolution->ShowSolution(SolutionList, solves);
 }
 
-void TFormGame::ShowCubeFault(const TRubikCube& Cube) {
+void TFormGame::ShowCubeFault(const TRubikCube& Cube, bool Unpainted) {
     const TCubeCheck check = CheckCube(Cube);
-    if (check.Fault == TCubeFault::None) {
-        return; // the engine's own judgement; we have nothing to add
+    if (check.Fault == TCubeFault::None || (check.Fault == TCubeFault::Uncoloured && !Unpainted)) {
+        return; // after Solve: the engine's own judgement; we have nothing to add
     }
     PanelSolution->ShowFault(check.Reason);
     View->SetHighlight(check.Stickers);
@@ -697,7 +697,7 @@ void TFormGame::PasteCube() {
         return;
     }
     SetCube(*reading.State);
-    ShowCubeFault(pasted);
+    ShowCubeFault(pasted, View->GetMode() == 1);
 }
 
 void TFormGame::SaveGame() {
@@ -752,7 +752,7 @@ void TFormGame::Restore(const TSavedGame& Game, const std::string& File) {
         SolutionList = Game.Answer;
         PanelSolution->ShowSolution(Game.Answer, solves, Game.AnswerPosition);
     } else {
-        ShowCubeFault(cube);
+        ShowCubeFault(cube, View->GetMode() == 1);
     }
     View->Refresh();
 }

@@ -127,8 +127,9 @@ private:
     // After a successful Solve: the answer, tried on Cube (a copy, as the cube is now) first; when the
     // cube is no longer the one solved, the bar says so instead.
     void ShowSolution(const TRubikCube& Cube);
-    // After an invalid cube: why, and its stickers at fault ringed on the cube.
-    void ShowCubeFault(const TRubikCube& Cube);
+    // After an invalid cube: why, and its stickers at fault ringed on the cube. Unpainted: stickers
+    // without colour count as a fault too (not while painting, where the palette counts them).
+    void ShowCubeFault(const TRubikCube& Cube, bool Unpainted = true);
     // Sets the cube anew after the moves queued before (scrambled, cleaned, emptied, pasted), then
     // shows it (and the palette's counts); the move count starts again.
     void ChangeModel(std::function<void(TRubikCube&)> Change);

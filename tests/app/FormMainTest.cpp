@@ -196,6 +196,8 @@ TEST_F(FormMainTest, ASavedGameOpensAsItWasSaved) {
     EXPECT_EQ(miniOpened->View->CubeSize(), 2);
     EXPECT_EQ(miniOpened->View->GetMode(), 0);
     EXPECT_TRUE(miniOpened->PanelPallete->isVisibleTo(miniOpened));
+    EXPECT_FALSE(miniOpened->PanelSolution->isVisibleTo(miniOpened))
+        << "stickers still to paint are no fault";
     EXPECT_EQ(miniOpened->View->CubeState(), mini->View->CubeState());
 
     const int open = static_cast<int>(Main->MdiArea->subWindowList().size());
