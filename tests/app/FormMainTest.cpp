@@ -30,10 +30,10 @@ TEST_F(FormMainTest, NewGamesAreNumberedAcrossKindsAndGetTheKindsColours) {
     TFormGame* bicolor = Main->NewGame(3);
     EXPECT_EQ(Main->MdiArea->subWindowList()[0]->widget()->windowTitle(), "Rubik's Cube [Untitled-1]");
     EXPECT_EQ(bicolor->windowTitle(), "Bicolor Cube [Untitled-2]");
-    // What is drawn: F red (as U is), whatever the defaults say.
+    // What is drawn: U red (as F is), where the defaults have blue.
     QTest::qWait(100);
-    const QColor drawn = testsupport::DrawnAt(*bicolor->View, testsupport::StickerPoint(*bicolor->View, 13));
-    EXPECT_GT(drawn.red(), 2 * std::max(drawn.green(), drawn.blue()) + 20) << "F's centre is not red";
+    const QColor drawn = testsupport::DrawnAt(*bicolor->View, testsupport::StickerPoint(*bicolor->View, 4));
+    EXPECT_GT(drawn.red(), 2 * std::max(drawn.green(), drawn.blue()) + 20) << "U's centre is not red";
     FrameOf(bicolor)->close();
     EXPECT_EQ(Main->NewGame(1)->windowTitle(), "Arxon Cube [Untitled-3]") << "numbers are never reused";
     Main->NewGame(0)->PlayMoves("U R", true, true);
