@@ -13,8 +13,6 @@ namespace {
 
 using namespace twophase;
 
-using testsupport::ReadFile;
-
 TEST(TwoPhaseTablesTest, WrittenTablesReadBackAndDamagedFilesAreRefused) {
     const testsupport::TTempFolder dir;
     const std::string path = dir.Name("sub/twophase.tables");
@@ -23,10 +21,10 @@ TEST(TwoPhaseTablesTest, WrittenTablesReadBackAndDamagedFilesAreRefused) {
     const std::optional<TTables> loaded = LoadTables(path);
     ASSERT_TRUE(loaded.has_value());
     EXPECT_EQ(loaded->Bytes(), built.Bytes());
-    const std::string good = ReadFile(path);
+    const std::string good = testsupport::ReadFile(path);
     const std::string again = dir.Name("again.tables");
     ASSERT_TRUE(SaveTables(*loaded, again));
-    EXPECT_TRUE(ReadFile(again) == good) << "what was read back is written out the same";
+    EXPECT_TRUE(testsupport::ReadFile(again) == good) << "what was read back is written out the same";
     const std::vector<std::pair<const char*, std::function<void(std::string&)>>> damages = {
         {"empty", [](std::string& f) { f.clear(); }},
         {"cut short", [](std::string& f) { f.resize(f.size() - 1); }},

@@ -68,8 +68,7 @@ TEST_F(SoundObject, RefusesWhatIsNotAPlainPcmFileAndKeepsTheSoundBefore) {
         SCOPED_TRACE(what);
         const std::string file = bytes.empty() ? what : Folder.Write("bad.wav", bytes);
         EXPECT_EQ(SoundErrorOf([&] { player.LoadFromFile(file); }), Refused);
-        EXPECT_TRUE(player.Inspect().BufferAttached);
-        EXPECT_EQ(player.Inspect().Bytes, 2000);
+        EXPECT_EQ(std::pair(player.Inspect().BufferAttached, player.Inspect().Bytes), std::pair(true, 2000));
     }
 }
 
@@ -88,8 +87,7 @@ TEST_F(SoundObject, UpdateAndPlayHandTheSettingsToTheSource) {
     player.Gain = 0.5f;
     player.Looping = false;
     player.Play();
-    EXPECT_EQ(player.Inspect().Gain, 0.5f);
-    EXPECT_FALSE(player.Inspect().Looping);
+    EXPECT_EQ(std::pair(player.Inspect().Gain, player.Inspect().Looping), std::pair(0.5f, false));
     // An unchecked failure does not fail the next checked call.
     player.Pitch = -1.0f; // OpenAL refuses a negative pitch; Update does not check
     player.Update();

@@ -75,8 +75,9 @@ protected:
         View->MouseUp(button, from.x() + dx, from.y() + dy);
     }
 
+    QPoint Project(TVector3 p) const { return testsupport::ProjectToWindow(*View, p, Side, Side); }
     TPixel At(const TFrame& f, TVector3 p) const {
-        const QPoint q = testsupport::ProjectToWindow(*View, p, Side, Side);
+        const QPoint q = Project(p);
         return f.At(q.x(), q.y());
     }
 
@@ -90,8 +91,7 @@ protected:
         for (int code = 0; code < 7; ++code) {
             const TRGB c = TCube3D::ColorToGL(View->GetSettings().FaceColors[code]);
             const double cm = std::max({c.Red, c.Green, c.Blue});
-            const double d = std::pow(p.r / m - c.Red / cm, 2) + std::pow(p.g / m - c.Green / cm, 2) +
-                             std::pow(p.b / m - c.Blue / cm, 2);
+            const double d = std::hypot(p.r / m - c.Red / cm, p.g / m - c.Green / cm, p.b / m - c.Blue / cm);
             if (d < bestDistance) {
                 bestDistance = d;
                 best = code;
@@ -157,8 +157,7 @@ TEST_F(DrawingTest, SurfaceFollowsTheWindowAndRefreshComesBackFromAnyThread) {
     Window.resize(120, 260);
     QTest::qWait(50);
     const TFrame f = testsupport::Capture(*View);
-    ASSERT_EQ(f.Width, 120);
-    ASSERT_EQ(f.Height, 260);
+    ASSERT_EQ(std::pair(f.Width, f.Height), std::pair(120, 260));
     EXPECT_FALSE(IsBackground(f.At(60, 130)));
     for (int y = 0; y < f.Height; ++y) {
         ASSERT_TRUE(IsBackground(f.At(0, y)) && IsBackground(f.At(f.Width - 1, y))) << "row " << y;
@@ -244,10 +243,7 @@ TEST_F(PickingTest, ADragTowardsANeighbourTurnsTheirLayerOnceInThePointersSense)
         // Its axis: x for R, L and V, y for U, D and H, z for F, B and M.
         const std::size_t axis = std::min<std::size_t>(std::string("RLVUDH").find(move[0]) / 3, 2);
         (axis == 0 ? t.x : axis == 1 ? t.y : t.z) = 0;
-        const QPoint heading =
-            testsupport::ProjectToWindow(*View, {p.x + 0.3f * t.x, p.y + 0.3f * t.y, p.z + 0.3f * t.z}, Side,
-                                         Side) -
-            a;
+        const QPoint heading = Project({p.x + 0.3f * t.x, p.y + 0.3f * t.y, p.z + 0.3f * t.z}) - a;
         EXPECT_GT(QPoint::dotProduct(heading, drag), 0) << move << " turns against the pointer";
     }
 }

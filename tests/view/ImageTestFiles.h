@@ -21,8 +21,7 @@ using TRGBA = std::array<std::uint8_t, 4>;
 
 // A picture as one looks at it: Pixels row by row, the top row first.
 struct TPicture {
-    int Width = 0;
-    int Height = 0;
+    int Width = 0, Height = 0;
     std::vector<TRGBA> Pixels;
 
     const TRGBA& At(int x, int row) const { return Pixels[static_cast<std::size_t>(row * Width + x)]; }
