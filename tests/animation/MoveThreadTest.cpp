@@ -2,6 +2,7 @@
 // only after each quarter's last frame, queue order, and clean ends in every state.
 #include "animation/Thread.h"
 #include "sound/Sound.h"
+#include "support/PaintedCube.h"
 #include "support/ViewFixture.h"
 #include "view/Cube3D.h"
 
@@ -27,33 +28,26 @@ struct TFrame {
 class MoveThreadTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(LoadGLLibraries());
-        Window = std::make_unique<QWidget>();
-        Window->resize(48, 48); // small frames keep a hundred turns quick on a software renderer
-        Window->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(Window.get()));
         View = MakeView();
+        ASSERT_NE(View, nullptr);
     }
 
+    // Small frames keep a hundred turns quick on a software renderer.
     std::unique_ptr<TCube3D> MakeView() {
-        auto view = std::make_unique<TCube3D>(Window.get(), Window.get(), 1);
-        view->ChangeCube([](TRubikCube& Cube) { Cube.Clean(); });
-        view->SetMode(1);
-        tCubeSettings settings = view->GetSettings();
-        settings.CubeFaceRotationSpeed = 2;
-        view->ApplySettings(settings);
-        view->SetFrameObserver(
-            [this, v = view.get()](std::int32_t x, std::int32_t y, float angle, std::int32_t z) {
-                std::lock_guard lock(FramesLock);
-                if (x == NoLayer && y == NoLayer && z == NoLayer) {
-                    ++Redraws; // an ordinary redraw, not a turn
-                    return;
-                }
-                Frames.push_back({x, y, z, angle, v->CubeState(), v->IsMoveInProgress(),
-                                  RotationSound().Inspect().Sounding});
+        return testsupport::StartView(
+            Window, 48, [](tCubeSettings& s) { s.CubeFaceRotationSpeed = 2; }, 1,
+            [this](TCube3D& view) {
+                view.SetFrameObserver(
+                    [this, v = &view](std::int32_t x, std::int32_t y, float angle, std::int32_t z) {
+                        std::lock_guard lock(FramesLock);
+                        if (x == NoLayer && y == NoLayer && z == NoLayer) {
+                            ++Redraws; // an ordinary redraw, not a turn
+                            return;
+                        }
+                        Frames.push_back({x, y, z, angle, v->CubeState(), v->IsMoveInProgress(),
+                                          RotationSound().Inspect().Sounding});
+                    });
             });
-        view->Init();
-        return view;
     }
 
     // Runs moves and waits (serving the UI thread) until the queue is empty and no move is being
@@ -66,18 +60,11 @@ protected:
         return std::exchange(Frames, {});
     }
 
-    static CubiesState After(const std::string& moves) {
-        TRubikCube cube(1);
-        cube.Clean();
-        EXPECT_TRUE(cube.PerformMoves(moves));
-        return cube.GetState().Cubies;
-    }
-
     // The frames first: they outlive the view, whose move thread adds to them until it ends.
     std::mutex FramesLock;
     std::vector<TFrame> Frames;
     int Redraws = 0;
-    std::unique_ptr<QWidget> Window;
+    QWidget Window;
     std::unique_ptr<TCube3D> View;
 };
 
@@ -115,10 +102,10 @@ TEST_F(MoveThreadTest, EachTurnDrawsItsLayerAndAnglesThenChangesTheModel) {
             // Every frame of a quarter draws the model from before that quarter.
             const std::string before =
                 i < static_cast<std::size_t>(c.PerQuarter) ? "" : std::string(1, c.Move[0]);
-            EXPECT_EQ(frames[i].Model.Cubies, After(before)) << "frame " << i;
+            EXPECT_EQ(frames[i].Model.Cubies, testsupport::After(before).Cubies) << "frame " << i;
             EXPECT_TRUE(frames[i].Busy && frames[i].Sounding);
         }
-        EXPECT_EQ(View->CubeState().Cubies, After(c.Move));
+        EXPECT_EQ(View->CubeState().Cubies, testsupport::After(c.Move).Cubies);
         EXPECT_FALSE(RotationSound().Inspect().Sounding);
     }
     CloseSound();
@@ -129,14 +116,15 @@ TEST_F(MoveThreadTest, QueuedMovesRunInOrderAndUnanimatedOnesAtOnce) {
     ASSERT_TRUE(View->ExecuteMoves("R U Fi", true, true, &history));
     EXPECT_EQ(history, (std::vector<std::string>{"Ri", "Ui", "F"}));
     EXPECT_EQ(Run("").size(), 63u);
-    EXPECT_EQ(View->CubeState().Cubies, After("R U Fi")); // in that order: they do not commute
+    // In that order: they do not commute.
+    EXPECT_EQ(View->CubeState().Cubies, testsupport::After("R U Fi").Cubies);
     // Many moves, animated or not (then nothing is drawn), all reach the model.
     for (const bool animate : {false, true}) {
         std::string moves;
         TRubikCube(1).RandomMoves(20, moves);
         View->ChangeCube([](TRubikCube& cube) { cube.Clean(); });
         EXPECT_EQ(Run(moves, animate).empty(), !animate);
-        EXPECT_EQ(View->CubeState().Cubies, After(moves));
+        EXPECT_EQ(View->CubeState().Cubies, testsupport::After(moves).Cubies);
     }
 }
 

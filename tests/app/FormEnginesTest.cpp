@@ -26,16 +26,14 @@ protected:
         ASSERT_TRUE(QFile::copy(ENGINE_HOST, Folder.filePath(EngineHostName)));
         EngineTable().SetVerdictFile(Folder.filePath("verdicts.ini").toStdString());
         EngineTable().SetLoadTimeLimit(std::chrono::seconds(3));
-        const auto path = [](const char* name) { return QString::fromStdString(EngineFile(name)); };
-        Ini =
-            QString("; kept as it "
-                    "is\r\n[CUBE]\r\nAnimateFaceRotations=0\r\n\r\n[ENGINES]\r\nEngine1=%7\r\nEngine2=%1\r\n"
-                    "Engine3=%2\r\nEngine4=\r\nengine5=%3\r\nEngine6=%4\r\nEngine7=%5\r\nEngine33=both.so\r\n"
-                    "Engine34=%6\r\n[Other]\r\nKey=Value\r\n")
-                .arg(path("nosolve_engine"), path("good_engine"), path("bare_engine"),
-                     Folder.filePath("missing.so"), path("crashinfo_engine"), path("negative_engine"),
-                     path("hang_engine"))
-                .toStdString();
+        Ini = "; kept as it is\r\n[CUBE]\r\nAnimateFaceRotations=0\r\n\r\n[ENGINES]\r\nEngine1=" +
+              EngineFile("hang_engine") + "\r\nEngine2=" + EngineFile("nosolve_engine") +
+              "\r\nEngine3=" + EngineFile("good_engine") +
+              "\r\nEngine4=\r\nengine5=" + EngineFile("bare_engine") +
+              "\r\nEngine6=" + Folder.filePath("missing.so").toStdString() +
+              "\r\nEngine7=" + EngineFile("crashinfo_engine") +
+              "\r\nEngine33=both.so\r\nEngine34=" + EngineFile("negative_engine") +
+              "\r\n[Other]\r\nKey=Value\r\n";
         testsupport::WriteText(Folder.filePath("torvane.ini"), Ini);
         Open();
         Dialog = Main->FormEngines;

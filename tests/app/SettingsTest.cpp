@@ -19,7 +19,6 @@ using testsupport::ReadText;
 using testsupport::WriteText;
 
 TEST(SettingsFileTest, ValuesDefaultsAndNonsense) {
-    QTemporaryDir folder;
     struct TRow {
         const char* Text;
         std::function<void(tCubeSettings&)> Expect; // how it differs from what an empty file gives
@@ -45,10 +44,9 @@ TEST(SettingsFileTest, ValuesDefaultsAndNonsense) {
     };
     for (const TRow& row : rows) {
         SCOPED_TRACE(row.Text);
-        WriteText(folder.filePath("read.ini"), row.Text);
         tCubeSettings read = BuiltInSettings;
         read.StickerTextureFile = "kept.bmp";
-        LoadSettings(TIniFile(folder.filePath("read.ini").toStdString()), read, folder.path().toStdString());
+        LoadSettings(TIniFile::FromText("/program/read.ini", row.Text), read, "/program");
         tCubeSettings expected = BuiltInSettings;
         expected.SurfaceDetail = 0; // a file without the key gives 0, not the built-in 1
         expected.StickerTextureFile = "kept.bmp";

@@ -2,7 +2,6 @@
 // where they share something (the model, the settings, the arcball, the GL context), for
 // ThreadSanitizer to watch; a deadlock runs into the test's time-out.
 #include "engines/Engines.h"
-#include "model/CubeCheck.h"
 #include "model/Random.h"
 #include "support/AppWindows.h"
 

@@ -3,6 +3,7 @@
 // host program of the build's program folder.
 
 #include "engines/Engines.h"
+#include "support/PaintedCube.h"
 #include "support/TempFolder.h"
 #include "support/TestEngines.h"
 
@@ -27,14 +28,6 @@ protected:
         const TEngineId id = Table.Add(EngineFile(name), ProgramDir);
         EXPECT_NE(id, TEngineId::None) << name;
         return id;
-    }
-
-    // A clean 3x3x3 cube after the moves.
-    static TRubikCube Cube(const char* Moves = "") {
-        TRubikCube cube(1);
-        cube.Clean();
-        EXPECT_TRUE(cube.PerformMoves(Moves));
-        return cube;
     }
 
     TTempFolder Cache;

@@ -10,6 +10,7 @@
 
 namespace {
 
+using testsupport::CleanCube;
 using testsupport::EngineFile;
 using namespace std::chrono_literals;
 using namespace std::string_literals;
@@ -69,10 +70,8 @@ TEST_F(EnginesTest, RefusalsAreRememberedUntilTheLibraryChanges) {
     EXPECT_EQ(Table.Add(copy, ProgramDir, &said), TEngineId::None);
     EXPECT_EQ(said, "it crashed (signal 11) on trial");
 
-    const std::string good = Cache.Name("good.so");
-    std::filesystem::copy_file(EngineFile("good_engine"), good);
-    EXPECT_EQ(Table.Add(good, Cache.Name("no-host-here")), TEngineId::None);
-    EXPECT_NE(Table.Add(good, ProgramDir), TEngineId::None);
+    EXPECT_EQ(Table.Add(EngineFile("good_engine"), Cache.Name("no-host-here")), TEngineId::None);
+    EXPECT_NE(Table.Add(EngineFile("good_engine"), ProgramDir), TEngineId::None);
 }
 
 // A game keeps the engine it chose, or finds none: a removal never hands it another engine.
@@ -86,7 +85,7 @@ TEST_F(EnginesTest, IdsStayWithTheirEnginesAndAreNeverReused) {
     EXPECT_NE(again, good);
     EXPECT_EQ(Table.Ids(), (std::vector<TEngineId>{both, again}));
     std::vector<std::string> list = {"kept"};
-    EXPECT_EQ(Solve(good, Cube(), list), TSolveResult::NoEngine);
+    EXPECT_EQ(Solve(good, CleanCube(), list), TSolveResult::NoEngine);
     EXPECT_EQ(Table.Find(TEngineId::First)->EngineName, "Both Sizes");
     EXPECT_EQ(list, std::vector<std::string>{"kept"});
 }
@@ -95,10 +94,10 @@ TEST_F(EnginesTest, AnswersAreSplitIntoTokens) {
     const TEngineId good = Add("good_engine");
     const TEngineId fill = Add("fillanswer_engine");
     std::vector<std::string> list = {"old"};
-    EXPECT_EQ(Solve(good, Cube(), list), TSolveResult::Solved);
+    EXPECT_EQ(Solve(good, CleanCube(), list), TSolveResult::Solved);
     EXPECT_EQ(list, (std::vector<std::string>{"R", "U", "Ri", "Ui"}));
     // 1024 characters "R R ... R " without a terminator are read; the 1025th byte is the terminator's place.
-    EXPECT_EQ(Solve(fill, Cube(), list), TSolveResult::Solved);
+    EXPECT_EQ(Solve(fill, CleanCube(), list), TSolveResult::Solved);
     EXPECT_EQ(list, std::vector<std::string>(512, "R"));
 }
 
@@ -106,7 +105,7 @@ TEST_F(EnginesTest, AnswersAreSplitIntoTokens) {
 TEST_F(EnginesTest, TheCubeIsWrittenInTheEnginesFaceOrder) {
     const TEngineId good = Add("good_engine");
     const TEngineId both = Add("both_engine");
-    const TRubikCube cube = Cube("U");
+    const TRubikCube cube = CleanCube("U");
     std::vector<std::string> list;
     ASSERT_EQ(Solve(good, cube, list), TSolveResult::Solved);
     EXPECT_EQ(testsupport::LastFacelets("good_engine"), *cube.CubeString("ufrbld"));
@@ -119,7 +118,7 @@ TEST_F(EnginesTest, AnEngineThatCannotBeGivenTheCubeIsNotCalled) {
     const TEngineId upper = Add("upper_engine");
     const int calls = testsupport::SolveCalls("upper_engine");
     std::vector<std::string> list = {"kept"};
-    EXPECT_EQ(Solve(upper, Cube(), list), TSolveResult::EngineFailed);
+    EXPECT_EQ(Solve(upper, CleanCube(), list), TSolveResult::EngineFailed);
     EXPECT_EQ(list, std::vector<std::string>{"kept"});
     EXPECT_EQ(testsupport::SolveCalls("upper_engine"), calls);
 }
@@ -128,13 +127,11 @@ TEST_F(EnginesTest, AnEngineThatCannotBeGivenTheCubeIsNotCalled) {
 TEST_F(EnginesTest, ANegativeAnswerForAPossibleCubeIsTheEnginesFailure) {
     const TEngineId negative = Add("negative_engine");
     const TEngineId thrower = Add("throw_engine");
-    TRubikCube turned = Cube("R U Fi");
-    TRubikCube flipped = Cube();
+    TRubikCube turned = CleanCube("R U Fi");
+    TRubikCube flipped = CleanCube();
     std::swap(flipped.GetState().Cubies[0][7].Color, flipped.GetState().Cubies[1][1].Color);
-    TRubikCube small(0);
-    small.Clean();
-    TRubikCube mirrored(0);
-    mirrored.Clean();
+    TRubikCube small = CleanCube("", 0);
+    TRubikCube mirrored = CleanCube("", 0);
     std::swap(mirrored.GetState().Cubies[0][0].Color, mirrored.GetState().Cubies[4][0].Color); // U-L-B
     const std::vector<std::tuple<TEngineId, TRubikCube*, TSolveResult>> cases = {
         {negative, &turned, TSolveResult::EngineFailed}, {negative, &flipped, TSolveResult::Invalid},
@@ -200,19 +197,19 @@ TEST(HostRepliesTest, BadRepliesAreRefusedAndShortOnesAwaitTheirRest) {
 
 // Bad replies reach the program through a real host: a script standing in for the host program.
 TEST_F(EnginesTest, AHostThatAnswersNonsenseIsRefused) {
+    // Each says hello (both optional exports there), waits for the program's first request and answers
+    // it so.
     const std::vector<std::pair<std::string, std::string>> hosts = {
-        {"printf 'H\\001\\001' >&3; head -c 1 <&3 >/dev/null; printf Zgarbage >&3; exec sleep 10",
-         "its reply was not understood (an unknown reply) on trial"},
-        {"printf 'H\\001\\001' >&3; head -c 1 <&3 >/dev/null; printf INam >&3",
-         "it ended (status 0) in the middle of its reply on trial"},
-        {"printf 'H\\001\\001' >&3; head -c 1 <&3 >/dev/null; printf I >&3; head -c 300 /dev/zero | tr "
-         "'\\000' N >&3; exec sleep 10",
+        {"printf Zgarbage >&3; exec sleep 10", "its reply was not understood (an unknown reply) on trial"},
+        {"printf INam >&3", "it ended (status 0) in the middle of its reply on trial"},
+        {"printf I >&3; head -c 300 /dev/zero | tr '\\000' N >&3; exec sleep 10",
          "its reply was not understood (a text longer than 255 characters) on trial"},
     };
     for (const auto& [script, reason] : hosts) {
         testsupport::TTempFolder folder;
-        const std::string host = folder.Name(EngineHostName);
-        std::ofstream(host) << "#!/bin/sh\n" << script << "\n";
+        const std::string host =
+            folder.Write(EngineHostName,
+                         "#!/bin/sh\nprintf 'H\\001\\001' >&3; head -c 1 <&3 >/dev/null; " + script + "\n");
         std::filesystem::permissions(host, std::filesystem::perms::owner_all);
         std::string said;
         Table.SetVerdictFile({});

@@ -4,41 +4,34 @@
 
 #include "EngineTableTest.h"
 
-#include <condition_variable>
+#include <future>
 #include <gtest/gtest.h>
-#include <mutex>
 #include <optional>
 
 namespace {
 
+using testsupport::CleanCube;
 using testsupport::EngineFile;
 using namespace std::chrono_literals;
 
 using testsupport::ProgramDir;
 
-// Where a job's Done puts its outcome, and a wait for it with a time-out.
-class TOutcomeBox {
-public:
-    TSolveJob::TDone Done() {
-        return [this](TSolveOutcome outcome) {
-            std::lock_guard lock(Mutex);
-            Outcome = std::move(outcome);
-            Arrived.notify_all();
-        };
+class SolveJobTest : public testsupport::EngineTableTest {
+protected:
+    // Solves the cube on a job of its own and waits, for at most 30 s, for the outcome its Done hands
+    // over; none if it never came.
+    std::optional<TSolveOutcome> SolveOnJob(TEngineId id, const TRubikCube& cube,
+                                            std::chrono::seconds limit) {
+        std::promise<TSolveOutcome> done;
+        std::future<TSolveOutcome> outcome = done.get_future();
+        const TSolveJob job(
+            id, cube, [&done](TSolveOutcome o) { done.set_value(std::move(o)); }, limit, Table);
+        if (outcome.wait_for(30s) != std::future_status::ready) {
+            return std::nullopt;
+        }
+        return outcome.get();
     }
-    std::optional<TSolveOutcome> Wait(std::chrono::seconds limit = 30s) {
-        std::unique_lock lock(Mutex);
-        Arrived.wait_for(lock, limit, [&] { return Outcome.has_value(); });
-        return Outcome;
-    }
-
-private:
-    std::mutex Mutex;
-    std::condition_variable Arrived;
-    std::optional<TSolveOutcome> Outcome;
 };
-
-using SolveJobTest = testsupport::EngineTableTest;
 
 // The host dies or hangs instead of the program; the next solve, with the same engine or another,
 // works as ever.
@@ -47,22 +40,13 @@ TEST_F(SolveJobTest, AnEngineThatCrashesOrHangsFailsThatSolveOnly) {
     for (const char* name : {"crashlater_engine", "hanglater_engine"}) {
         SCOPED_TRACE(name);
         const TEngineId bad = Add(name);
-        TOutcomeBox failed;
-        const TSolveJob job(bad, Cube("R U"), failed.Done(), 1s, Table);
-        const std::optional<TSolveOutcome> outcome = failed.Wait();
-        ASSERT_TRUE(outcome.has_value());
-        EXPECT_EQ(outcome->Result, TSolveResult::EngineFailed);
-        EXPECT_EQ(outcome->EngineName, name[0] == 'c' ? "Crash Later" : "Hang Later");
-
-        TOutcomeBox solved;
-        const TSolveJob next(good, Cube("R U"), solved.Done(), 10s, Table);
-        ASSERT_TRUE(solved.Wait().has_value());
-        EXPECT_EQ(solved.Wait()->Result, TSolveResult::Solved);
+        const std::optional<TSolveOutcome> failed = SolveOnJob(bad, CleanCube("R U"), 1s);
+        ASSERT_TRUE(failed.has_value());
+        EXPECT_EQ(failed->Result, TSolveResult::EngineFailed);
+        EXPECT_EQ(failed->EngineName, name[0] == 'c' ? "Crash Later" : "Hang Later");
+        EXPECT_EQ(SolveOnJob(good, CleanCube("R U"), 10s).value().Result, TSolveResult::Solved);
         // A fresh host for the failed engine: the clean cube, which it solves, is answered.
-        TOutcomeBox again;
-        const TSolveJob retry(bad, Cube(), again.Done(), 10s, Table);
-        ASSERT_TRUE(again.Wait().has_value());
-        EXPECT_EQ(again.Wait()->Result, TSolveResult::Solved);
+        EXPECT_EQ(SolveOnJob(bad, CleanCube(), 10s).value().Result, TSolveResult::Solved);
     }
 }
 
@@ -75,9 +59,7 @@ TEST_F(SolveJobTest, ASolveDuringStartUpWaitsForTheEngines) {
     for (int i = 0; i < 3000; ++i) {
         setenv(("TORVANE_TEST_" + std::to_string(i)).c_str(), "x", 1);
     }
-    TOutcomeBox first;
-    const TSolveJob job(TEngineId::First, Cube("R U"), first.Done(), 20s, Table);
-    const std::optional<TSolveOutcome> outcome = first.Wait();
+    const std::optional<TSolveOutcome> outcome = SolveOnJob(TEngineId::First, CleanCube("R U"), 20s);
     ASSERT_TRUE(outcome.has_value());
     EXPECT_TRUE(Table.Loaded());
     EXPECT_EQ(outcome->Result, TSolveResult::Solved);

@@ -21,7 +21,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
-#include <sstream>
+#include <iterator>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -36,9 +36,7 @@ std::string StateFile(const char* Extension) {
 
 std::string Answer() {
     std::ifstream file(StateFile(".answer"));
-    std::stringstream text;
-    text << file.rdbuf();
-    return file ? text.str() : "R U Ri Ui";
+    return file ? std::string(std::istreambuf_iterator<char>(file), {}) : "R U Ri Ui";
 }
 
 // Whether each face's nine letters are one letter: the clean cube, in whatever face order.

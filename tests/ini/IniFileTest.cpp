@@ -2,9 +2,9 @@
 // for byte), and saves that cannot be made.
 #include "ini/IniFile.h"
 
-#include <cstdlib>
+#include "support/TempFolder.h"
+
 #include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
 #include <iterator>
 #include <string>
@@ -13,24 +13,14 @@ namespace fs = std::filesystem;
 
 namespace {
 
+using testsupport::ReadFile;
+
 class IniFileTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "torvane-ini-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        Folder = pattern;
-    }
-    void TearDown() override { fs::remove_all(Folder); }
-
     std::string Write(const std::string& text, const char* name = "test.ini") const {
-        std::ofstream(Folder / name, std::ios::binary) << text;
-        return (Folder / name).string();
+        return Folder.Write(name, text);
     }
-    static std::string Read(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        return in ? std::string(std::istreambuf_iterator<char>(in), {}) : "<missing>";
-    }
-    fs::path Folder;
+    testsupport::TTempFolder Folder;
 };
 
 TEST_F(IniFileTest, ValuesAreReadAsWritten) {
@@ -81,7 +71,7 @@ TEST_F(IniFileTest, ATextIsReadAsItsFileWouldBeAndWrittenOverTheNamedFile) {
     EXPECT_EQ(ini.FileName(), path);
     ini.WriteInteger("X", "C", 3);
     ASSERT_TRUE(ini.UpdateFile());
-    EXPECT_EQ(Read(path), "\xEF\xBB\xBF; mine\r\n[CUBE]\r\n A = ' 1 ' \r\n[X]\r\nB=2\r\nC=3\r\n");
+    EXPECT_EQ(ReadFile(path), "\xEF\xBB\xBF; mine\r\n[CUBE]\r\n A = ' 1 ' \r\n[X]\r\nB=2\r\nC=3\r\n");
 }
 
 TEST_F(IniFileTest, WritesChangeOnlyTheirOwnLines) {
@@ -116,7 +106,7 @@ TEST_F(IniFileTest, WritesChangeOnlyTheirOwnLines) {
         TIniFile ini(path);
         ini.WriteString(c.Section, c.Key, c.Value);
         ASSERT_TRUE(ini.UpdateFile());
-        EXPECT_EQ(Read(path), c.After);
+        EXPECT_EQ(ReadFile(path), c.After);
     }
 }
 
@@ -127,10 +117,9 @@ TEST_F(IniFileTest, AFailedSaveSaysSoAndLeavesTheOldFile) {
 
     // A folder in the file's place cannot be replaced; a missing folder cannot be written into; a file
     // too large to be read is not replaced by what little was read of it.
-    fs::create_directories(Folder / "taken.ini/inside");
+    fs::create_directories(Folder.Name("taken.ini/inside"));
     const std::string large = Write("[CUBE]\nA=1\n" + std::string(TIniFile::MaxFileBytes, ';'), "large.ini");
-    for (const std::string& name :
-         {(Folder / "taken.ini").string(), (Folder / "no/such/folder.ini").string(), large}) {
+    for (const std::string& name : {Folder.Name("taken.ini"), Folder.Name("no/such/folder.ini"), large}) {
         SCOPED_TRACE(name);
         TIniFile blocked(name);
         EXPECT_EQ(blocked.ReadInteger("CUBE", "A", -1), -1);
@@ -139,12 +128,12 @@ TEST_F(IniFileTest, AFailedSaveSaysSoAndLeavesTheOldFile) {
         EXPECT_FALSE(blocked.UpdateFile(&error));
         EXPECT_NE(error.find(fs::path(name).filename().string()), std::string::npos) << error;
     }
-    EXPECT_EQ(Read(large).size(), TIniFile::MaxFileBytes + 11);
-    EXPECT_EQ(Read(path), "[CUBE]\nA=1\n");
-    const auto entries = [this] { return std::distance(fs::directory_iterator(Folder), {}); };
+    EXPECT_EQ(ReadFile(large).size(), TIniFile::MaxFileBytes + 11);
+    EXPECT_EQ(ReadFile(path), "[CUBE]\nA=1\n");
+    const auto entries = [this] { return std::distance(fs::directory_iterator(Folder.Path()), {}); };
     EXPECT_EQ(entries(), 3) << "test.ini, large.ini, taken.ini: no temporary file left";
     ASSERT_TRUE(ini.UpdateFile());
-    EXPECT_EQ(Read(path), "[CUBE]\nA=2\n");
+    EXPECT_EQ(ReadFile(path), "[CUBE]\nA=2\n");
     EXPECT_EQ(entries(), 3);
 }
 

@@ -3,6 +3,7 @@
 #include "model/CubeCheck.h"
 
 #include "CubeGeometry.h"
+#include "support/PaintedCube.h"
 
 #include <gtest/gtest.h>
 #include <utility>
@@ -75,8 +76,7 @@ TEST(CubeCheck, EachFaultIsNamedWithItsStickers) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Name);
-        TRubikCube cube(c.Size);
-        cube.Clean();
+        TRubikCube cube = testsupport::CleanCube("", c.Size);
         for (const auto& [a, b] : c.Swaps) {
             b < 0 ? void(Colour(cube, a) = b == -1 ? NoColor : 1)
                   : std::swap(Colour(cube, a), Colour(cube, b));
@@ -91,8 +91,7 @@ TEST(CubeCheck, EachFaultIsNamedWithItsStickers) {
 }
 
 TEST(CubeCheck, OnlySolvedCubesHaveUniformFaces) {
-    TRubikCube cube(1);
-    cube.Clean();
+    TRubikCube cube = testsupport::CleanCube();
     EXPECT_TRUE(FacesAreUniform(cube));
     ASSERT_TRUE(cube.PerformMoves("V0")); // a slice leaves four faces mixed
     EXPECT_FALSE(FacesAreUniform(cube));

@@ -3,6 +3,7 @@
 // turn tables), so that tests can work out where a turn must carry each sticker.
 // Coordinates are doubled so that every sticker centre is integral: the cube spans -N..N.
 
+#include <algorithm>
 #include <array>
 
 namespace geometry {
@@ -42,11 +43,8 @@ inline Vec StickerCentre(int N, int f, int index) {
 // The position id (face * N^2 + index) of the sticker with this centre and normal, or -1.
 inline int StickerAt(int N, Vec centre, Vec normal) {
     for (int f = 0; f < 6; ++f) {
-        if (!(Frames[f].Normal == normal)) {
-            continue;
-        }
         for (int i = 0; i < N * N; ++i) {
-            if (StickerCentre(N, f, i) == centre) {
+            if (Frames[f].Normal == normal && StickerCentre(N, f, i) == centre) {
                 return f * N * N + i;
             }
         }
@@ -61,14 +59,7 @@ inline Vec QuarterTurn(Vec axis, Vec v) {
 
 // Layer of a point along a unit axis: 0 at the negative side up to N - 1 at the positive side.
 inline int LayerAlong(int N, Vec axis, Vec p) {
-    const int d = Dot(axis, p);
-    if (d >= N) {
-        return N - 1;
-    }
-    if (d <= -N) {
-        return 0;
-    }
-    return (d + N - 1) / 2;
+    return std::clamp((Dot(axis, p) + N - 1) / 2, 0, N - 1);
 }
 
 } // namespace geometry

@@ -4,7 +4,6 @@
 #include "model/Cubi.h"
 
 #include <gtest/gtest.h>
-#include <string>
 #include <vector>
 
 namespace {

@@ -2,36 +2,29 @@
 // reads back as the same tables and is refused when missing, cut short, damaged or of another layout
 // (so the engine builds anew).
 #include "plugins/twophase/Tables.h"
+#include "support/TempFolder.h"
 
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <gtest/gtest.h>
 #include <string>
-#include <unistd.h>
 
 namespace {
 
 using namespace twophase;
 
-std::string FileText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 TEST(TwoPhaseTablesTest, WrittenTablesReadBackAndDamagedFilesAreRefused) {
-    const std::filesystem::path dir =
-        std::filesystem::path(::testing::TempDir()) / ("tables-" + std::to_string(::getpid()));
-    const std::string path = (dir / "sub" / "twophase.tables").string();
+    const testsupport::TTempFolder dir;
+    const std::string path = dir.Name("sub/twophase.tables");
     const TTables built = BuildTables();
     ASSERT_TRUE(SaveTables(built, path)) << "the folder is made when missing";
     const std::optional<TTables> loaded = LoadTables(path);
     ASSERT_TRUE(loaded.has_value());
     EXPECT_EQ(loaded->Bytes(), built.Bytes());
-    const std::string good = FileText(path);
-    const std::string again = (dir / "again.tables").string();
+    const std::string good = testsupport::ReadFile(path);
+    const std::string again = dir.Name("again.tables");
     ASSERT_TRUE(SaveTables(*loaded, again));
-    EXPECT_TRUE(FileText(again) == good) << "what was read back is written out the same";
+    EXPECT_TRUE(testsupport::ReadFile(again) == good) << "what was read back is written out the same";
     const std::vector<std::pair<const char*, std::function<void(std::string&)>>> damages = {
         {"empty", [](std::string& f) { f.clear(); }},
         {"cut short", [](std::string& f) { f.resize(f.size() - 1); }},
@@ -43,11 +36,10 @@ TEST(TwoPhaseTablesTest, WrittenTablesReadBackAndDamagedFilesAreRefused) {
         SCOPED_TRACE(what);
         std::string bytes = good;
         damage(bytes);
-        std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+        dir.Write("sub/twophase.tables", bytes);
         EXPECT_FALSE(LoadTables(path).has_value());
     }
-    EXPECT_FALSE(LoadTables((dir / "missing.tables").string()).has_value());
-    std::filesystem::remove_all(dir);
+    EXPECT_FALSE(LoadTables(dir.Name("missing.tables")).has_value());
 }
 
 TEST(TwoPhaseTablesTest, CacheLivesUnderTheUsersCacheFolder) {

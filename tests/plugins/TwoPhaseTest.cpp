@@ -38,10 +38,7 @@ protected:
             return loaded;
         }();
         std::string answer;
-        if (CallSolve(engine, N, facelets, answer) < 0) {
-            return std::nullopt;
-        }
-        return answer;
+        return CallSolve(engine, N, facelets, answer) < 0 ? std::nullopt : std::optional(answer);
     }
 
     TEngineTable Table;
@@ -50,9 +47,7 @@ protected:
 
 TEST_F(TwoPhaseTest, RandomStatesGetShortAnswersThatSolveThem) {
     // First a cube held another way up: the centres have moved, the answer is still in face letters.
-    TRubikCube turned(1);
-    turned.Clean();
-    ASSERT_TRUE(turned.PerformMoves("M0 H0 R U2 Fi"));
+    const TRubikCube turned = testsupport::CleanCube("M0 H0 R U2 Fi");
     randomcubes::TGenerator generator(2026);
     for (int i = 0; i <= CubeCount; ++i) {
         const std::string facelets = i == 0 ? *turned.CubeString() : randomcubes::Facelets(generator.Next());
@@ -73,9 +68,7 @@ TEST_F(TwoPhaseTest, RandomStatesGetShortAnswersThatSolveThem) {
 }
 
 TEST_F(TwoPhaseTest, SolvedCubesAndOtherSizes) {
-    TRubikCube cube(1);
-    cube.Clean();
-    const std::string clean = *cube.CubeString();
+    const std::string clean = *testsupport::CleanCube().CubeString();
     EXPECT_EQ(Answer(clean), "") << "a solved cube needs no moves";
     EXPECT_EQ(Answer(clean, 2), std::nullopt) << "a 3x3x3 text is no 2x2x2 cube";
     EXPECT_EQ(Answer(clean.substr(0, 24), 3), std::nullopt) << "nor the other way round";
@@ -85,20 +78,19 @@ TEST_F(TwoPhaseTest, SolvedCubesAndOtherSizes) {
 
 TEST_F(TwoPhaseTest, SeveralThreadsSolveAtOnce) {
     std::atomic<int> solved = 0;
-    std::vector<std::thread> threads;
-    for (int t = 0; t < 4; ++t) {
-        threads.emplace_back([&solved, t] {
-            randomcubes::TGenerator generator(static_cast<std::uint64_t>(7 + t));
-            for (int i = 0; i < 2; ++i) {
-                const std::string facelets = randomcubes::Facelets(generator.Next());
-                const std::optional<std::string> answer = Answer(facelets);
-                TRubikCube cube = testsupport::Painted(facelets);
-                solved += answer && cube.PerformMoves(*answer) && FacesAreUniform(cube);
-            }
-        });
-    }
-    for (std::thread& thread : threads) {
-        thread.join();
+    {
+        std::vector<std::jthread> threads; // joined at the end of the block
+        for (int t = 0; t < 4; ++t) {
+            threads.emplace_back([&solved, t] {
+                randomcubes::TGenerator generator(static_cast<std::uint64_t>(7 + t));
+                for (int i = 0; i < 2; ++i) {
+                    const std::string facelets = randomcubes::Facelets(generator.Next());
+                    const std::optional<std::string> answer = Answer(facelets);
+                    TRubikCube cube = testsupport::Painted(facelets);
+                    solved += answer && cube.PerformMoves(*answer) && FacesAreUniform(cube);
+                }
+            });
+        }
     }
     EXPECT_EQ(solved, 8);
 }

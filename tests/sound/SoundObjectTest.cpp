@@ -3,7 +3,6 @@
 #include "SoundTestSupport.h"
 #include "sound/Sound.h"
 
-#include <filesystem>
 #include <gtest/gtest.h>
 #include <string>
 #include <sys/stat.h>
@@ -25,14 +24,10 @@ protected:
     void TearDown() override { CloseSound(); }
 
     // Writes tone.wav of Frames (silent) frames into the test folder and gives its name.
-    static std::string Tone(int Frames, unsigned Channels = 1, unsigned Bits = 16,
-                            std::uint32_t Rate = 22050) {
+    std::string Tone(int Frames, unsigned Channels = 1, unsigned Bits = 16, std::uint32_t Rate = 22050) {
         const auto bytes = static_cast<std::size_t>(Frames) * Channels * Bits / 8;
-        WriteBytes("tone.wav", WaveFile({.Channels = Channels,
-                                         .Rate = Rate,
-                                         .Bits = Bits,
-                                         .Samples = std::string(bytes, Bits == 8 ? '\x80' : '\0')}));
-        return "tone.wav";
+        return Folder.Write("tone.wav",
+                            WaveFile({Channels, Rate, Bits, std::string(bytes, Bits == 8 ? '\x80' : '\0')}));
     }
 
     TTempFolder Folder{true};
@@ -71,12 +66,9 @@ TEST_F(SoundObject, RefusesWhatIsNotAPlainPcmFileAndKeepsTheSoundBefore) {
     player.LoadFromFile(Tone(1000));
     for (const auto& [what, bytes] : bad) {
         SCOPED_TRACE(what);
-        if (!bytes.empty()) {
-            WriteBytes("bad.wav", bytes);
-        }
-        EXPECT_EQ(SoundErrorOf([&] { player.LoadFromFile(bytes.empty() ? what : "bad.wav"); }), Refused);
-        EXPECT_TRUE(player.Inspect().BufferAttached);
-        EXPECT_EQ(player.Inspect().Bytes, 2000);
+        const std::string file = bytes.empty() ? what : Folder.Write("bad.wav", bytes);
+        EXPECT_EQ(SoundErrorOf([&] { player.LoadFromFile(file); }), Refused);
+        EXPECT_EQ(std::pair(player.Inspect().BufferAttached, player.Inspect().Bytes), std::pair(true, 2000));
     }
 }
 
@@ -95,8 +87,7 @@ TEST_F(SoundObject, UpdateAndPlayHandTheSettingsToTheSource) {
     player.Gain = 0.5f;
     player.Looping = false;
     player.Play();
-    EXPECT_EQ(player.Inspect().Gain, 0.5f);
-    EXPECT_FALSE(player.Inspect().Looping);
+    EXPECT_EQ(std::pair(player.Inspect().Gain, player.Inspect().Looping), std::pair(0.5f, false));
     // An unchecked failure does not fail the next checked call.
     player.Pitch = -1.0f; // OpenAL refuses a negative pitch; Update does not check
     player.Update();

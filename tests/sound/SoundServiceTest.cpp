@@ -20,7 +20,7 @@ void Put(const TTempFolder& Folder, TSounds Sounds) {
         PutProgramSounds(Folder.Path());
     }
     if (Sounds == TSounds::BrokenRestart) {
-        WriteBytes(Folder.Path() / RestartSoundFile, "RIFF no sound");
+        Folder.Write(RestartSoundFile, std::string("RIFF no sound"));
     }
 }
 

@@ -5,13 +5,9 @@
 #include "support/TempFolder.h"
 
 #include <cstdint>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <functional>
-#include <stdexcept>
 #include <string>
-#include <string_view>
 
 namespace soundtest {
 
@@ -24,14 +20,6 @@ inline void PutProgramSounds(const std::filesystem::path& Folder) {
         std::filesystem::copy_file(std::filesystem::path(TORVANE_PROGRAM_SOUNDS) / name,
                                    Folder / "sounds" / name,
                                    std::filesystem::copy_options::overwrite_existing);
-    }
-}
-
-inline void WriteBytes(const std::filesystem::path& File, std::string_view Bytes) {
-    std::ofstream out(File, std::ios::binary | std::ios::trunc);
-    out.write(Bytes.data(), static_cast<std::streamsize>(Bytes.size()));
-    if (!out) {
-        throw std::runtime_error("cannot write " + File.string());
     }
 }
 

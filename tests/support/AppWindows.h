@@ -9,6 +9,7 @@
 #include "app/SettingsDialogs.h"
 #include "app/SolutionBar.h"
 #include "model/CubeCheck.h"
+#include "support/PaintedCube.h"
 #include "support/StickerPixels.h"
 #include "view/OpenGL.h"
 
@@ -37,15 +38,6 @@ inline void WriteText(const QString& Path, const std::string& Text) {
     QFile file(Path);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << Path.toStdString();
     file.write(Text.data(), static_cast<qint64>(Text.size()));
-}
-
-// A clean 3x3x3 cube after the moves. Sticker counters only grow, so a state is named by the whole
-// sequence of moves that led to it, undone moves included.
-inline CubeState0 After(const std::string& Moves) {
-    TRubikCube cube(1);
-    cube.Clean();
-    EXPECT_TRUE(cube.PerformMoves(Moves));
-    return cube.GetState();
 }
 
 // The colour the view draws at a point of the cube's own frame.

@@ -5,10 +5,10 @@
 
 #include "support/TempFolder.h"
 
+#include <algorithm>
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <string>
+#include <string_view>
 
 namespace testsupport {
 
@@ -19,30 +19,22 @@ inline std::string EngineFile(const std::string& name) {
 // Made when the test program starts and removed when it ends; named to the hosts it starts.
 struct TEngineStateFolder : TTempFolder {
     TEngineStateFolder() { setenv("TE_STATE_DIR", Path().c_str(), 1); }
-    std::string File(const std::string& name, const char* extension) const { return Name(name + extension); }
 };
 
 inline const TEngineStateFolder EngineState;
 
 // What the engine answers from now on.
 inline void SetEngineAnswer(const std::string& name, const char* text) {
-    std::ofstream(EngineState.File(name, ".answer")) << text;
+    EngineState.Write(name + ".answer", std::string_view(text));
 }
 // The facelet text of the engine's last solve.
 inline std::string LastFacelets(const std::string& name) {
-    std::ifstream file(EngineState.File(name, ".facelets"));
-    std::stringstream text;
-    text << file.rdbuf();
-    return text.str();
+    return ReadFile(EngineState.Name(name + ".facelets"));
 }
 // How often the engine was asked to solve (the clean cube of each load's trial included).
 inline int SolveCalls(const std::string& name) {
-    std::ifstream file(EngineState.File(name, ".calls"));
-    int calls = 0;
-    for (std::string line; std::getline(file, line);) {
-        ++calls;
-    }
-    return calls;
+    const std::string calls = ReadFile(EngineState.Name(name + ".calls"));
+    return static_cast<int>(std::count(calls.begin(), calls.end(), '\n'));
 }
 
 } // namespace testsupport

@@ -13,10 +13,12 @@
 
 namespace testsupport {
 
-// Null when GL or the window is not there. Configure may change the settings before the view starts.
+// Null when GL or the window is not there. Configure changes the settings, and BeforeInit (if given) the
+// view, before the view starts.
 inline std::unique_ptr<TCube3D> StartView(QWidget& Window, int Side,
-                                          const std::function<void(tCubeSettings&)>& Configure = {},
-                                          std::uint8_t SizeIndex = 1) {
+                                          const std::function<void(tCubeSettings&)>& Configure,
+                                          std::uint8_t SizeIndex = 1,
+                                          const std::function<void(TCube3D&)>& BeforeInit = {}) {
     if (!LoadGLLibraries()) {
         return nullptr;
     }
@@ -29,25 +31,22 @@ inline std::unique_ptr<TCube3D> StartView(QWidget& Window, int Side,
     view->ChangeCube([](TRubikCube& Cube) { Cube.Clean(); });
     view->SetMode(1);
     tCubeSettings settings = BuiltInSettings;
-    if (Configure) {
-        Configure(settings);
-    }
+    Configure(settings);
     view->ApplySettings(settings);
+    if (BeforeInit) {
+        BeforeInit(*view);
+    }
     view->Init();
     return view;
 }
 
-// Serves the UI thread until the view has carried out every move and command queued so far.
-inline bool Settle(TCube3D& View) {
-    return QTest::qWaitFor([&] { return View.MovesFinished(); }, 60000);
-}
-
-// Changes the view's settings as the windows do, and waits until they are in place.
+// Changes the view's settings as the windows do, and serves the UI thread until they are in place
+// (the view has carried out every move and command queued so far).
 inline void Apply(TCube3D& View, const std::function<void(tCubeSettings&)>& Change, bool Rebuild = false) {
     tCubeSettings settings = View.GetSettings();
     Change(settings);
     View.ApplySettings(settings, {}, Rebuild);
-    ASSERT_TRUE(Settle(View));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return View.MovesFinished(); }, 60000));
 }
 
 struct TPixel {

@@ -216,8 +216,7 @@ TEST_F(EnvironmentTest, TexturedStickersShowTheirPictureTintedByTheStickerColour
         Rebuild([&](tCubeSettings& s) { s.StickerTextureFile = file; });
         return Capture(*View).At(Side / 2, Side / 2);
     };
-    EXPECT_LT(Brightness(useSticker(Folder.Write("black.bmp", MakeBMP(TPicture{1, 1, {{0, 0, 0, 255}}})))),
-              30)
+    EXPECT_LT(Brightness(useSticker(Folder.Write("black.bmp", MakeBMP(TPicture{1, 1, {Black}})))), 30)
         << "a black picture darkens the sticker";
     EXPECT_NEAR(useSticker(Folder.Write("white.tga", MakeTGA(TPicture{1, 1, {White}}))).r, plain.r, 3);
     EXPECT_EQ(CountListsAndTextures().second, 1) << "the black picture's texture is gone";

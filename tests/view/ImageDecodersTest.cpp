@@ -10,7 +10,7 @@
 #include <gtest/gtest.h>
 #include <string>
 #include <sys/stat.h>
-#include <utility>
+#include <tuple>
 
 using namespace imagetest;
 
@@ -28,12 +28,9 @@ struct TGood {
     int Tolerance = 0; // JPEG blocks of one colour come back within a step or two
 };
 
-Bytes Appended(Bytes b, const Bytes& more) {
-    b.insert(b.end(), more.begin(), more.end());
-    return b;
-}
-
 const TPicture Tall{1, MaxImageSide, std::vector<TRGBA>(MaxImageSide, Red)};
+// FourBlocks as a grey JPEG gives it: only the red channel counts.
+const TPicture Grey = Painted(16, 16, [](int x, int row) { return (x < 8) == (row < 8) ? White : Black; });
 
 // Rows of 5 RGB pixels need padding; 16384 is the largest side taken.
 const TGood GoodFiles[] = {
@@ -44,16 +41,11 @@ const TGood GoodFiles[] = {
     {"Tga32", DecodeTGA, MakeTGA(Gradient(5, 3), 2, 32), Gradient(5, 3), TPixelFormat::RGBA},
     {"TgaRle32", DecodeTGA, MakeTGA(FourBlocks(), 10, 32), FourBlocks(), TPixelFormat::RGBA},
     {"TgaRleLargest", DecodeTGA, MakeTGA(Tall, 10), Tall},
-    {"TgaRleRawPacket", DecodeTGA, Appended(TgaHeader(2, 1, 10), {1, 0, 0, 255, 0, 255, 0}),
+    {"TgaRleRawPacket", DecodeTGA, TgaFile(2, 1, 10, 24, {1, 0, 0, 255, 0, 255, 0}),
      TPicture{2, 1, {Red, Green}}},
-    // Always opaque RGBA; grey keeps only the red channel.
+    // Always opaque RGBA.
     {"Jpeg", DecodeJPG, MakeJPEG(FourBlocks()), FourBlocks(), TPixelFormat::RGBA, 3},
-    {"JpegGrey", DecodeJPG, MakeJPEG(FourBlocks(), JCS_GRAYSCALE),
-     Painted(16, 16,
-             [](int x, int row) {
-                 return (x < 8) == (row < 8) ? White : TRGBA{0, 0, 0, 255};
-             }),
-     TPixelFormat::RGBA, 3},
+    {"JpegGrey", DecodeJPG, MakeJPEG(FourBlocks(), JCS_GRAYSCALE), Grey, TPixelFormat::RGBA, 3},
 };
 
 TEST(ImageDecoders, GoodFilesGiveTheirExactPixelsBottomRowFirst) {
@@ -65,9 +57,8 @@ TEST(ImageDecoders, GoodFilesGiveTheirExactPixelsBottomRowFirst) {
         const TImageResult r = c.Decode(c.File, Name);
         ASSERT_TRUE(r.Image) << (r.Message ? r.Message->Text : "no message");
         EXPECT_FALSE(r.Message);
-        EXPECT_EQ(r.Image->Width, c.Picture.Width);
-        EXPECT_EQ(r.Image->Height, c.Picture.Height);
-        EXPECT_EQ(r.Image->Format, c.Format);
+        EXPECT_EQ(std::tuple(r.Image->Width, r.Image->Height, r.Image->Format),
+                  std::tuple(c.Picture.Width, c.Picture.Height, c.Format));
         const Bytes expected = Expected(c.Picture, c.Format);
         ASSERT_EQ(r.Image->Pixels.size(), expected.size());
         for (std::size_t i = 0; i < expected.size(); ++i) {
@@ -76,10 +67,6 @@ TEST(ImageDecoders, GoodFilesGiveTheirExactPixelsBottomRowFirst) {
     }
 }
 
-Bytes Cut(Bytes b, std::size_t keep) {
-    b.resize(keep);
-    return b;
-}
 // The width field of the first frame header set to 16385.
 Bytes TooWideJpeg(Bytes file) {
     const Bytes frame{0xFF, 0xC0};
@@ -106,7 +93,7 @@ const char* const JpegFailed = "Couldn't load JPG - \"/pictures/face.x\"";
 
 const TBad BadFiles[] = {
     {"BmpEmpty", DecodeBMP, {}, BmpData},
-    {"BmpRowsCut", DecodeBMP, Cut(Bmp24, Bmp24.size() - 2), BmpData},
+    {"BmpRowsCut", DecodeBMP, Bytes(Bmp24.begin(), Bmp24.end() - 2), BmpData},
     {"BmpHugeColourCount", DecodeBMP, Patched(Bmp24, 46, 0xFFFFFFFFu), "Error reading palette"},
     {"BmpNotBM", DecodeBMP, Patched(Bmp24, 0, 0x4142, 2), BmpOnly},
     {"BmpRle8", DecodeBMP, Patched(MakeBMP(Gradient(5, 3), 8), 30, 1), BmpOnly},
@@ -121,13 +108,13 @@ const TBad BadFiles[] = {
      "Couldn't load \"/pictures/face.x\". Colormapped TGA files not supported."},
     {"TgaDepth16", DecodeTGA, Patched(Tga24, 16, 16, 1),
      "Couldn't load \"/pictures/face.x\". Only 24 and 32 bit TGA files supported."},
-    {"TgaRleRunCut", DecodeTGA, Appended(TgaHeader(2, 2, 10), {130, 1, 2, 3, 131, 4}), TgaShort},
+    {"TgaRleRunCut", DecodeTGA, TgaFile(2, 2, 10, 24, {130, 1, 2, 3, 131, 4}), TgaShort},
     // Ten bytes cannot fill 16384 x 16384 pixels: refused before a buffer of that size is made.
     {"TgaRleLargestFromTenBytes", DecodeTGA,
-     Appended(TgaHeader(16384, 16384, 10), {255, 1, 2, 3, 255, 1, 2, 3, 255, 1}), TgaShort},
-    {"JpegCut", DecodeJPG, Cut(Jpeg, Jpeg.size() / 2), JpegFailed},
+     TgaFile(16384, 16384, 10, 24, {255, 1, 2, 3, 255, 1, 2, 3, 255, 1}), TgaShort},
+    {"JpegCut", DecodeJPG, Bytes(Jpeg.begin(), Jpeg.begin() + Jpeg.size() / 2), JpegFailed},
     // The library makes up the rows after the end; the picture is refused all the same.
-    {"JpegScanCut", DecodeJPG, Cut(Jpeg, Jpeg.size() - 6), JpegFailed},
+    {"JpegScanCut", DecodeJPG, Bytes(Jpeg.begin(), Jpeg.end() - 6), JpegFailed},
     {"JpegWidthTooLarge", DecodeJPG, TooWideJpeg(Jpeg), Size},
 };
 

@@ -8,9 +8,6 @@
 #include <array>
 #include <cstdint>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <gtest/gtest.h>
 #include <jpeglib.h>
 #include <string>
 #include <vector>
@@ -24,8 +21,7 @@ using TRGBA = std::array<std::uint8_t, 4>;
 
 // A picture as one looks at it: Pixels row by row, the top row first.
 struct TPicture {
-    int Width = 0;
-    int Height = 0;
+    int Width = 0, Height = 0;
     std::vector<TRGBA> Pixels;
 
     const TRGBA& At(int x, int row) const { return Pixels[static_cast<std::size_t>(row * Width + x)]; }
@@ -35,6 +31,7 @@ inline constexpr TRGBA Red{255, 0, 0, 255};
 inline constexpr TRGBA Green{0, 255, 0, 255};
 inline constexpr TRGBA Blue{0, 0, 255, 255};
 inline constexpr TRGBA White{255, 255, 255, 255};
+inline constexpr TRGBA Black{0, 0, 0, 255};
 
 // A picture whose pixel at (x, row) is Colour(x, row).
 template <typename TColour>
@@ -87,8 +84,7 @@ inline Bytes Patched(Bytes b, std::size_t At, std::uint32_t V, int Size = 4) {
 // green, blue in their usual places), which makes it a compression 3 file.
 inline Bytes MakeBMP(const TPicture& p, int Bits = 24, bool TopDown = false, std::uint32_t InfoSize = 40) {
     Bytes b(14 + InfoSize, 0);
-    b[0] = 'B';
-    b[1] = 'M';
+    b = Patched(b, 0, 'B' | 'M' << 8, 2);
     b = Patched(b, 14, InfoSize);
     b = Patched(b, 18, static_cast<std::uint32_t>(p.Width));
     b = Patched(b, 22, static_cast<std::uint32_t>(TopDown ? -p.Height : p.Height));
@@ -121,20 +117,22 @@ inline Bytes MakeBMP(const TPicture& p, int Bits = 24, bool TopDown = false, std
     return b;
 }
 
-// Type 2 plain, 10 run-length encoded; Depth 24 or 32.
-inline Bytes TgaHeader(int Width, int Height, std::uint8_t Type = 2, std::uint8_t Depth = 24) {
+// The header, type 2 plain or 10 run-length encoded, Depth 24 or 32, and the pixel data after it.
+inline Bytes TgaFile(int Width, int Height, std::uint8_t Type = 2, std::uint8_t Depth = 24,
+                     const Bytes& Data = {}) {
     Bytes b(18, 0);
     b[2] = Type;
     b = Patched(b, 12, static_cast<std::uint32_t>(Width), 2);
     b = Patched(b, 14, static_cast<std::uint32_t>(Height), 2);
     b[16] = Depth;
+    b.insert(b.end(), Data.begin(), Data.end());
     return b;
 }
 
 // Bottom row first; run-length encoded, a run packet for each run of a pixel and a raw packet for
 // each lone one.
 inline Bytes MakeTGA(const TPicture& p, std::uint8_t Type = 2, std::uint8_t Depth = 24) {
-    Bytes b = TgaHeader(p.Width, p.Height, Type, Depth);
+    Bytes b = TgaFile(p.Width, p.Height, Type, Depth);
     std::vector<Bytes> pixels;
     for (int row = p.Height - 1; row >= 0; --row) {
         for (int x = 0; x < p.Width; ++x) {
