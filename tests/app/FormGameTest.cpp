@@ -5,6 +5,7 @@
 #include "app/FramePallete.h"
 #include "engines/Engines.h"
 #include "model/CubeCheck.h"
+#include "model/CubeText.h"
 #include "support/AppWindows.h"
 #include "support/ScreenPixels.h"
 #include "support/TestEngines.h"
@@ -371,23 +372,15 @@ TEST_F(FormGameTest, KeysAndEnteredMovesTurnAsTheMouseDoesAndTheCountStartsWhenT
 // A cube copied is the cube pasted back; a text that is no cube, or in play mode no real one, is
 // refused with what is wrong; paint mode takes any cube and shows its fault.
 TEST_F(FormGameTest, ACopiedCubePastesBackAndTextsThatAreNoCubeAreRefused) {
-    const auto colours = [](const CubeState0& State) {
-        std::string letters;
-        for (const auto& face : State.Cubies) {
-            for (const TCubie& sticker : face) {
-                letters += "ufrbld-"[sticker.Color];
-            }
-        }
-        return letters;
-    };
+    const auto colours = [this] { return FaceletText(Cube()); };
     Play("R U Fi M0");
-    const std::string turned = colours(State());
+    const std::string turned = colours();
     Form->ActionCopyCube->trigger();
     ASSERT_TRUE(Drain());
     EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(), turned);
     Key(Qt::Key_F3);
     Key(Qt::Key_V, Qt::ControlModifier);
-    EXPECT_EQ(colours(State()), turned);
+    EXPECT_EQ(colours(), turned);
     EXPECT_EQ(Bar->LabelSolution->text(), "<b>Moves:</b> 0") << "a pasted cube is set anew";
 
     std::string twisted = turned;
@@ -398,11 +391,11 @@ TEST_F(FormGameTest, ACopiedCubePastesBackAndTextsThatAreNoCubeAreRefused) {
         Key(Qt::Key_V, Qt::ControlModifier);
         ASSERT_EQ(Messages.Shown.size(), 1u) << text;
         EXPECT_EQ(Messages.Shown[0].Title, "Paste Cube");
-        EXPECT_EQ(colours(State()), turned) << "a refused text changes nothing";
+        EXPECT_EQ(colours(), turned) << "a refused text changes nothing";
     }
     Key(Qt::Key_F6);
     Key(Qt::Key_V, Qt::ControlModifier);
-    EXPECT_EQ(colours(State()), twisted);
+    EXPECT_EQ(colours(), twisted);
     EXPECT_EQ(Bar->Content(), TSolutionBar::TContent::Fault);
     EXPECT_FALSE(Form->View->Highlighted().empty());
 }

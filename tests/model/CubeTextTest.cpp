@@ -45,8 +45,6 @@ TEST(MoveText, BadTextsAreNamedWithTheirPlace) {
         {1, "R U r",
          "\"r\" at character 5 is not a move: lower-case letters are not read; write R for the "
          "right face or Rw for the right two layers."},
-        {0, "u",
-         "\"u\" at character 1 is not a move: lower-case letters are not read; write U for the up face."},
         {1, "R\nx",
          "\"x\" at character 3 is not a move: lower-case letters are not read, and turns of the "
          "whole cube are not moves."},

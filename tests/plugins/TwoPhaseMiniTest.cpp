@@ -19,10 +19,6 @@ namespace {
 
 const std::string Clean = "uuuuffffrrrrbbbblllldddd";
 
-std::string Facelets(const TRubikCube& cube) {
-    return cube.CubeString().value_or("");
-}
-
 // The export's result and answer.
 std::pair<int, std::string> Solve(const std::string& facelets) {
     std::string solution(1025, '\0');
@@ -41,7 +37,7 @@ TEST(TwoPhaseMiniTest, RandomCubesGetShortestAnswersThatSolveThem) {
         for (int t = 0; t < turns; ++t) {
             cube.TurnFace(static_cast<int>(random() % 6));
         }
-        const std::string facelets = Facelets(cube);
+        const std::string facelets = *cube.CubeString();
         const auto [result, answer] = Solve(facelets);
         ASSERT_GE(result, 0) << facelets;
         ASSERT_LE(result, std::min(turns, twophase::MiniMaxMoves)) << facelets << ": " << answer;
@@ -60,7 +56,7 @@ TEST(TwoPhaseMiniTest, OneTurnIsUndoneByItsInverse) {
             TRubikCube cube(0);
             cube.Clean();
             ASSERT_TRUE(cube.PerformMoves(face + std::string(turn)));
-            EXPECT_EQ(Solve(Facelets(cube)), std::make_pair(1, face + std::string(back))) << face << turn;
+            EXPECT_EQ(Solve(*cube.CubeString()), std::make_pair(1, face + std::string(back))) << face << turn;
         }
     }
 }

@@ -71,6 +71,14 @@ inline void Choose(QComboBox* List, int Index) {
     emit List->activated(Index);
 }
 
+// Serves the UI thread until the game's cube has performed every move and command, no Solve waits for
+// its engine and the solution bar plays no more.
+inline bool Drain(TFormGame* Game) {
+    return QTest::qWaitFor(
+        [Game] { return !Game->PanelSolution->Playing() && !Game->Solving() && Game->View->MovesFinished(); },
+        120000);
+}
+
 // A main window on a program folder of the test's own, shown.
 class MainWindowTest : public ::testing::Test {
 protected:
@@ -104,15 +112,7 @@ protected:
     }
     void TearDown() override { delete Form.data(); }
 
-    // Serves the UI thread until the cube has performed every move and command, no Solve waits for
-    // its engine and the solution bar plays no more.
-    bool Drain() {
-        return QTest::qWaitFor(
-            [this] {
-                return !Form->PanelSolution->Playing() && !Form->Solving() && Form->View->MovesFinished();
-            },
-            120000);
-    }
+    bool Drain() { return testsupport::Drain(Form); }
     // A click, then the commands it gave done.
     void Click(QWidget* Widget, QPoint At = {}, Qt::MouseButton Button = Qt::LeftButton) {
         QTest::mouseClick(Widget, Button, {}, At);
