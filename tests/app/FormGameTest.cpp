@@ -111,6 +111,14 @@ TEST_F(FormGameTest, ARightClickOpensThePopupMenuAndCtrlFCloses) {
     });
     QTest::mouseClick(Form->ClientArea, Qt::RightButton, {}, {100, 120});
     EXPECT_EQ(opened.data(), Form->PopupGameMenu);
+    QStringList shown; // what the menu shows, "-" for a separator
+    for (const QAction* action : Form->PopupGameMenu->actions()) {
+        shown << (action->isSeparator() ? "-" : action->text());
+    }
+    EXPECT_EQ(shown.join("|"),
+              "Solve with...|-|Clean|Empty|Scramble|-|Play|Paint|-|Redo|Undo|Undo All|-|Enter Moves...|"
+              "Copy Cube|Paste Cube|-|Zoom In|Zoom Out|Reset Cube View|-|Environment Far|Environment "
+              "Near|Reset Environment View|-|Settings...|-|Save Game...|Close");
 
     QTest::keyClick(Form, Qt::Key_F, Qt::ControlModifier);
     QTest::qWait(50);
@@ -188,6 +196,8 @@ TEST_F(FormGameTest, StepAndPlayPerformTheAnswerAsRecordedMovesAndOnlyAnAnswerTh
     Click(Bar->btnSolve);
     EXPECT_TRUE(Shows("2 moves")) << Bar->LabelSolution->text().toStdString();
     EXPECT_EQ(State(), After("U Ri")) << "nothing is performed before the user asks";
+    Click(Form->ClientArea, {3, 3});
+    EXPECT_EQ(Bar->Content(), TSolutionBar::TContent::Answer) << "a click beside the cube changes nothing";
 
     Key(Qt::Key_F8);
     EXPECT_EQ(State(), After("U Ri R"));
@@ -337,7 +347,6 @@ TEST_F(FormGameTest, KeysAndEnteredMovesTurnAsTheMouseDoesAndTheCountStartsWhenT
     Key(Qt::Key_R, Qt::ShiftModifier);
     Key(Qt::Key_V);
     Key(Qt::Key_H, Qt::ShiftModifier);
-    Key(Qt::Key_X); // no move
     ASSERT_TRUE(expected.PerformMoves("U Ri V0 H0i"));
     EXPECT_EQ(State(), expected.GetState());
     EXPECT_EQ(Form->History.UndoList, (std::vector<std::string>{"Fi", "Ui", "R", "V0i", "H0"}));

@@ -177,9 +177,7 @@ TEST_F(FormMainTest, ASavedGameOpensAsItWasSaved) {
     EXPECT_EQ(opened->View->CubeState(), game->View->CubeState());
     EXPECT_EQ(std::tie(opened->History.UndoList, opened->History.RedoList, opened->History.SetAt),
               std::tie(game->History.UndoList, game->History.RedoList, game->History.SetAt));
-    EXPECT_EQ(opened->History.RedoList, std::vector<std::string>{"Bi"});
     EXPECT_EQ(opened->PanelSolution->LabelSolution->text(), game->PanelSolution->LabelSolution->text());
-    EXPECT_EQ(opened->PanelSolution->Position, 1u);
     opened->ActionSaveGame->trigger();
     EXPECT_EQ(Messages.SavesOffered.back(), file.toStdString()) << "an opened game offers its own file";
 
@@ -219,8 +217,7 @@ TEST_F(FormMainTest, A2x2x2GameIsSolvedByOurEngineAndPlayedBack) {
         game->ActionScrambleCube->trigger();
         game->ActionSolve->trigger();
         ASSERT_TRUE(testsupport::Drain(game));
-        ASSERT_EQ(game->PanelSolution->Content(), TSolutionBar::TContent::Answer)
-            << (Messages.Shown.empty() ? "" : Messages.Shown.back().Text);
+        ASSERT_EQ(game->PanelSolution->Content(), TSolutionBar::TContent::Answer);
         EXPECT_LE(game->PanelSolution->Moves.size(), 11u);
         game->PanelSolution->ActionSolutionPlay->trigger();
         ASSERT_TRUE(testsupport::Drain(game));

@@ -110,7 +110,6 @@ TEST(SavedGameTest, EachKindOfBadFileIsRefusedWithItsReason) {
         {good.substr(0, good.size() / 2), cutShort},
         {good.substr(0, good.find("[END]")), cutShort},
         {good.substr(0, good.find("[END]") + 2), cutShort},
-        {good.substr(0, 12), foreign},
         {"[CUBE]\nAnimateFaceRotations=1\n", foreign},
         {edited(good, "Version=1", "Version=one"), foreign},
         {good + std::string(TIniFile::MaxFileBytes, ';'), foreign},

@@ -180,7 +180,6 @@ TEST_F(PickingTest, EverySticker_InSightIsPickedAtItsCentre_AndNothingAroundTheC
         View = testsupport::StartView(
             Window, Side, [](tCubeSettings& s) { s.BackgroundColor = Background; }, size);
         ASSERT_NE(View, nullptr);
-        const int stickers = 6 * View->CubeFaceArea();
         std::vector<int> seen(6, 0);
         for (const auto& [turnA, turnB] :
              {std::pair{0.0f, 0.0f}, {-150.0f, 20.0f}, {30.0f, -140.0f}, {0.0f, 160.0f}}) {
@@ -188,7 +187,7 @@ TEST_F(PickingTest, EverySticker_InSightIsPickedAtItsCentre_AndNothingAroundTheC
             View->ResetCubeView();
             View->GetArcBall().TurnBy(turnA, turnB);
             const TFrame frame = testsupport::Capture(*View);
-            for (int id = 0; id < stickers; ++id) {
+            for (int id = 0; id < 6 * View->CubeFaceArea(); ++id) {
                 if (const std::optional<QPoint> p = testsupport::VisibleStickerPixel(*View, id, Side, Side)) {
                     const int face = id / View->CubeFaceArea();
                     ++seen[face];
