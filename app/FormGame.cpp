@@ -162,6 +162,7 @@ TFormGame::TFormGame(QWidget* Owner, const tCubeSettings& settings, const std::s
         AddAction("ActionCopyCube", "Copy Cube", QKeySequence(Qt::CTRL | Qt::Key_C), &TFormGame::CopyCube);
     ActionPasteCube =
         AddAction("ActionPasteCube", "Paste Cube", QKeySequence(Qt::CTRL | Qt::Key_V), &TFormGame::PasteCube);
+    ActionHint = AddAction("ActionHint", "Hint", QKeySequence(Qt::CTRL | Qt::Key_H), &TFormGame::Hint);
     ActionSaveGame =
         AddAction("ActionSaveGame", "Save Game...", QKeySequence(Qt::CTRL | Qt::Key_S), &TFormGame::SaveGame);
     addActions(PanelSolution->actions()); // their keys work wherever the game has the focus
@@ -214,7 +215,7 @@ void TFormGame::BuildPopupMenu() {
         {ActionCleanCube, ActionEmptyCube, ActionScrambleCube},
         {ActionPlay, ActionPaint},
         {ActionRedo, ActionUndo, ActionUndoAll},
-        {ActionEnterMoves, ActionCopyCube, ActionPasteCube},
+        {ActionHint, ActionEnterMoves, ActionCopyCube, ActionPasteCube},
         {ActionCubeZoomIn, ActionCubeZoomOut, ActionResetCubeView},
         {ActionEnvironFar, ActionEnvironNear, ActionResetEnvironView},
         {ActionSettings},
@@ -266,6 +267,25 @@ void TFormGame::CubeChanged() {
     if (View && !View->Highlighted().empty()) {
         View->SetHighlight({});
     }
+    if (View && !View->Hint().empty()) {
+        View->SetHint({});
+    }
+}
+
+void TFormGame::ShowHint(const TRubikCube& Cube, const std::vector<std::string>& Answer) {
+    if (Cube.GetState() != SolvedFrom) {
+        PanelSolution->ShowChanged();
+        return;
+    }
+    const std::optional<TMove> first =
+        Answer.empty() ? std::nullopt : ParseMove(Answer.front(), Cube.SliceCount, false);
+    if (!first) {
+        PanelSolution->ShowSolution(Answer, Answer.empty()); // solved already, or an answer that is none
+        return;
+    }
+    PanelSolution->ShowHint(first->Name);
+    View->SetHighlight(Cube.LayerStickers(*first));
+    View->SetHint(first->Name);
 }
 
 void TFormGame::ShowSolution(const TRubikCube& Cube) {
@@ -528,10 +548,19 @@ void TFormGame::UndoAll() {
 }
 
 void TFormGame::Solve() {
+    AskEngine(false);
+}
+
+void TFormGame::Hint() {
+    AskEngine(true);
+}
+
+void TFormGame::AskEngine(bool ForHint) {
     if (Solving()) {
         return; // one at a time; Stop ends it
     }
     SolveAsked = true;
+    HintAsked = ForHint;
     const std::uint64_t number = ++SolveNumber;
     PanelSolution->ShowSolving();
     View->SetHighlight({});
@@ -540,6 +569,17 @@ void TFormGame::Solve() {
     View->ReadCube([this, number](const TRubikCube& Cube) {
         if (number != SolveNumber) {
             return; // stopped before the cube's turn came
+        }
+        // A hint for a cube that is solved, or cannot be real, is the bar's usual text instead.
+        if (HintAsked && (FacesAreUniform(Cube) || CheckCube(Cube).Fault != TCubeFault::None)) {
+            EndSolve();
+            if (FacesAreUniform(Cube)) {
+                PanelSolution->ShowSolution({}, true);
+            } else {
+                PanelSolution->Clear();
+                ShowCubeFault(Cube);
+            }
+            return;
         }
         SolvedFrom = Cube.GetState();
         // Done runs on the job's thread; the job never calls it once it is stopped, and this window
@@ -565,10 +605,16 @@ void TFormGame::EndSolve() {
 }
 
 void TFormGame::SolveFinished(TSolveOutcome Outcome) {
+    const bool hint = HintAsked;
     EndSolve();
     switch (Outcome.Result) {
     case TSolveResult::Solved:
         ClientArea->setCursor(Qt::CrossCursor);
+        if (hint) {
+            View->ReadCube(
+                [this, moves = std::move(Outcome.Moves)](const TRubikCube& Cube) { ShowHint(Cube, moves); });
+            break;
+        }
         SolutionList = std::move(Outcome.Moves);
         // Checked against the cube as it is once the moves queued meanwhile are done.
         View->ReadCube([this](const TRubikCube& Cube) { ShowSolution(Cube); });

@@ -100,6 +100,7 @@ public:
     QAction* ActionResetCubeView = nullptr;
     QAction* ActionClose = nullptr;
     QAction* ActionSettings = nullptr;
+    QAction* ActionHint = nullptr;
     QAction* ActionEnterMoves = nullptr;
     QAction* ActionCopyCube = nullptr;
     QAction* ActionPasteCube = nullptr;
@@ -151,6 +152,11 @@ private:
     void Redo();
     void UndoAll();
     void Solve();
+    // Marks the first move of the engine's answer for the cube as it stands, turning nothing.
+    void Hint();
+    void AskEngine(bool ForHint);
+    // The engine's answer for a hint has come: its first move ringed and arrowed, named in the bar.
+    void ShowHint(const TRubikCube& Cube, const std::vector<std::string>& Answer);
     void EnvironNear();
     void EnvironFar();
     void ResetEnvironView();
@@ -168,6 +174,7 @@ private:
     // From Solve until the answer is shown or the user stops: the engine's job (once the cube's copy
     // is taken), the cube it was given and the busy cursor.
     bool SolveAsked = false;
+    bool HintAsked = false;        // the engine is asked for a hint, not an answer to show
     std::uint64_t SolveNumber = 0; // the Solve in progress; what comes for an earlier one is dropped
     std::unique_ptr<TSolveJob> SolveJob;
     CubeState0 SolvedFrom;

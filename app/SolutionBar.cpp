@@ -6,6 +6,7 @@
 #include <QTimer>
 #include <QToolButton>
 #include <algorithm>
+#include <string_view>
 
 namespace {
 
@@ -84,6 +85,30 @@ void TSolutionBar::ShowSolution(std::vector<std::string> Answer, bool solves, st
     if (Solves && !Moves.empty() && Position == Moves.size()) {
         PlayTimer->start(); // every move made: "Solved" once the cube is seen solved
     }
+}
+
+void TSolutionBar::ShowHint(const std::string& Move) {
+    // Said in words too: the layer, and the way it turns as seen from outside (a slice as a face does).
+    static const char* const Faces[] = {"the up face",   "the front face", "the right face",
+                                        "the back face", "the left face",  "the down face"};
+    static const char* const Slices[] = {"the middle layer between L and R",
+                                         "the middle layer between B and F",
+                                         "the middle layer between D and U"};
+    static const char* const SliceWays[][2] = {
+        {"as R turns", "as L turns"}, {"as F turns", "as B turns"}, {"as U turns", "as D turns"}};
+    const bool back = Move.back() == 'i', half = Move.back() == '2';
+    QString words;
+    if (const std::size_t face = std::string_view("UFRBLD").find(Move.front());
+        face != std::string_view::npos) {
+        words = QString("%1, %2").arg(Faces[face], half   ? "a half turn"
+                                                   : back ? "counter-clockwise"
+                                                          : "clockwise");
+    } else if (const std::size_t axis = std::string_view("VMH").find(Move.front());
+               axis != std::string_view::npos) {
+        words = QString("%1, %2").arg(Slices[axis], half ? "a half turn" : SliceWays[axis][back ? 1 : 0]);
+    }
+    ShowContent(TContent::Hint, QString("<b>Hint:</b> %1 (%2). F7 gives the whole solution.")
+                                    .arg(QString::fromStdString(Move).toHtmlEscaped(), words));
 }
 
 void TSolutionBar::ShowSolving() {
@@ -197,7 +222,7 @@ void TSolutionBar::Confirm() {
 void TSolutionBar::Update() {
     const bool counting = Shows == TContent::MoveCount;
     const bool answer = Shows == TContent::Answer;
-    btnSolve->setVisible(counting || Shows == TContent::Changed);
+    btnSolve->setVisible(counting || Shows == TContent::Changed || Shows == TContent::Hint);
     btnStep->setVisible(answer);
     btnPlay->setVisible(answer);
     btnStop->setVisible(answer || Shows == TContent::Solving);

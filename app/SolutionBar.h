@@ -28,6 +28,8 @@ public:
     void ShowSolution(std::vector<std::string> Answer, bool Solves, std::size_t From = 0);
     // Why the cube cannot be solved, until the next change.
     void ShowFault(const std::string& Reason);
+    // The first move of the engine's answer, suggested; the cube is not turned.
+    void ShowHint(const std::string& Move);
     // The engine works; Stop ends the wait (StopSolving).
     void ShowSolving();
     // The cube is no longer the one the answer was for; Solve is offered again.
@@ -39,7 +41,7 @@ public:
     // Whether the bar stays in sight with only the move count to show (play mode).
     void SetCountShown(bool Shown);
 
-    enum class TContent { MoveCount, Solving, Answer, Fault, Changed };
+    enum class TContent { MoveCount, Solving, Answer, Fault, Changed, Hint };
     TContent Content() const { return Shows; }
 
     // Performs one move as the user's own, recorded (set by the game window).

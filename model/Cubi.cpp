@@ -223,3 +223,26 @@ CubeState0& TRubikCube::Scramble() {
     }
     return State;
 }
+
+std::vector<int> TRubikCube::LayerStickers(const TMove& move) const {
+    const TTurnTables& tables = TurnTables(SizeIndex);
+    std::vector<int> ids;
+    if (move.IsFace) {
+        if (move.Index >= FaceCount) {
+            return ids;
+        }
+        for (int i = 0; i < FaceArea; ++i) {
+            ids.push_back(move.Index * FaceArea + i);
+        }
+        ids.insert(ids.end(), tables.FaceRings[move.Index].begin(), tables.FaceRings[move.Index].end());
+    } else {
+        const int entry = move.Index * SliceCount + move.Slice;
+        if (move.Index >= 3 || move.Slice < 0 || move.Slice >= SliceCount) {
+            return ids;
+        }
+        ids = tables.SliceRings[static_cast<std::size_t>(entry)];
+    }
+    std::sort(ids.begin(), ids.end());
+    ids.erase(std::unique(ids.begin(), ids.end()), ids.end()); // the ring repeats its first id
+    return ids;
+}

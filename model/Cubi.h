@@ -105,6 +105,10 @@ public:
     // or the empty text when no ring holds the two next to each other. Slice rings are tried first.
     std::string MoveFromStickerPair(int From, int To) const;
 
+    // The sticker positions (ids, ascending) of the layer a move turns: a face's own and its ring, or a
+    // slice's ring.
+    std::vector<int> LayerStickers(const TMove& move) const;
+
     // Appends Count random tokens from the process-wide generator to Text, blank separated, and trims
     // blanks from both ends. On a 2x2x2 cube only face tokens come out.
     void RandomMoves(int Count, std::string& Text) const;

@@ -424,6 +424,21 @@ void TCube3D::ApplySettings(const tCubeSettings& NewSettings, std::function<void
     });
 }
 
+void TCube3D::SetHint(std::string Move) {
+    {
+        std::scoped_lock lock(Lock);
+        HintMove = std::move(Move);
+    }
+    if (RC != nullptr) {
+        Refresh();
+    }
+}
+
+std::string TCube3D::Hint() const {
+    std::scoped_lock lock(Lock);
+    return HintMove;
+}
+
 std::vector<int> TCube3D::Highlighted() const {
     std::lock_guard lock(Lock);
     return HighlightedStickers;

@@ -196,6 +196,10 @@ public:
     // SetHighlight changes them and redraws.
     std::vector<int> Highlighted() const;
     void SetHighlight(std::vector<int> Stickers);
+    // The move a hint suggests ("R", "V0i", "F2"), drawn as an arrow round its layer in the turn's
+    // sense (a half turn has a head at both ends); empty for none. SetHint changes it and redraws.
+    std::string Hint() const;
+    void SetHint(std::string Move);
 
     // The cameras: the cube's distance, the environment's angles and distance, the arcball (which
     // guards itself); the field of view and the spacing of the cubies.
@@ -274,6 +278,7 @@ private:
     std::atomic<bool> CubeDirty{false};
     tCubeSettings Settings;
     std::vector<int> HighlightedStickers; // guarded by Lock
+    std::string HintMove;                 // guarded by Lock
     TFrameObserver FrameObserver;
 
     // Hands the render window's events to the view.
@@ -291,6 +296,8 @@ private:
     void BuildEnvironmentList();
     void DrawEnvironmentFace();
     void DeleteTextures();
+    // The hint's arrow, in the cube's frame.
+    void DrawHintArrow();
     void DrawCubie(int x, int y, TRenderMode RenderMode, int z);
     void RotateStickerImage(int face, int index);
     // The frame itself, with Lock held and the context current.

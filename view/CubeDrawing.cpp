@@ -1,11 +1,14 @@
 // The cube's geometry: bevelled black cubies and their stickers, compiled once into display lists
 // and replayed per cubie face, so that a frame sends only matrices, colours and list calls.
+#include "model/Notation.h"
 #include "view/Cube3D.h"
 #include "view/DisplayLists.h"
 
 #include <GL/gl.h>
 #include <GL/glu.h>
 #include <algorithm>
+#include <cmath>
+#include <optional>
 
 namespace {
 
@@ -142,7 +145,76 @@ void TCube3D::DrawCube(std::int32_t LayerX, std::int32_t LayerY, TRenderMode Ren
             }
         }
     }
+    if (RenderMode == TRenderMode::Render && !HintMove.empty()) {
+        DrawHintArrow();
+    }
     glPopMatrix();
+}
+
+void TCube3D::DrawHintArrow() {
+    const std::optional<TMove> move = ParseMove(HintMove, Cube->SliceCount, false);
+    if (!move) {
+        return;
+    }
+    // The turn's axis (0 x, 1 y, 2 z), its layer and the sense of a clockwise turn about the axis:
+    // clockwise seen from outside a face is the negative sense about that face's outward normal.
+    static constexpr int FaceAxis[6] = {1, 2, 0, 2, 0, 1};                       // U F R B L D
+    static constexpr bool FaceHigh[6] = {true, true, true, false, false, false}; // the layer at N - 1
+    static constexpr int SliceAxis[3] = {0, 2, 1}; // V turns as R, M as F, H as U
+    const int N = Cube->Size;
+    int axis = 0, layer = 0;
+    float sense = -1;
+    if (move->IsFace) {
+        axis = FaceAxis[move->Index];
+        const bool high = FaceHigh[move->Index];
+        layer = high ? N - 1 : 0;
+        sense = high ? -1.0f : 1.0f;
+    } else {
+        axis = SliceAxis[move->Index];
+        layer = move->Slice + 1;
+    }
+    if (move->Turns == 3) {
+        sense = -sense;
+    }
+    // A band round the layer, outside the cube's corners, 300 degrees long, with its head at the end.
+    const float centre = (static_cast<float>(layer) - CubeCentre) * CubieSpacing;
+    const float extent = static_cast<float>(N - 1) * CubieSpacing / 2 + 1.0f;
+    const float radius = extent * 1.55f, half = 0.22f;
+    const auto point = [&](float angle, float along, float out) {
+        // e1, e2 and the axis make a right-handed frame, so a growing angle turns in the positive sense.
+        const float c = std::cos(angle) * (radius + out), s = std::sin(angle) * (radius + out);
+        float v[3];
+        v[axis] = centre + along;
+        v[(axis + 1) % 3] = c;
+        v[(axis + 2) % 3] = s;
+        glVertex3f(v[0], v[1], v[2]);
+    };
+    constexpr float Pi = 3.14159265f;
+    const float start = Pi / 4, span = 300.0f * Pi / 180.0f, head = 0.45f;
+    glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT);
+    glDisable(GL_LIGHTING);
+    glDisable(GL_CULL_FACE);
+    glDisable(GL_TEXTURE_2D);
+    glColor3f(1, 0, 1);
+    glBegin(GL_QUAD_STRIP);
+    for (int i = 0; i <= 60; ++i) {
+        const float angle = start + sense * span * static_cast<float>(i) / 60;
+        point(angle, -half, 0);
+        point(angle, half, 0);
+    }
+    glEnd();
+    const auto arrowHead = [&](float at, float towards) {
+        glBegin(GL_TRIANGLES);
+        point(at, -2.2f * half, 0);
+        point(at, 2.2f * half, 0);
+        point(at + towards * head, 0, 0);
+        glEnd();
+    };
+    arrowHead(start + sense * span, sense);
+    if (move->Turns == 2) {
+        arrowHead(start, -sense); // either way round
+    }
+    glPopAttrib();
 }
 
 void TCube3D::DrawCubie(int x, int y, TRenderMode RenderMode, int z) {

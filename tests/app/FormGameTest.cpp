@@ -6,6 +6,7 @@
 #include "engines/Engines.h"
 #include "model/CubeCheck.h"
 #include "model/CubeText.h"
+#include "model/Notation.h"
 #include "support/AppWindows.h"
 #include "support/ScreenPixels.h"
 #include "support/TestEngines.h"
@@ -116,7 +117,7 @@ TEST_F(FormGameTest, ARightClickOpensThePopupMenuAndCtrlFCloses) {
         shown << (action->isSeparator() ? "-" : action->text());
     }
     EXPECT_EQ(shown.join("|"),
-              "Solve with...|-|Clean|Empty|Scramble|-|Play|Paint|-|Redo|Undo|Undo All|-|Enter Moves...|"
+              "Solve with...|-|Clean|Empty|Scramble|-|Play|Paint|-|Redo|Undo|Undo All|-|Hint|Enter Moves...|"
               "Copy Cube|Paste Cube|-|Zoom In|Zoom Out|Reset Cube View|-|Environment Far|Environment "
               "Near|Reset Environment View|-|Settings...|-|Save Game...|Close");
 
@@ -407,6 +408,57 @@ TEST_F(FormGameTest, ACopiedCubePastesBackAndTextsThatAreNoCubeAreRefused) {
     EXPECT_EQ(colours(), twisted);
     EXPECT_EQ(Bar->Content(), TSolutionBar::TContent::Fault);
     EXPECT_FALSE(Form->View->Highlighted().empty());
+}
+
+// A hint rings the layer of the first move of our engine's answer and draws an arrow along its turn,
+// turning nothing, until the cube changes; following the hints solves the cube. A solved cube or one
+// that cannot be real gets the bar's usual text.
+TEST_F(FormGameTest, AHintMarksTheFirstMoveAndFollowingHintsSolves) {
+    Form->EngineIndex = EngineTable().Add(std::string(PROGRAM_DIR) + "/twophase.so", PROGRAM_DIR);
+    ASSERT_NE(Form->EngineIndex, TEngineId::None);
+    const auto magenta = [this] {
+        int w = 0, h = 0, count = 0;
+        const std::vector<std::uint8_t> frame = Form->View->CaptureFrame(w, h);
+        for (std::size_t p = 0; p + 3 < frame.size(); p += 4) {
+            count += frame[p] > 200 && frame[p + 1] < 80 && frame[p + 2] > 200;
+        }
+        return count;
+    };
+    Play("Ri");
+    Key(Qt::Key_H, Qt::ControlModifier);
+    EXPECT_EQ(State(), After("Ri")) << "a hint turns nothing";
+    EXPECT_EQ(Form->View->Hint(), "R");
+    EXPECT_TRUE(Shows("<b>Hint:</b> R (the right face, clockwise)"))
+        << Bar->LabelSolution->text().toStdString();
+    EXPECT_EQ(Form->View->Highlighted(), Cube().LayerStickers(*ParseMove("R", 1, false)));
+    const int marked = magenta();
+    Form->View->SetHighlight(Form->View->Highlighted()); // the rings alone, without the arrow
+    Form->View->SetHint({});
+    EXPECT_GT(marked - magenta(), 2000) << "the arrow is drawn";
+    Key(Qt::Key_H, Qt::ControlModifier);
+    Play("R");
+    EXPECT_TRUE(Form->View->Hint().empty() && Form->View->Highlighted().empty())
+        << "gone once the cube changes";
+    Key(Qt::Key_H, Qt::ControlModifier);
+    EXPECT_TRUE(Shows("solved already"));
+
+    for (const char* moves : {"F U2 Li", "R2 D B V0", "H0 M0i F L2 U"}) {
+        SCOPED_TRACE(moves);
+        Key(Qt::Key_F3);
+        Play(moves);
+        for (int hints = 0; hints < 12 && !Uniform(); ++hints) {
+            Key(Qt::Key_H, Qt::ControlModifier);
+            ASSERT_EQ(Bar->Content(), TSolutionBar::TContent::Hint);
+            Play(Form->View->Hint().c_str());
+        }
+        EXPECT_TRUE(Uniform());
+    }
+    Form->View->ChangeCube([](TRubikCube& Cube) {
+        std::swap(Cube.GetState().Cubies[0][7].Color, Cube.GetState().Cubies[1][1].Color);
+    });
+    Key(Qt::Key_H, Qt::ControlModifier);
+    EXPECT_EQ(Bar->Content(), TSolutionBar::TContent::Fault);
+    EXPECT_TRUE(Form->View->Hint().empty());
 }
 
 } // namespace
