@@ -210,7 +210,8 @@ BENCHMARK(BM_Mini)->Iterations(CubeCount)->Unit(benchmark::kMicrosecond);
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc > 1 && (std::string_view(argv[1]) == "--improve" || std::string_view(argv[1]) == "--improve10")) {
+    if (argc > 1 &&
+        (std::string_view(argv[1]) == "--improve" || std::string_view(argv[1]) == "--improve10")) {
         const bool ten = std::string_view(argv[1]) == "--improve10";
         benchmark::RegisterBenchmark(ten ? "BM_Improve10s" : "BM_Improve1s", BM_Improve, ten ? 10 : 1)
             ->Iterations(ten ? 30 : 100)
