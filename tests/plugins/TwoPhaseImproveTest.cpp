@@ -108,16 +108,16 @@ TEST(TwoPhaseImproveTest, StopEndsTheSearchSoon) {
     volatile int stop = 1;
     TReports early;
     std::string solution;
-    std::future<int> result = Improve(facelets, 600'000, early, &stop, solution);
+    std::future<int> result = Improve(facelets, 60'000, early, &stop, solution);
     ASSERT_EQ(result.wait_for(Generous), std::future_status::ready);
     EXPECT_EQ(result.get(), -3);
     EXPECT_TRUE(early.Answers.empty());
     EXPECT_STREQ(solution.c_str(), "");
 
-    // Set once the first answer is in, in a search that would otherwise go on for ten minutes.
+    // Set once the first answer is in, in a search that would otherwise go on for a minute.
     stop = 0;
     TReports reports;
-    result = Improve(facelets, 600'000, reports, &stop, solution);
+    result = Improve(facelets, 60'000, reports, &stop, solution);
     {
         std::unique_lock lock(reports.Lock);
         ASSERT_TRUE(reports.Changed.wait_for(lock, Generous, [&] { return !reports.Answers.empty(); }));
@@ -139,12 +139,12 @@ TEST(TwoPhaseImproveTest, ANearlySolvedCubeEndsWithAShortestAnswer) {
         const std::string facelets = Scrambled(c.Turns);
         TReports reports;
         std::string solution;
-        // Ten minutes allowed: only a search that knows nothing shorter exists is done in time.
-        std::future<int> result = Improve(facelets, 600'000, reports, nullptr, solution);
+        // A minute allowed: only a search that knows nothing shorter exists is done in time.
+        std::future<int> result = Improve(facelets, 60'000, reports, nullptr, solution);
         ASSERT_EQ(result.wait_for(Generous), std::future_status::ready) << c.Turns;
         EXPECT_EQ(result.get(), c.Shortest) << c.Turns;
         EXPECT_TRUE(Solves(facelets, solution.c_str())) << c.Turns;
-        EXPECT_EQ(twophase::Solve(facelets, Limits(0, 600s)).Shortest, true) << c.Turns;
+        EXPECT_EQ(twophase::Solve(facelets, Limits(0, 60s)).Shortest, true) << c.Turns;
     }
 }
 
