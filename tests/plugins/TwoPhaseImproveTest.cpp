@@ -1,73 +1,50 @@
-// The engine's search for ever shorter answers through its export, played on the game's model, and
-// the amount of work the first-answer search does on fixed cubes, so that a change that only slows
-// the search (a bound dropped, a loop run too far) fails here without timing anything.
+// The export that searches for ever shorter answers, played on the game's model; and the work of the
+// first-answer search, so that a fault that only slows it fails here without timing anything.
 #include "model/CubeCheck.h"
-#include "model/Cubi.h"
 #include "model/Notation.h"
 #include "plugins/twophase/Search.h"
 #include "plugins/twophase/TwoPhase.h"
 #include "support/PaintedCube.h"
 #include "support/RandomCubes.h"
 
-#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <future>
 #include <gtest/gtest.h>
 #include <mutex>
-#include <string>
-#include <utility>
-#include <vector>
 
 namespace {
 
 using namespace std::chrono_literals;
 
-// Long enough for any honest run on a loaded machine; only a search that ignores its ends takes this.
-constexpr auto Generous = 20s;
+constexpr auto Generous = 20s; // only a search that ignores its ends takes this long
 
-// What the export reported, gathered on its thread; the first answer is announced to waiters.
-struct TReports {
+// One call of the export on another thread, and what it reported.
+struct TRun {
     std::mutex Lock;
     std::condition_variable Changed;
     std::vector<std::pair<std::string, int>> Answers;
+    std::string Facelets, Solution = std::string(1025, '\0');
+    volatile int Stop = 0;
+    std::future<int> Result;
 
+    TRun(std::string facelets, int ms) : Facelets(std::move(facelets)) {
+        Result = std::async(std::launch::async, [this, ms] {
+            return _fnRbkimprove(3, Facelets.c_str(), Solution.data(), ms, &Better, this, &Stop);
+        });
+    }
     static void Better(void* context, const char* solution, int moves) {
-        auto* self = static_cast<TReports*>(context);
+        auto* self = static_cast<TRun*>(context);
         const std::lock_guard lock(self->Lock);
         self->Answers.emplace_back(solution, moves);
         self->Changed.notify_all();
     }
+    bool Solves(const std::string& moves) const {
+        TRubikCube cube = testsupport::Painted(Facelets);
+        return cube.PerformMoves(moves) && FacesAreUniform(cube);
+    }
 };
 
-// Runs the export on another thread; its result is the future's.
-std::future<int> Improve(const std::string& facelets, int ms, TReports& reports, const volatile int* stop,
-                         std::string& solution) {
-    solution.assign(1025, '\0');
-    return std::async(std::launch::async, [&facelets, ms, &reports, stop, &solution] {
-        return _fnRbkimprove(3, facelets.c_str(), solution.data(), ms, &TReports::Better, &reports, stop);
-    });
-}
-
-bool Solves(const std::string& facelets, const std::string& moves) {
-    TRubikCube cube = testsupport::Painted(facelets);
-    return cube.PerformMoves(moves) && FacesAreUniform(cube);
-}
-
-int TokenCount(const std::string& moves) {
-    std::vector<std::string> tokens;
-    SplitMoves(moves, tokens);
-    return static_cast<int>(tokens.size());
-}
-
-twophase::TSolveLimits Limits(int goodEnough, std::chrono::microseconds budget) {
-    twophase::TSolveLimits limits;
-    limits.GoodEnough = goodEnough;
-    limits.Budget = budget;
-    return limits;
-}
-
-// The facelet text of a clean cube after some turns.
 std::string Scrambled(const std::string& turns) {
     TRubikCube cube(1);
     cube.Clean();
@@ -75,106 +52,71 @@ std::string Scrambled(const std::string& turns) {
     return cube.CubeString().value_or("");
 }
 
-TEST(TwoPhaseImproveTest, AnswersGetShorterAndEachSolvesTheCube) {
+TEST(TwoPhaseImproveTest, AnswersShrinkSolveTheCubeAndEndByProofWhenShort) {
     randomcubes::TGenerator generator(31);
-    const std::vector<std::string> cubes = {randomcubes::Facelets(generator.Next()),
-                                            randomcubes::Facelets(generator.Next()),
-                                            Scrambled("R U Fi L2 D B Ri U2 F D2 L Bi")};
-    for (const std::string& facelets : cubes) {
-        TReports reports;
-        std::string solution;
-        std::future<int> result = Improve(facelets, 300, reports, nullptr, solution);
-        ASSERT_EQ(result.wait_for(Generous), std::future_status::ready) << facelets;
-        const int moves = result.get();
-        ASSERT_FALSE(reports.Answers.empty()) << facelets;
-        EXPECT_LE(reports.Answers.front().second, 20) << facelets;
-        for (std::size_t i = 0; i < reports.Answers.size(); ++i) {
-            const auto& [answer, length] = reports.Answers[i];
-            EXPECT_TRUE(Solves(facelets, answer)) << facelets << ": " << answer;
-            EXPECT_EQ(TokenCount(answer), length) << answer;
-            if (i > 0) {
-                EXPECT_LT(length, reports.Answers[i - 1].second) << facelets;
-            }
+    struct TCase {
+        std::string Facelets;
+        int Ms, Shortest; // -1: not known; otherwise the search must prove it within a minute
+    } cases[] = {{randomcubes::Facelets(generator.Next()), 300, -1},
+                 {randomcubes::Facelets(generator.Next()), 300, -1},
+                 {Scrambled("R U Fi L2 D B Ri U2 F D2 L Bi"), 300, -1},
+                 {Scrambled(""), 60'000, 0},
+                 {Scrambled("R"), 60'000, 1},
+                 {Scrambled("R U2 D Bi L2 F"), 60'000, 6}};
+    for (const TCase& c : cases) {
+        TRun run(c.Facelets, c.Ms);
+        ASSERT_EQ(run.Result.wait_for(Generous), std::future_status::ready) << c.Facelets;
+        const int moves = run.Result.get();
+        ASSERT_FALSE(run.Answers.empty()) << c.Facelets;
+        EXPECT_LE(run.Answers.front().second, 20) << c.Facelets;
+        for (std::size_t i = 0; i < run.Answers.size(); ++i) {
+            const auto& [answer, length] = run.Answers[i];
+            std::vector<std::string> tokens;
+            SplitMoves(answer, tokens);
+            EXPECT_EQ(static_cast<int>(tokens.size()), length) << answer;
+            EXPECT_TRUE(run.Solves(answer)) << c.Facelets << ": " << answer;
+            EXPECT_TRUE(i == 0 || length < run.Answers[i - 1].second) << c.Facelets;
         }
-        EXPECT_EQ(moves, reports.Answers.back().second) << facelets;
-        EXPECT_EQ(solution.c_str(), reports.Answers.back().first) << facelets;
+        EXPECT_EQ(moves, run.Answers.back().second) << c.Facelets;
+        EXPECT_EQ(run.Solution.c_str(), run.Answers.back().first) << c.Facelets;
+        EXPECT_TRUE(c.Shortest < 0 || moves == c.Shortest) << c.Facelets;
     }
 }
 
 TEST(TwoPhaseImproveTest, StopEndsTheSearchSoon) {
     randomcubes::TGenerator generator(32);
     const std::string facelets = randomcubes::Facelets(generator.Next());
-    // Set before the call: the call ends with no answer.
-    volatile int stop = 1;
-    TReports early;
-    std::string solution;
-    std::future<int> result = Improve(facelets, 60'000, early, &stop, solution);
-    ASSERT_EQ(result.wait_for(Generous), std::future_status::ready);
-    EXPECT_EQ(result.get(), -3);
-    EXPECT_TRUE(early.Answers.empty());
-    EXPECT_STREQ(solution.c_str(), "");
-
-    // Set once the first answer is in, in a search that would otherwise go on for a minute.
-    stop = 0;
-    TReports reports;
-    result = Improve(facelets, 60'000, reports, &stop, solution);
+    TRun run(facelets, 60'000); // would search for a minute
     {
-        std::unique_lock lock(reports.Lock);
-        ASSERT_TRUE(reports.Changed.wait_for(lock, Generous, [&] { return !reports.Answers.empty(); }));
+        std::unique_lock lock(run.Lock);
+        ASSERT_TRUE(run.Changed.wait_for(lock, Generous, [&] { return !run.Answers.empty(); }));
     }
-    stop = 1;
-    ASSERT_EQ(result.wait_for(Generous), std::future_status::ready);
-    const int moves = result.get();
-    EXPECT_EQ(moves, reports.Answers.back().second);
-    EXPECT_TRUE(Solves(facelets, solution.c_str()));
+    run.Stop = 1;
+    ASSERT_EQ(run.Result.wait_for(Generous), std::future_status::ready);
+    EXPECT_EQ(run.Result.get(), run.Answers.back().second);
+    EXPECT_TRUE(run.Solves(run.Solution.c_str()));
+
+    // Set before the first answer: no answer at all.
+    std::string solution(1025, 'x');
+    const volatile int stop = 1;
+    EXPECT_EQ(_fnRbkimprove(3, facelets.c_str(), solution.data(), 60'000, nullptr, nullptr, &stop), -3);
+    EXPECT_STREQ(solution.c_str(), "");
 }
 
-TEST(TwoPhaseImproveTest, ANearlySolvedCubeEndsWithAShortestAnswer) {
-    struct TCase {
-        std::string Turns;
-        int Shortest;
-    };
-    const TCase cases[] = {{"", 0}, {"R", 1}, {"R U Fi", 3}, {"R U2 D Bi L2 F", 6}};
-    for (const TCase& c : cases) {
-        const std::string facelets = Scrambled(c.Turns);
-        TReports reports;
-        std::string solution;
-        // A minute allowed: only a search that knows nothing shorter exists is done in time.
-        std::future<int> result = Improve(facelets, 60'000, reports, nullptr, solution);
-        ASSERT_EQ(result.wait_for(Generous), std::future_status::ready) << c.Turns;
-        EXPECT_EQ(result.get(), c.Shortest) << c.Turns;
-        EXPECT_TRUE(Solves(facelets, solution.c_str())) << c.Turns;
-        EXPECT_EQ(twophase::Solve(facelets, Limits(0, 60s)).Shortest, true) << c.Turns;
-    }
-}
-
-TEST(TwoPhaseImproveTest, TheMiniCubeIsAnsweredOnce) {
-    TReports reports;
-    std::string solution(1025, '\0');
-    const int moves = _fnRbkimprove(2, "uuuuffffrrrrbbbblllldddd", solution.data(), 10, &TReports::Better,
-                                    &reports, nullptr);
-    EXPECT_EQ(moves, 0);
-    ASSERT_EQ(reports.Answers.size(), 1u);
-    EXPECT_EQ(_fnRbkimprove(4, "uuuuffffrrrrbbbblllldddd", solution.data(), 10, nullptr, nullptr, nullptr),
-              -1);
-}
-
-// The first-answer search on twenty fixed cubes, without a time limit so that it is the same every
-// run. The bounds are a little above what the search does today.
+// Without a time limit, so that the search is the same every run; the bounds are a little above
+// what it does today.
 TEST(TwoPhaseImproveTest, TheFirstAnswerTakesNoMoreWorkThanItDid) {
     randomcubes::TGenerator generator(33);
-    twophase::TSearchWork total;
+    twophase::TSolveLimits limits;
+    limits.Budget = std::chrono::hours(1);
+    std::uint64_t phase1 = 0, starts = 0, phase2 = 0;
     for (int i = 0; i < 20; ++i) {
-        const twophase::TSolveResult result =
-            twophase::Solve(randomcubes::Facelets(generator.Next()), Limits(20, std::chrono::hours(1)));
-        ASSERT_TRUE(result.Found);
-        total.Phase1Nodes += result.Work.Phase1Nodes;
-        total.Phase2Starts += result.Work.Phase2Starts;
-        total.Phase2Nodes += result.Work.Phase2Nodes;
+        const auto work = twophase::Solve(randomcubes::Facelets(generator.Next()), limits).Work;
+        phase1 += work.Phase1Nodes, starts += work.Phase2Starts, phase2 += work.Phase2Nodes;
     }
-    EXPECT_LE(total.Phase1Nodes, 360'000u);
-    EXPECT_LE(total.Phase2Starts, 15'500u);
-    EXPECT_LE(total.Phase2Nodes, 7'200u);
+    EXPECT_LE(phase1, 360'000u);
+    EXPECT_LE(starts, 15'500u);
+    EXPECT_LE(phase2, 7'200u);
 }
 
 } // namespace
