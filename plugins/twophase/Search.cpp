@@ -526,7 +526,7 @@ private:
     bool Stop = false;
     bool Late = false;
     bool Cancelled = false;
-    unsigned Polls = 0;
+    unsigned Polls = 511; // the first poll reads the clock and the flag
     TSearchWork Work;
 };
 

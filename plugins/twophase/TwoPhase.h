@@ -25,8 +25,8 @@ TWOPHASE_EXPORT int _fnRbksolve(int N, const char* facelets, char* solution);
 //
 // Stop may be null. The first answer comes even when MaxMilliseconds is 0 or passes before it (it takes
 // milliseconds), but Stop ends the search at once: set before the first answer, the result is -3 with
-// Solution empty. For N = 2 the first answer is a shortest one, reported once. Any number of calls may
-// run at once on different threads; Better must not call back into this engine on the same cube.
+// Solution empty. For N = 2 the first answer is a shortest one, reported once (Stop is not read). Any
+// number of calls may run at once on different threads.
 TWOPHASE_EXPORT int _fnRbkimprove(int N, const char* Facelets, char* Solution, int MaxMilliseconds,
                                   void (*Better)(void* Context, const char* Solution, int Moves),
                                   void* Context, const volatile int* Stop);
