@@ -187,6 +187,9 @@ public:
         TSolveResult result;
         result.Found = Best <= Limits.MaxLength;
         result.Moves = BestMoves;
+        result.Shortest = !Stop || Best == 0;
+        result.Cancelled = Cancelled;
+        result.Work = Work;
         return result;
     }
 
@@ -257,17 +260,22 @@ private:
         return Within(depth, before, table, table.Index(entry.first, entry.second), togo);
     }
 
-    // Polled at every phase 1 node, so the clock is read about every 0.1 ms.
-    bool TimeUp() {
-        if (!Late && (++Polls & 511) == 0) {
-            Late = TClock::now() >= Deadline;
+    // Polled at every node, so the clock and the caller's flag are read about every 0.05 ms. True once
+    // the search must end: when cancelled, or out of time with an answer in hand.
+    bool Halted() {
+        if ((++Polls & 511) == 0) {
+            if (Limits.Cancel != nullptr && *Limits.Cancel != 0) {
+                Cancelled = Stop = true;
+            }
+            Late = Late || TClock::now() >= Deadline;
         }
-        return Late;
+        Stop = Stop || (Late && Best <= Limits.MaxLength);
+        return Stop;
     }
 
     void Phase1(const TPhase1& p, int n, int togo) {
-        if (TimeUp() && Best <= Limits.MaxLength) {
-            Stop = true;
+        ++Work.Phase1Nodes;
+        if (Halted()) {
             return;
         }
         if (togo == 0) {
@@ -385,7 +393,7 @@ private:
                     other.Ep[i] = second.Ep[first.Ep[i]];
                 }
             }
-            if (Phase2From(other, n, limit, ending.Moves)) {
+            if (Stop || Phase2From(other, n, limit, ending.Moves)) {
                 return;
             }
         }
@@ -394,6 +402,7 @@ private:
     // Phase 2 from arrangement c after the n moves of the path, in at most limit moves, then the
     // current direction's ending as given; true when that gave a new best answer.
     bool Phase2From(const TCubieCube& c, int n, int limit, std::array<int, 2> ending) {
+        ++Work.Phase2Starts;
         // The exact small tables first: most starts end there, before the costlier distance walk.
         TPhase2 p{T.CornerClassSym[static_cast<std::size_t>(CornerPerm(c))], 0, SliceOrder(c), 0, 0, 0};
         int bound = T.CornerOrderDepth.Get(ClassEntry(p.Corner, T.SliceOrderConj, p.Order));
@@ -419,10 +428,10 @@ private:
                 return TPair(ClassAfter(T, T.CornerClassMove, cu.first, k),
                              T.UEdgesMove[static_cast<std::size_t>(cu.second * Phase2MoveCount + k)]);
             });
-        for (int depth = std::max(bound, p.UDepth); depth <= limit; ++depth) {
+        for (int depth = std::max(bound, p.UDepth); depth <= limit && !Stop; ++depth) {
             if (Phase2(p, n, depth)) {
                 Keep(n + depth, ending);
-                Stop = Best <= Limits.GoodEnough || TClock::now() >= Deadline;
+                Stop = Stop || Best <= Limits.GoodEnough || TClock::now() >= Deadline;
                 return true;
             }
         }
@@ -432,6 +441,10 @@ private:
     bool Phase2(const TPhase2& p, int n, int togo) {
         if (togo == 0) {
             return true; // all distances are 0: solved
+        }
+        ++Work.Phase2Nodes;
+        if (Halted()) {
+            return false;
         }
         const int last = n > 0 ? Path[static_cast<std::size_t>(n - 1)] / 3 : -1;
         const unsigned allowed = Phase2After[static_cast<std::size_t>(last + 1)];
@@ -493,6 +506,9 @@ private:
                 m = m / 3 * 3 + 2 - m % 3;
             }
         }
+        if (Limits.Better) {
+            Limits.Better(BestMoves);
+        }
     }
 
     const TTables& T;
@@ -509,7 +525,9 @@ private:
     std::vector<int> BestMoves;
     bool Stop = false;
     bool Late = false;
-    unsigned Polls = 0;
+    bool Cancelled = false;
+    unsigned Polls = 511; // the first poll reads the clock and the flag
+    TSearchWork Work;
 };
 
 } // namespace

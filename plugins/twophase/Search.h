@@ -12,6 +12,8 @@
 
 #include <chrono>
 #include <cstddef>
+#include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -25,12 +27,29 @@ struct TSolveLimits {
     int GoodEnough = 20; // stop at the first answer this short
     // After this, stop at the best answer found so far (or go on to the first one, if none yet).
     std::chrono::microseconds Budget{10'000};
+    // Read often during the search: once non-zero, the search ends within a few thousand nodes with
+    // the best answer so far, or with none when it has none yet. May be null.
+    const volatile int* Cancel = nullptr;
+    // Called on the searching thread with each answer shorter than the one before, as soon as it is
+    // found. May be empty.
+    std::function<void(const std::vector<int>& moves)> Better;
+};
+
+// How much searching a solve took, to compare versions of the search by work instead of by time.
+struct TSearchWork {
+    std::uint64_t Phase1Nodes = 0;  // phase 1 positions visited
+    std::uint64_t Phase2Starts = 0; // ways into phase 2 tried, each ending counted
+    std::uint64_t Phase2Nodes = 0;  // phase 2 positions visited
 };
 
 struct TSolveResult {
     TFault Fault = TFault::None;
     bool Found = false;     // false for a fault, or when no answer fits in MaxLength
     std::vector<int> Moves; // face turns as numbered in Cube.h
+    // The search ran to its end, so no answer shorter than Moves exists (within MaxLength).
+    bool Shortest = false;
+    bool Cancelled = false; // ended by Cancel
+    TSearchWork Work;
 
     // Tokens separated by single blanks, e.g. "R U2 Fi"; empty for no moves.
     std::string Text() const;

@@ -3,8 +3,11 @@
 #include "plugins/twophase/Mini.h"
 #include "plugins/twophase/Search.h"
 
+#include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <string_view>
+#include <vector>
 
 namespace {
 
@@ -50,6 +53,49 @@ int _fnRbksolve(int N, const char* facelets, char* solution) {
         return static_cast<int>(result.Moves.size());
     } catch (...) {
         return -2;
+    }
+}
+
+int _fnRbkimprove(int N, const char* Facelets, char* Solution, int MaxMilliseconds,
+                  void (*Better)(void* Context, const char* Solution, int Moves), void* Context,
+                  const volatile int* Stop) {
+    Put(Solution, SolutionBuffer, "");
+    if ((N != 2 && N != 3) || Facelets == nullptr || Solution == nullptr) {
+        return -1;
+    }
+    int written = -1;
+    const auto report = [&](const std::vector<int>& moves) {
+        twophase::TSolveResult answer;
+        answer.Moves = moves;
+        Put(Solution, SolutionBuffer, answer.Text());
+        written = static_cast<int>(moves.size());
+        if (Better != nullptr) {
+            Better(Context, Solution, written);
+        }
+    };
+    try {
+        if (N == 2) {
+            const twophase::TSolveResult result = twophase::SolveMini(
+                std::string_view(Facelets, strnlen(Facelets, twophase::MiniFaceletCount + 1)));
+            if (result.Found) {
+                report(result.Moves);
+            }
+            return written;
+        }
+        twophase::TSolveLimits limits;
+        limits.GoodEnough = 0; // only a proof that nothing shorter exists ends the search early
+        limits.Budget = std::chrono::milliseconds(std::max(MaxMilliseconds, 0));
+        limits.Cancel = Stop;
+        limits.Better = report;
+        const twophase::TSolveResult result =
+            twophase::Solve(std::string_view(Facelets, strnlen(Facelets, 55)), limits);
+        if (result.Found) {
+            return written;
+        }
+        return result.Cancelled && result.Fault == twophase::TFault::None ? -3 : -1;
+    } catch (...) {
+        // What was written stands; a failure must not cross the C boundary.
+        return written >= 0 ? written : -2;
     }
 }
 

@@ -16,6 +16,21 @@ TWOPHASE_EXPORT void _fnRbkinfo(char* name, char* legal, char* version, char* co
 // the number of moves, or a negative number for N other than 2 or 3 or a cube that cannot exist.
 TWOPHASE_EXPORT int _fnRbksolve(int N, const char* facelets, char* solution);
 
+// Optional. Solves like _fnRbksolve, then keeps searching for shorter answers: each answer shorter than
+// the last is written into Solution (1025 bytes, as _fnRbksolve writes it) and then reported by calling
+// Better(Context, Solution, Moves) on the calling thread (Better may be null). Searching ends when
+// *Stop becomes non-zero (another thread sets it), when MaxMilliseconds have passed, or when no shorter
+// answer exists. Returns the number of moves of the last answer written, or a negative number as
+// _fnRbksolve does. The first answer is written and reported as soon as it is found.
+//
+// Stop may be null. The first answer comes even when MaxMilliseconds is 0 or passes before it (it takes
+// milliseconds), but Stop ends the search at once: set before the first answer, the result is -3 with
+// Solution empty. For N = 2 the first answer is a shortest one, reported once (Stop is not read). Any
+// number of calls may run at once on different threads.
+TWOPHASE_EXPORT int _fnRbkimprove(int N, const char* Facelets, char* Solution, int MaxMilliseconds,
+                                  void (*Better)(void* Context, const char* Solution, int Moves),
+                                  void* Context, const volatile int* Stop);
+
 // The face order of the facelet text, "ufrbld", into a buffer of 129 bytes.
 TWOPHASE_EXPORT void _fnRbkconstruct(char* buf);
 
