@@ -30,10 +30,15 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 #include <QWheelEvent>
+#include <chrono>
 
 namespace {
 
 constexpr int PalettePanelHeight = 60;
+// How long an engine that can improve its answer goes on looking for a shorter one: after Solve's
+// first answer, while the user looks at it; for a hint, before the hint is shown.
+constexpr std::chrono::milliseconds AnswerSearch{10000};
+constexpr std::chrono::milliseconds HintSearch{1000};
 constexpr int WheelNotch = 120;
 // The cube's area: 600 by 600 pixels when there is room, never less than this high.
 constexpr int PreferredCubeSize = 600;
@@ -112,6 +117,9 @@ TFormGame::TFormGame(QWidget* Owner, const tCubeSettings& settings, const std::s
     PanelSolution = new TSolutionBar(this);
     layout->addWidget(PanelSolution);
     PanelSolution->PerformMove = [this](const std::string& Move) {
+        if (Improving) {
+            EndSolve(); // the user takes the answer as it stands: the search for a shorter one ends
+        }
         PerformingSolution = true;
         PlayMoves(Move, View->GetSettings().AnimateFaceRotations, true);
         PerformingSolution = false;
@@ -260,6 +268,9 @@ void TFormGame::PaintedChanged() {
 void TFormGame::CubeChanged() {
     if (PerformingSolution) {
         return;
+    }
+    if (Improving) {
+        EndSolve(); // a shorter answer for the cube as it was is no use
     }
     if (!Solving()) {
         PanelSolution->Clear(); // a Solve in progress says at its end whether the cube has changed
@@ -561,6 +572,7 @@ void TFormGame::AskEngine(bool ForHint) {
     }
     SolveAsked = true;
     HintAsked = ForHint;
+    ++AnswerNumber;
     const std::uint64_t number = ++SolveNumber;
     PanelSolution->ShowSolving();
     View->SetHighlight({});
@@ -582,9 +594,23 @@ void TFormGame::AskEngine(bool ForHint) {
             return;
         }
         SolvedFrom = Cube.GetState();
-        // Done runs on the job's thread; the job never calls it once it is stopped, and this window
-        // stops it before it goes, so this window is there to post to.
-        SolveJob = std::make_unique<TSolveJob>(EngineIndex, Cube, [this, number](TSolveOutcome Outcome) {
+        // Better and Done run on the job's thread; the job never calls them once it is stopped, and
+        // this window stops it before it goes, so this window is there to post to. A hint waits for
+        // the best answer of a short search; Solve shows each answer as it comes.
+        const auto better = [this, number, hint = HintAsked](std::vector<std::string> Answer) {
+            if (hint) {
+                return;
+            }
+            QMetaObject::invokeMethod(
+                this,
+                [this, number, answer = std::move(Answer)]() mutable {
+                    if (number == SolveNumber) {
+                        AnswerFound(std::move(answer));
+                    }
+                },
+                Qt::QueuedConnection);
+        };
+        const auto done = [this, number](TSolveOutcome Outcome) {
             QMetaObject::invokeMethod(
                 this,
                 [this, number, outcome = std::move(Outcome)]() mutable {
@@ -593,20 +619,46 @@ void TFormGame::AskEngine(bool ForHint) {
                     }
                 },
                 Qt::QueuedConnection);
-        });
+        };
+        SolveJob = std::make_unique<TSolveJob>(EngineIndex, Cube, HintAsked ? HintSearch : AnswerSearch,
+                                               better, done);
     });
 }
 
 void TFormGame::EndSolve() {
     ++SolveNumber; // what is still on its way for this Solve is dropped
     SolveAsked = false;
+    Improving = false;
+    PanelSolution->SetSearching(false);
     SolveJob.reset();
     BusyCursor.reset();
 }
 
+void TFormGame::AnswerFound(std::vector<std::string> Answer) {
+    if (!Improving) {
+        // The first answer: shown at once, while the engine looks for a shorter one.
+        SolveAsked = false;
+        Improving = true;
+        BusyCursor.reset();
+        ClientArea->setCursor(Qt::CrossCursor);
+    } else if (PanelSolution->Content() != TSolutionBar::TContent::Answer || PanelSolution->Position > 0) {
+        return; // the user has moved on from the answer shown
+    }
+    SolutionList = std::move(Answer);
+    PanelSolution->SetSearching(true);
+    View->ReadCube([this, number = ++AnswerNumber](const TRubikCube& Cube) {
+        if (number == AnswerNumber) {
+            ShowSolution(Cube);
+        }
+    });
+}
+
 void TFormGame::SolveFinished(TSolveOutcome Outcome) {
-    const bool hint = HintAsked;
+    const bool hint = HintAsked, shown = Improving;
     EndSolve();
+    if (shown) {
+        return; // the last answer was shown as it came; the search is over
+    }
     switch (Outcome.Result) {
     case TSolveResult::Solved:
         ClientArea->setCursor(Qt::CrossCursor);

@@ -125,6 +125,8 @@ private:
     void SolveFinished(TSolveOutcome Outcome);
     // Ends a Solve: its engine is no longer waited for, and the busy cursor goes.
     void EndSolve();
+    // An answer has come, shorter than the last: shown unless the user has begun to play the last.
+    void AnswerFound(std::vector<std::string> Answer);
     // After a successful Solve: the answer, tried on Cube (a copy, as the cube is now) first; when the
     // cube is no longer the one solved, the bar says so instead.
     void ShowSolution(const TRubikCube& Cube);
@@ -174,8 +176,10 @@ private:
     // From Solve until the answer is shown or the user stops: the engine's job (once the cube's copy
     // is taken), the cube it was given and the busy cursor.
     bool SolveAsked = false;
-    bool HintAsked = false;        // the engine is asked for a hint, not an answer to show
-    std::uint64_t SolveNumber = 0; // the Solve in progress; what comes for an earlier one is dropped
+    bool HintAsked = false;         // the engine is asked for a hint, not an answer to show
+    bool Improving = false;         // an answer is shown and the engine looks for a shorter one
+    std::uint64_t AnswerNumber = 0; // the answer last shown; a check of an earlier one is dropped
+    std::uint64_t SolveNumber = 0;  // the Solve in progress; what comes for an earlier one is dropped
     std::unique_ptr<TSolveJob> SolveJob;
     CubeState0 SolvedFrom;
     std::unique_ptr<TBusyCursor> BusyCursor;

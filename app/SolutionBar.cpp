@@ -154,6 +154,11 @@ void TSolutionBar::SetCountShown(bool Shown) {
     Reveal();
 }
 
+void TSolutionBar::SetSearching(bool Value) {
+    SearchGoesOn = Value;
+    Update();
+}
+
 void TSolutionBar::Reveal() {
     setVisible(Shows != TContent::MoveCount || CountShown);
 }
@@ -259,8 +264,11 @@ void TSolutionBar::Update() {
     } else if (Position >= Moves.size()) {
         LabelSolution->setText("<b>Solution</b> (" + counted + ", the last one turning): " + moves);
     } else {
-        LabelSolution->setText(
-            QString("<b>Solution</b> (%1, next %2 of %3): ").arg(counted).arg(Position + 1).arg(count) +
-            moves);
+        LabelSolution->setText(QString("<b>Solution</b> (%1, next %2 of %3%4): ")
+                                   .arg(counted)
+                                   .arg(Position + 1)
+                                   .arg(count)
+                                   .arg(SearchGoesOn ? "; <i>looking for a shorter one...</i>" : "") +
+                               moves);
     }
 }

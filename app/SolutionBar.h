@@ -40,6 +40,9 @@ public:
     void SetMoveCount(std::size_t Count);
     // Whether the bar stays in sight with only the move count to show (play mode).
     void SetCountShown(bool Shown);
+    // Whether the engine still looks for a shorter answer than the one shown.
+    void SetSearching(bool Value);
+    bool Searching() const { return SearchGoesOn; }
 
     enum class TContent { MoveCount, Solving, Answer, Fault, Changed, Hint };
     TContent Content() const { return Shows; }
@@ -86,6 +89,7 @@ private:
 
     TContent Shows = TContent::MoveCount;
     bool CountShown = false;
+    bool SearchGoesOn = false;
 
     QTimer* PlayTimer = nullptr;
 };
