@@ -161,7 +161,7 @@ TEST(HostRepliesTest, BadRepliesAreRefusedAndShortOnesAwaitTheirRest) {
     };
     const std::vector<TRow> rows = {
         {TReplyKind::Hello, "", TParse::More, ""},
-        {TReplyKind::Hello, "H\1\0"s, TParse::Done, ""},
+        {TReplyKind::Hello, "H\1\0\1"s, TParse::Done, ""},
         {TReplyKind::Hello, "H\1\2", TParse::Bad, "a flag that is neither 0 nor 1"},
         {TReplyKind::Hello, "Nno engine" + zero, TParse::Done, ""},
         {TReplyKind::Hello, "N" + std::string(256, 'r'), TParse::Bad, "a text longer than 255 characters"},
@@ -207,9 +207,9 @@ TEST_F(EnginesTest, AHostThatAnswersNonsenseIsRefused) {
     };
     for (const auto& [script, reason] : hosts) {
         testsupport::TTempFolder folder;
-        const std::string host =
-            folder.Write(EngineHostName,
-                         "#!/bin/sh\nprintf 'H\\001\\001' >&3; head -c 1 <&3 >/dev/null; " + script + "\n");
+        const std::string host = folder.Write(
+            EngineHostName,
+            "#!/bin/sh\nprintf 'H\\001\\001\\000' >&3; head -c 1 <&3 >/dev/null; " + script + "\n");
         std::filesystem::permissions(host, std::filesystem::perms::owner_all);
         std::string said;
         Table.SetVerdictFile({});
