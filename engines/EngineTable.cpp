@@ -227,6 +227,7 @@ std::shared_ptr<TEntry> TEngineTable::TState::Load(const std::string& FileName, 
     rec.Contact = info->Texts[3];
     rec.WebSite = info->Texts[4];
     rec.EMail = info->Texts[5];
+    rec.HasImprove = hello.Reply.HasImprove;
     if (hello.Reply.HasSupport) {
         for (int n = 2; n <= 3; ++n) {
             const std::optional<hostprotocol::TReply> support =

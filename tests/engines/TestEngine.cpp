@@ -139,7 +139,7 @@ TE_EXPORT std::int32_t _fnRbkimprove(std::int32_t, const char*, char* Solution, 
     for (;; --moves) {
         std::string answer;
         for (int k = 0; k < moves; ++k) {
-            answer += std::string(k > 0 ? " " : "") + "R U Ri Ui"[k % 4 * 2] + (k % 4 >= 2 ? "i" : "");
+            answer += std::string(k > 0 ? " " : "") + (const char*[]){"R", "U", "Ri", "Ui"}[k % 4];
         }
         std::strcpy(Solution, answer.c_str());
         if (Better != nullptr) {
