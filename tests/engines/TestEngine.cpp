@@ -17,8 +17,8 @@
 //   TE_THROW        _fnRbksolve throws a C++ exception through its C interface
 //   TE_IMPROVE      1: _fnRbkimprove reports "R U Ri Ui R..." answers of <first> moves and one fewer
 //                   each <step> ms down to one move, as <variant>.improve says ("<first> <step>"),
-//                   until stopped or out of time; 2: the same, heeding no stop. Each call writes
-//                   the host's process id to <variant>.pid.
+//                   until stopped or out of time; 2: the same, heeding no stop and reporting each
+//                   answer twice. Each call writes the host's process id to <variant>.pid.
 
 #include <chrono>
 #include <cstdint>
@@ -135,14 +135,15 @@ TE_EXPORT std::int32_t _fnRbkimprove(std::int32_t, const char*, char* Solution, 
     int step = 2;
     std::ifstream(StateFile(".improve")) >> first >> step;
     const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(MaxMilliseconds);
+    const char* const tokens[] = {"R", "U", "Ri", "Ui"};
     int moves = first;
     for (;; --moves) {
         std::string answer;
         for (int k = 0; k < moves; ++k) {
-            answer += std::string(k > 0 ? " " : "") + (const char*[]){"R", "U", "Ri", "Ui"}[k % 4];
+            answer += std::string(k > 0 ? " " : "") + tokens[k % 4];
         }
         std::strcpy(Solution, answer.c_str());
-        if (Better != nullptr) {
+        for (int k = 0; Better != nullptr && k < TE_IMPROVE; ++k) {
             Better(Context, Solution, moves);
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(step));
