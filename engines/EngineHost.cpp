@@ -162,6 +162,18 @@ TEngineHost::TAnswer TEngineHost::Start(TDeadline Deadline, std::stop_token Stop
 
 TEngineHost::TAnswer TEngineHost::Call(hostprotocol::TReplyKind Kind, const std::string& Request,
                                        TDeadline Deadline, std::stop_token Stop) {
+    TAnswer sent = Send(Request, Deadline, Stop);
+    return sent.Ok ? Read(Kind, Deadline, Stop) : sent;
+}
+
+TEngineHost::TAnswer TEngineHost::Improve(const std::string& Request, TDeadline Deadline,
+                                          std::stop_token Stop, const TBetter& Better) {
+    TAnswer sent = Send(Request, Deadline, Stop);
+    return sent.Ok ? Read(hostprotocol::TReplyKind::Improve, Deadline, Stop, &Better) : sent;
+}
+
+TEngineHost::TAnswer TEngineHost::Send(const std::string& Request, TDeadline Deadline,
+                                       const std::stop_token& Stop) {
     // A host that died while idle (a thread of the engine's own, say) is not this request's failure.
     if (Running() && waitpid(Child, nullptr, WNOHANG) == Child) {
         Child = -1;
@@ -188,19 +200,32 @@ TEngineHost::TAnswer TEngineHost::Call(hostprotocol::TReplyKind Kind, const std:
         }
         sent += static_cast<std::size_t>(n);
     }
-    return Read(Kind, Deadline, Stop);
+    TAnswer answer;
+    answer.Ok = true;
+    return answer;
 }
 
 TEngineHost::TAnswer TEngineHost::Read(hostprotocol::TReplyKind Kind, TDeadline Deadline,
-                                       const std::stop_token& Stop) {
+                                       const std::stop_token& Stop, const TBetter* Better) {
     const TStopWake wake(Stop);
     std::string bytes;
     TAnswer answer;
     std::string error;
+    bool stopping = false; // an improve asked to stop, awaiting its final reply
     for (;;) {
-        switch (hostprotocol::ParseReply(Kind, bytes, answer.Reply, error)) {
+        std::size_t used = 0;
+        switch (hostprotocol::ParseFirstReply(Kind, bytes, answer.Reply, error, used)) {
         case hostprotocol::TParse::Done:
+            if (answer.Reply.Better) {
+                bytes.erase(0, used);
+                (*Better)(answer.Reply);
+                continue;
+            }
+            if (used != bytes.size()) {
+                return Fail("its reply was not understood (bytes after the reply)");
+            }
             answer.Ok = true;
+            answer.Stopped = stopping;
             return answer;
         case hostprotocol::TParse::Bad:
             return Fail("its reply was not understood (" + error + ")");
@@ -209,20 +234,35 @@ TEngineHost::TAnswer TEngineHost::Read(hostprotocol::TReplyKind Kind, TDeadline 
         }
         const auto now = std::chrono::steady_clock::now();
         if (now >= Deadline) {
-            TAnswer late = Fail("it did not answer in time");
+            TAnswer late = Fail(stopping ? "it did not stop when asked" : "it did not answer in time");
             late.TimedOut = true;
+            late.Stopped = stopping;
             return late;
         }
+        // Once stopping, the stop's descriptor stays readable and is left out of the wait.
         pollfd fds[2] = {{Channel, POLLIN, 0}, {wake.Fd, POLLIN, 0}};
         const auto wait = std::chrono::ceil<std::chrono::milliseconds>(Deadline - now).count();
-        const int ready = poll(fds, 2, static_cast<int>(std::min<long long>(wait, 60'000)));
+        const int ready = poll(fds, stopping ? 1 : 2, static_cast<int>(std::min<long long>(wait, 60'000)));
         if (ready < 0 && errno != EINTR) {
             return Fail(std::string("it cannot be waited for: ") + std::strerror(errno));
         }
-        if (Stop.stop_requested()) {
-            TAnswer stopped = Fail("it was stopped");
-            stopped.Stopped = true;
-            return stopped;
+        if (!stopping && Stop.stop_requested()) {
+            if (Better == nullptr) {
+                TAnswer stopped = Fail("it was stopped");
+                stopped.Stopped = true;
+                return stopped;
+            }
+            const std::string request = hostprotocol::StopRequest();
+            ssize_t n = -1;
+            do {
+                n = send(Channel, request.data(), request.size(), MSG_NOSIGNAL);
+            } while (n < 0 && errno == EINTR);
+            if (n != static_cast<ssize_t>(request.size())) {
+                return Fail(EndReason());
+            }
+            stopping = true;
+            Deadline = std::min(Deadline, std::chrono::steady_clock::now() + StopGrace);
+            continue;
         }
         if (ready <= 0 || fds[0].revents == 0) {
             continue;

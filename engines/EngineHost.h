@@ -9,6 +9,7 @@
 #include "engines/HostProtocol.h"
 
 #include <chrono>
+#include <functional>
 #include <stop_token>
 #include <string>
 #include <sys/types.h>
@@ -22,7 +23,7 @@ public:
         bool Ok = false;
         hostprotocol::TReply Reply;
         std::string Failure;   // why there is no reply: "it crashed (signal 11)", ...
-        bool Stopped = false;  // the failure is the stop token's, not the engine's
+        bool Stopped = false;  // the stop token's doing: the failure, or the end of an improve
         bool TimedOut = false; // the deadline came first
         bool OurFault = false; // the host program itself could not be started
     };
@@ -40,11 +41,25 @@ public:
     // host is killed, so that the next call starts a fresh one.
     TAnswer Call(hostprotocol::TReplyKind Kind, const std::string& Request, TDeadline Deadline,
                  std::stop_token Stop);
+    // An improve request: Better runs for each better reply, and the final reply is returned. A stop
+    // sends the host a stop request and waits for the final reply until the deadline, or StopGrace
+    // after the stop when that is earlier; a host that has not answered by then is killed.
+    TAnswer Improve(const std::string& Request, TDeadline Deadline, std::stop_token Stop,
+                    const std::function<void(const hostprotocol::TReply&)>& Better);
     bool Running() const { return Child > 0; }
+    // The host process, or -1.
+    pid_t Pid() const { return Child; }
     void Kill();
 
+    static constexpr std::chrono::seconds StopGrace{1};
+
 private:
-    TAnswer Read(hostprotocol::TReplyKind Kind, TDeadline Deadline, const std::stop_token& Stop);
+    using TBetter = std::function<void(const hostprotocol::TReply&)>;
+    // Makes sure a host runs and sends it Request; an answer that is not Ok ends the call.
+    TAnswer Send(const std::string& Request, TDeadline Deadline, const std::stop_token& Stop);
+    // Reads the reply of Kind; with Better, an improve's replies.
+    TAnswer Read(hostprotocol::TReplyKind Kind, TDeadline Deadline, const std::stop_token& Stop,
+                 const TBetter* Better = nullptr);
     TAnswer Fail(std::string Failure);
     std::string EndReason();
 

@@ -5,10 +5,12 @@
 #include "engines/EngineLibrary.h"
 #include "engines/HostProtocol.h"
 
+#include <atomic>
 #include <cerrno>
-#include <csignal>
 #include <chrono>
+#include <csignal>
 #include <fcntl.h>
+#include <poll.h>
 #include <string>
 #include <sys/resource.h>
 #include <thread>
@@ -54,6 +56,73 @@ std::int32_t NextInt() {
     }
     return hostprotocol::GetInt(bytes);
 }
+
+// The facelet text of a request, cut to the buffer it goes into.
+std::string NextFacelets() {
+    std::string facelets;
+    for (char letter = Next(); letter != '\0'; letter = Next()) {
+        if (facelets.size() < FaceletBufferSize - 1) {
+            facelets += letter;
+        }
+    }
+    return facelets;
+}
+
+// Reads the program's requests while an improve runs, on a thread of its own: the engine has the
+// calling thread, and a stop request must reach it through its flag. Ends when destroyed, before the
+// final reply is sent, so that it never takes the next request's bytes; a stop request left unread
+// then is ignored by the request loop.
+class TStopReader {
+public:
+    explicit TStopReader(std::int32_t& flag) : Flag(flag) {
+        if (pipe2(Quit, O_CLOEXEC) == 0) {
+            Thread = std::thread([this] { Run(); });
+        } // else the program kills the host when it does not stop in time
+    }
+    ~TStopReader() {
+        if (Thread.joinable()) {
+            const char quit = 'q';
+            [[maybe_unused]] const ssize_t ignored = write(Quit[1], &quit, 1);
+            Thread.join();
+            close(Quit[0]);
+            close(Quit[1]);
+        }
+    }
+    TStopReader(const TStopReader&) = delete;
+    TStopReader& operator=(const TStopReader&) = delete;
+
+private:
+    void Run() {
+        for (;;) {
+            pollfd fds[2] = {{Quit[0], POLLIN, 0}, {Channel, POLLIN, 0}};
+            if (poll(fds, 2, -1) < 0) {
+                if (errno == EINTR) {
+                    continue;
+                }
+                return;
+            }
+            if (fds[0].revents != 0) {
+                return;
+            }
+            char byte = 0;
+            const ssize_t n = read(Channel, &byte, 1);
+            if (n < 0 && (errno == EINTR || errno == EAGAIN)) {
+                continue;
+            }
+            if (n <= 0) {
+                _exit(0); // the program is gone
+            }
+            if (byte != 'X') {
+                _exit(2); // nothing else may come while an improve runs
+            }
+            std::atomic_ref<std::int32_t>(Flag).store(1);
+        }
+    }
+
+    std::int32_t& Flag;
+    int Quit[2] = {-1, -1};
+    std::thread Thread;
+};
 
 // Calls one export; an exception thrown through its C interface is the engine's failure, not ours.
 template <typename Call>
@@ -101,7 +170,8 @@ int main(int argc, char** argv) {
         Send(hostprotocol::RefusedReply(reason));
         _exit(1);
     }
-    Send(hostprotocol::HelloReply(engine.fnConstruct != nullptr, engine.fnSupport != nullptr));
+    Send(hostprotocol::HelloReply(engine.fnConstruct != nullptr, engine.fnSupport != nullptr,
+                                  engine.fnImprove != nullptr));
     for (;;) {
         switch (Next()) {
         case 'I':
@@ -122,11 +192,7 @@ int main(int argc, char** argv) {
             break;
         case 'V': {
             const std::int32_t n = NextInt();
-            std::string facelets;
-            for (char letter = Next(); letter != '\0' && facelets.size() < FaceletBufferSize;
-                 letter = Next()) {
-                facelets += letter;
-            }
+            const std::string facelets = NextFacelets();
             Send(Reply([&] {
                 std::string answer;
                 const std::int32_t result = CallSolve(engine, n, facelets, answer);
@@ -134,6 +200,32 @@ int main(int argc, char** argv) {
             }));
             break;
         }
+        case 'P': {
+            const std::int32_t n = NextInt();
+            const std::int32_t milliseconds = NextInt();
+            const std::string facelets = NextFacelets();
+            Send(Reply([&] {
+                std::string answer;
+                if (engine.fnImprove == nullptr) {
+                    return hostprotocol::SolveReply(CallSolve(engine, n, facelets, answer), answer);
+                }
+                alignas(std::atomic_ref<std::int32_t>::required_alignment) std::int32_t stop = 0;
+                std::int32_t result = 0;
+                {
+                    const TStopReader reader(stop);
+                    result = CallImprove(
+                        engine, n, facelets, milliseconds,
+                        [](std::string better, std::int32_t moves) {
+                            Send(hostprotocol::BetterReply(moves, better));
+                        },
+                        &stop, answer);
+                }
+                return hostprotocol::SolveReply(result, answer);
+            }));
+            break;
+        }
+        case 'X':
+            break; // came after its improve had ended
         default:
             _exit(2); // not our program at the other end
         }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <dlfcn.h>
+#include <string.h>
 #include <vector>
 
 namespace {
@@ -33,6 +34,8 @@ bool OpenEngineLibrary(const std::string& Path, EngineRec& Engine, std::string& 
     Engine.fnSolve = Export<TFnRbkSolve>(library, "_fnRbksolve");
     Engine.fnConstruct = Export<TFnRbkConstruct>(library, "_fnRbkconstruct");
     Engine.fnSupport = Export<TFnRbkSupport>(library, "_fnRbksupport");
+    Engine.fnImprove = Export<TFnRbkImprove>(library, "_fnRbkimprove");
+    Engine.HasImprove = Engine.fnImprove != nullptr;
     return true;
 }
 
@@ -61,11 +64,42 @@ std::string CallConstruct(const EngineRec& Engine) {
     return BufferText(order).substr(0, 6);
 }
 
-std::int32_t CallSolve(const EngineRec& Engine, std::int32_t N, std::string_view Facelets,
-                       std::string& Answer) {
+namespace {
+
+std::vector<char> FaceletBuffer(std::string_view Facelets) {
     std::vector<char> input(FaceletBufferSize, '\0');
     std::copy_n(Facelets.begin(), std::min<std::size_t>(Facelets.size(), FaceletBufferSize - 1),
                 input.begin());
+    return input;
+}
+
+using TBetter = std::function<void(std::string, std::int32_t)>;
+
+// The engine's report of a better answer. It names the answer by a pointer of its own choosing, which
+// is read no further than an answer buffer reaches.
+void ReportBetter(void* Context, const char* Solution, std::int32_t Moves) {
+    const auto& better = *static_cast<const TBetter*>(Context);
+    if (Solution != nullptr && better) {
+        better(std::string(Solution, strnlen(Solution, SolutionBufferSize - 1)), Moves);
+    }
+}
+
+} // namespace
+
+std::int32_t CallImprove(const EngineRec& Engine, std::int32_t N, std::string_view Facelets,
+                         std::int32_t MaxMilliseconds, const TBetter& Better,
+                         const volatile std::int32_t* Stop, std::string& Answer) {
+    std::vector<char> input = FaceletBuffer(Facelets);
+    std::vector<char> solution(SolutionBufferSize, '\0');
+    const std::int32_t result = Engine.fnImprove(N, input.data(), solution.data(), MaxMilliseconds,
+                                                 ReportBetter, const_cast<TBetter*>(&Better), Stop);
+    Answer = BufferText(solution);
+    return result;
+}
+
+std::int32_t CallSolve(const EngineRec& Engine, std::int32_t N, std::string_view Facelets,
+                       std::string& Answer) {
+    std::vector<char> input = FaceletBuffer(Facelets);
     std::vector<char> solution(SolutionBufferSize, '\0');
     const std::int32_t result = Engine.fnSolve(N, input.data(), solution.data());
     Answer = BufferText(solution);

@@ -6,10 +6,11 @@
 #include "engines/Engines.h"
 
 #include <array>
+#include <functional>
 #include <string>
 #include <string_view>
 
-// Loads the library at Path (never unloaded) and looks up its four exports into Engine. False, with
+// Loads the library at Path (never unloaded) and looks up its exports into Engine. False, with
 // the reason in Reason, when it does not load.
 bool OpenEngineLibrary(const std::string& Path, EngineRec& Engine, std::string& Reason);
 
@@ -21,3 +22,9 @@ std::string CallConstruct(const EngineRec& Engine);
 // _fnRbksolve's result, and its answer in Answer (at most SolutionBufferSize - 1 characters).
 std::int32_t CallSolve(const EngineRec& Engine, std::int32_t N, std::string_view Facelets,
                        std::string& Answer);
+// _fnRbkimprove's result, and its last answer in Answer. Better(answer, moves) runs on the calling
+// thread for each answer the engine reports, cut as Answer is; the engine ends when *Stop is set.
+std::int32_t CallImprove(const EngineRec& Engine, std::int32_t N, std::string_view Facelets,
+                         std::int32_t MaxMilliseconds,
+                         const std::function<void(std::string, std::int32_t)>& Better,
+                         const volatile std::int32_t* Stop, std::string& Answer);

@@ -4,6 +4,7 @@
 #include "model/Notation.h"
 
 #include <algorithm>
+#include <climits>
 #include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
@@ -226,6 +227,7 @@ std::shared_ptr<TEntry> TEngineTable::TState::Load(const std::string& FileName, 
     rec.Contact = info->Texts[3];
     rec.WebSite = info->Texts[4];
     rec.EMail = info->Texts[5];
+    rec.HasImprove = hello.Reply.HasImprove;
     if (hello.Reply.HasSupport) {
         for (int n = 2; n <= 3; ++n) {
             const std::optional<hostprotocol::TReply> support =
@@ -438,6 +440,67 @@ TSolveResult TEngineTable::Solve(TEngineId Id, const TRubikCube& Cube, std::vect
 TSolveResult TEngineTable::TState::Solve(TEngineId Id, const TRubikCube& Cube, std::vector<std::string>& List,
                                          TClock::time_point Deadline, std::stop_token Stop,
                                          std::string* EngineName) {
+    return Ask(Id, Cube, List, Deadline, Stop, EngineName,
+               [&](TEngineHost& Host, const EngineRec&, const std::string& Facelets) {
+                   return Host.Call(TReplyKind::Solve, hostprotocol::SolveRequest(Cube.Size, Facelets),
+                                    Deadline, Stop);
+               });
+}
+
+TSolveResult TEngineTable::Improve(TEngineId Id, const TRubikCube& Cube, std::chrono::milliseconds Budget,
+                                   const std::function<void(std::vector<std::string>)>& Better,
+                                   std::vector<std::string>& List, std::stop_token Stop,
+                                   std::string* EngineName, std::chrono::milliseconds Margin) const {
+    return State->Improve(Id, Cube, Budget, Better, List, TClock::now() + Budget + Margin, std::move(Stop),
+                          EngineName);
+}
+
+TSolveResult TEngineTable::TState::Improve(TEngineId Id, const TRubikCube& Cube,
+                                           std::chrono::milliseconds Budget,
+                                           const std::function<void(std::vector<std::string>)>& Better,
+                                           std::vector<std::string>& List, TClock::time_point Deadline,
+                                           std::stop_token Stop, std::string* EngineName) {
+    // Only answers shorter than the last one reported are passed on, whatever the engine claims.
+    std::optional<std::vector<std::string>> best;
+    const auto offer = [&](std::string_view Answer) {
+        std::vector<std::string> tokens;
+        SplitMoves(Answer, tokens);
+        if (!best || tokens.size() < best->size()) {
+            best = tokens;
+            if (Better) {
+                Better(std::move(tokens));
+            }
+        }
+    };
+    const auto milliseconds =
+        static_cast<std::int32_t>(std::clamp<std::chrono::milliseconds::rep>(Budget.count(), 0, INT32_MAX));
+    std::vector<std::string> last;
+    const TSolveResult result = Ask(
+        Id, Cube, last, Deadline, Stop, EngineName,
+        [&](TEngineHost& Host, const EngineRec& Engine, const std::string& Facelets) {
+            if (!Engine.HasImprove) {
+                return Host.Call(TReplyKind::Solve, hostprotocol::SolveRequest(Cube.Size, Facelets), Deadline,
+                                 Stop);
+            }
+            return Host.Improve(hostprotocol::ImproveRequest(Cube.Size, milliseconds, Facelets), Deadline,
+                                Stop, [&](const hostprotocol::TReply& Reply) { offer(Reply.Texts.front()); });
+        });
+    if (result != TSolveResult::Solved) {
+        return result;
+    }
+    if (!best || last.size() < best->size()) {
+        best = last;
+        if (Better) {
+            Better(std::move(last));
+        }
+    }
+    List = std::move(*best);
+    return TSolveResult::Solved;
+}
+
+TSolveResult TEngineTable::TState::Ask(TEngineId Id, const TRubikCube& Cube, std::vector<std::string>& List,
+                                       TClock::time_point Deadline, const std::stop_token& Stop,
+                                       std::string* EngineName, const TAsk& Call) {
     // A game that asks before the engines of the settings file have answered gets the table they make.
     if (!WaitLoaded(Deadline, Stop)) {
         return TSolveResult::EngineFailed;
@@ -471,15 +534,16 @@ TSolveResult TEngineTable::TState::Solve(TEngineId Id, const TRubikCube& Cube, s
         }
         entry->Busy = true;
     }
-    const TEngineHost::TAnswer answer = entry->Host->Call(
-        TReplyKind::Solve, hostprotocol::SolveRequest(Cube.Size, *facelets), Deadline, Stop);
+    const TEngineHost::TAnswer answer = Call(*entry->Host, engine, *facelets);
     {
         std::lock_guard lock(Mutex);
         entry->Busy = false;
     }
     Changed.notify_all();
     if (!answer.Ok) {
-        if (!answer.Stopped) {
+        // A stop ends a plain solve by killing its host: no failure of the engine's. A host that did
+        // not stop when asked did fail.
+        if (!answer.Stopped || answer.TimedOut) {
             Report(engine.LibraryFile, "failed: " + answer.Failure + " while solving");
         }
         return TSolveResult::EngineFailed;

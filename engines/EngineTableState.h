@@ -110,4 +110,16 @@ struct TEngineTable::TState {
     TSolveResult Solve(TEngineId Id, const TRubikCube& Cube, std::vector<std::string>& List,
                        enginetable::TClock::time_point Deadline, std::stop_token Stop,
                        std::string* EngineName);
+    TSolveResult Improve(TEngineId Id, const TRubikCube& Cube, std::chrono::milliseconds Budget,
+                         const std::function<void(std::vector<std::string>)>& Better,
+                         std::vector<std::string>& List, enginetable::TClock::time_point Deadline,
+                         std::stop_token Stop, std::string* EngineName);
+
+private:
+    // Asks the engine's host about the facelet text once the host is this solve's alone.
+    using TAsk = std::function<TEngineHost::TAnswer(TEngineHost& Host, const EngineRec& Engine,
+                                                    const std::string& Facelets)>;
+    TSolveResult Ask(TEngineId Id, const TRubikCube& Cube, std::vector<std::string>& List,
+                     enginetable::TClock::time_point Deadline, const std::stop_token& Stop,
+                     std::string* EngineName, const TAsk& Call);
 };

@@ -5,6 +5,10 @@
 //   _fnRbksolve(N, facelets, solution[1025]) -> int, negative: the cube is not valid    required
 //   _fnRbkconstruct(order[129])   the engine's face order, six of "ufrbld"               optional
 //   _fnRbksupport(N) -> byte      non-zero: the engine solves N x N x N cubes             optional
+//   _fnRbkimprove(N, facelets, solution[1025], ms, better, context, stop) -> int           optional
+//       solves, then keeps searching for shorter answers, reporting each through better(context,
+//       solution, moves) on the calling thread, until *stop is non-zero, ms have passed or none is
+//       shorter; the moves of the last answer written, or negative as _fnRbksolve
 //
 // No engine runs in this process. Each one lives in a host process of its own
 // ("torvane-engine-host <library>", beside the program), started when the engine is loaded and kept,
@@ -29,6 +33,10 @@ using TFnRbkInfo = void (*)(char* Name, char* LegalNotice, char* Version, char* 
 using TFnRbkSolve = std::int32_t (*)(std::int32_t N, const char* Facelets, char* Solution);
 using TFnRbkConstruct = void (*)(char* FaceOrder);
 using TFnRbkSupport = std::uint8_t (*)(std::int32_t N);
+using TFnRbkBetter = void (*)(void* Context, const char* Solution, std::int32_t Moves);
+using TFnRbkImprove = std::int32_t (*)(std::int32_t N, const char* Facelets, char* Solution,
+                                       std::int32_t MaxMilliseconds, TFnRbkBetter Better, void* Context,
+                                       const volatile std::int32_t* Stop);
 }
 
 // Buffer sizes handed to the exports, terminator included.
@@ -47,6 +55,7 @@ struct EngineRec {
     TFnRbkSolve fnSolve = nullptr;
     TFnRbkConstruct fnConstruct = nullptr;
     TFnRbkSupport fnSupport = nullptr;
+    TFnRbkImprove fnImprove = nullptr;
     std::string LibraryFile;                // as given to the table
     std::string ConstructString = "ufrbld"; // at most 6 letters
     std::string EngineName;
@@ -56,6 +65,7 @@ struct EngineRec {
     std::string WebSite;
     std::string EMail;
     std::string SupportedCubes; // "2x2 ", "3x3 ", "2x2 3x3 " or empty; empty without _fnRbksupport
+    bool HasImprove = false;    // it exports _fnRbkimprove (known in the program too)
 
     // Whether the engine solves N x N x N cubes, by what it answered when it was loaded; false
     // without _fnRbksupport.
@@ -63,6 +73,9 @@ struct EngineRec {
 };
 
 inline constexpr int MaxEngines = 33;
+
+// The longest a solve may take before the engine counts as hung.
+inline constexpr std::chrono::seconds SolveTimeLimit{60};
 
 // An engine's identity for as long as the program runs: never reused, so a game that chose an engine
 // that was removed since finds none, never another one.
@@ -141,6 +154,19 @@ public:
                        std::chrono::steady_clock::time_point Deadline, std::stop_token Stop = {},
                        std::string* EngineName = nullptr) const;
 
+    // Solves as Solve does, and with an engine that can improve its answer keeps it searching for up to
+    // Budget: Better(tokens) runs on the calling thread for each answer, the first included, that is
+    // shorter than the last one. List gets the last of them when the result is Solved. A stop request
+    // ends the search gracefully: the host is asked to stop, and the answer so far is Solved; a host
+    // that has not answered within about a second is killed (EngineFailed). After Budget plus Margin
+    // without its final answer the engine counts as hung (EngineFailed, its host started anew). An
+    // engine without _fnRbkimprove answers once, through Better too, and is killed on a stop as in Solve.
+    TSolveResult Improve(TEngineId Id, const TRubikCube& Cube, std::chrono::milliseconds Budget,
+                         const std::function<void(std::vector<std::string>)>& Better,
+                         std::vector<std::string>& List, std::stop_token Stop = {},
+                         std::string* EngineName = nullptr,
+                         std::chrono::milliseconds Margin = SolveTimeLimit) const;
+
     struct TState; // shared with the threads that load and solve, which may outlive the table
 
 private:
@@ -150,9 +176,6 @@ private:
 
 // The table of the program: one per process.
 TEngineTable& EngineTable();
-
-// The longest a solve may take before the engine counts as hung.
-inline constexpr std::chrono::seconds SolveTimeLimit{60};
 
 // Solves with the program's table, blocking the calling thread for at most SolveTimeLimit.
 TSolveResult SolveCube(TEngineId Id, const TRubikCube& Cube, std::vector<std::string>& SolutionList);

@@ -61,6 +61,7 @@ char Tag(TReplyKind Kind) {
     case TReplyKind::Construct:
         return 'C';
     case TReplyKind::Solve:
+    case TReplyKind::Improve:
         return 'V';
     }
     return '?';
@@ -70,10 +71,11 @@ TParse Fields(TReplyKind Kind, TReader& In, TReply& Reply) {
     TParse step = TParse::Done;
     switch (Kind) {
     case TReplyKind::Hello:
-        if ((step = In.Flag(Reply.HasConstruct)) != TParse::Done) {
+        if ((step = In.Flag(Reply.HasConstruct)) != TParse::Done ||
+            (step = In.Flag(Reply.HasSupport)) != TParse::Done) {
             return step;
         }
-        return In.Flag(Reply.HasSupport);
+        return In.Flag(Reply.HasImprove);
     case TReplyKind::Info:
         for (const int size : InfoBufferSizes) {
             if ((step = In.Text(static_cast<std::size_t>(size - 1), Reply.Texts)) != TParse::Done) {
@@ -90,12 +92,27 @@ TParse Fields(TReplyKind Kind, TReader& In, TReply& Reply) {
     case TReplyKind::Construct:
         return In.Text(ConstructLength, Reply.Texts);
     case TReplyKind::Solve:
+    case TReplyKind::Improve:
         if ((step = In.Int(Reply.Number)) != TParse::Done) {
             return step;
         }
         return In.Text(SolutionBufferSize - 1, Reply.Texts);
     }
     return TParse::Bad;
+}
+
+// A better answer: a count of moves that an answer within its buffer can have, and that answer.
+TParse BetterFields(TReader& In, TReply& Reply) {
+    Reply.Better = true;
+    const TParse step = In.Int(Reply.Number);
+    if (step != TParse::Done) {
+        return step;
+    }
+    if (Reply.Number < 0 || Reply.Number > MaxAnswerMoves) {
+        In.Error = "a better answer of " + std::to_string(Reply.Number) + " moves";
+        return TParse::Bad;
+    }
+    return In.Text(SolutionBufferSize - 1, Reply.Texts);
 }
 
 std::string Cut(std::string_view Text, std::size_t Limit) {
@@ -113,15 +130,19 @@ std::string WithText(std::string Bytes, std::string_view Text, std::size_t Limit
 
 } // namespace
 
-TParse ParseReply(TReplyKind Kind, std::string_view Bytes, TReply& Reply, std::string& Error) {
+TParse ParseFirstReply(TReplyKind Kind, std::string_view Bytes, TReply& Reply, std::string& Error,
+                       std::size_t& Used) {
     Reply = TReply{};
     Error.clear();
+    Used = 0;
     if (Bytes.empty()) {
         return TParse::More;
     }
     TReader in{Bytes, 1, Error};
     TParse result = TParse::Bad;
-    if (Bytes[0] == 'F' && Kind != TReplyKind::Hello) {
+    if (Bytes[0] == 'B' && Kind == TReplyKind::Improve) {
+        result = BetterFields(in, Reply);
+    } else if (Bytes[0] == 'F' && Kind != TReplyKind::Hello) {
         Reply.Failed = true;
         result = TParse::Done;
     } else if (Bytes[0] == 'N' && Kind == TReplyKind::Hello) {
@@ -132,12 +153,21 @@ TParse ParseReply(TReplyKind Kind, std::string_view Bytes, TReply& Reply, std::s
     } else {
         Error = "an unknown reply";
     }
-    if (result == TParse::Done && in.At != Bytes.size()) {
-        Error = "bytes after the reply";
-        result = TParse::Bad;
-    }
-    if (result != TParse::Done) {
+    if (result == TParse::Done) {
+        Used = in.At;
+    } else {
         Reply = TReply{};
+    }
+    return result;
+}
+
+TParse ParseReply(TReplyKind Kind, std::string_view Bytes, TReply& Reply, std::string& Error) {
+    std::size_t used = 0;
+    TParse result = ParseFirstReply(Kind, Bytes, Reply, Error, used);
+    if (result == TParse::Done && used != Bytes.size()) {
+        Error = "bytes after the reply";
+        Reply = TReply{};
+        result = TParse::Bad;
     }
     return result;
 }
@@ -177,10 +207,22 @@ std::string SolveRequest(std::int32_t N, std::string_view Facelets) {
     return WithText(std::move(bytes), Facelets, FaceletBufferSize - 1);
 }
 
-std::string HelloReply(bool HasConstruct, bool HasSupport) {
+std::string ImproveRequest(std::int32_t N, std::int32_t MaxMilliseconds, std::string_view Facelets) {
+    std::string bytes = "P";
+    PutInt(bytes, N);
+    PutInt(bytes, MaxMilliseconds);
+    return WithText(std::move(bytes), Facelets, FaceletBufferSize - 1);
+}
+
+std::string StopRequest() {
+    return "X";
+}
+
+std::string HelloReply(bool HasConstruct, bool HasSupport, bool HasImprove) {
     std::string bytes = "H";
-    bytes += static_cast<char>(HasConstruct ? 1 : 0);
-    bytes += static_cast<char>(HasSupport ? 1 : 0);
+    for (const bool exported : {HasConstruct, HasSupport, HasImprove}) {
+        bytes += static_cast<char>(exported ? 1 : 0);
+    }
     return bytes;
 }
 
@@ -209,6 +251,12 @@ std::string ConstructReply(std::string_view Order) {
 std::string SolveReply(std::int32_t Result, std::string_view Answer) {
     std::string bytes = "V";
     PutInt(bytes, Result);
+    return WithText(std::move(bytes), Answer, SolutionBufferSize - 1);
+}
+
+std::string BetterReply(std::int32_t Moves, std::string_view Answer) {
+    std::string bytes = "B";
+    PutInt(bytes, Moves);
     return WithText(std::move(bytes), Answer, SolutionBufferSize - 1);
 }
 

@@ -3,9 +3,11 @@
 // thread with no lock of the caller held, so a slow engine never holds up a window or a move.
 //
 // Threads: construct, Stop and destroy on one thread (the UI thread). Done runs on the job's thread,
-// at most once; once Stop (or the destructor) has returned it never runs, so Done may capture what
-// the job's owner owns. Neither Stop nor the destructor waits for the engine: Stop kills the engine's
-// host when it is solving for this job, so a hang costs nothing, and the next solve starts a new one.
+// at most once, and Better before it; once Stop (or the destructor) has returned neither runs, so they
+// may capture what the job's owner owns (and must not call Stop). Neither Stop nor the destructor
+// waits for the engine: Stop kills the engine's host when it is solving for this job, so a hang costs
+// nothing, and the next solve starts a new one; an engine improving its answer is asked to stop
+// instead, and its host is killed only when it does not within a second.
 // A job started before the engines of the settings file have all answered waits for them first.
 
 #include "engines/Engines.h"
@@ -26,16 +28,23 @@ struct TSolveOutcome {
 class TSolveJob {
 public:
     using TDone = std::function<void(TSolveOutcome)>;
+    using TBetter = std::function<void(std::vector<std::string>)>;
 
     // Starts solving Cube with the engine at once (TEngineId::First: the first engine in the table).
     // After TimeLimit the engine counts as hung: EngineFailed.
     TSolveJob(TEngineId Engine, const TRubikCube& Cube, TDone Done,
               std::chrono::milliseconds TimeLimit = SolveTimeLimit, TEngineTable& Table = EngineTable());
+    // The same, keeping an engine that can improve its answer searching for up to Budget (the time
+    // limit counts after that): Better gets each answer shorter than the last, the first included, and
+    // Done the last of them (TEngineTable::Improve).
+    TSolveJob(TEngineId Engine, const TRubikCube& Cube, std::chrono::milliseconds Budget, TBetter Better,
+              TDone Done, std::chrono::milliseconds TimeLimit = SolveTimeLimit,
+              TEngineTable& Table = EngineTable());
     ~TSolveJob();
     TSolveJob(const TSolveJob&) = delete;
     TSolveJob& operator=(const TSolveJob&) = delete;
 
-    // Ends the wait: Done will not run.
+    // Ends the wait: neither Better nor Done will run.
     void Stop();
 
 private:

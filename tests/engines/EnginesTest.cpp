@@ -19,6 +19,14 @@ using testsupport::ProgramDir;
 
 class EnginesTest : public testsupport::EngineTableTest {
 protected:
+    // A script standing in for the host program in Folder: it says Hello, then runs Script. The folder.
+    static std::string Host(const testsupport::TTempFolder& Folder, const std::string& Hello,
+                            const std::string& Script) {
+        const std::string host =
+            Folder.Write(EngineHostName, "#!/bin/sh\nprintf '" + Hello + "' >&3; " + Script + "\n");
+        std::filesystem::permissions(host, std::filesystem::perms::owner_all);
+        return Folder.Path().string();
+    }
     TSolveResult Solve(TEngineId id, const TRubikCube& cube, std::vector<std::string>& list) {
         return Table.Solve(id, cube, list, std::chrono::steady_clock::now() + 10s);
     }
@@ -161,7 +169,7 @@ TEST(HostRepliesTest, BadRepliesAreRefusedAndShortOnesAwaitTheirRest) {
     };
     const std::vector<TRow> rows = {
         {TReplyKind::Hello, "", TParse::More, ""},
-        {TReplyKind::Hello, "H\1\0"s, TParse::Done, ""},
+        {TReplyKind::Hello, "H\1\0\1"s, TParse::Done, ""},
         {TReplyKind::Hello, "H\1\2", TParse::Bad, "a flag that is neither 0 nor 1"},
         {TReplyKind::Hello, "Nno engine" + zero, TParse::Done, ""},
         {TReplyKind::Hello, "N" + std::string(256, 'r'), TParse::Bad, "a text longer than 255 characters"},
@@ -180,6 +188,13 @@ TEST(HostRepliesTest, BadRepliesAreRefusedAndShortOnesAwaitTheirRest) {
         {TReplyKind::Solve, "Fx", TParse::Bad, "bytes after the reply"},
         {TReplyKind::Solve, "Cufrbld" + zero, TParse::Bad, "an unknown reply"},
         {TReplyKind::Solve, "\xff\xfe garbage", TParse::Bad, "an unknown reply"},
+        {TReplyKind::Solve, "B\1\0\0\0R\0"s, TParse::Bad, "an unknown reply"},
+        {TReplyKind::Improve, "B\2\0\0\0R U\0"s, TParse::Done, ""},
+        {TReplyKind::Improve, "B\xff\xff\xff\xffR\0"s, TParse::Bad, "a better answer of -1 moves"},
+        {TReplyKind::Improve, "B\1\2\0\0"s, TParse::Bad, "a better answer of 513 moves"},
+        {TReplyKind::Improve, "B\1\0\0\0"s + std::string(1025, 'R'), TParse::Bad,
+         "a text longer than 1024 characters"},
+        {TReplyKind::Improve, "B\1\0\0\0R\0V"s, TParse::Bad, "bytes after the reply"},
     };
     for (const TRow& row : rows) {
         hostprotocol::TReply reply;
@@ -193,6 +208,12 @@ TEST(HostRepliesTest, BadRepliesAreRefusedAndShortOnesAwaitTheirRest) {
               TParse::Done);
     EXPECT_EQ(reply.Number, -2);
     EXPECT_EQ(reply.Texts, std::vector<std::string>{"R U"});
+    // An improve's replies arrive one after the other, and are read one at a time.
+    std::size_t used = 0;
+    const std::string stream = hostprotocol::BetterReply(1, "R") + hostprotocol::SolveReply(1, "R");
+    ASSERT_EQ(hostprotocol::ParseFirstReply(TReplyKind::Improve, stream, reply, error, used), TParse::Done);
+    EXPECT_TRUE(reply.Better);
+    EXPECT_EQ(used, stream.size() / 2);
 }
 
 // Bad replies reach the program through a real host: a script standing in for the host program.
@@ -207,14 +228,86 @@ TEST_F(EnginesTest, AHostThatAnswersNonsenseIsRefused) {
     };
     for (const auto& [script, reason] : hosts) {
         testsupport::TTempFolder folder;
-        const std::string host =
-            folder.Write(EngineHostName,
-                         "#!/bin/sh\nprintf 'H\\001\\001' >&3; head -c 1 <&3 >/dev/null; " + script + "\n");
-        std::filesystem::permissions(host, std::filesystem::perms::owner_all);
-        std::string said;
         Table.SetVerdictFile({});
-        EXPECT_EQ(Table.Add(EngineFile("good_engine"), folder.Path().string(), &said), TEngineId::None);
+        std::string said;
+        const std::string host = Host(folder, "H\\001\\001\\000", "head -c 1 <&3 >/dev/null; " + script);
+        EXPECT_EQ(Table.Add(EngineFile("good_engine"), host, &said), TEngineId::None);
         EXPECT_EQ(said, reason) << script;
+    }
+}
+
+// An improve's answers, shorter each time, the first included: the list keeps the last. A stop asks the
+// engine to end its search and keeps its host; one that does not stop in time is killed.
+TEST_F(EnginesTest, AnImproveReportsShorterAnswersUntilItEnds) {
+    struct TRow {
+        std::string Engine;
+        std::string Search; // first answer's moves and milliseconds between answers
+        std::size_t StopAfter;
+        TSolveResult Result;
+        std::vector<std::size_t> Moves; // the answers' lengths, or the first of them when stopped
+        bool SameHost;
+    };
+    const std::vector<TRow> rows = {
+        {"improve_engine", "4 1", 0, TSolveResult::Solved, {4, 3, 2, 1}, true},
+        {"good_engine", "", 0, TSolveResult::Solved, {4}, true},
+        {"improve_engine", "300 50", 2, TSolveResult::Solved, {300, 299}, true},
+        {"stubborn_engine", "300 50", 2, TSolveResult::EngineFailed, {300, 299}, false},
+    };
+    for (const TRow& row : rows) {
+        SCOPED_TRACE(row.Engine + " " + row.Search);
+        testsupport::EngineState.Write(row.Engine + ".improve", row.Search);
+        const TEngineId id = Add(row.Engine);
+        std::vector<std::vector<std::string>> answers;
+        std::stop_source stop;
+        std::vector<std::string> list;
+        const auto better = [&](std::vector<std::string> moves) {
+            answers.push_back(std::move(moves));
+            if (answers.size() == row.StopAfter) {
+                stop.request_stop();
+            }
+        };
+        EXPECT_EQ(Table.Improve(id, CleanCube("R U"), 30s, better, list, stop.get_token(), nullptr, 5s),
+                  row.Result);
+        std::vector<std::size_t> moves;
+        for (const auto& answer : answers) {
+            moves.push_back(answer.size());
+        }
+        if (row.StopAfter == 0) {
+            EXPECT_EQ(moves, row.Moves);
+        } else {
+            ASSERT_GE(moves.size(), row.Moves.size());
+            EXPECT_TRUE(std::equal(row.Moves.begin(), row.Moves.end(), moves.begin()));
+            if (row.SameHost) { // stopped, with at most the answer that was on its way when the stop came
+                EXPECT_LE(moves.size(), row.StopAfter + 1);
+            }
+        }
+        EXPECT_EQ(list, row.Result == TSolveResult::Solved ? answers.back() : std::vector<std::string>{});
+        const std::string pid = testsupport::ReadFile(testsupport::EngineState.Name(row.Engine + ".pid"));
+        ASSERT_EQ(Table.Improve(id, CleanCube("R U"), 100ms, nullptr, list), TSolveResult::Solved);
+        EXPECT_EQ(testsupport::ReadFile(testsupport::EngineState.Name(row.Engine + ".pid")) == pid,
+                  row.SameHost);
+    }
+}
+
+// A better answer out of its limits is the engine's failure; the next improve gets a fresh host.
+TEST_F(EnginesTest, AHostWithNonsenseForABetterAnswerFails) {
+    // The load's requests, answered, then the improve request.
+    const std::string load = "head -c 1 <&3 >/dev/null; printf 'IScript\\000\\000\\000\\000\\000\\000' >&3; "
+                             "head -c 60 <&3 >/dev/null; printf 'V\\000\\000\\000\\000\\000' >&3; "
+                             "head -c 64 <&3 >/dev/null; ";
+    for (const std::string better :
+         {"printf 'B\\377\\377\\377\\377R\\000' >&3",
+          "printf 'B\\001\\000\\000\\000' >&3; head -c 1025 /dev/zero | tr '\\000' R >&3"}) {
+        testsupport::TTempFolder folder;
+        const TEngineId id = Table.Add(EngineFile("good_engine"),
+                                       Host(folder, "H\\000\\000\\001", load + better + "; exec sleep 10"));
+        ASSERT_NE(id, TEngineId::None);
+        std::vector<std::string> list;
+        int answers = 0;
+        EXPECT_EQ(Table.Improve(
+                      id, CleanCube("R U"), 1s, [&](auto) { ++answers; }, list, {}, nullptr, 5s),
+                  TSolveResult::EngineFailed);
+        EXPECT_EQ(answers, 0);
     }
 }
 

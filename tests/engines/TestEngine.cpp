@@ -15,6 +15,10 @@
 //   TE_HANG         1: _fnRbkinfo never returns; 2: _fnRbksolve never returns for any cube but the
 //                   clean one
 //   TE_THROW        _fnRbksolve throws a C++ exception through its C interface
+//   TE_IMPROVE      1: _fnRbkimprove reports "R U Ri Ui R..." answers of <first> moves and one fewer
+//                   each <step> ms down to one move, as <variant>.improve says ("<first> <step>"),
+//                   until stopped or out of time; 2: the same, heeding no stop and reporting each
+//                   answer twice. Each call writes the host's process id to <variant>.pid.
 
 #include <chrono>
 #include <cstdint>
@@ -25,6 +29,7 @@
 #include <stdexcept>
 #include <string>
 #include <thread>
+#include <unistd.h>
 
 #define TE_EXPORT extern "C" __attribute__((visibility("default")))
 
@@ -118,5 +123,33 @@ TE_EXPORT void _fnRbkconstruct(char* Order) {
 TE_EXPORT std::uint8_t _fnRbksupport(std::int32_t N) {
     CrashIn(2);
     return (N == 2 || N == 3) && ((TE_SIZES >> N) & 1) != 0 ? 1 : 0;
+}
+#endif
+
+#if TE_IMPROVE
+TE_EXPORT std::int32_t _fnRbkimprove(std::int32_t, const char*, char* Solution, std::int32_t MaxMilliseconds,
+                                     void (*Better)(void*, const char*, std::int32_t), void* Context,
+                                     const volatile std::int32_t* Stop) {
+    std::ofstream(StateFile(".pid")) << getpid();
+    int first = 6;
+    int step = 2;
+    std::ifstream(StateFile(".improve")) >> first >> step;
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(MaxMilliseconds);
+    const char* const tokens[] = {"R", "U", "Ri", "Ui"};
+    int moves = first;
+    for (;; --moves) {
+        std::string answer;
+        for (int k = 0; k < moves; ++k) {
+            answer += std::string(k > 0 ? " " : "") + tokens[k % 4];
+        }
+        std::strcpy(Solution, answer.c_str());
+        for (int k = 0; Better != nullptr && k < TE_IMPROVE; ++k) {
+            Better(Context, Solution, moves);
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(step));
+        if (moves == 1 || std::chrono::steady_clock::now() >= end || (TE_IMPROVE == 1 && *Stop != 0)) {
+            return moves;
+        }
+    }
 }
 #endif
