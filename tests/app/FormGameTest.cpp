@@ -461,4 +461,30 @@ TEST_F(FormGameTest, AHintMarksTheFirstMoveAndFollowingHintsSolves) {
     EXPECT_TRUE(Form->View->Hint().empty());
 }
 
+// An engine that finds shorter answers as it searches: the bar shows each one as it comes, marked as
+// still searching, and the last when the search ends; a step takes the answer shown and ends the search.
+TEST_F(FormGameTest, ShorterAnswersAreShownAsTheyComeUntilTheUserPlays) {
+    Form->EngineIndex = EngineTable().Add(testsupport::EngineFile("improve_engine"), PROGRAM_DIR);
+    ASSERT_NE(Form->EngineIndex, TEngineId::None);
+    testsupport::EngineState.Write("improve_engine.improve", std::string_view("6 100")); // 6 moves, 5, ... 1
+    Play("Ri"); // "R", the last answer, solves it
+    Key(Qt::Key_F7);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Bar->Searching(); }, 20000));
+    const std::size_t first = Bar->Moves.size();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !Bar->Searching(); }, 20000));
+    EXPECT_GT(first, 1u);
+    EXPECT_EQ(Bar->Moves, std::vector<std::string>{"R"});
+    EXPECT_TRUE(Shows("(1 move, next 1 of 1)"));
+
+    testsupport::EngineState.Write("improve_engine.improve", std::string_view("6 3000"));
+    Key(Qt::Key_F3);
+    Play("Ui Ri U R Ui Ri"); // the first answer, "R U Ri Ui R U", solves it
+    Key(Qt::Key_F7);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Bar->Searching(); }, 20000));
+    EXPECT_TRUE(Shows("(6 moves, next 1 of 6; <i>looking for a shorter one...</i>)"));
+    Key(Qt::Key_F8);
+    EXPECT_FALSE(Bar->Searching()) << "playing the answer ends the search";
+    EXPECT_EQ(Bar->Position, 1u);
+}
+
 } // namespace
