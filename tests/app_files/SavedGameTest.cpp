@@ -3,10 +3,10 @@
 #include "app/SavedGame.h"
 
 #include "ini/IniFile.h"
+#include "support/PaintedCube.h"
 #include "support/TempFolder.h"
 
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <gtest/gtest.h>
 #include <iterator>
@@ -14,14 +14,14 @@
 
 namespace {
 
+using testsupport::ReadFile;
 using testsupport::TTempFolder;
 
 // A game in play with turned stickers, a history with undone moves and an answer half played; or the
 // same on a clean cube, whose stickers are known by heart (face D starts with "dD0").
 TSavedGame PlayedGame(std::uint8_t SizeIndex, bool Clean = false) {
-    TRubikCube cube(SizeIndex);
-    cube.Clean();
-    cube.PerformMoves(Clean ? "" : SizeIndex == 0 ? "R U2 Fi L D" : "R U2 Fi V0 M0i H0 L D");
+    const std::string moves = SizeIndex == 0 ? "R U2 Fi L D" : "R U2 Fi V0 M0i H0 L D";
+    const TRubikCube cube = testsupport::CleanCube(Clean ? "" : moves, SizeIndex);
     return {SizeIndex == 0 ? "2×2×2 Cube" : "Rubik's Cube",
             SizeIndex,
             BuiltInSettings,
@@ -35,11 +35,6 @@ TSavedGame PlayedGame(std::uint8_t SizeIndex, bool Clean = false) {
 auto Fields(const TSavedGame& g) {
     return std::tie(g.KindName, g.SizeIndex, g.Settings, g.State, g.Mode, g.History.UndoList,
                     g.History.RedoList, g.History.SetAt, g.Answer, g.AnswerPosition);
-}
-
-std::string ReadAll(const std::string& Path) {
-    std::ifstream in(Path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 TEST(SavedGameTest, WhatIsSavedReadsBackAsTheSameGame) {
@@ -88,7 +83,7 @@ TEST(SavedGameTest, WhatIsSavedReadsBackAsTheSameGame) {
         row.Change(game);
         std::string error;
         ASSERT_TRUE(WriteSavedGame(file, game, program, error)) << error;
-        EXPECT_NE(ReadAll(file).find(row.StoredEnvironment), std::string::npos) << ReadAll(file);
+        EXPECT_NE(ReadFile(file).find(row.StoredEnvironment), std::string::npos) << ReadFile(file);
         const auto read = ReadSavedGame(file, program, error);
         ASSERT_TRUE(read) << error;
         EXPECT_TRUE(Fields(*read) == Fields(game));
@@ -180,7 +175,7 @@ TEST(SavedGameTest, AFailedSaveLeavesTheOldFileWhole) {
         std::string error;
         EXPECT_FALSE(WriteSavedGame(file, row.Game, "/program", error));
         EXPECT_EQ(error, row.Error);
-        EXPECT_EQ(ReadAll(file), "old game");
+        EXPECT_EQ(ReadFile(file), "old game");
         EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), {}), 1)
             << "no temporary file";
         std::filesystem::remove(file);

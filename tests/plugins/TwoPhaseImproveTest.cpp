@@ -46,10 +46,7 @@ struct TRun {
 };
 
 std::string Scrambled(const std::string& turns) {
-    TRubikCube cube(1);
-    cube.Clean();
-    EXPECT_TRUE(cube.PerformMoves(turns)) << turns;
-    return cube.CubeString().value_or("");
+    return *testsupport::CleanCube(turns).CubeString();
 }
 
 TEST(TwoPhaseImproveTest, AnswersShrinkSolveTheCubeAndEndByProofWhenShort) {

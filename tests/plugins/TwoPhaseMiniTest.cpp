@@ -7,6 +7,7 @@
 #include "model/Notation.h"
 #include "plugins/twophase/Mini.h"
 #include "plugins/twophase/TwoPhase.h"
+#include "support/PaintedCube.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>
@@ -32,8 +33,7 @@ TEST(TwoPhaseMiniTest, RandomCubesGetShortestAnswersThatSolveThem) {
     for (int i = 0; i < 2000; ++i) {
         // Short scrambles bound the length of a shortest answer; long ones reach every distance.
         const int turns = i < 1000 ? i % 9 : 40;
-        TRubikCube cube(0);
-        cube.Clean();
+        TRubikCube cube = testsupport::CleanCube("", 0);
         for (int t = 0; t < turns; ++t) {
             cube.TurnFace(static_cast<int>(random() % 6));
         }
@@ -49,13 +49,10 @@ TEST(TwoPhaseMiniTest, RandomCubesGetShortestAnswersThatSolveThem) {
 }
 
 TEST(TwoPhaseMiniTest, OneTurnIsUndoneByItsInverse) {
-    EXPECT_EQ(Solve(Clean), std::make_pair(0, std::string()));
     const std::pair<std::string_view, std::string_view> undo[] = {{"", "i"}, {"2", "2"}, {"i", ""}};
     for (const char face : FaceLetters) {
         for (const auto& [turn, back] : undo) {
-            TRubikCube cube(0);
-            cube.Clean();
-            ASSERT_TRUE(cube.PerformMoves(face + std::string(turn)));
+            const TRubikCube cube = testsupport::CleanCube(face + std::string(turn), 0);
             EXPECT_EQ(Solve(*cube.CubeString()), std::make_pair(1, face + std::string(back))) << face << turn;
         }
     }
