@@ -570,6 +570,9 @@ void TFormGame::AskEngine(bool ForHint) {
     if (Solving()) {
         return; // one at a time; Stop ends it
     }
+    if (Improving) {
+        EndSolve(); // the search for the answer shown gives way
+    }
     SolveAsked = true;
     HintAsked = ForHint;
     ++AnswerNumber;

@@ -122,13 +122,11 @@ TEST(SavedGameTest, EachKindOfBadFileIsRefusedWithItsReason) {
         {edited(good, "D=d", "D=w"), damaged("\"wD0\" on face D does not start with a colour letter")},
         {edited(good, "D=dD0", "D=dD9"), damaged("\"dD9\" on face D names no sticker of a 3x3x3 cube")},
         {edited(small, "D=dD0", "D=dD4"), damaged("\"dD4\" on face D names no sticker of a 2x2x2 cube")},
-        {edited(good, "\nU=0", "\nU=x"), damaged("the turn counter \"x\" of face U is not a number")},
         {edited(good, "\nU=0 ", "\nU="), damaged("face U has 8 turn counters instead of 9")},
         {edited(good, "Undo=Di", "Undo=Di'"),
          damaged("\"Di'\" in the undo list is not a move of a 3x3x3 cube")},
         {edited(small, "Redo=R", "Redo=V0"),
          damaged("\"V0\" in the redo list is not a move of a 2x2x2 cube")},
-        {edited(good, "Moves=U", "Moves=u"), damaged("\"u\" in the answer is not a move of a 3x3x3 cube")},
         {edited(good, "SetAt=1", "SetAt=-1"), damaged("SetAt of [HISTORY] is \"-1\", not a number")},
         {edited(good, "Position=2", "Position=4"), damaged("the answer's next move is number 5 of only 3")},
     };

@@ -289,26 +289,4 @@ TEST_F(EnginesTest, AnImproveReportsShorterAnswersUntilItEnds) {
     }
 }
 
-// A better answer out of its limits is the engine's failure; the next improve gets a fresh host.
-TEST_F(EnginesTest, AHostWithNonsenseForABetterAnswerFails) {
-    // The load's requests, answered, then the improve request.
-    const std::string load = "head -c 1 <&3 >/dev/null; printf 'IScript\\000\\000\\000\\000\\000\\000' >&3; "
-                             "head -c 60 <&3 >/dev/null; printf 'V\\000\\000\\000\\000\\000' >&3; "
-                             "head -c 64 <&3 >/dev/null; ";
-    for (const std::string better :
-         {"printf 'B\\377\\377\\377\\377R\\000' >&3",
-          "printf 'B\\001\\000\\000\\000' >&3; head -c 1025 /dev/zero | tr '\\000' R >&3"}) {
-        testsupport::TTempFolder folder;
-        const TEngineId id = Table.Add(EngineFile("good_engine"),
-                                       Host(folder, "H\\000\\000\\001", load + better + "; exec sleep 10"));
-        ASSERT_NE(id, TEngineId::None);
-        std::vector<std::string> list;
-        int answers = 0;
-        EXPECT_EQ(Table.Improve(
-                      id, CleanCube("R U"), 1s, [&](auto) { ++answers; }, list, {}, nullptr, 5s),
-                  TSolveResult::EngineFailed);
-        EXPECT_EQ(answers, 0);
-    }
-}
-
 } // namespace

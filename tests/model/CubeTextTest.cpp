@@ -121,7 +121,6 @@ TEST(FaceletText, BadTextsAreRefusedWithAReason) {
     } cases[] = {
         {1, "\n ", "No stickers were entered."},
         {1, std::string(53, 'u'), "This cube has 54 stickers; the text gives 53."},
-        {1, std::string(24, 'U'), "This cube has 54 stickers; the text gives 24."},
         {0, "uu\nx",
          "\"x\" at character 4 is not a sticker: write u, f, r, b, l, d or - for each, or U, R, F, "
          "D, L, B."},
