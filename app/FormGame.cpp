@@ -600,28 +600,23 @@ void TFormGame::AskEngine(bool ForHint) {
         // Better and Done run on the job's thread; the job never calls them once it is stopped, and
         // this window stops it before it goes, so this window is there to post to. A hint waits for
         // the best answer of a short search; Solve shows each answer as it comes.
-        const auto better = [this, number, hint = HintAsked](std::vector<std::string> Answer) {
-            if (hint) {
-                return;
-            }
+        const auto post = [this, number](auto Call) {
             QMetaObject::invokeMethod(
                 this,
-                [this, number, answer = std::move(Answer)]() mutable {
+                [this, number, call = std::move(Call)]() mutable {
                     if (number == SolveNumber) {
-                        AnswerFound(std::move(answer));
+                        call();
                     }
                 },
                 Qt::QueuedConnection);
         };
-        const auto done = [this, number](TSolveOutcome Outcome) {
-            QMetaObject::invokeMethod(
-                this,
-                [this, number, outcome = std::move(Outcome)]() mutable {
-                    if (number == SolveNumber) {
-                        SolveFinished(std::move(outcome));
-                    }
-                },
-                Qt::QueuedConnection);
+        const auto better = [this, post, hint = HintAsked](std::vector<std::string> Answer) {
+            if (!hint) {
+                post([this, answer = std::move(Answer)]() mutable { AnswerFound(std::move(answer)); });
+            }
+        };
+        const auto done = [this, post](TSolveOutcome Outcome) {
+            post([this, outcome = std::move(Outcome)]() mutable { SolveFinished(std::move(outcome)); });
         };
         SolveJob = std::make_unique<TSolveJob>(EngineIndex, Cube, HintAsked ? HintSearch : AnswerSearch,
                                                better, done);
