@@ -119,9 +119,12 @@ public:
     bool Run(QObject* Context, const std::function<void()>& Work);
     // Releases a Run that waits, now and for good.
     void Cancel();
+    // On the UI thread: the work of the Run that posted Ticket, if that Run still waits for it.
+    void RunPosted(std::uint64_t Ticket);
 
 private:
     std::mutex Mutex;
+    const std::function<void()>* Pending = nullptr; // the waiting Run's work, guarded by Mutex
     std::condition_variable Done;
     bool Cancelled = false;
     std::uint64_t Finished = 0;
