@@ -78,6 +78,18 @@ std::string KeyMove(int Key, bool Shift, int CubeSize) {
     return move.empty() || !Shift ? move : InverseMove(move);
 }
 
+// Whether the answer's moves from From on leave Cube solved, tried on a copy: an engine, or a file,
+// may hold anything.
+bool AnswerSolves(const TRubikCube& Cube, const std::vector<std::string>& Answer, std::size_t From) {
+    TRubikCube copy(Cube.SizeIndex);
+    copy.SetState(Cube.GetState());
+    std::string moves;
+    for (std::size_t i = From; i < Answer.size(); ++i) {
+        moves += (moves.empty() ? "" : " ") + Answer[i];
+    }
+    return copy.PerformMoves(moves) && FacesAreUniform(copy);
+}
+
 } // namespace
 
 TFormGame::TFormGame(QWidget* Owner, const tCubeSettings& settings, const std::string& gameName,
@@ -304,15 +316,7 @@ void TFormGame::ShowSolution(const TRubikCube& Cube) {
         PanelSolution->ShowChanged();
         return;
     }
-    // The answer is tried on a copy first: an engine may answer anything.
-    TRubikCube copy(Cube.SizeIndex);
-    copy.SetState(Cube.GetState());
-    std::string moves;
-    for (const std::string& token : SolutionList) {
-        moves += (moves.empty() ? "" : " ") + token;
-    }
-    const bool solves = copy.PerformMoves(moves) && FacesAreUniform(copy);
-    PanelSolution->ShowSolution(SolutionList, solves);
+    PanelSolution->ShowSolution(SolutionList, AnswerSolves(Cube, SolutionList, 0));
 }
 
 void TFormGame::ShowCubeFault(const TRubikCube& Cube, bool Unpainted) {
@@ -586,9 +590,10 @@ void TFormGame::AskEngine(bool ForHint) {
             return; // stopped before the cube's turn came
         }
         // A hint for a cube that is solved, or cannot be real, is the bar's usual text instead.
-        if (HintAsked && (FacesAreUniform(Cube) || CheckCube(Cube).Fault != TCubeFault::None)) {
+        const bool solved = FacesAreUniform(Cube);
+        if (HintAsked && (solved || CheckCube(Cube).Fault != TCubeFault::None)) {
             EndSolve();
-            if (FacesAreUniform(Cube)) {
+            if (solved) {
                 PanelSolution->ShowSolution({}, true);
             } else {
                 PanelSolution->Clear();
@@ -838,15 +843,9 @@ void TFormGame::Restore(const TSavedGame& Game, const std::string& File) {
     cube.SetState(Game.State);
     if (!Game.Answer.empty()) {
         // The moves still to play must solve the cube as it is; an answer that does not is shown so.
-        std::string rest;
-        for (std::size_t i = Game.AnswerPosition; i < Game.Answer.size(); ++i) {
-            rest += Game.Answer[i] + " ";
-        }
-        TRubikCube copy(static_cast<std::uint8_t>(SizeIndex));
-        copy.SetState(Game.State);
-        const bool solves = copy.PerformMoves(rest) && FacesAreUniform(copy);
         SolutionList = Game.Answer;
-        PanelSolution->ShowSolution(Game.Answer, solves, Game.AnswerPosition);
+        PanelSolution->ShowSolution(Game.Answer, AnswerSolves(cube, Game.Answer, Game.AnswerPosition),
+                                    Game.AnswerPosition);
     } else {
         ShowCubeFault(cube, View->GetMode() == 1);
     }
