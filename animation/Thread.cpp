@@ -47,6 +47,7 @@ TThread::~TThread() {
 void TThread::Resume() {
     std::lock_guard lock(Mutex);
     IsSuspended = false;
+    IsPaused = false;
     if (!Launched) {
         Launched = true;
         Worker = std::thread([this] { Run(); });
@@ -81,7 +82,9 @@ void TThread::WaitFor() {
 
 void TThread::CheckSuspended() {
     std::unique_lock lock(Mutex);
+    IsPaused = IsSuspended && !IsTerminated;
     Changed.wait(lock, [this] { return !IsSuspended || IsTerminated; });
+    IsPaused = false;
 }
 
 void TThread::Run() {

@@ -89,6 +89,9 @@ public:
     void Resume();
     void Suspend();
     bool Suspended() const { return IsSuspended; }
+    // True before the first start and while Execute waits in CheckSuspended: a suspended thread has
+    // really stopped only then.
+    bool Paused() const { return IsPaused; }
     // Asks Execute to end soon; wakes a suspended thread so that it can.
     virtual void Terminate();
     bool Terminated() const { return IsTerminated; }
@@ -107,6 +110,7 @@ private:
     std::condition_variable Changed;
     std::atomic<bool> IsSuspended{true};
     std::atomic<bool> IsTerminated{false};
+    std::atomic<bool> IsPaused{true};
     bool Launched = false;
     std::thread Worker;
 };

@@ -503,6 +503,10 @@ void TCube3D::SpinStep() {
     ArcBall->TurnBy(1.0f, 2.0f);
 }
 
+bool TCube3D::Spinning() const {
+    return AnimateThread && !AnimateThread->Paused();
+}
+
 bool TCube3D::MovesFinished() const {
     return !MoveThread || MoveThread->Idle();
 }

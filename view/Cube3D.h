@@ -191,6 +191,8 @@ public:
     void SetResizeRedraw(bool Value) { ResizeRedraw = Value; }
     bool IsMoveInProgress() const { return MoveInProgress; }
     bool IsAutoRotating() const { return AutoRotate; }
+    // False once a preview switched off has taken its last step (that step's redraw needs the UI thread).
+    bool Spinning() const;
 
     // Sticker positions (ids) drawn with a warning ring round them, to show the user what to correct;
     // SetHighlight changes them and redraws.

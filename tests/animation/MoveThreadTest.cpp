@@ -6,12 +6,14 @@
 #include "support/ViewFixture.h"
 #include "view/Cube3D.h"
 
+#include <QCoreApplication>
 #include <QTest>
 #include <QWidget>
 #include <chrono>
 #include <gtest/gtest.h>
 #include <memory>
 #include <mutex>
+#include <thread>
 #include <tuple>
 #include <vector>
 
@@ -58,6 +60,11 @@ protected:
         EXPECT_FALSE(View->IsMoveInProgress());
         std::lock_guard lock(FramesLock);
         return std::exchange(Frames, {});
+    }
+
+    int RedrawCount() {
+        std::lock_guard lock(FramesLock);
+        return Redraws;
     }
 
     // The frames first: they outlive the view, whose move thread adds to them until it ends.
@@ -130,6 +137,10 @@ TEST_F(MoveThreadTest, QueuedMovesRunInOrderAndUnanimatedOnesAtOnce) {
 
 TEST_F(MoveThreadTest, FreeingAViewEndsItsThreadsInEveryState) {
     View.reset(); // idle
+    const auto frames = [this] {
+        std::lock_guard lock(FramesLock);
+        return Frames;
+    };
     // Mid-turn with a full queue: the turn being performed ends, the rest is dropped.
     View = MakeView();
     testsupport::Apply(*View, [](tCubeSettings& s) { s.CubeFaceRotationSpeed = 0; }); // 91 frames a quarter
@@ -141,33 +152,48 @@ TEST_F(MoveThreadTest, FreeingAViewEndsItsThreadsInEveryState) {
     View->QueueCommand([&] { ran = true; }); // dropped with the view, never run on a freed one
     View.reset();
     EXPECT_FALSE(ran);
-    // Spinning, with a redraw waiting for this (the UI) thread that will never be served.
+    const std::vector<TFrame> drawn = frames();
+    EXPECT_LE(drawn.size(), 91u);
+    for (const TFrame& f : drawn) {
+        EXPECT_EQ(std::tuple(f.LayerX, f.LayerY, f.LayerZ), std::tuple(2, NoLayer, NoLayer))
+            << "only R was turning";
+    }
+    // Spinning, with a redraw waiting for this (the UI) thread that is not served before the view goes.
     View = MakeView();
+    const float azimuth = View->GetEnvAzimuth();
     View->SetAutoRotate(true);
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    while (View->GetEnvAzimuth() == azimuth) {
+        std::this_thread::yield();
+    }
+    const int redraws = RedrawCount();
     View.reset();
-    QTest::qWait(20); // a dropped hand-off must not run on the freed view
+    // The hand-off the spinner posted is delivered now: dropped, it must not draw the freed view.
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(RedrawCount(), redraws);
+    EXPECT_EQ(frames().size(), drawn.size());
 }
 
 TEST_F(MoveThreadTest, PreviewsSpinByThemselves) {
     View->ResetEnvironmentView();
     const TMatrix4 start = View->GetArcBall().GetRotation();
+    EXPECT_FALSE(View->Spinning());
     View->SetAutoRotate(true);
     View->SetAutoRotate(true); // a second switch-on leaves one thread running
+    EXPECT_TRUE(View->Spinning());
     // Each step waits for its redraw on this (the UI) thread before the next.
-    const auto redraws = [this] {
-        std::lock_guard lock(FramesLock);
-        return Redraws;
-    };
-    const int before = redraws();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return redraws() >= before + 5; }, 30000));
+    const int before = RedrawCount();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return RedrawCount() >= before + 5; }, 30000));
     View->SetAutoRotate(false);
-    QTest::qWait(50);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !View->Spinning(); }, 30000)) << "switched off, it stops";
     const float azimuth = View->GetEnvAzimuth();
     EXPECT_LT(azimuth, 90.0f) << "the environment camera turned";
     EXPECT_NE(View->GetArcBall().GetRotation(), start) << "the cube turned";
-    QTest::qWait(100);
+    QCoreApplication::processEvents();
     EXPECT_FLOAT_EQ(View->GetEnvAzimuth(), azimuth) << "switched off, it stays still";
+    // Switched on again, it goes on from there.
+    View->SetAutoRotate(true);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return View->GetEnvAzimuth() < azimuth; }, 30000));
 }
 
 } // namespace

@@ -46,6 +46,12 @@ protected:
         Key(Qt::Key_F7);
     }
     bool Shows(const char* Text) const { return Bar->LabelSolution->text().contains(Text); }
+    // The size of the frames the view draws now.
+    QSize ViewSize() const {
+        int w = 0, h = 0;
+        Form->View->CaptureFrame(w, h);
+        return {w, h};
+    }
 
     TSolutionBar* Bar = nullptr;
 };
@@ -104,13 +110,17 @@ TEST_F(FormGameTest, InvalidMovesAreRefusedWithAWarning) {
 }
 
 TEST_F(FormGameTest, ARightClickOpensThePopupMenuAndCtrlFCloses) {
+    // The menu's own loop holds the click until it closes: it is closed as soon as it is up.
     QPointer<QWidget> opened;
-    QTimer::singleShot(200, [&] {
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&] {
         if ((opened = QApplication::activePopupWidget())) {
             opened->close();
         }
     });
+    closer.start(5);
     QTest::mouseClick(Form->ClientArea, Qt::RightButton, {}, {100, 120});
+    closer.stop();
     EXPECT_EQ(opened.data(), Form->PopupGameMenu);
     QStringList shown; // what the menu shows, "-" for a separator
     for (const QAction* action : Form->PopupGameMenu->actions()) {
@@ -122,9 +132,7 @@ TEST_F(FormGameTest, ARightClickOpensThePopupMenuAndCtrlFCloses) {
               "Near|Reset Environment View|-|Settings...|-|Save Game...|Close");
 
     QTest::keyClick(Form, Qt::Key_F, Qt::ControlModifier);
-    QTest::qWait(50);
-    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_TRUE(Form.isNull()) << "a closed game window is freed";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return Form.isNull(); }, 10000)) << "a closed game window is freed";
 }
 
 // Whatever covered the cube leaves no trace once it goes, without the mouse moving: no compositor
@@ -132,17 +140,24 @@ TEST_F(FormGameTest, ARightClickOpensThePopupMenuAndCtrlFCloses) {
 TEST_F(FormGameTest, TheCubeIsRedrawnWhenUncovered) {
     Play("R U Ri");
     Form->View->Refresh();
-    QTest::qWait(300);
-    const QImage before = testsupport::OnScreen(Form->ClientArea);
-    ASSERT_TRUE(testsupport::ShowsCube(before));
+    QImage before; // once the cube is drawn and stays so
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            const QImage now = testsupport::OnScreen(Form->ClientArea);
+            const bool steady = testsupport::ShowsCube(now) && now == before;
+            before = now;
+            return steady;
+        },
+        10000));
+    const auto differing = [&] {
+        return testsupport::DifferingPixels(testsupport::OnScreen(Form->ClientArea), before);
+    };
     Form->PopupGameMenu->popup(Form->ClientArea->mapToGlobal(Form->ClientArea->rect().center()));
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(Form->PopupGameMenu));
-    QTest::qWait(200);
-    EXPECT_GT(testsupport::DifferingPixels(testsupport::OnScreen(Form->ClientArea), before), 1000)
-        << "covered";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return differing() > 1000; }, 10000)) << "covered";
     Form->PopupGameMenu->hide();
-    QTest::qWait(300);
-    EXPECT_EQ(testsupport::DifferingPixels(testsupport::OnScreen(Form->ClientArea), before), 0);
+    static_cast<void>(
+        QTest::qWaitFor([&] { return differing() == 0; }, 10000)); // the verdict follows, with what differs
+    EXPECT_EQ(differing(), 0);
 }
 
 // Paint mode as a user copies a real cube with it.
@@ -151,7 +166,13 @@ TEST_F(FormGameTest, PaintModeClicksPaintAndClearByTheRuleAndPanelsChangeTheirCo
     Key(Qt::Key_F6);
     EXPECT_TRUE(Colourless()) << "paint mode starts from an empty cube";
     EXPECT_GT(Form->FramePallete->PanelOrientation->frameWidth(), 0) << "the palette stands out by its frame";
-    QTest::qWait(50); // the palette's space comes off the view
+    // The palette's space comes off the view before a click is aimed at it.
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            return Form->ClientArea->y() > Form->PanelPallete->geometry().bottom() &&
+                   ViewSize() == Form->ClientArea->size();
+        },
+        10000));
 
     struct TStep {
         const char* Name;

@@ -31,13 +31,17 @@ TEST_F(FormMainTest, NewGamesAreNumberedAcrossKindsAndGetTheKindsColours) {
     EXPECT_EQ(Main->MdiArea->subWindowList()[0]->widget()->windowTitle(), "Rubik's Cube [Untitled-1]");
     EXPECT_EQ(bicolor->windowTitle(), "Bicolor Cube [Untitled-2]");
     // What is drawn: U red (as F is), where the defaults have blue.
-    QTest::qWait(100);
-    const QColor drawn = testsupport::DrawnAt(*bicolor->View, testsupport::StickerPoint(*bicolor->View, 4));
-    EXPECT_GT(drawn.red(), 2 * std::max(drawn.green(), drawn.blue()) + 20) << "U's centre is not red";
+    QColor drawn;
+    const auto red = [&] {
+        drawn = testsupport::DrawnAt(*bicolor->View, testsupport::StickerPoint(*bicolor->View, 4));
+        return drawn.red() > 2 * std::max(drawn.green(), drawn.blue()) + 20;
+    };
+    EXPECT_TRUE(QTest::qWaitFor(red, 10000)) << "U's centre is not red but " << drawn.name().toStdString();
     FrameOf(bicolor)->close();
     EXPECT_EQ(Main->NewGame(1)->windowTitle(), "Arxon Cube [Untitled-3]") << "numbers are never reused";
-    Main->NewGame(0)->PlayMoves("U R", true, true);
-    QTest::qWait(50);
+    TFormGame* turning = Main->NewGame(0);
+    turning->PlayMoves("U R", true, true);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return turning->View->IsMoveInProgress(); }, 10000));
     Main.reset(); // mid-turn: the game waits for its turn, then everything ends
     EXPECT_FALSE(RotationSound().Inspect().Audible) << "the sound device is closed";
 }
@@ -52,30 +56,42 @@ TEST_F(FormMainTest, WindowCommandsLeaveEveryGameUsable) {
         games.push_back(Main->NewGame(kind));
     }
     EXPECT_TRUE(Main->WindowTileVertical1->isEnabled());
-    const auto expectUsable = [&](const char* after, bool tiled) {
-        SCOPED_TRACE(after);
-        QTest::qWait(400); // the surfaces follow, their exposures are drawn
+    // What is wrong with the games as they stand, "" when nothing is.
+    const auto problems = [&](bool tiled) {
+        std::string found;
         const QRect workspace = Main->MdiArea->viewport()->rect();
         for (TFormGame* game : games) {
-            SCOPED_TRACE(game->windowTitle().toStdString());
+            const std::string name = game->windowTitle().toStdString();
             if (FrameOf(game)->isMinimized()) {
                 continue;
             }
             const QWidget* area = game->ClientArea;
-            EXPECT_GE(area->width(), area->minimumWidth());
-            EXPECT_GE(area->height(), area->minimumHeight());
-            EXPECT_TRUE(workspace.contains(FrameOf(game)->geometry().topLeft()));
+            if (area->width() < area->minimumWidth() || area->height() < area->minimumHeight()) {
+                found += name + " is below its minimum size; ";
+            }
+            if (!workspace.contains(FrameOf(game)->geometry().topLeft())) {
+                found += name + " lies outside the workspace; ";
+            }
             // What lies beneath another game shows that one: only the top game, or all when tiled.
-            if (Main->MdiArea->activeSubWindow() == FrameOf(game) || tiled) {
-                EXPECT_TRUE(testsupport::ShowsCube(testsupport::OnScreen(area)));
+            if ((Main->MdiArea->activeSubWindow() == FrameOf(game) || tiled) &&
+                !testsupport::ShowsCube(testsupport::OnScreen(area))) {
+                found += name + " shows no cube; ";
             }
         }
-        if (tiled) {
-            // No part of the workspace is left bare, the last row or column included.
-            const QPoint farCorner = workspace.bottomRight() - QPoint(4, 4);
-            EXPECT_TRUE(std::ranges::any_of(
-                games, [&](TFormGame* game) { return FrameOf(game)->geometry().contains(farCorner); }));
+        // Tiled, no part of the workspace is left bare, the last row or column included.
+        const QPoint farCorner = workspace.bottomRight() - QPoint(4, 4);
+        if (tiled && std::ranges::none_of(games, [&](TFormGame* game) {
+                return FrameOf(game)->geometry().contains(farCorner);
+            })) {
+            found += "the far corner is bare; ";
         }
+        return found;
+    };
+    // The surfaces follow the frames and their exposures are drawn a little later.
+    const auto expectUsable = [&](const char* after, bool tiled) {
+        static_cast<void>(QTest::qWaitFor([&] { return problems(tiled).empty(); },
+                                          10000)); // the verdict follows, naming what is wrong
+        EXPECT_EQ(problems(tiled), "") << after;
     };
     expectUsable("new games", false);
     Main->WindowTileHorizontal1->trigger();

@@ -25,7 +25,9 @@ protected:
     }
     void TearDown() override {
         GameWindowTest::TearDown();
-        QTest::qWait(20);
+        // Whatever the freed window still had posted is delivered now, and must do nothing.
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::processEvents();
     }
 
     // Waits until a move is being performed.
@@ -155,11 +157,22 @@ TEST_F(ThreadsTest, CommandsGivenDuringTurnsActOnTheCubeTheTurnsLeave) {
 TEST_F(ThreadsTest, ASpinningPreviewTurnsItsTestMoves) {
     testsupport::Customize(Form, [&](TFormCustomize& dialog) {
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+        TCube3D& preview = *dialog.Preview;
+        ASSERT_TRUE(preview.IsAutoRotating());
+        // The later clicks come while a turn is under way.
         for (int i = 0; i < 3; ++i) {
             QTest::mouseClick(dialog.btnTest, Qt::LeftButton);
-            QTest::qWait(200);
+            ASSERT_TRUE(QTest::qWaitFor([&] { return preview.IsMoveInProgress(); }, 30000)) << "click " << i;
         }
+        ASSERT_TRUE(QTest::qWaitFor([&] { return preview.MovesFinished(); }, 60000));
+        TRubikCube cube(preview.CubeSizeIndex());
+        cube.SetState(preview.CubeState());
+        EXPECT_FALSE(FacesAreUniform(cube)) << "the test moves turned the preview";
+        EXPECT_TRUE(preview.IsAutoRotating()) << "it still spins";
+        EXPECT_EQ(Form->View->CubeState().Cubies, testsupport::After("").Cubies)
+            << "the game's cube is not turned";
         QTest::mouseClick(dialog.btnClose, Qt::LeftButton);
+        EXPECT_FALSE(preview.IsAutoRotating()) << "closed, it stops";
     });
 }
 

@@ -155,8 +155,9 @@ TEST_F(DrawingTest, SurfaceFollowsTheWindowAndRefreshComesBackFromAnyThread) {
     // In a tall window the whole cube stays in sight, in the middle: its sides are not cut off by the
     // frame's edges.
     Window.resize(120, 260);
-    QTest::qWait(50);
-    const TFrame f = testsupport::Capture(*View);
+    testsupport::TFrame f;
+    static_cast<void>(QTest::qWaitFor(
+        [&] { return (f = testsupport::Capture(*View)).Width == 120 && f.Height == 260; }, 10000));
     ASSERT_EQ(std::pair(f.Width, f.Height), std::pair(120, 260));
     EXPECT_FALSE(IsBackground(f.At(60, 130)));
     for (int y = 0; y < f.Height; ++y) {
