@@ -9,6 +9,8 @@
 #include <QDir>
 #include <QLabel>
 #include <QPushButton>
+#include <QSignalSpy>
+#include <QTimer>
 #include <QToolButton>
 
 namespace {
@@ -57,9 +59,14 @@ TEST_F(ThreadsTest, ABrokenEnvironmentAppliedWhileASolutionPlaysIsReportedAndPla
     const QString env = QDir(Folder.path()).filePath("Broken.env");
     testsupport::WriteText(env, "");
     testsupport::WriteText(QDir(Folder.path()).filePath("Back.jpg"), "not a picture");
-    // Each report spins the event loop for a while, as a modal box would: the solution bar's timer
-    // runs meanwhile.
-    Messages.WhileShown = [] { QTest::qWait(300); };
+    // Each report spins the event loop, as a modal box would, until the solution bar's timer has run
+    // meanwhile.
+    Messages.WhileShown = [this] {
+        auto* timer = Form->PanelSolution->findChild<QTimer*>();
+        ASSERT_NE(timer, nullptr);
+        QSignalSpy ticks(timer, &QTimer::timeout);
+        static_cast<void>(QTest::qWaitFor([&] { return ticks.count() > 1 || !timer->isActive(); }, 10000));
+    };
     PlayAnswer();
     testsupport::Customize(Form, [&](TFormCustomize& dialog) {
         testsupport::Choose(dialog.ComboBoxEnvironment, 1);
