@@ -160,6 +160,8 @@ TEST_F(SettingsDialogTest, TheGamesDialog) {
     const CubeState0 state = game->View->CubeState();
     Messages.ColorAnswer = 0x010203;
     Customize(game, [&](TFormCustomize& dialog) {
+        EXPECT_LE((dialog.geometry().center() - Main->geometry().center()).manhattanLength(), 4)
+            << "the dialog opens over the middle of the main window";
         Choose(dialog.ComboBoxSliceRotationSpeed, 0);
         dialog.PanelColorClick(dialog.ColorPanels[1]); // R
         QTest::mouseClick(dialog.btnClose, Qt::LeftButton);

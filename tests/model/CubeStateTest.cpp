@@ -28,6 +28,12 @@ TEST(CubeState, CleanEmptyAndSetState) {
         bad.Cubies[2][1].HomeIndex = cube.FaceArea;
         EXPECT_FALSE(cube.SetState(bad));
         EXPECT_FALSE(cube.SetState(other.Clean()));
+        CubeState0 ragged = kept; // the first face short of a sticker, then the last face's turns
+        ragged.Cubies[0].pop_back();
+        EXPECT_FALSE(cube.SetState(ragged));
+        ragged = kept;
+        ragged.Rotations[5].pop_back();
+        EXPECT_FALSE(cube.SetState(ragged));
         EXPECT_EQ(cube.GetState(), kept);
         EXPECT_TRUE(cube.SetState(TRubikCube(size).Empty())) << "uncoloured stickers are no fault";
         EXPECT_NE(cube.GetState(), kept);
