@@ -161,6 +161,29 @@ TEST_F(DrawingTest, TurnedLayerOpensAGapToTheRest) {
     EXPECT_EQ(ColorAt(f, {1.98f * 1.41421f, Out, 0}), 0);
 }
 
+// A hint's arrow runs round the turning layer, outside the cube, with its head where the turn goes; a
+// half turn has a head at both ends.
+TEST_F(DrawingTest, AHintsArrowPointsTheTurnsWay) {
+    constexpr float Radius = Out * 1.55f, Start = 3.14159265f / 4, Span = 300 * 3.14159265f / 180;
+    const struct {
+        const char* Move;
+        float Sense; // of the turn about +x
+        bool BothEnds;
+    } cases[] = {{"R", -1, false}, {"Ri", 1, false}, {"R2", -1, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Move);
+        View->SetHint(c.Move);
+        const TFrame f = testsupport::Capture(*View);
+        // On the band's middle line, beyond its ends, where only a head reaches.
+        const auto magentaAt = [&](float angle) {
+            const TPixel p = At(f, {1.98f, Radius * std::cos(angle), Radius * std::sin(angle)});
+            return p.r > 150 && p.b > 150 && p.g < 100;
+        };
+        EXPECT_TRUE(magentaAt(Start + c.Sense * (Span + 0.15f))) << "a head at the end";
+        EXPECT_EQ(magentaAt(Start - c.Sense * 0.15f), c.BothEnds) << "a head at the start";
+    }
+}
+
 TEST_F(DrawingTest, SurfaceFollowsTheWindowAndRefreshComesBackFromAnyThread) {
     // In a tall window the whole cube stays in sight, in the middle: its sides are not cut off by the
     // frame's edges.
