@@ -213,10 +213,17 @@ TEST_F(FormGameTest, PaintModeClicksPaintAndClearByTheRuleAndPanelsChangeTheirCo
 // first), why the cube is not valid with its stickers ringed, until the next change, or why there is
 // no answer.
 TEST_F(FormGameTest, StepAndPlayPerformTheAnswerAsRecordedMovesAndOnlyAnAnswerThatSolves) {
+    const auto offered = [this] { // Step, Play and Stop as the keys and menus offer them
+        return std::string{Bar->ActionSolutionStep->isEnabled() ? 'S' : '-',
+                           Bar->ActionSolutionPlay->isEnabled() ? 'P' : '-',
+                           Bar->ActionSolutionStop->isEnabled() ? 'X' : '-'};
+    };
     Play("U Ri");
+    EXPECT_EQ(offered(), "---");
     testsupport::SetEngineAnswer("good_engine", "R Ui");
     Click(Bar->btnSolve);
     EXPECT_TRUE(Shows("2 moves")) << Bar->LabelSolution->text().toStdString();
+    EXPECT_EQ(offered(), "SP-");
     EXPECT_EQ(State(), After("U Ri")) << "nothing is performed before the user asks";
     Click(Form->ClientArea, {3, 3});
     EXPECT_EQ(Bar->Content(), TSolutionBar::TContent::Answer) << "a click beside the cube changes nothing";
@@ -228,6 +235,7 @@ TEST_F(FormGameTest, StepAndPlayPerformTheAnswerAsRecordedMovesAndOnlyAnAnswerTh
     ASSERT_TRUE(Drain());
     EXPECT_TRUE(Uniform());
     EXPECT_TRUE(Bar->LabelSolution->text().startsWith("<b>Solved</b>"));
+    EXPECT_EQ(offered(), "---");
 
     Key(Qt::Key_Backspace, Qt::ShiftModifier); // Undo
     EXPECT_EQ(State(), After("U Ri R Ui U")) << "Undo takes back the last move of the answer";
@@ -236,6 +244,7 @@ TEST_F(FormGameTest, StepAndPlayPerformTheAnswerAsRecordedMovesAndOnlyAnAnswerTh
     // An answer that does not solve is flagged and never played.
     SolveWithAnswer("U");
     EXPECT_TRUE(Shows("does not solve"));
+    EXPECT_EQ(offered(), "---");
     QTest::keyClick(Form, Qt::Key_F8);
     Key(Qt::Key_F9);
     EXPECT_EQ(State(), After("U Ri R Ui U"));
