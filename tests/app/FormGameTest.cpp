@@ -98,6 +98,13 @@ TEST_F(FormGameTest, CameraKeys) {
     EXPECT_EQ(camera(), (std::array<float, 4>{0, 1, 89, 77}));
     Key(Qt::Key_Escape, Qt::ShiftModifier);
     EXPECT_EQ(camera(), (std::array<float, 4>{0, 0, 90, 80}));
+    // The keypad's + and - zoom too, the main keyboard's do not: in, out, out, then nothing.
+    for (const auto& [key, modifier] :
+         {std::pair(Qt::Key_Plus, Qt::KeypadModifier), std::pair(Qt::Key_Minus, Qt::KeypadModifier),
+          std::pair(Qt::Key_Minus, Qt::KeypadModifier), std::pair(Qt::Key_Plus, Qt::NoModifier)}) {
+        Key(key, modifier);
+    }
+    EXPECT_EQ(camera()[0], 1);
 }
 
 TEST_F(FormGameTest, InvalidMovesAreRefusedWithAWarning) {
