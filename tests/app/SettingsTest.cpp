@@ -124,6 +124,10 @@ TEST_F(SettingsDialogTest, TheDefaultsDialog) {
     Choose(Defaults->ComboBoxEnvironment, 1);
     Messages.FileAnswer = Folder.filePath("Environment/Sky.env").toStdString();
     QTest::mouseClick(Defaults->btnChangeEnviron, Qt::LeftButton);
+    QTest::mouseClick(Defaults->btnChangeEnviron, Qt::LeftButton);
+    // The file dialog opens on the environment chosen when it is one of ours, else on our folder.
+    const std::string ours = Folder.filePath("Environment").toStdString();
+    EXPECT_EQ(Messages.FoldersAsked, (std::vector<std::string>{ours, ours, *Messages.FileAnswer}));
     QTest::mouseClick(Defaults->btnSave, Qt::LeftButton);
     EXPECT_TRUE(Messages.Shown.empty());
     // Saves go to the user's file, over what was there; the program folder's stays as shipped.
@@ -164,6 +168,8 @@ TEST_F(SettingsDialogTest, TheGamesDialog) {
             << "the dialog opens over the middle of the main window";
         Choose(dialog.ComboBoxSliceRotationSpeed, 0);
         dialog.PanelColorClick(dialog.ColorPanels[1]); // R
+        ASSERT_TRUE(QTest::qWaitFor([&] { return dialog.Preview->MovesFinished(); }, 30000));
+        EXPECT_EQ(dialog.Preview->GetSettings().FaceColors[2], 0x010203u) << "the preview shows it at once";
         QTest::mouseClick(dialog.btnClose, Qt::LeftButton);
     });
     EXPECT_EQ(game->Settings, original) << "Close changes nothing";
