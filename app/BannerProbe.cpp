@@ -1,60 +1,58 @@
 #include "app/BannerProbe.h"
 
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
-#include <QNetworkRequest>
-#include <utility>
+namespace {
+// The helper keeps its own time; this much more and it is ended from here.
+constexpr int HelperGrace = 2000; // ms
+} // namespace
 
 TBannerProbe::TBannerProbe(QObject* Parent) : QObject(Parent) {
-    TimeOut.setSingleShot(true);
-    // A host that never answers, or a name lookup that hangs, ends here rather than in the network
-    // layer's own, much longer, time-outs.
-    connect(&TimeOut, &QTimer::timeout, this, [this] { End(false); });
+    Helper.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    Helper.setStandardOutputFile(QProcess::nullDevice());
+    Deadline.setSingleShot(true);
+    connect(&Deadline, &QTimer::timeout, this, [this] {
+        End(false);
+        Helper.kill();
+    });
+    connect(&Helper, &QProcess::finished, this, [this](int Status, QProcess::ExitStatus How) {
+        End(How == QProcess::NormalExit && Status == 0);
+    });
+    connect(&Helper, &QProcess::errorOccurred, this, [this](QProcess::ProcessError Error) {
+        if (Error == QProcess::FailedToStart) {
+            End(false);
+        }
+    });
 }
 
 TBannerProbe::~TBannerProbe() {
-    if (Reply != nullptr) {
-        Reply->disconnect(this);
-        Reply->abort();
+    Helper.disconnect(this);
+    if (Helper.state() != QProcess::NotRunning) {
+        Helper.kill();
+        Helper.waitForFinished(1000);
     }
 }
 
-void TBannerProbe::Start(const QUrl& Page, int TimeOutMs) {
-    if (Reply != nullptr) {
+void TBannerProbe::Start(const QString& HelperFile, const QUrl& Page, int TimeOutMs) {
+    if (Running()) {
         return;
     }
-    if (!Network) {
-        Network = std::make_unique<QNetworkAccessManager>();
-    }
-    QNetworkRequest request(Page);
-    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
-    request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
-    Reply = Network->get(request);
-    // The status is known with the headers; the page itself is the web view's to fetch.
-    connect(Reply, &QNetworkReply::metaDataChanged, this, [this] {
-        const QVariant status = Reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
-        const QVariant redirect = Reply->attribute(QNetworkRequest::RedirectionTargetAttribute);
-        if (status.isValid() && !redirect.isValid()) {
-            const int code = status.toInt();
-            End(code >= 200 && code < 300);
-        }
-    });
-    // Also a reply without headers, or one refused by the server, a proxy or the name lookup.
-    connect(Reply, &QNetworkReply::finished, this, [this] {
-        const int code = Reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-        End(Reply->error() == QNetworkReply::NoError && code >= 200 && code < 300);
-    });
-    TimeOut.start(TimeOutMs);
+    Waiting = true;
+    Deadline.start(TimeOutMs + HelperGrace);
+    Helper.start(HelperFile, {Page.toString(), QString::number(TimeOutMs)});
 }
 
 void TBannerProbe::End(bool Answered) {
-    if (Reply == nullptr) {
-        return;
+    if (!Waiting) {
+        return; // already reported
     }
-    TimeOut.stop();
-    QNetworkReply* reply = std::exchange(Reply, nullptr);
-    reply->disconnect(this);
-    reply->abort();
-    reply->deleteLater();
-    emit Finished(Answered);
+    Waiting = false;
+    Deadline.stop();
+    // A helper that fails to start is reported from inside start(): the answer waits for the loop.
+    Reporting = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this, Answered] {
+            Reporting = false;
+            emit Finished(Answered);
+        },
+        Qt::QueuedConnection);
 }

@@ -206,6 +206,10 @@ void TFormMain::CreateLocalBanner() {
     connect(Probe, &TBannerProbe::Finished, this, &TFormMain::BannerProbed);
 }
 
+QString TFormMain::BannerToolsFolder() const {
+    return BannerTools.isEmpty() ? QCoreApplication::applicationDirPath() : BannerTools;
+}
+
 bool TFormMain::BannerProbing() const {
     return Probe != nullptr && Probe->Running();
 }
@@ -217,8 +221,7 @@ void TFormMain::CreateBrowser() {
     if (!WebEngineCanStart()) {
         return;
     }
-    QPluginLoader loader(BannerPlugin.isEmpty() ? QCoreApplication::applicationDirPath() + "/torvane-banner.so"
-                                                : BannerPlugin);
+    QPluginLoader loader(BannerToolsFolder() + "/torvane-banner.so");
     auto* factory = qobject_cast<TBannerBrowserFactory*>(loader.instance());
     if (factory == nullptr) {
         qWarning("The banner shows its local page: %s", qPrintable(loader.errorString()));
@@ -540,7 +543,7 @@ void TFormMain::TimerAdvertisementTimer() {
     }
     ShowLocalBanner();
     if (!RunsAsRoot && !BrowserGone) {
-        Probe->Start(remote, BannerTimeOut);
+        Probe->Start(BannerToolsFolder() + "/torvane-banner-probe", remote, BannerTimeOut);
     }
 }
 

@@ -78,12 +78,14 @@ public:
     // would make the whole main window compose itself through OpenGL, which the games' native GL
     // windows do not survive. Both stay null until then, for good where the engine cannot run here
     // (and for root, whom the engine would run without its sandbox), and become null when it fails.
-    QWindow* BrowserWindow = nullptr; // owned by its container in the panel
-    QObject* WebBrowser = nullptr;    // the page view in it
+    QWindow* BrowserWindow = nullptr;    // owned by its container in the panel
+    QObject* WebBrowser = nullptr;       // the page view in it
     QTextBrowser* LocalBanner = nullptr; // hidden while the web view shows
-    // Where the banner comes from, and where the web view plug-in is; tests point them elsewhere.
+    // Where the banner comes from, and the folder of the web view plug-in "torvane-banner.so" and the
+    // helper "torvane-banner-probe" that asks the site (empty: the running program's); tests point
+    // them elsewhere.
     QString BannerSite = QString::fromLatin1(WebSite);
-    QString BannerPlugin; // empty: "torvane-banner.so" beside the running program
+    QString BannerTools;
     int BannerTimeOut = BannerProbeTimeOut;
     // Whether the process runs as root: then the web page is never shown, and never asked for.
     bool RunsAsRoot = false;
@@ -142,6 +144,7 @@ protected:
 private:
     void CreateMenus();
     void CreateLocalBanner();
+    QString BannerToolsFolder() const;
     void CreateBrowser();
     QAction* AddAction(QMenu* Menu, const char* Name, const QString& Caption);
     void UpdateWindowMenu();
