@@ -1,30 +1,14 @@
 // torvane-banner-probe URL TIMEOUT_MS: asks the page for its headers with one plain request, through
-// the desktop's proxy settings (on Linux the *_proxy variables, as the web engine reads them), and
+// the desktop's proxy settings (the *_proxy variables, as the web engine reads them too), and
 // ends with status 0 when it answered with a success status (after safe redirects), 1 when not (no
 // answer in time, a network, proxy or name error, an error status), 2 on a wrong call. A process of
 // its own, so that the network and TLS libraries never stay in the program.
 #include <QCoreApplication>
 #include <QNetworkAccessManager>
-#include <QNetworkProxy>
-#include <QNetworkProxyFactory>
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QTimer>
 #include <QUrl>
-
-namespace {
-
-// The desktop's proxy, and only that: the network layer would otherwise go on without a proxy that
-// refused, and the web engine would then still find no way out.
-class TFirstProxyOnly : public QNetworkProxyFactory {
-public:
-    QList<QNetworkProxy> queryProxy(const QNetworkProxyQuery& Query) override {
-        const QList<QNetworkProxy> proxies = systemProxyForQuery(Query);
-        return proxies.isEmpty() ? QList<QNetworkProxy>{QNetworkProxy::NoProxy} : proxies.mid(0, 1);
-    }
-};
-
-} // namespace
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
@@ -36,7 +20,8 @@ int main(int argc, char** argv) {
         !(page.scheme() == "http" || page.scheme() == "https")) {
         return 2;
     }
-    QNetworkProxyFactory::setApplicationProxyFactory(new TFirstProxyOnly); // owned by Qt
+    // The network layer takes the desktop's proxy by itself, as the web engine does, and for plain
+    // HTTP does not go on without it when it refuses.
     QNetworkAccessManager network;
     QNetworkRequest request(page);
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
