@@ -166,7 +166,8 @@ TFormMain::TFormMain(QString programFolder, QString UserSettings)
         return;
     }
     InstallViewMessages();
-    InitSound(Folder.toStdString());
+    // The device opens with the first sound a game plays: sounds are off by default.
+    DeferSound(Folder.toStdString());
     SoundStarted = true;
     RandomSeed(static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()));
     SetScreenCursor(1, QCursor(QPixmap(":/cursors/Eimer.xpm"), 5, 27));
