@@ -4,15 +4,15 @@
 // threads of all its processes together (the program, its engine hosts, any web engine processes, any
 // helper still running), as the sum of VmRSS and as the sum of PSS; then what each further game adds.
 //
+// Every figure is the median of 10 starts (TORVANE_STARTS sets another count).
 // Run (one line): xvfb-run -a -s "-screen 0 1280x1024x24" env LIBGL_ALWAYS_SOFTWARE=1
-//   ALSOFT_DRIVERS=null build/bench/program_bench --benchmark_repetitions=10
-//   --benchmark_report_aggregates_only=true
+//   ALSOFT_DRIVERS=null build/bench/program_bench
 // TORVANE_PROGRAMS="before=/path/to/torvane;after=/path/to/torvane" compares several programs in one
 // run; by default it starts this build's. Needs xdotool for the clicks and keys.
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <algorithm>
 #include <benchmark/benchmark.h>
-#include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -218,61 +218,94 @@ bool OpenGame(TDisplay& X, int Pid, Window Main) {
     return false;
 }
 
+struct TStart {
+    double MappedMs = 0;
+    TTree One, More;
+};
+
+// One start: the window, one game, the settled figures, further games, the settled figures again;
+// then every process of the run is ended. Nothing when the window or a game did not come.
+std::optional<TStart> StartOnce(TDisplay& X, const std::string& Program, int FurtherGames) {
+    const std::string folder = Program.substr(0, Program.rfind('/'));
+    char config[] = "/tmp/torvane-bench-XXXXXX";
+    if (mkdtemp(config) == nullptr) {
+        return std::nullopt;
+    }
+    X.Drop();
+    const auto start = Clock::now();
+    const pid_t pid = fork();
+    if (pid == 0) {
+        setpgid(0, 0); // one group, so that the run ends every process it started
+        setenv("XDG_CONFIG_HOME", config, 1);
+        if (chdir(folder.c_str()) != 0) {
+            _exit(127);
+        }
+        const int quiet = open("/dev/null", O_WRONLY);
+        dup2(quiet, STDERR_FILENO);
+        execl(Program.c_str(), Program.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    TStart figures;
+    const std::optional<Window> main = X.NextMapped(pid, std::chrono::milliseconds(20000));
+    figures.MappedMs = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+    Settled(pid); // the start-up's own threads have come
+    bool ok = main.has_value() && OpenGame(X, pid, *main);
+    figures.One = Settled(pid);
+    for (int game = 0; ok && game < FurtherGames; ++game) {
+        ok = OpenGame(X, pid, *main);
+    }
+    figures.More = Settled(pid);
+    kill(-pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+    Run({"rm", "-rf", config});
+    return ok ? std::optional(figures) : std::nullopt;
+}
+
+double Median(std::vector<double> Values) {
+    std::sort(Values.begin(), Values.end());
+    const std::size_t n = Values.size();
+    return n == 0 ? 0.0 : n % 2 == 1 ? Values[n / 2] : (Values[n / 2 - 1] + Values[n / 2]) / 2.0;
+}
+
+// The medians over Starts starts (TORVANE_STARTS, 10 by default); starts where the window or a game
+// did not come are counted apart and left out.
 void BM_ProgramStart(benchmark::State& state, const std::string& Program) {
     TDisplay x;
     if (!x.Ok()) {
         state.SkipWithError("no X display");
         return;
     }
-    const std::string folder = Program.substr(0, Program.rfind('/'));
+    const char* count = std::getenv("TORVANE_STARTS");
+    const int starts = count != nullptr && std::atoi(count) > 0 ? std::atoi(count) : 10;
     constexpr int FurtherGames = 4;
     for (auto _ : state) {
-        char config[] = "/tmp/torvane-bench-XXXXXX";
-        if (mkdtemp(config) == nullptr) {
-            state.SkipWithError("no temporary folder");
-            return;
-        }
-        x.Drop();
-        const auto start = Clock::now();
-        const pid_t pid = fork();
-        if (pid == 0) {
-            setpgid(0, 0); // one group, so that the run ends every process it started
-            setenv("XDG_CONFIG_HOME", config, 1);
-            if (chdir(folder.c_str()) != 0) {
-                _exit(127);
+        std::map<std::string, std::vector<double>> figures;
+        int failed = 0;
+        for (int i = 0; i < starts; ++i) {
+            const std::optional<TStart> start = StartOnce(x, Program, FurtherGames);
+            if (!start) {
+                ++failed;
+                continue;
             }
-            const int quiet = open("/dev/null", O_WRONLY);
-            dup2(quiet, STDERR_FILENO);
-            execl(Program.c_str(), Program.c_str(), static_cast<char*>(nullptr));
-            _exit(127);
+            figures["mapped_ms"].push_back(start->MappedMs);
+            figures["all_rss_MB"].push_back(start->One.RssMiB);
+            figures["all_pss_MB"].push_back(start->One.PssMiB);
+            figures["program_rss_MB"].push_back(start->One.RootRssMiB);
+            figures["processes"].push_back(start->One.Processes);
+            figures["threads"].push_back(start->One.Threads);
+            figures["per_game_MB"].push_back((start->More.RssMiB - start->One.RssMiB) / FurtherGames);
         }
-        const std::optional<Window> main = x.NextMapped(pid, std::chrono::milliseconds(20000));
-        if (!main) {
-            std::fprintf(stderr, "no main window\n");
-        }
-        const double mappedMs = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-        Settled(pid); // the start-up's own threads have come
-        bool ok = main.has_value() && OpenGame(x, pid, *main);
-        const TTree one = Settled(pid);
-        for (int game = 0; ok && game < FurtherGames; ++game) {
-            ok = OpenGame(x, pid, *main);
-        }
-        const TTree more = Settled(pid);
-        kill(-pid, SIGKILL);
-        waitpid(pid, nullptr, 0);
-        Run({"rm", "-rf", config});
-        if (!ok) {
-            state.SkipWithError("the window or a game did not come");
+        if (figures.empty()) {
+            state.SkipWithError("the window or a game never came");
             return;
         }
-        state.SetIterationTime(mappedMs / 1000.0);
-        state.counters["mapped_ms"] = mappedMs;
-        state.counters["all_rss_MB"] = one.RssMiB;
-        state.counters["all_pss_MB"] = one.PssMiB;
-        state.counters["program_rss_MB"] = one.RootRssMiB;
-        state.counters["processes"] = one.Processes;
-        state.counters["threads"] = one.Threads;
-        state.counters["per_game_MB"] = (more.RssMiB - one.RssMiB) / FurtherGames;
+        for (const auto& [name, values] : figures) {
+            state.counters[name] = Median(values);
+        }
+        state.counters["max_mapped_ms"] =
+            *std::max_element(figures["mapped_ms"].begin(), figures["mapped_ms"].end());
+        state.counters["failed_starts"] = failed;
+        state.SetIterationTime(Median(figures["mapped_ms"]) / 1000.0);
     }
 }
 
