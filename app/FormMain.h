@@ -87,7 +87,8 @@ public:
     QString BannerSite = QString::fromLatin1(WebSite);
     QString BannerTools;
     int BannerTimeOut = BannerProbeTimeOut;
-    // Whether the process runs as root: then the web page is never shown, and never asked for.
+    // Whether the process runs as root (set at construction; tests change it before the first show):
+    // then the web page is never shown, and never asked for.
     bool RunsAsRoot = false;
     // Whether a request to the banner's site is under way.
     bool BannerProbing() const;
