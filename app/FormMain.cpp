@@ -1,5 +1,7 @@
 #include "app/FormMain.h"
 
+#include "app/BannerBrowser.h"
+#include "app/BannerProbe.h"
 #include "app/Dialogs.h"
 #include "app/FormAbout.h"
 #include "app/FormEngines.h"
@@ -25,14 +27,14 @@
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QPixmap>
-#include <QQuickItem>
-#include <QQuickView>
+#include <QPluginLoader>
 #include <QStandardPaths>
 #include <QStyle>
 #include <QStyleOption>
 #include <QTextBrowser>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <QWindow>
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -91,23 +93,16 @@ bool EngineFileFound(const char* Variable, const QStringList& Defaults, const QS
 }
 
 // Whether the banner's web engine can start in this process. Where it cannot, the engine ends the
-// whole process instead of failing: without its helper program or its resources, and when root runs
-// it with its sandbox on. So root runs it without the sandbox, set before the engine first reads its
-// settings. (A normal user without user namespaces gets a lesser sandbox, not an end.)
+// whole process instead of failing: without its helper program or its resources. (A normal user
+// without user namespaces gets a lesser sandbox, not an end; root never gets here.)
 bool WebEngineCanStart() {
     const QString data = QLibraryInfo::path(QLibraryInfo::DataPath);
     const QString programs = QCoreApplication::applicationDirPath();
-    if (!EngineFileFound("QTWEBENGINEPROCESS_PATH",
-                         {QLibraryInfo::path(QLibraryInfo::LibraryExecutablesPath) + "/QtWebEngineProcess",
-                          programs + "/QtWebEngineProcess"}) ||
-        !EngineFileFound("QTWEBENGINE_RESOURCES_PATH", {data + "/resources", data, programs},
-                         "/qtwebengine_resources.pak")) {
-        return false;
-    }
-    if (getuid() == 0 && !qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX")) {
-        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
-    }
-    return true;
+    return EngineFileFound("QTWEBENGINEPROCESS_PATH",
+                           {QLibraryInfo::path(QLibraryInfo::LibraryExecutablesPath) + "/QtWebEngineProcess",
+                            programs + "/QtWebEngineProcess"}) &&
+           EngineFileFound("QTWEBENGINE_RESOURCES_PATH", {data + "/resources", data, programs},
+                           "/qtwebengine_resources.pak");
 }
 
 } // namespace
@@ -136,6 +131,7 @@ TFormMain::TFormMain(QString programFolder, QString UserSettings)
                                  "/torvane/" + SettingsFileName
                            : std::move(UserSettings)) {
     setWindowTitle(QApplication::applicationName());
+    RunsAsRoot = getuid() == 0;
     InitResources();
     QApplication::setWindowIcon(ProgramIcon());
 
@@ -170,7 +166,8 @@ TFormMain::TFormMain(QString programFolder, QString UserSettings)
         return;
     }
     InstallViewMessages();
-    InitSound(Folder.toStdString());
+    // The device opens with the first sound a game plays: sounds are off by default.
+    DeferSound(Folder.toStdString());
     SoundStarted = true;
     RandomSeed(static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()));
     SetScreenCursor(1, QCursor(QPixmap(":/cursors/Eimer.xpm"), 5, 27));
@@ -196,39 +193,58 @@ TFormMain::~TFormMain() {
     }
 }
 
-// The banner is an extra: when the web engine cannot run, the panel shows the local page through Qt's
-// rich text, and the rest of the program never depends on the engine.
-void TFormMain::CreateBrowser() {
+// The local page through Qt's rich text: the panel's normal state, and all of it where the web
+// engine does not run.
+void TFormMain::CreateLocalBanner() {
     LocalBanner = new QTextBrowser(PanelAdvertisement);
     LocalBanner->setObjectName("LocalBanner");
     LocalBanner->setFrameShape(QFrame::NoFrame);
     LocalBanner->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     LocalBanner->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     LocalBanner->setOpenExternalLinks(true);
-    LocalBanner->hide();
     PanelAdvertisement->layout()->addWidget(LocalBanner);
+    Probe = new TBannerProbe(this);
+    connect(Probe, &TBannerProbe::Finished, this, &TFormMain::BannerProbed);
+}
+
+QString TFormMain::BannerToolsFolder() const {
+    return BannerTools.isEmpty() ? QCoreApplication::applicationDirPath() : BannerTools;
+}
+
+bool TFormMain::BannerProbing() const {
+    return Probe != nullptr && Probe->Running();
+}
+
+// The web view, once the site has answered: the plug-in that brings the web engine is loaded now, and
+// never unloaded. Any failure leaves the local page for the rest of the run.
+void TFormMain::CreateBrowser() {
+    BrowserGone = true; // one try per run
     if (!WebEngineCanStart()) {
         return;
     }
-    // The browser draws through OpenGL too, so it comes only once OpenGL is known to work.
-    auto view = std::make_unique<QQuickView>();
-    view->setResizeMode(QQuickView::SizeRootObjectToView);
-    // Without a handler Qt Quick ends the process when it cannot draw.
-    connect(view.get(), &QQuickWindow::sceneGraphError, this, &TFormMain::BrowserFailed);
-    view->setSource(BrowserSource);
-    if (view->status() != QQuickView::Ready || view->rootObject() == nullptr) {
-        return; // the web engine's Qt Quick module is missing, for one; Qt has said why
+    QPluginLoader loader(BannerToolsFolder() + "/torvane-banner.so");
+    auto* factory = qobject_cast<TBannerBrowserFactory*>(loader.instance());
+    if (factory == nullptr) {
+        qWarning("The banner shows its local page: %s", qPrintable(loader.errorString()));
+        return;
     }
-    WebBrowser = view->rootObject();
+    QObject* page = nullptr;
+    std::unique_ptr<QWindow> window = factory->CreateBrowser(page);
+    if (!window || page == nullptr) {
+        return;
+    }
+    BrowserGone = false;
+    WebBrowser = page;
     connect(WebBrowser, SIGNAL(pageLoaded(bool)), this, SLOT(BannerLoaded(bool)));
     connect(WebBrowser, SIGNAL(engineFailed()), this, SLOT(BrowserFailed()));
     // The games make the workspace native; the panel must be too, or the browser window would lie
     // beneath it.
     PanelAdvertisement->winId();
-    BrowserWindow = view.release();
+    BrowserWindow = window.release();
     QWidget* container = QWidget::createWindowContainer(BrowserWindow, PanelAdvertisement);
     container->setObjectName("WebBrowser");
     PanelAdvertisement->layout()->addWidget(container);
+    LocalBanner->hide();
 }
 
 QAction* TFormMain::AddAction(QMenu* Menu, const char* Name, const QString& Caption) {
@@ -510,7 +526,7 @@ void TFormMain::showEvent(QShowEvent* Event) {
     QMainWindow::showEvent(Event);
     if (!Shown && !FatalEnd) {
         Shown = true;
-        CreateBrowser();
+        CreateLocalBanner();
         TimerAdvertisement->start();
         TimerAdvertisementTimer();
     }
@@ -518,10 +534,27 @@ void TFormMain::showEvent(QShowEvent* Event) {
 
 void TFormMain::TimerAdvertisementTimer() {
     BannerFallbacks = 0;
+    const QUrl remote(BannerSite + BannerPath);
     if (WebBrowser) {
-        WebBrowser->setProperty("url", QUrl(QString(WebSite) + BannerPath));
-    } else if (LocalBanner) {
-        ShowLocalBanner();
+        WebBrowser->setProperty("url", remote);
+        return;
+    }
+    if (!LocalBanner) {
+        return;
+    }
+    ShowLocalBanner();
+    if (!RunsAsRoot && !BrowserGone) {
+        Probe->Start(BannerToolsFolder() + "/torvane-banner-probe", remote, BannerTimeOut);
+    }
+}
+
+void TFormMain::BannerProbed(bool Answered) {
+    if (!Answered || WebBrowser || BrowserGone) {
+        return;
+    }
+    CreateBrowser();
+    if (WebBrowser) {
+        WebBrowser->setProperty("url", QUrl(BannerSite + BannerPath));
     }
 }
 
@@ -556,6 +589,7 @@ void TFormMain::BrowserFailed() {
     disconnect(WebBrowser, nullptr, this, nullptr);
     WebBrowser = nullptr;
     BrowserWindow = nullptr;
+    BrowserGone = true;
     if (auto* container = PanelAdvertisement->findChild<QWidget*>("WebBrowser")) {
         container->hide();
     }

@@ -17,8 +17,9 @@ class QGroupBox;
 class QMdiArea;
 class QMenu;
 class QTimer;
-class QQuickView;
 class QTextBrowser;
+class QWindow;
+class TBannerProbe;
 class TFormDefaultSettings;
 class TFormEngines;
 class TFormGame;
@@ -38,6 +39,8 @@ inline constexpr const char* BannerPath = "/torvane/banner.htm";
 inline constexpr const char* HelpPath = "/torvane/help.htm";
 inline constexpr const char* SupportMail = "support@torvane.example";
 inline constexpr int AdvertisementInterval = 300000; // ms between banner reloads
+// How long the banner's site may take to answer before the panel keeps its local page.
+inline constexpr int BannerProbeTimeOut = 5000; // ms
 // The settings file in the program folder.
 inline constexpr const char* SettingsFileName = "torvane.ini";
 
@@ -69,15 +72,26 @@ public:
 
     QMdiArea* MdiArea = nullptr;
     QGroupBox* PanelAdvertisement = nullptr;
-    // The browser lives in a window of its own inside the panel: a browser widget would make the whole
-    // main window compose itself through OpenGL, which the games' native GL windows do not survive.
-    // It is made when the window is first shown, from BrowserSource. Both stay null when the web
-    // engine cannot run here, and become null when it fails later.
-    QQuickView* BrowserWindow = nullptr; // owned by its container in the panel
+    // The panel shows the local page as rich text, at once. Once the banner's site has answered a
+    // plain request in the background, the web view (a plug-in that brings the web engine with it)
+    // takes the panel's place. It lives in a window of its own inside the panel: a browser widget
+    // would make the whole main window compose itself through OpenGL, which the games' native GL
+    // windows do not survive. Both stay null until then, for good where the engine cannot run here
+    // (and for root, whom the engine would run without its sandbox), and become null when it fails.
+    QWindow* BrowserWindow = nullptr;    // owned by its container in the panel
     QObject* WebBrowser = nullptr;       // the page view in it
-    QUrl BrowserSource{QStringLiteral("qrc:/banner/Banner.qml")};
-    // Shows the local page, without a web engine, while there is no browser; hidden otherwise.
-    QTextBrowser* LocalBanner = nullptr;
+    QTextBrowser* LocalBanner = nullptr; // hidden while the web view shows
+    // Where the banner comes from, and the folder of the web view plug-in "torvane-banner.so" and the
+    // helper "torvane-banner-probe" that asks the site (empty: the running program's); tests point
+    // them elsewhere.
+    QString BannerSite = QString::fromLatin1(WebSite);
+    QString BannerTools;
+    int BannerTimeOut = BannerProbeTimeOut;
+    // Whether the process runs as root (set at construction; tests change it before the first show):
+    // then the web page is never shown, and never asked for.
+    bool RunsAsRoot = false;
+    // Whether a request to the banner's site is under way.
+    bool BannerProbing() const;
     QTimer* TimerAdvertisement = nullptr;
     // Both created hidden at start-up: the first reads the settings file, the second starts loading the
     // engines in the background (the window never waits for them).
@@ -110,14 +124,17 @@ public:
 
     // How many times the local banner was asked for since the last reload of the web one.
     int BannerFallbacks = 0;
-    // Loads the banner page from our web site, or the local page again without a browser; the
-    // advertisement timer runs it every five minutes.
+    // Loads the banner page from our web site in the web view; without one it shows the local page
+    // again and asks the site, in the background, whether the web view should come. The advertisement
+    // timer runs it every five minutes.
     void TimerAdvertisementTimer();
     // The page the panel shows or is loading; empty while it is blank without a browser.
     QUrl BannerUrl() const;
 
 public slots:
     void BannerLoaded(bool Ok);
+    // The banner's site answered (or not) the request made without a web view.
+    void BannerProbed(bool Answered);
     // The web engine failed after it started (its page process died, or Qt Quick cannot draw): the
     // panel shows the local page without it for the rest of the run.
     void BrowserFailed();
@@ -127,6 +144,8 @@ protected:
 
 private:
     void CreateMenus();
+    void CreateLocalBanner();
+    QString BannerToolsFolder() const;
     void CreateBrowser();
     QAction* AddAction(QMenu* Menu, const char* Name, const QString& Caption);
     void UpdateWindowMenu();
@@ -147,4 +166,6 @@ private:
     bool Shown = false;
     QString UserSettingsFile;
     bool SoundStarted = false;
+    TBannerProbe* Probe = nullptr;
+    bool BrowserGone = false; // the web engine cannot run in this process, or failed
 };

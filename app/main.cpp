@@ -3,12 +3,9 @@
 #include "view/OpenGL.h"
 
 #include <QApplication>
-#include <QtWebEngineQuick/qtwebenginequickglobal.h>
 
 int main(int argc, char** argv) {
     InitWindowSystemThreads();
-    // The advertisement panel's web engine is set up before the application exists.
-    QtWebEngineQuick::initialize();
     QApplication app(argc, argv);
     QApplication::setApplicationName("3D Torvane");
     TFormMain main;

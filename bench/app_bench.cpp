@@ -16,7 +16,6 @@
 #include <QPointF>
 #include <QTest>
 #include <QTimer>
-#include <QtWebEngineQuick/qtwebenginequickglobal.h>
 #include <algorithm>
 #include <benchmark/benchmark.h>
 #include <chrono>
@@ -373,7 +372,6 @@ BENCHMARK(BM_UIStallWhenTheEngineRanOnTheUIThread)
 
 int main(int argc, char** argv) {
     InitWindowSystemThreads();
-    QtWebEngineQuick::initialize();
     QApplication app(argc, argv);
     QApplication::setApplicationName("3D Torvane");
     benchmark::Initialize(&argc, argv);

@@ -11,8 +11,10 @@ set(TORVANE_APP_ID example.torvane.Torvane) # reverse domain name of our web sit
 set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ
                                                 GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 
-# The engine host beside the program, where the program looks for it.
-install(TARGETS torvane torvane-engine-host RUNTIME DESTINATION "${TORVANE_INSTALL_DIR}")
+# The engine host, the banner's web view plug-in and the helper that asks the banner's site beside the
+# program, where the program looks for them.
+install(TARGETS torvane torvane-engine-host torvane-banner-probe RUNTIME DESTINATION "${TORVANE_INSTALL_DIR}")
+install(TARGETS torvane-banner LIBRARY DESTINATION "${TORVANE_INSTALL_DIR}")
 if(TARGET twophase)
   install(TARGETS twophase LIBRARY DESTINATION "${TORVANE_INSTALL_DIR}")
   install(FILES "${TORVANE_PROGRAM_DIR}/twophase.tables" DESTINATION "${TORVANE_INSTALL_DIR}")
@@ -93,7 +95,8 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://www.torvane.example")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS OFF) # packaging/shlibdeps.cmake says why and does it instead
 set(CPACK_PRE_BUILD_SCRIPTS "${PROJECT_SOURCE_DIR}/packaging/shlibdeps.cmake")
-# Loaded at run time, so not found by the library scan: the banner's web view and the GL drivers.
+# Loaded at run time, so not found by the library scan: the banner web view's QML modules and the GL
+# drivers.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
     "qml6-module-qtwebengine, qml6-module-qtquick, qml6-module-qtquick-window, qml6-module-qtqml-workerscript, libgl1-mesa-dri")
 include(CPack)

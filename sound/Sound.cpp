@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <mutex>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -32,6 +33,8 @@ struct TSoundService {
     // still exists. Otherwise a player that outlives the device would later delete, by name, objects
     // of the next device.
     std::vector<TSoundObject*> Players;
+    // The program folder, while the device waits for the first Play (DeferSound).
+    std::optional<std::string> Deferred;
 };
 
 TSoundService& Service() {
@@ -205,7 +208,12 @@ void TSoundObject::UpdateLocked() {
 }
 
 void TSoundObject::Play() {
-    std::lock_guard lock(Service().Lock);
+    TSoundService& service = Service();
+    std::lock_guard lock(service.Lock);
+    if (!service.Open && service.Deferred) {
+        const std::string folder = *service.Deferred; // the opening forgets it
+        OpenDeviceLocked(folder);
+    }
     if (Voice) {
         alSourcePlay(Voice->Source.Get());
         UpdateLocked();
@@ -289,16 +297,12 @@ static std::string SoundPath(const char* FileName, const std::string& ProgramFol
     return std::filesystem::is_regular_file(beside, error) ? beside.string() : std::string(FileName);
 }
 
-void InitSound(const std::string& ProgramFolder) {
-    // Before the lock: the first call constructs the player, which registers itself under the lock.
+// Opens the device and sets up the two players. Under the lock, with both players constructed.
+void TSoundObject::OpenDeviceLocked(const std::string& ProgramFolder) {
+    TSoundService& service = Service();
     TSoundObject& restart = RestartSound();
     TSoundObject& rotation = RotationSound();
-
-    TSoundService& service = Service();
-    std::lock_guard lock(service.Lock);
-    if (service.Open) {
-        return;
-    }
+    service.Deferred.reset();
     service.Failure.clear();
     // The default device; ALUT creates a context on it and makes it current.
     if (alutInit(nullptr, nullptr) != AL_TRUE) {
@@ -329,9 +333,32 @@ void InitSound(const std::string& ProgramFolder) {
     }
 }
 
+void InitSound(const std::string& ProgramFolder) {
+    // Before the lock: the first call constructs the player, which registers itself under the lock.
+    RestartSound();
+    RotationSound();
+    TSoundService& service = Service();
+    std::lock_guard lock(service.Lock);
+    if (!service.Open) {
+        TSoundObject::OpenDeviceLocked(ProgramFolder);
+    }
+}
+
+void DeferSound(const std::string& ProgramFolder) {
+    RestartSound();
+    RotationSound();
+    TSoundService& service = Service();
+    std::lock_guard lock(service.Lock);
+    if (!service.Open) {
+        service.Failure.clear();
+        service.Deferred = ProgramFolder;
+    }
+}
+
 void CloseSound() {
     TSoundService& service = Service();
     std::lock_guard lock(service.Lock);
+    service.Deferred.reset();
     if (!service.Open) {
         return;
     }

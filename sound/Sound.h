@@ -89,6 +89,8 @@ private:
     struct TSilent {};
     explicit TSoundObject(TSilent);
 
+    // Under the lock, with both process-wide players constructed: what InitSound does.
+    static void OpenDeviceLocked(const std::string& ProgramFolder);
     // Under the lock. Raises "Cannot generate sound buffer".
     static std::unique_ptr<TVoice> GenerateVoice();
     void LoadLocked(const std::string& FileName);
@@ -100,6 +102,7 @@ private:
     bool IsPlaying = false;
 
     friend void InitSound(const std::string&);
+    friend void DeferSound(const std::string&);
     friend void CloseSound();
     friend TSoundObject& RestartSound();
     friend TSoundObject& RotationSound();
@@ -112,14 +115,20 @@ private:
 // device is open.
 void InitSound(const std::string& ProgramFolder = {});
 
+// InitSound at the first Play of either player, on the thread that plays, instead of now: a run that
+// never plays a sound never opens the device (whose mixer holds some megabytes and two threads).
+// Until then the players are silent and SoundFailure() is empty. Does nothing while the device is
+// open; InitSound and CloseSound cancel it.
+void DeferSound(const std::string& ProgramFolder = {});
+
 // Silences every player (their sources and buffers are deleted while the device is still there), then
 // releases the context and closes the device. The players themselves live on, silent, so a worker
 // thread that still stops the rotation sound is safe. Harmless when no device is open.
 void CloseSound();
 
-// Why sounds are missing after the last InitSound, one line per failure ("Cannot open the audio
-// device", or a player's failure text followed by ": " and the file name); empty when both sounds
-// are ready.
+// Why sounds are missing after the last InitSound (or the device's deferred opening), one line per failure
+// ("Cannot open the audio device", or a player's failure text followed by ": " and the file name); empty when
+// both sounds are ready.
 std::string SoundFailure();
 
 // The two players of the process. They exist from the first call to the end of the process and are

@@ -1,10 +1,8 @@
-// Runs the window tests inside a QApplication on the real display (Xvfb in CI), with the web engine
-// of the main window's panel set up first, as the program does.
+// Runs the window tests inside a QApplication on the real display (Xvfb in CI), as the program does.
 #include "view/OpenGL.h"
 
 #include <QApplication>
 #include <QTemporaryDir>
-#include <QtWebEngineQuick/qtwebenginequickglobal.h>
 #include <gtest/gtest.h>
 
 int main(int argc, char** argv) {
@@ -12,7 +10,6 @@ int main(int argc, char** argv) {
     QTemporaryDir config;
     qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
     InitWindowSystemThreads();
-    QtWebEngineQuick::initialize();
     QApplication app(argc, argv);
     QApplication::setApplicationName("3D Torvane");
     ::testing::InitGoogleTest(&argc, argv);

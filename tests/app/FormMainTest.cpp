@@ -1,5 +1,6 @@
 // The main window as a user meets it: its menus, new games and their numbers and colours, the window
-// commands, the web commands, the banner with its local fallback, and start and end of the services.
+// commands, the web commands, the banner with its local page and its web view, and start and end of the
+// services.
 #include "app/FormMain.h"
 
 #include "engines/Engines.h"
@@ -8,11 +9,18 @@
 #include "support/ScreenPixels.h"
 
 #include <QDir>
+#include <QHostInfo>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTextBrowser>
 #include <algorithm>
+#include <cstdlib>
+#include <map>
+#include <set>
+#include <unistd.h>
 
 namespace {
 
@@ -120,47 +128,186 @@ TEST_F(FormMainTest, WindowCommandsLeaveEveryGameUsable) {
     EXPECT_FALSE(Main->WindowTileVertical1->isEnabled());
 }
 
-// Without a network the web page fails at once; the panel then shows the local page, once. With no
-// banner.htm in the folder the panel stays blank and does not try again.
-TEST_F(FormMainTest, WebCommandsGoToTheDesktopAndTheBannerFallsBackOnce) {
+TEST_F(FormMainTest, WebCommandsGoToTheDesktop) {
     Main->ActionOnlineHelp->trigger();
     Main->ActionSendBugReport->trigger();
     Main->ActionShowCheckUpdates->trigger();
     EXPECT_EQ(Messages.Opened,
               (std::vector<std::string>{std::string(WebSite) + "/torvane/help.htm",
                                         std::string("mailto:") + SupportMail, std::string(WebSite) + "/"}));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return Main->BannerFallbacks == 1; }, 20000));
-    QTest::qWait(1500);
-    EXPECT_EQ(Main->BannerFallbacks, 1);
-    EXPECT_FALSE(Main->BannerUrl().isLocalFile());
-    EXPECT_FALSE(Main->LocalBanner->isVisible()) << "the web engine runs here, also for root";
 }
 
-using FormMainBannerTest = testsupport::MainWindowTest;
-
-// Where the web engine's helper program is missing the engine would end the whole program; the panel
-// shows the local page instead, as it does when the engine fails after its start.
-TEST_F(FormMainBannerTest, WithoutTheWebEngineThePanelShowsTheLocalPage) {
-    const QString local = Folder.filePath("banner.htm");
-    for (const bool failsLater : {false, true}) {
-        SCOPED_TRACE(failsLater);
-        testsupport::WriteText(local, "<html><body>Start with Game &#9656; New Game</body></html>");
-        const QByteArray helper = qgetenv("QTWEBENGINEPROCESS_PATH");
-        if (!failsLater) {
-            qputenv("QTWEBENGINEPROCESS_PATH", "/nonexistent/QtWebEngineProcess");
+// A stand-in for the banner's site on this machine: it refuses, or takes connections and never
+// answers, or answers every request with a status and a small page.
+class TSite {
+public:
+    enum TKind { Refuses, Silent, Answers };
+    explicit TSite(TKind Kind, int Status = 200) {
+        EXPECT_TRUE(Server.listen(QHostAddress::LocalHost));
+        Port = Server.serverPort();
+        if (Kind == Refuses) {
+            Server.close(); // nothing listens on the port now
+            return;
         }
-        TFormMain main(Folder.path());
-        main.show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&main));
-        helper.isNull() ? qunsetenv("QTWEBENGINEPROCESS_PATH") : qputenv("QTWEBENGINEPROCESS_PATH", helper);
-        if (failsLater) {
-            ASSERT_NE(main.WebBrowser, nullptr);
-            main.BrowserFailed();
-        }
-        EXPECT_EQ(main.WebBrowser, nullptr);
-        EXPECT_TRUE(main.LocalBanner->isVisible());
-        EXPECT_EQ(main.LocalBanner->toPlainText(), "Start with Game \u25B8 New Game");
+        QObject::connect(&Server, &QTcpServer::newConnection, [this, Kind, Status] {
+            while (QTcpSocket* socket = Server.nextPendingConnection()) {
+                ++Requests;
+                if (Kind == Answers) {
+                    QObject::connect(socket, &QTcpSocket::readyRead, socket, [socket, Status] {
+                        socket->readAll();
+                        const QByteArray page = "<html><body>Our banner</body></html>";
+                        socket->write("HTTP/1.1 " + QByteArray::number(Status) +
+                                      " Status\r\nContent-Type: text/html\r\nConnection: close\r\n"
+                                      "Content-Length: " +
+                                      QByteArray::number(page.size()) + "\r\n\r\n" + page);
+                        socket->disconnectFromHost();
+                    });
+                }
+            }
+        });
     }
+    QString Url(const QString& Host = "127.0.0.1") const {
+        return QString("http://%1:%2").arg(Host).arg(Port);
+    }
+
+    QTcpServer Server;
+    quint16 Port = 0;
+    int Requests = 0;
+};
+
+// The web engine's processes that are this process's descendants.
+std::set<int> EngineProcesses() {
+    std::map<int, std::pair<int, std::string>> parents; // pid: parent, name
+    for (const QString& entry : QDir("/proc").entryList(QDir::Dirs)) {
+        const std::string stat = testsupport::ReadText("/proc/" + entry + "/stat");
+        const auto open = stat.find('('), close = stat.rfind(')');
+        if (entry.toInt() > 0 && open != std::string::npos && close != std::string::npos) {
+            const int parent = std::atoi(stat.c_str() + close + 4);
+            parents[entry.toInt()] = {parent, stat.substr(open + 1, close - open - 1)};
+        }
+    }
+    std::set<int> found;
+    for (const auto& [pid, info] : parents) {
+        for (int up = info.first; up > 1 && parents.contains(up); up = parents[up].first) {
+            if (up == static_cast<int>(QCoreApplication::applicationPid())) {
+                if (info.second.starts_with("QtWebEngineProc")) {
+                    found.insert(pid);
+                }
+                break;
+            }
+        }
+    }
+    return found;
+}
+
+class FormMainBannerTest : public testsupport::MainWindowTest {
+protected:
+    void SetUp() override {
+        testsupport::WriteText(Folder.filePath("banner.htm"),
+                               "<html><body>Start with Game &#9656; New Game</body></html>");
+        EnginesBefore = EngineProcesses();
+    }
+    // A main window on the test's folder with the banner from Site; not shown yet.
+    std::unique_ptr<TFormMain> MainFor(const QString& Site, bool AsRoot) {
+        auto main = std::make_unique<TFormMain>(Folder.path());
+        main->BannerSite = Site;
+        main->BannerTools = PROGRAM_DIR;
+        main->BannerTimeOut = 1500;
+        main->RunsAsRoot = AsRoot;
+        main->resize(1000, 760);
+        return main;
+    }
+    void ExpectLocalPage(TFormMain& Window) {
+        EXPECT_EQ(Window.WebBrowser, nullptr);
+        EXPECT_TRUE(Window.LocalBanner->isVisible());
+        EXPECT_EQ(Window.LocalBanner->toPlainText(), "Start with Game \u25B8 New Game");
+        EXPECT_EQ(EngineProcesses(), EnginesBefore) << "a web engine process was started";
+    }
+    std::set<int> EnginesBefore;
+};
+
+// A site that gives no page leaves the local page in the panel, shown at once, and starts no web
+// engine; the proxy row asks for the site by this machine's name, which the network layer would
+// otherwise reach directly, past a proxy that refused.
+TEST_F(FormMainBannerTest, WithoutAnAnswerThePanelKeepsTheLocalPage) {
+    struct TRow {
+        const char* Name;
+        TSite::TKind Kind;
+        int Status;
+        bool ThroughProxy;
+    };
+    for (const TRow& row :
+         {TRow{"refuses", TSite::Refuses, 200, false}, TRow{"never answers", TSite::Silent, 200, false},
+          TRow{"error status", TSite::Answers, 404, false},
+          TRow{"proxy refuses", TSite::Answers, 200, true}}) {
+        SCOPED_TRACE(row.Name);
+        TSite site(row.Kind, row.Status);
+        TSite proxy(TSite::Refuses);
+        const QString host = QHostInfo::localHostName();
+        if (row.ThroughProxy && QHostInfo::fromName(host).addresses().isEmpty()) {
+            continue; // this machine's name must reach the site for the row to mean anything
+        }
+        const QByteArray proxyBefore = qgetenv("http_proxy");
+        if (row.ThroughProxy) {
+            qputenv("http_proxy", proxy.Url().toUtf8());
+        }
+        std::unique_ptr<TFormMain> main = MainFor(row.ThroughProxy ? site.Url(host) : site.Url(), false);
+        main->show();
+        EXPECT_TRUE(main->LocalBanner->isVisible());
+        EXPECT_TRUE(main->BannerProbing());
+        QTRY_VERIFY_WITH_TIMEOUT(!main->BannerProbing(), 15000);
+        proxyBefore.isNull() ? qunsetenv("http_proxy") : qputenv("http_proxy", proxyBefore);
+        EXPECT_EQ(site.Requests, row.Kind == TSite::Refuses || row.ThroughProxy ? 0 : 1);
+        QTest::qWait(0); // the answer's handling, queued after the probe's end
+        ExpectLocalPage(*main);
+    }
+}
+
+// Root gets the local page, and the site is not even asked; where the web engine's helper program
+// is missing (the engine would end the whole program), the local page stays too.
+TEST_F(FormMainBannerTest, RootAndAMissingWebEngineKeepTheLocalPage) {
+    TSite site(TSite::Answers);
+    {
+        std::unique_ptr<TFormMain> main = MainFor(site.Url(), true);
+        main->show();
+        EXPECT_FALSE(main->BannerProbing());
+        ExpectLocalPage(*main);
+    }
+    const QByteArray helper = qgetenv("QTWEBENGINEPROCESS_PATH");
+    qputenv("QTWEBENGINEPROCESS_PATH", "/nonexistent/QtWebEngineProcess");
+    std::unique_ptr<TFormMain> main = MainFor(site.Url(), false);
+    main->show();
+    QTRY_VERIFY_WITH_TIMEOUT(!main->BannerProbing(), 15000);
+    QTest::qWait(0);
+    helper.isNull() ? qunsetenv("QTWEBENGINEPROCESS_PATH") : qputenv("QTWEBENGINEPROCESS_PATH", helper);
+    EXPECT_EQ(site.Requests, 1);
+    ExpectLocalPage(*main);
+    EXPECT_EQ(site.Requests, 1);
+}
+
+// A site that answers brings the web view in place of the local page. When a later reload fails the
+// panel shows the local page in the web view, once; when the engine fails, as rich text again.
+TEST_F(FormMainBannerTest, AnAnsweringSiteBringsTheWebView) {
+    if (getuid() == 0) {
+        GTEST_SKIP() << "root: the web engine would run without its sandbox, so it never starts";
+    }
+    auto site = std::make_unique<TSite>(TSite::Answers);
+    std::unique_ptr<TFormMain> main = MainFor(site->Url(), false);
+    main->show();
+    EXPECT_TRUE(main->LocalBanner->isVisible()) << "the local page, until the site has answered";
+    QTRY_VERIFY_WITH_TIMEOUT(main->WebBrowser != nullptr, 20000);
+    EXPECT_FALSE(main->LocalBanner->isVisible());
+    EXPECT_EQ(main->BannerUrl(), QUrl(site->Url() + BannerPath));
+    QTRY_VERIFY_WITH_TIMEOUT(site->Requests >= 2, 20000); // the probe's, then the web view's
+    QTRY_VERIFY_WITH_TIMEOUT(EngineProcesses() != EnginesBefore, 20000);
+
+    site.reset(); // the site goes away
+    main->TimerAdvertisementTimer();
+    QTRY_VERIFY_WITH_TIMEOUT(main->BannerFallbacks == 1 && main->BannerUrl().isLocalFile(), 20000);
+    main->BrowserFailed();
+    EXPECT_EQ(main->WebBrowser, nullptr);
+    EXPECT_TRUE(main->LocalBanner->isVisible());
+    EXPECT_EQ(main->LocalBanner->toPlainText(), "Start with Game \u25B8 New Game");
 }
 
 // A game saved and opened again is the game as it was: kind and name in the caption, colours, every

@@ -1,5 +1,6 @@
 // The process-wide players: set up from the program's sound files, silent and reported once when a
-// file or the device is missing, and silent again after the device is closed.
+// file or the device is missing, silent again after the device is closed, and set up at their first
+// play when the device's opening was deferred.
 #include "SoundTestSupport.h"
 #include "sound/Sound.h"
 
@@ -59,6 +60,28 @@ TEST(SoundService, MissingOrBrokenFilesLeaveSilentPlayersAndOneReport) {
         RotationSound().Stop(); // a worker thread may still stop it after the device has gone
         RestartSound().Play();
     }
+}
+
+// A deferred device stays closed until a player plays; that play then sounds, with the program
+// folder's files. Closing before any play leaves nothing to open later.
+TEST(SoundService, ADeferredDeviceOpensAtTheFirstPlay) {
+    TTempFolder here(true), program;
+    Put(program, TSounds::Both);
+    DeferSound(program.Path().string());
+    CloseSound();
+    RotationSound().Play();
+    EXPECT_FALSE(RotationSound().Inspect().Audible) << "closed before any play";
+    RotationSound().Stop();
+
+    DeferSound(program.Path().string());
+    EXPECT_FALSE(RestartSound().Inspect().Audible);
+    EXPECT_FALSE(RotationSound().Inspect().Audible);
+    RotationSound().Play();
+    EXPECT_TRUE(RotationSound().Inspect().Sounding);
+    EXPECT_TRUE(RotationSound().Inspect().Looping);
+    EXPECT_TRUE(RestartSound().Inspect().BufferAttached);
+    EXPECT_EQ(SoundFailure(), "");
+    CloseSound();
 }
 
 // In a fresh process of its own (the death-test machinery re-runs this program), because OpenAL
