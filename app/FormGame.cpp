@@ -582,7 +582,8 @@ void TFormGame::AskEngine(bool ForHint) {
     ++AnswerNumber;
     const std::uint64_t number = ++SolveNumber;
     PanelSolution->ShowSolving();
-    View->SetHighlight({});
+    View->SetHighlight({}); // the marks of an earlier hint or fault go with its text
+    View->SetHint({});
     BusyCursor = std::make_unique<TBusyCursor>(std::initializer_list<QWidget*>{this, ClientArea});
     // The engine gets the cube as it is after the moves queued before Solve, and its own copy of it.
     View->ReadCube([this, number](const TRubikCube& Cube) {

@@ -446,8 +446,8 @@ TEST_F(FormGameTest, ACopiedCubePastesBackAndTextsThatAreNoCubeAreRefused) {
 }
 
 // A hint rings the layer of the first move of our engine's answer and has the view draw an arrow along
-// its turn, turning nothing, until the cube changes; following the hints solves the cube. A solved cube or one
-// that cannot be real gets the bar's usual text.
+// its turn, turning nothing, until the cube changes or Solve is asked; following the hints solves the cube. A
+// solved cube or one that cannot be real gets the bar's usual text.
 TEST_F(FormGameTest, AHintMarksTheFirstMoveAndFollowingHintsSolves) {
     Form->EngineIndex = EngineTable().Add(std::string(PROGRAM_DIR) + "/twophase.so", PROGRAM_DIR);
     ASSERT_NE(Form->EngineIndex, TEngineId::None);
@@ -457,6 +457,10 @@ TEST_F(FormGameTest, AHintMarksTheFirstMoveAndFollowingHintsSolves) {
     EXPECT_EQ(Form->View->Hint(), "R");
     EXPECT_TRUE(Shows("<b>Hint:</b> R (the right face, clockwise)"));
     EXPECT_EQ(Form->View->Highlighted(), Cube().LayerStickers(*ParseMove("R", 1, false)));
+    Key(Qt::Key_F7);
+    EXPECT_TRUE(Form->View->Hint().empty() && Form->View->Highlighted().empty())
+        << "the answer takes its place";
+    Key(Qt::Key_H, Qt::ControlModifier);
     Play("R");
     EXPECT_TRUE(Form->View->Hint().empty() && Form->View->Highlighted().empty())
         << "gone once the cube changes";
