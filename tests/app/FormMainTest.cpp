@@ -18,7 +18,6 @@
 #include <QTextBrowser>
 #include <algorithm>
 #include <cstdlib>
-#include <map>
 #include <set>
 #include <unistd.h>
 
@@ -175,26 +174,15 @@ public:
     int Requests = 0;
 };
 
-// The web engine's processes that are this process's descendants.
+// The web engine's processes started by this process (its zygote, which the others come from).
 std::set<int> EngineProcesses() {
-    std::map<int, std::pair<int, std::string>> parents; // pid: parent, name
+    std::set<int> found;
     for (const QString& entry : QDir("/proc").entryList(QDir::Dirs)) {
         const std::string stat = testsupport::ReadText("/proc/" + entry + "/stat");
-        const auto open = stat.find('('), close = stat.rfind(')');
-        if (entry.toInt() > 0 && open != std::string::npos && close != std::string::npos) {
-            const int parent = std::atoi(stat.c_str() + close + 4);
-            parents[entry.toInt()] = {parent, stat.substr(open + 1, close - open - 1)};
-        }
-    }
-    std::set<int> found;
-    for (const auto& [pid, info] : parents) {
-        for (int up = info.first; up > 1 && parents.contains(up); up = parents[up].first) {
-            if (up == static_cast<int>(QCoreApplication::applicationPid())) {
-                if (info.second.starts_with("QtWebEngineProc")) {
-                    found.insert(pid);
-                }
-                break;
-            }
+        const auto close = stat.rfind(')');
+        if (stat.find("(QtWebEngineProc") != std::string::npos && close != std::string::npos &&
+            std::atoi(stat.c_str() + close + 4) == static_cast<int>(QCoreApplication::applicationPid())) {
+            found.insert(entry.toInt());
         }
     }
     return found;
