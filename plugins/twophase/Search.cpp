@@ -102,6 +102,11 @@ struct TView {
 // phase 2 in an answer short enough to stop at is this or less, where ways into phase 2 grow scarce.
 constexpr int TightRoom = 10;
 
+// A path that leaves the phase 2 group and comes back into it, with no turn that Redundant rules
+// out, takes at least this many moves (found by trying every shorter one): a node already in phase 2
+// with fewer moves to go leads to no way into phase 2 that ends in a quarter turn, so it is skipped.
+constexpr int ShortestReturn = 5;
+
 // The endings phase 1 starts from, in moves of the view, the first turn clockwise: each quarter turn
 // of F, R, B and L alone, then two on different faces, the second either way unless opposite.
 constexpr auto Endings = [] {
@@ -338,6 +343,9 @@ private:
             if (!Within(q.Depth[1], p.Depth[1], T.FlipSliceDepth, at[static_cast<std::size_t>(m)], togo) ||
                 !Within(q.Depth[2], p.Depth[2], T.TwistFlipDepth, second[static_cast<std::size_t>(m)],
                         togo)) {
+                continue;
+            }
+            if (togo <= ShortestReturn && (q.Depth[0] | q.Depth[1] | q.Depth[2]) == 0) {
                 continue;
             }
             Path[static_cast<std::size_t>(n)] = m;
