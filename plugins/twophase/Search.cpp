@@ -469,7 +469,8 @@ private:
             [this](TPair cu, int k) {
                 return TPair(ClassAfter(T, T.CornerClassMove, cu.first, k),
                              T.UEdgesMove[static_cast<std::size_t>(cu.second * Phase2MoveCount + k)]);
-            });
+            },
+            limit); // a start further away than that is not needed
         for (int depth = std::max(bound, p.UDepth); depth <= limit && !Stop; ++depth) {
             if (Phase2(p, n, depth)) {
                 Keep(n + depth, ending);

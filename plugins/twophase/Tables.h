@@ -79,12 +79,16 @@ public:
     }
     // The distance of a cube, by walking down to the solved entry one move at a time; for the start
     // of a search. index(state) gives the entry as a pair, step(state, k) the state after move k.
+    // Past most moves the walk stops, giving most + 1: for a caller that needs no more.
     template <typename TState, typename TIndex, typename TStep>
-    int Distance(TState state, int width, TIndex index, TStep step) const {
+    int Distance(TState state, int width, TIndex index, TStep step, int most = Unreachable) const {
         int d = 0;
         for (auto at = index(state); at.first != 0 || at.second != 0; at = index(state), ++d) {
             if (d == Unreachable) {
                 return Unreachable; // a damaged table could lead round in circles
+            }
+            if (d > most) {
+                return d;
             }
             const int down = (Residue(at.first, at.second) + 2) % 3;
             int k = 0;
