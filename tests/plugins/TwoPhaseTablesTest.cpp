@@ -1,10 +1,12 @@
 // The engine's table cache (the tables themselves are checked by the engine's answers): a file that
 // reads back as the same tables and is refused when missing, cut short, damaged or of another layout
-// (so the engine builds anew).
+// (so the engine builds anew). And the table of moves that bring the first distance down, whose
+// faults would only cost answers, never give a wrong one.
 #include "plugins/twophase/Tables.h"
 #include "support/RandomCubes.h"
 #include "support/TempFolder.h"
 
+#include <array>
 #include <filesystem>
 #include <functional>
 #include <gtest/gtest.h>
