@@ -770,25 +770,26 @@ TTables BuildTables() {
     const std::vector<std::uint8_t> twistSliceFlip = ClassPairDepth(
         twists, t.TwistMove, SliceFlipCount, t.SliceFlipMove, t.SliceFlipConj, TurnSymmetryCount, MoveCount);
     t.TwistSliceFlipDepth = TPairDepth(SliceFlipCount, twistSliceFlip);
+    // By class and move first, so that every entry a move leads to lies in one row.
     t.TwistSliceFlipDown.assign(twistSliceFlip.size(), 0);
     for (int cls = 0; cls < TwistClassCount; ++cls) {
         const int rep = twists.Reps[static_cast<std::size_t>(cls)];
-        for (int sf = 0; sf < SliceFlipCount; ++sf) {
-            const std::size_t entry = static_cast<std::size_t>(cls) * SliceFlipCount + sf;
-            if (twistSliceFlip[entry] == 0xFF) {
-                continue;
-            }
-            std::uint32_t down = 0;
-            for (int m = 0; m < MoveCount; ++m) {
-                const auto [c, s] = ClassEntry(t.TwistClassSym, t.SliceFlipConj, TurnSymmetryCount,
-                                               t.TwistMove[static_cast<std::size_t>(rep) * MoveCount + m],
-                                               t.SliceFlipMove[static_cast<std::size_t>(sf) * MoveCount + m]);
-                if (twistSliceFlip[static_cast<std::size_t>(c) * SliceFlipCount + s] + 1 ==
-                    twistSliceFlip[entry]) {
-                    down |= 1u << m;
+        const std::size_t row = static_cast<std::size_t>(cls) * SliceFlipCount;
+        for (int m = 0; m < MoveCount; ++m) {
+            const int cs = t.TwistClassSym[t.TwistMove[static_cast<std::size_t>(rep) * MoveCount +
+                                                       static_cast<std::size_t>(m)]];
+            const std::size_t to = static_cast<std::size_t>(cs / TurnSymmetryCount) * SliceFlipCount;
+            for (int sf = 0; sf < SliceFlipCount; ++sf) {
+                const int moved =
+                    t.SliceFlipMove[static_cast<std::size_t>(sf) * MoveCount + static_cast<std::size_t>(m)];
+                const std::uint8_t after =
+                    twistSliceFlip[to + t.SliceFlipConj[static_cast<std::size_t>(moved) * TurnSymmetryCount +
+                                                        static_cast<std::size_t>(cs % TurnSymmetryCount)]];
+                if (twistSliceFlip[row + static_cast<std::size_t>(sf)] != 0xFF &&
+                    after + 1 == twistSliceFlip[row + static_cast<std::size_t>(sf)]) {
+                    t.TwistSliceFlipDown[row + static_cast<std::size_t>(sf)] |= 1u << m;
                 }
             }
-            t.TwistSliceFlipDown[entry] = down;
         }
     }
     // The move of the cube that each move of the cube seen through a turn stands for, found on a cube
