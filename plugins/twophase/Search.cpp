@@ -60,6 +60,9 @@ constexpr auto Phase2After = [] {
 struct TPhase1 {
     int Twist, Flip, Slice, SliceFlip;
     std::array<int, 3> Depth;
+    // The place in the twist class by slice flip tables, and the turn through which they see it.
+    std::size_t Entry;
+    int Turn;
 };
 
 // One way of looking at the cube: held turned whole about its URF corner none, one or two times, and
@@ -101,6 +104,11 @@ struct TView {
 // Two-move endings cost their starting distances, so they are searched only once the room left for
 // phase 2 in an answer short enough to stop at is this or less, where ways into phase 2 grow scarce.
 constexpr int TightRoom = 10;
+
+// A path that leaves the phase 2 group and comes back into it, with no turn that Redundant rules
+// out, takes at least this many moves (found by trying every shorter one): a node already in phase 2
+// with fewer moves to go leads to no way into phase 2 that ends in a quarter turn, so it is skipped.
+constexpr int ShortestReturn = 5;
 
 // The endings phase 1 starts from, in moves of the view, the first turn clockwise: each quarter turn
 // of F, R, B and L alone, then two on different faces, the second either way unless opposite.
@@ -208,7 +216,8 @@ private:
                 }
                 d.Start = Multiply(before, view.Cube);
             }
-            r = {Twist(d.Start), Flip(d.Start), Slice(d.Start), SliceFlip(d.Start), {}};
+            r = {Twist(d.Start), Flip(d.Start), Slice(d.Start), SliceFlip(d.Start), {}, 0, 0};
+            Place(r);
             r.Depth[0] =
                 T.TwistSliceFlipDepth.Distance(r.Twist, r.SliceFlip, T.TwistMove, T.SliceFlipMove, MoveCount,
                                                [this](int tw, int sf) { return TwistEntry(tw, sf); });
@@ -225,6 +234,15 @@ private:
             d.Rooted = 2;
         }
         return std::max(r.Depth[1], r.Depth[2]) <= depth;
+    }
+
+    // Sets q's place in the twist class by slice flip tables from its twist and slice flip.
+    void Place(TPhase1& q) const {
+        const int cs = T.TwistClassSym[static_cast<std::size_t>(q.Twist)];
+        q.Turn = cs % TurnSymmetryCount;
+        q.Entry = T.TwistSliceFlipDepth.Index(
+            cs / TurnSymmetryCount,
+            T.SliceFlipConj[static_cast<std::size_t>(q.SliceFlip * TurnSymmetryCount + q.Turn)]);
     }
 
     // The twist class by slice flip entry of a twist and slice flip.
@@ -302,8 +320,12 @@ private:
         }
         // In three passes, so that the lookups of several moves overlap: each move's twist class by
         // slice flip entry, asked for early; the bound it gives, which most moves fail, and for the
-        // others the flip and its two entries, asked for early; then their bounds.
-        const unsigned allowed = Phase1After[static_cast<std::size_t>(last + 1)];
+        // others the flip and its two entries, asked for early; then their bounds. With no room to
+        // spare in the first distance (most nodes), only the moves that bring it down fit, and the
+        // table of those moves gives them without a lookup per move.
+        const bool tight = p.Depth[0] == togo;
+        const unsigned allowed =
+            Phase1After[static_cast<std::size_t>(last + 1)] & (tight ? DownMoves(T, p.Entry, p.Turn) : ~0u);
         std::array<TPhase1, MoveCount> next;
         std::array<std::size_t, MoveCount> at, second; // places in the tables, filled per move tried
         for (unsigned moves = allowed; moves; moves &= moves - 1) {
@@ -311,19 +333,24 @@ private:
             TPhase1& q = next[static_cast<std::size_t>(m)];
             q.Twist = T.TwistMove[p.Twist * MoveCount + m];
             q.SliceFlip = T.SliceFlipMove[p.SliceFlip * MoveCount + m];
-            const auto e = TwistEntry(q.Twist, q.SliceFlip);
-            at[static_cast<std::size_t>(m)] = T.TwistSliceFlipDepth.Index(e.first, e.second);
-            T.TwistSliceFlipDepth.Prefetch(at[static_cast<std::size_t>(m)]);
+            Place(q);
+            if (!tight) {
+                T.TwistSliceFlipDepth.Prefetch(q.Entry);
+            }
         }
         unsigned near = 0;
         for (unsigned moves = allowed; moves; moves &= moves - 1) {
             const int m = std::countr_zero(moves);
             TPhase1& q = next[static_cast<std::size_t>(m)];
-            if (!Within(q.Depth[0], p.Depth[0], T.TwistSliceFlipDepth, at[static_cast<std::size_t>(m)],
-                        togo)) {
+            if (tight) {
+                q.Depth[0] = togo - 1;
+            } else if (!Within(q.Depth[0], p.Depth[0], T.TwistSliceFlipDepth, q.Entry, togo)) {
                 continue;
             }
             near |= 1u << m;
+            if (q.Depth[0] == togo - 1 && togo > 2) {
+                __builtin_prefetch(&T.TwistSliceFlipDown[q.Entry]); // that node's moves
+            }
             q.Slice = q.SliceFlip / SliceFlipPerSlice;
             q.Flip = T.FlipMove[p.Flip * MoveCount + m];
             const auto fs = FlipSliceEntry(q.Flip, q.Slice), tf = TwistFlipEntry(q.Twist, q.Flip);
@@ -332,7 +359,8 @@ private:
             T.FlipSliceDepth.Prefetch(at[static_cast<std::size_t>(m)]);
             T.TwistFlipDepth.Prefetch(second[static_cast<std::size_t>(m)]);
         }
-        for (unsigned moves = near; moves && !Stop; moves &= moves - 1) {
+        unsigned fit = 0;
+        for (unsigned moves = near; moves; moves &= moves - 1) {
             const int m = std::countr_zero(moves);
             TPhase1& q = next[static_cast<std::size_t>(m)];
             if (!Within(q.Depth[1], p.Depth[1], T.FlipSliceDepth, at[static_cast<std::size_t>(m)], togo) ||
@@ -340,6 +368,20 @@ private:
                         togo)) {
                 continue;
             }
+            if (togo <= ShortestReturn && (q.Depth[0] | q.Depth[1] | q.Depth[2]) == 0) {
+                continue;
+            }
+            fit |= 1u << m;
+            if (togo > 2) { // the rows that node reads first, asked for while its siblings are checked
+                __builtin_prefetch(&T.TwistMove[static_cast<std::size_t>(q.Twist) * MoveCount]);
+                __builtin_prefetch(&T.SliceFlipMove[static_cast<std::size_t>(q.SliceFlip) * MoveCount]);
+                __builtin_prefetch(&T.SliceFlipMove[static_cast<std::size_t>(q.SliceFlip) * MoveCount + 17]);
+                __builtin_prefetch(&T.FlipMove[static_cast<std::size_t>(q.Flip) * MoveCount]);
+            }
+        }
+        for (unsigned moves = fit; moves && !Stop; moves &= moves - 1) {
+            const int m = std::countr_zero(moves);
+            TPhase1& q = next[static_cast<std::size_t>(m)];
             Path[static_cast<std::size_t>(n)] = m;
             Fresh = std::min(Fresh, n);
             Phase1(q, n + 1, togo - 1);
@@ -427,7 +469,8 @@ private:
             [this](TPair cu, int k) {
                 return TPair(ClassAfter(T, T.CornerClassMove, cu.first, k),
                              T.UEdgesMove[static_cast<std::size_t>(cu.second * Phase2MoveCount + k)]);
-            });
+            },
+            limit); // a start further away than that is not needed
         for (int depth = std::max(bound, p.UDepth); depth <= limit && !Stop; ++depth) {
             if (Phase2(p, n, depth)) {
                 Keep(n + depth, ending);

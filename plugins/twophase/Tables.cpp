@@ -470,6 +470,8 @@ void EachTable(TSome& t, TVisit&& visit) {
     visit(t.SliceHalfConj, SliceCount * HalfTurnCount, SliceCount);
     visit(t.UEdgesMove, UEdgesCount * Phase2MoveCount, UEdgesCount);
     visit(t.UEdgesConj, UEdgesCount * SymmetryCount, UEdgesCount);
+    visit(t.TwistSliceFlipDown, TwistClassCount * SliceFlipCount, 1 << MoveCount);
+    visit(t.DownUnturned, TurnSymmetryCount * 3 * 64, 1 << MoveCount);
 }
 
 // The distance tables in file order, after the move tables: pairs per byte 4 or 2.
@@ -501,7 +503,7 @@ void EachDepth(TVisit&& visit) {
 }
 
 // Bumped whenever a table changes meaning or layout.
-constexpr char Magic[8] = {'T', 'V', 'T', 'P', 'H', '0', '0', '8'};
+constexpr char Magic[8] = {'T', 'V', 'T', 'P', 'H', '0', '0', '9'};
 
 std::uint64_t Checksum(const std::vector<char>& bytes, std::size_t size) {
     std::uint64_t h = 0x9E3779B97F4A7C15ull;
@@ -765,9 +767,63 @@ TTables BuildTables() {
     t.SliceFlipConj = Views(SliceFlipCount, TurnSymmetryCount, [&](int sf, int s) {
         return SliceFlip(TurnedBySymmetry(sliceFlipCubes[static_cast<std::size_t>(sf)], s));
     });
-    t.TwistSliceFlipDepth =
-        TPairDepth(SliceFlipCount, ClassPairDepth(twists, t.TwistMove, SliceFlipCount, t.SliceFlipMove,
-                                                  t.SliceFlipConj, TurnSymmetryCount, MoveCount));
+    const std::vector<std::uint8_t> twistSliceFlip = ClassPairDepth(
+        twists, t.TwistMove, SliceFlipCount, t.SliceFlipMove, t.SliceFlipConj, TurnSymmetryCount, MoveCount);
+    t.TwistSliceFlipDepth = TPairDepth(SliceFlipCount, twistSliceFlip);
+    // By class and move first, so that every entry a move leads to lies in one row.
+    t.TwistSliceFlipDown.assign(twistSliceFlip.size(), 0);
+    for (int cls = 0; cls < TwistClassCount; ++cls) {
+        const int rep = twists.Reps[static_cast<std::size_t>(cls)];
+        const std::size_t row = static_cast<std::size_t>(cls) * SliceFlipCount;
+        for (int m = 0; m < MoveCount; ++m) {
+            const int cs = t.TwistClassSym[t.TwistMove[static_cast<std::size_t>(rep) * MoveCount +
+                                                       static_cast<std::size_t>(m)]];
+            const std::size_t to = static_cast<std::size_t>(cs / TurnSymmetryCount) * SliceFlipCount;
+            for (int sf = 0; sf < SliceFlipCount; ++sf) {
+                const int moved =
+                    t.SliceFlipMove[static_cast<std::size_t>(sf) * MoveCount + static_cast<std::size_t>(m)];
+                const std::uint8_t after =
+                    twistSliceFlip[to + t.SliceFlipConj[static_cast<std::size_t>(moved) * TurnSymmetryCount +
+                                                        static_cast<std::size_t>(cs % TurnSymmetryCount)]];
+                if (twistSliceFlip[row + static_cast<std::size_t>(sf)] != 0xFF &&
+                    after + 1 == twistSliceFlip[row + static_cast<std::size_t>(sf)]) {
+                    t.TwistSliceFlipDown[row + static_cast<std::size_t>(sf)] |= 1u << m;
+                }
+            }
+        }
+    }
+    // The move of the cube that each move of the cube seen through a turn stands for, found on a cube
+    // that no turn keeps.
+    TCubieCube probe;
+    for (int m : {6, 0, 5, 10, 16, 13, 3}) {
+        probe = Multiply(probe, MoveCube(m));
+    }
+    const auto same = [](const TCubieCube& a, const TCubieCube& b) {
+        return a.Cp == b.Cp && a.Co == b.Co && a.Ep == b.Ep && a.Eo == b.Eo;
+    };
+    t.DownUnturned.assign(static_cast<std::size_t>(TurnSymmetryCount) * 3 * 64, 0);
+    for (int turn = 0; turn < TurnSymmetryCount; ++turn) {
+        const TCubieCube seen = TurnedBySymmetry(probe, turn);
+        for (int m = 0; m < MoveCount; ++m) {
+            const TCubieCube moved = TurnedBySymmetry(Multiply(probe, MoveCube(m)), turn);
+            int found = -1;
+            for (int k = 0; k < MoveCount; ++k) {
+                if (same(Multiply(seen, MoveCube(k)), moved)) {
+                    found = found < 0 ? k : MoveCount;
+                }
+            }
+            if (found < 0 || found == MoveCount) {
+                throw std::logic_error("moves seen through a turn");
+            }
+            // Every part value with the bit of the seen move found gets the bit of m.
+            std::uint32_t* parts = &t.DownUnturned[static_cast<std::size_t>(turn * 3 + found / 6) * 64];
+            for (int bits = 0; bits < 64; ++bits) {
+                if (bits >> (found % 6) & 1) {
+                    parts[bits] |= 1u << m;
+                }
+            }
+        }
+    }
     return t;
 }
 

@@ -79,12 +79,16 @@ public:
     }
     // The distance of a cube, by walking down to the solved entry one move at a time; for the start
     // of a search. index(state) gives the entry as a pair, step(state, k) the state after move k.
+    // Past most moves the walk stops, giving most + 1: for a caller that needs no more.
     template <typename TState, typename TIndex, typename TStep>
-    int Distance(TState state, int width, TIndex index, TStep step) const {
+    int Distance(TState state, int width, TIndex index, TStep step, int most = Unreachable) const {
         int d = 0;
         for (auto at = index(state); at.first != 0 || at.second != 0; at = index(state), ++d) {
             if (d == Unreachable) {
                 return Unreachable; // a damaged table could lead round in circles
+            }
+            if (d > most) {
+                return d;
             }
             const int down = (Residue(at.first, at.second) + 2) % 3;
             int k = 0;
@@ -181,6 +185,13 @@ struct TTables {
     std::vector<std::uint16_t> SliceFlipConj; // [slice flip * TurnSymmetryCount + s]: seen turned by s
     // [twist class * SliceFlipCount + slice flip as seen through the class's turn]
     TPairDepth TwistSliceFlipDepth;
+    // The same entries: the moves, as bits, that take the cube seen that way one move closer in
+    // TwistSliceFlipDepth. Where a search has no room to spare in that distance only these fit, so it
+    // tries them alone instead of looking up every move's distance.
+    std::vector<std::uint32_t> TwistSliceFlipDown;
+    // [(turn * 3 + part) * 64 + bits]: a part (six moves from move part * 6 on) of a TwistSliceFlipDown
+    // entry, which holds moves of the cube seen through the turn, as the same moves of the cube itself.
+    std::vector<std::uint32_t> DownUnturned;
     std::vector<std::uint8_t> SliceOrderMove, CornerCombMove;
     // [corner or U and D edge arrangement]: its class * SymmetryCount + the symmetry through which it
     // is seen as the class's representative.
@@ -224,6 +235,13 @@ inline int ClassAfter(const TTables& t, const std::vector<std::uint16_t>& classM
     const int moved = classMove[static_cast<std::size_t>(cs / SymmetryCount * Phase2MoveCount + seen)];
     return moved - moved % SymmetryCount +
            t.SymmetryProduct[static_cast<std::size_t>(s * SymmetryCount + moved % SymmetryCount)];
+}
+
+// A TwistSliceFlipDown entry, of a cube seen through turn symmetry turn, as moves of the cube itself.
+inline unsigned DownMoves(const TTables& t, std::size_t entry, int turn) {
+    const std::uint32_t down = t.TwistSliceFlipDown[entry];
+    const std::uint32_t* parts = &t.DownUnturned[static_cast<std::size_t>(turn) * 3 * 64];
+    return parts[down & 63] | parts[64 + (down >> 6 & 63)] | parts[128 + (down >> 12 & 63)];
 }
 
 // Every table worked out from the moves alone.
