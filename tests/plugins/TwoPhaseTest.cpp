@@ -3,6 +3,7 @@
 #include "engines/EngineLibrary.h"
 #include "engines/Engines.h"
 #include "model/CubeCheck.h"
+#include "plugins/twophase/Cube.h"
 #include "support/PaintedCube.h"
 #include "support/RandomCubes.h"
 
@@ -74,6 +75,24 @@ TEST_F(TwoPhaseTest, SolvedCubesAndOtherSizes) {
     EXPECT_EQ(Answer(clean.substr(0, 24), 3), std::nullopt) << "nor the other way round";
     EXPECT_EQ(Answer("uuuuffffrrrrbbbblllldddd", 2), "");
     EXPECT_EQ(Answer(clean, 4), std::nullopt) << "only the 2x2x2 and 3x3x3 cubes are solved";
+}
+
+// Two stickers of different colours swapped: never a real cube (a flipped edge or twisted corner, a
+// piece that cannot exist or is there twice), and never an answer, whatever the search would make of it.
+TEST_F(TwoPhaseTest, NoCubeWithTwoStickersSwappedGetsAnAnswer) {
+    const std::string clean = *testsupport::CleanCube().CubeString();
+    for (std::size_t i = 0; i < clean.size(); ++i) {
+        for (std::size_t j = i + 1; j < clean.size(); ++j) {
+            std::string text = clean;
+            std::swap(text[i], text[j]);
+            if (text != clean) {
+                ASSERT_NE(CheckCube(testsupport::Painted(text)).Fault, TCubeFault::None) << text;
+                // Read as a cube, it would be searched for ever.
+                ASSERT_NE(twophase::ReadFacelets(text).Fault, twophase::TFault::None) << text;
+                ASSERT_EQ(Answer(text), std::nullopt) << text;
+            }
+        }
+    }
 }
 
 TEST_F(TwoPhaseTest, SeveralThreadsSolveAtOnce) {
