@@ -187,6 +187,14 @@ TEST_F(SettingsDialogTest, TheGamesDialog) {
     EXPECT_EQ(game->FramePallete->Panels[1]->ShownColor(), ToQColor(0x010203)) << "the palette's R follows";
     EXPECT_EQ(other->Settings.CubeFaceRotationSpeed, 1);
     EXPECT_EQ(game->View->CubeState(), state);
+
+    TFormGame* bicolor = Main->NewGame(3);
+    ASSERT_NE(bicolor->Settings.FaceColors, BuiltInSettings.FaceColors);
+    Customize(bicolor, [&](TFormCustomize& dialog) {
+        ASSERT_TRUE(QTest::qWaitFor([&] { return dialog.Preview->MovesFinished(); }, 30000));
+        EXPECT_EQ(dialog.Preview->GetSettings().FaceColors, bicolor->Settings.FaceColors)
+            << "the game's colours";
+    });
 }
 
 } // namespace
