@@ -6,7 +6,6 @@
 
 int main(int argc, char** argv) {
     InitWindowSystemThreads();
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts); // for the web engine of the main window
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
