@@ -3,6 +3,8 @@
 // services.
 #include "app/FormMain.h"
 
+#include "app/FormAbout.h"
+#include "app/Version.h"
 #include "engines/Engines.h"
 #include "sound/Sound.h"
 #include "support/AppWindows.h"
@@ -115,6 +117,37 @@ TEST_F(FormMainTest, WindowCommandsLeaveEveryGameUsable) {
         EXPECT_EQ(Main->MdiArea->subWindowList().size(), open - 1);
     }
     EXPECT_FALSE(Main->WindowTileVertical1->isEnabled());
+}
+
+// The About box, over the middle of the main window: its texts from the top down, a spinning cube, and
+// links that go to the desktop.
+TEST_F(FormMainTest, TheAboutBox) {
+    bool shown = false;
+    QTimer::singleShot(0, [&] {
+        auto* about = qobject_cast<TFormAbout*>(QApplication::activeModalWidget());
+        ASSERT_NE(about, nullptr);
+        shown = true;
+        EXPECT_EQ(about->windowTitle(), "About");
+        EXPECT_LE((about->geometry().center() - Main->geometry().center()).manhattanLength(), 4);
+        QStringList texts;
+        for (const QLabel* label :
+             {about->LabelTitle, about->LabelVersion, about->StaticText7, about->StaticText9,
+              about->StaticTextURL, about->StaticText3, about->StaticTextSupportMail}) {
+            texts << label->text() + "@" + QString::number(label->y());
+        }
+        EXPECT_EQ(texts.join("|"),
+                  QString("3D Torvane@5|Version %1@54|Graphics powered by OpenGL@90|"
+                          "Sounds powered by OpenAL@110|%2@150|Technical Support :@180|%3@198")
+                      .arg(TorvaneVersion, WebSite, SupportMail));
+        EXPECT_EQ(about->LabelTitleShadow->text(), about->LabelTitle->text());
+        EXPECT_TRUE(about->Preview->IsAutoRotating());
+        QTest::mouseClick(about->StaticTextURL, Qt::LeftButton);
+        QTest::mouseClick(about->StaticTextSupportMail, Qt::LeftButton);
+        about->accept();
+    });
+    Main->ActionShowAboutBox->trigger();
+    EXPECT_TRUE(shown);
+    EXPECT_EQ(Messages.Opened, (std::vector<std::string>{WebSite, std::string("mailto:") + SupportMail}));
 }
 
 TEST_F(FormMainTest, WebCommandsGoToTheDesktop) {

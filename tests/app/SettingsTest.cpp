@@ -9,6 +9,7 @@
 
 #include <QCheckBox>
 #include <QDir>
+#include <QLabel>
 #include <QPushButton>
 
 namespace {
@@ -166,6 +167,8 @@ TEST_F(SettingsDialogTest, TheGamesDialog) {
     Customize(game, [&](TFormCustomize& dialog) {
         EXPECT_LE((dialog.geometry().center() - Main->geometry().center()).manhattanLength(), 4)
             << "the dialog opens over the middle of the main window";
+        EXPECT_EQ(dialog.PanelVendor->text().toStdString() + "|" + dialog.PanelRenderer->text().toStdString(),
+                  dialog.Preview->GetGLVendor() + "|" + dialog.Preview->GetGLRenderer());
         Choose(dialog.ComboBoxSliceRotationSpeed, 0);
         dialog.PanelColorClick(dialog.ColorPanels[1]); // R
         ASSERT_TRUE(QTest::qWaitFor([&] { return dialog.Preview->MovesFinished(); }, 30000));

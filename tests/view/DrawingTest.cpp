@@ -136,8 +136,12 @@ TEST_F(DrawingTest, ModelChangesShowInTheNextFrame) {
     EXPECT_EQ(ColorAt(f, {0, 1.98f, Out}), 2);
     EXPECT_EQ(ColorAt(f, FCentre), 5);
     EXPECT_EQ(ColorAt(f, {0, -1.98f, Out}), 1) << "F's bottom row is unchanged";
-    const TPixel p = At(f, LCentre);
-    EXPECT_LT(std::abs(p.r - p.g) + std::abs(p.g - p.b), 12) << "an unpainted sticker is grey";
+    for (const bool lit : {false, true}) { // the lights cast no colour
+        testsupport::Apply(*View, [lit](tCubeSettings& s) { s.Lighting = lit; });
+        const TPixel p = At(testsupport::Capture(*View), LCentre);
+        EXPECT_LT(std::abs(p.r - p.g) + std::abs(p.g - p.b), 12)
+            << "an unpainted sticker is grey, lit " << lit;
+    }
 
     // A colour change shows without rebuilding anything.
     testsupport::Apply(*View, [](tCubeSettings& s) { s.FaceColors[0] = 0xFF00FF; }); // U magenta
