@@ -141,6 +141,8 @@ TEST_F(EnvironmentTest, EveryPictureLiesWhereItBelongsUnmirroredAndUprightWithNo
     for (const auto& point : points) {
         EXPECT_EQ(Identify(f.AtNdc(point.X, point.Y), 0), point.Seen) << point.X << ", " << point.Y;
     }
+    View->SetEnvironmentAngles(270, 0); // half round: the front, behind the camera until now
+    EXPECT_EQ(Identify(Capture(*View).AtNdc(-0.4, 0.4), 0).Face, F);
     // Turned so that three faces meet in sight: a sampler that reaches past the edge (GL's border
     // colour) or a gap between the squares leaves pixels of no face's colour.
     for (const float elevation : {30.0f, -30.0f}) {
