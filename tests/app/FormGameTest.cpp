@@ -226,7 +226,6 @@ TEST_F(FormGameTest, StepAndPlayPerformTheAnswerAsRecordedMovesAndOnlyAnAnswerTh
                            Bar->ActionSolutionStop->isEnabled() ? 'X' : '-'};
     };
     Play("U Ri");
-    EXPECT_EQ(offered(), "---");
     testsupport::SetEngineAnswer("good_engine", "R Ui");
     Click(Bar->btnSolve);
     EXPECT_TRUE(Shows("2 moves")) << Bar->LabelSolution->text().toStdString();

@@ -29,7 +29,6 @@ protected:
         GameWindowTest::TearDown();
         // Whatever the freed window still had posted is delivered now, and must do nothing.
         QCoreApplication::sendPostedEvents();
-        QCoreApplication::processEvents();
     }
 
     // Waits until a move is being performed.

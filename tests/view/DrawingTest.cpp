@@ -114,15 +114,13 @@ TEST_F(DrawingTest, StandardViewShowsTheBackgroundAroundTheCubeAndBlackBetweenSt
     }
     // Between stickers lies the black cubie body; where cubies meet, their bevelled edges and corners
     // close the gaps, so the background never shows through the cube.
-    const struct {
-        const char* Where;
-        TVector3 Point;
-    } gaps[] = {{"between two of F's stickers", {0.99f, 0, Out - 0.005f}},
-                {"where four of F's stickers meet", {0.99f, 0.99f, Out - 0.005f}},
-                {"on the rim where U meets F, between two cubies", {0.99f, 2.925f, 2.925f}}};
-    for (const auto& gap : gaps) {
-        const TPixel p = At(f, gap.Point);
-        EXPECT_LT(std::max({p.r, p.g, p.b}), 40) << gap.Where;
+    const std::pair<const char*, TVector3> gaps[] = {
+        {"between two of F's stickers", {0.99f, 0, Out - 0.005f}},
+        {"where four of F's stickers meet", {0.99f, 0.99f, Out - 0.005f}},
+        {"on the rim where U meets F, between two cubies", {0.99f, 2.925f, 2.925f}}};
+    for (const auto& [where, point] : gaps) {
+        const TPixel p = At(f, point);
+        EXPECT_LT(std::max({p.r, p.g, p.b}), 40) << where;
     }
 }
 
@@ -169,22 +167,19 @@ TEST_F(DrawingTest, TurnedLayerOpensAGapToTheRest) {
 // half turn has a head at both ends.
 TEST_F(DrawingTest, AHintsArrowPointsTheTurnsWay) {
     constexpr float Radius = Out * 1.55f, Start = 3.14159265f / 4, Span = 300 * 3.14159265f / 180;
-    const struct {
-        const char* Move;
-        float Sense; // of the turn about +x
-        bool BothEnds;
-    } cases[] = {{"R", -1, false}, {"Ri", 1, false}, {"R2", -1, true}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.Move);
-        View->SetHint(c.Move);
+    // The move, the sense of its turn about +x, and whether it has a head at both ends.
+    for (const auto& [move, sense, bothEnds] :
+         {std::tuple("R", -1.0f, false), std::tuple("Ri", 1.0f, false), std::tuple("R2", -1.0f, true)}) {
+        SCOPED_TRACE(move);
+        View->SetHint(move);
         const TFrame f = testsupport::Capture(*View);
         // On the band's middle line, beyond its ends, where only a head reaches.
         const auto magentaAt = [&](float angle) {
             const TPixel p = At(f, {1.98f, Radius * std::cos(angle), Radius * std::sin(angle)});
             return p.r > 150 && p.b > 150 && p.g < 100;
         };
-        EXPECT_TRUE(magentaAt(Start + c.Sense * (Span + 0.15f))) << "a head at the end";
-        EXPECT_EQ(magentaAt(Start - c.Sense * 0.15f), c.BothEnds) << "a head at the start";
+        EXPECT_TRUE(magentaAt(Start + sense * (Span + 0.15f))) << "a head at the end";
+        EXPECT_EQ(magentaAt(Start - sense * 0.15f), bothEnds) << "a head at the start";
     }
 }
 
