@@ -9,6 +9,7 @@
 #include "sound/Sound.h"
 #include "support/AppWindows.h"
 #include "support/ScreenPixels.h"
+#include "support/ViewFixture.h"
 
 #include <QDir>
 #include <QHostInfo>
@@ -49,7 +50,9 @@ TEST_F(FormMainTest, NewGamesAreNumberedAcrossKindsAndGetTheKindsColours) {
     FrameOf(bicolor)->close();
     EXPECT_EQ(Main->NewGame(1)->windowTitle(), "Arxon Cube [Untitled-3]") << "numbers are never reused";
     TFormGame* turning = Main->NewGame(0);
-    turning->PlayMoves("U R", true, true);
+    // Slow turns, ten of them: the test must see one in progress, however late it looks.
+    testsupport::Apply(*turning->View, [](tCubeSettings& s) { s.CubeFaceRotationSpeed = 0; });
+    turning->PlayMoves("U R F L B D U R F L", true, true);
     ASSERT_TRUE(QTest::qWaitFor([&] { return turning->View->IsMoveInProgress(); }, 10000));
     Main.reset(); // mid-turn: the game waits for its turn, then everything ends
     EXPECT_FALSE(RotationSound().Inspect().Audible) << "the sound device is closed";

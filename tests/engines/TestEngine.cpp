@@ -146,7 +146,11 @@ TE_EXPORT std::int32_t _fnRbkimprove(std::int32_t, const char*, char* Solution, 
         for (int k = 0; Better != nullptr && k < TE_IMPROVE; ++k) {
             Better(Context, Solution, moves);
         }
-        std::this_thread::sleep_for(std::chrono::milliseconds(step));
+        // An engine that heeds stops looks at the flag while it waits, too.
+        const auto next = std::chrono::steady_clock::now() + std::chrono::milliseconds(step);
+        while (std::chrono::steady_clock::now() < next && !(TE_IMPROVE == 1 && *Stop != 0)) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
         if (moves == 1 || std::chrono::steady_clock::now() >= end || (TE_IMPROVE == 1 && *Stop != 0)) {
             return moves;
         }
