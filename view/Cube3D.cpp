@@ -232,6 +232,12 @@ TRGB TCube3D::ColorToGL(TColor color) {
 
 void TCube3D::DrawFrame(std::int32_t LayerX, std::int32_t LayerY, float Angle, std::int32_t LayerZ) {
     ArcBall->SetRadius(static_cast<float>(ClientWidth()) / 2.0f);
+    // The context is shared with other views: what differs between views is set for every frame.
+    if (Settings.Lighting) {
+        glEnable(GL_LIGHTING);
+    } else {
+        glDisable(GL_LIGHTING);
+    }
     glViewport(0, 0, ClientWidth(), ClientHeight());
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
@@ -304,11 +310,6 @@ void TCube3D::Redraw() {
     {
         std::lock_guard lock(Lock);
         TGLActivation active(DC, RC);
-        if (Settings.Lighting) {
-            glEnable(GL_LIGHTING);
-        } else {
-            glDisable(GL_LIGHTING);
-        }
         if (EnvironmentDirty) {
             if (Settings.EnvironmentType == 1) {
                 LoadEnvironment();

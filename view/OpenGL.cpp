@@ -1,6 +1,7 @@
 #include "view/OpenGL.h"
 
 #include <algorithm>
+#include <condition_variable>
 #include <dlfcn.h>
 #include <memory>
 #include <mutex>
@@ -14,14 +15,26 @@
 struct TGLSurface {
     Window Parent = 0;
     Window Handle = 0; // 0 until a pixel format has been chosen
+    // GL's own object for the window: it keeps its buffers from one activation to the next, where a
+    // bare window's are made again each time the context is bound to it.
+    GLXWindow Drawable = 0;
     Colormap Map = 0;
     int Width = 1, Height = 1;
     int ConfigId = 0; // the pixel format, 0 when none is set
     std::function<void()> OnExpose;
 };
 
-struct TGLContext {
+// A software renderer spends about 8 MB on every GLX context, so all rendering contexts of one pixel
+// format share one: each activation takes it for its own surface and frees it at the end.
+struct TSharedGLX {
     GLXContext Handle = nullptr;
+    int ConfigId = 0;
+    int Users = 0;     // rendering contexts made on it
+    bool Busy = false; // current on some thread
+};
+
+struct TGLContext {
+    TSharedGLX* Shared = nullptr;
     HDC Surface = nullptr;
 };
 
@@ -29,9 +42,11 @@ namespace {
 
 // Process-wide state of the service.
 struct TService {
-    std::mutex Lock;               // guards Current
-    std::set<HGLRC> Current;       // contexts current on some thread
-    Display* Connection = nullptr; // opened once, kept for the process
+    std::mutex Lock;                                 // guards Current and Shared
+    std::set<HGLRC> Current;                         // contexts current on some thread
+    std::vector<std::unique_ptr<TSharedGLX>> Shared; // one per pixel format in use
+    std::condition_variable Released;                // a shared context became free
+    Display* Connection = nullptr;                   // opened once, kept for the process
     void* GLLibrary = nullptr;
     void* GLULibrary = nullptr;
     std::mutex SurfacesLock; // guards Surfaces
@@ -157,6 +172,10 @@ GLXFBConfig ChooseConfig(Display* d, TContextOptions options, int colorBits, int
 }
 
 void DestroyWindow(Display* d, HDC surface) {
+    if (surface->Drawable) {
+        glXDestroyWindow(d, surface->Drawable);
+        surface->Drawable = 0;
+    }
     if (surface->Handle) {
         XDestroyWindow(d, surface->Handle);
         surface->Handle = 0;
@@ -191,17 +210,19 @@ void SetPixelFormat(Display* d, HDC surface, GLXFBConfig config) {
                       static_cast<unsigned>(std::max(1, surface->Height)), 0, vi->depth, InputOutput,
                       vi->visual, CWColormap | CWBorderPixel | CWBackPixmap | CWEventMask, &attributes);
     XFree(vi);
+    surface->Drawable = glXCreateWindow(d, config, surface->Handle, nullptr);
     XMapWindow(d, surface->Handle);
     XSync(d, False);
     surface->ConfigId = id;
 }
 
 void MakeCurrent(Display* d, HDC surface, HGLRC context) {
-    if (context && surface->Handle == 0) {
+    if (context && surface->Drawable == 0) {
         throw EOpenGLException("wglMakeCurrent failed"); // the surface never got a pixel format
     }
     const Bool ok =
-        context ? glXMakeCurrent(d, surface->Handle, context->Handle) : glXMakeCurrent(d, 0, nullptr);
+        context ? glXMakeContextCurrent(d, surface->Drawable, surface->Drawable, context->Shared->Handle)
+                : glXMakeContextCurrent(d, 0, 0, nullptr);
     if (!ok) {
         throw EOpenGLException("wglMakeCurrent failed");
     }
@@ -344,13 +365,23 @@ HGLRC CreateGLContext(HDC Surface, TContextOptions Options, int ColorBits, int S
         throw EOpenGLException("No pixel format matches the requested one.");
     }
     SetPixelFormat(d, Surface, config);
-    GLXContext glx = glXCreateNewContext(d, config, GLX_RGBA_TYPE, nullptr, True);
-    if (glx == nullptr) {
-        throw EOpenGLException("The rendering context cannot be created.");
+    TService& s = Service();
+    std::lock_guard lock(s.Lock);
+    auto shared = std::find_if(s.Shared.begin(), s.Shared.end(),
+                               [&](const auto& glx) { return glx->ConfigId == Surface->ConfigId; });
+    if (shared == s.Shared.end()) {
+        auto glx = std::make_unique<TSharedGLX>();
+        glx->Handle = glXCreateNewContext(d, config, GLX_RGBA_TYPE, nullptr, True);
+        if (glx->Handle == nullptr) {
+            throw EOpenGLException("The rendering context cannot be created.");
+        }
+        glx->ConfigId = Surface->ConfigId;
+        shared = s.Shared.insert(s.Shared.end(), std::move(glx));
     }
     auto context = std::make_unique<TGLContext>();
-    context->Handle = glx;
+    context->Shared = shared->get();
     context->Surface = Surface;
+    ++context->Shared->Users;
     return context.release(); // freed by DestroyGLContext
 }
 
@@ -372,11 +403,15 @@ void ActivateGLContext(HDC Surface, HGLRC Context) {
     Display* d = RequireConnection();
     {
         TService& s = Service();
-        std::lock_guard lock(s.Lock);
+        std::unique_lock lock(s.Lock);
         if (s.Current.count(Context)) {
             throw EOpenGLException("Rendering context already active in another thread.");
         }
+        // Another surface's frame holds the shared context for a moment; this thread holds none, so
+        // the wait cannot close a circle.
+        s.Released.wait(lock, [&] { return !Context->Shared->Busy; });
         MakeCurrent(d, Surface, Context);
+        Context->Shared->Busy = true;
         s.Current.insert(Context);
     }
     t.Surface = Surface;
@@ -395,8 +430,10 @@ void DeactivateGLContext() {
     TService& s = Service();
     std::lock_guard lock(s.Lock);
     s.Current.erase(t.Context);
+    t.Context->Shared->Busy = false;
     t.Surface = nullptr;
     t.Context = nullptr;
+    s.Released.notify_all();
     MakeCurrent(s.Connection, nullptr, nullptr);
 }
 
@@ -415,12 +452,15 @@ void DestroyGLContext(HGLRC Context) {
         throw EOpenGLException("Cannot delete rendering context. It is still in use by another thread.");
     }
     std::unique_ptr<TGLContext> owned(Context);
-    glXDestroyContext(s.Connection, owned->Handle);
+    if (--owned->Shared->Users == 0) {
+        glXDestroyContext(s.Connection, owned->Shared->Handle);
+        std::erase_if(s.Shared, [&](const auto& glx) { return glx.get() == owned->Shared; });
+    }
 }
 
 void SwapBuffers(HDC Surface) {
-    if (Surface && Surface->Handle) {
-        glXSwapBuffers(Service().Connection, Surface->Handle);
+    if (Surface && Surface->Drawable) {
+        glXSwapBuffers(Service().Connection, Surface->Drawable);
     }
 }
 

@@ -6,7 +6,10 @@
 //  - a context is current on at most one thread; activating it elsewhere is refused;
 //  - activations nest per thread: each ActivateGLContext needs one DeactivateGLContext, and a nested
 //    activation must name the surface and context that are already current;
-//  - a context can only be deleted by a thread that has nothing active.
+//  - a context can only be deleted by a thread that has nothing active;
+//  - the contexts of one pixel format share one GL context, with its lists, textures and state: an
+//    activation waits while another thread has one of them active, and state that differs between
+//    surfaces (viewport, lights) is set again by each activation that draws.
 // One process-wide lock guards the list of contexts that are current somewhere; the activation count
 // of a thread is its own.
 

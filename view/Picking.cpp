@@ -18,9 +18,10 @@ constexpr double NearPlane = 1.0;
 constexpr double FarPlane = 40.0 * 32.0;
 constexpr GLsizei SelectWords = 64;
 
-// Shared by every view: only the UI thread picks. One word more than GL is given, as a guard.
+// One per thread: GL writes the hits into it, and they are read after the context is released. One
+// word more than GL is given, as a guard.
 std::array<GLuint, SelectWords + 1>& SelectBuffer() {
-    static std::array<GLuint, SelectWords + 1> buffer;
+    thread_local std::array<GLuint, SelectWords + 1> buffer;
     return buffer;
 }
 
@@ -83,8 +84,9 @@ std::int32_t TCube3D::PickSticker(std::int32_t X, std::int32_t Y) {
         buffer.fill(0xFFFFFFFFu);
         TGLActivation active(DC, RC);
         glSelectBuffer(SelectWords, buffer.data());
-        GLint viewport[4] = {0, 0, 0, 0};
-        glGetIntegerv(GL_VIEWPORT, viewport);
+        // This view's own viewport: the shared context keeps whichever view drew last.
+        GLint viewport[4] = {0, 0, ClientWidth(), ClientHeight()};
+        glViewport(0, 0, ClientWidth(), ClientHeight());
         glRenderMode(GL_SELECT);
         glMatrixMode(GL_PROJECTION);
         glLoadIdentity();
