@@ -154,7 +154,6 @@ TEST_F(ThreadsTest, CommandsGivenDuringTurnsActOnTheCubeTheTurnsLeave) {
         if (!results[0].second.empty()) {
             Key(Qt::Key_F9);
             EXPECT_TRUE(Uniform()) << "the answer solves the cube";
-            EXPECT_TRUE(Form->PanelSolution->LabelSolution->text().startsWith("<b>Solved</b>"));
         }
     }
     EngineTable().Clear();
