@@ -10,6 +10,7 @@
 #include "support/AppWindows.h"
 #include "support/ScreenPixels.h"
 #include "support/TestEngines.h"
+#include "support/ViewFixture.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -48,9 +49,8 @@ protected:
     bool Shows(const char* Text) const { return Bar->LabelSolution->text().contains(Text); }
     // The size of the frames the view draws now.
     QSize ViewSize() const {
-        int w = 0, h = 0;
-        Form->View->CaptureFrame(w, h);
-        return {w, h};
+        const testsupport::TFrame f = testsupport::Capture(*Form->View);
+        return {f.Width, f.Height};
     }
 
     TSolutionBar* Bar = nullptr;
@@ -285,14 +285,16 @@ TEST_F(FormGameTest, AnInvalidCubeIsExplainedAndItsStickersRinged) {
     EXPECT_TRUE(Bar->LabelSolution->text().contains(QString::fromStdString(check.Reason).toHtmlEscaped()));
 
     // What the window shows: a magenta ring round the U-F edge's U sticker.
-    const auto drawn = [&](int Sticker, float Right) {
-        const TVector3 centre = testsupport::StickerPoint(*Form->View, Sticker);
-        return testsupport::DrawnAt(*Form->View, {centre.x + Right, centre.y, centre.z});
+    const testsupport::TFrame frame = testsupport::Capture(*Form->View);
+    const auto drawn = [&](int Sticker) { // just beyond the sticker's right edge
+        const TVector3 c = testsupport::StickerPoint(*Form->View, Sticker);
+        const QPoint p =
+            testsupport::ProjectToWindow(*Form->View, {c.x + 0.84f, c.y, c.z}, frame.Width, frame.Height);
+        return frame.At(p.x(), p.y());
     };
-    const QColor ring = drawn(7, 0.84f);
-    EXPECT_TRUE(ring.red() > 2 * ring.green() + 40 && ring.blue() > 2 * ring.green() + 40)
-        << "no magenta ring";
-    EXPECT_LT(drawn(1, 0.84f).red(), 60) << "a sticker not at fault has no ring";
+    const testsupport::TPixel ring = drawn(7);
+    EXPECT_TRUE(ring.r > 2 * ring.g + 40 && ring.b > 2 * ring.g + 40) << "no magenta ring";
+    EXPECT_LT(drawn(1).r, 60) << "a sticker not at fault has no ring";
 
     Form->ActionCleanCube->trigger();
     EXPECT_TRUE(Form->View->Highlighted().empty()) << "the next change ends the rings";
