@@ -93,8 +93,7 @@ TEST_F(ThreadsTest, SettingsAppliedAndPickingDuringTurns) {
     Form->ActionPaint->trigger(); // paint mode reads the colour under the pointer too
     ASSERT_TRUE(Form->View->ExecuteMoves("R U", true, false, nullptr));
     Sweep(200, -1);
-    ASSERT_TRUE(Drain());
-    EXPECT_EQ(Form->View->SettingsCopy().CubeFaceRotationSpeed, 1);
+    ASSERT_TRUE(Drain()); // that Apply reaches the view is the settings test's
 }
 
 // Every command that reads or changes the cube, given while turns are drawn, acts on the cube those
@@ -154,7 +153,6 @@ TEST_F(ThreadsTest, CommandsGivenDuringTurnsActOnTheCubeTheTurnsLeave) {
         if (!results[0].second.empty()) {
             Key(Qt::Key_F9);
             EXPECT_TRUE(Uniform()) << "the answer solves the cube";
-            EXPECT_TRUE(Form->PanelSolution->LabelSolution->text().startsWith("<b>Solved</b>"));
         }
     }
     EngineTable().Clear();

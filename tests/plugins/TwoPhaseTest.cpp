@@ -68,12 +68,11 @@ TEST_F(TwoPhaseTest, RandomStatesGetShortAnswersThatSolveThem) {
     }
 }
 
+// The 2x2x2 cube's solved and over-long texts are the mini test's.
 TEST_F(TwoPhaseTest, SolvedCubesAndOtherSizes) {
     const std::string clean = *testsupport::CleanCube().CubeString();
     EXPECT_EQ(Answer(clean), "") << "a solved cube needs no moves";
-    EXPECT_EQ(Answer(clean, 2), std::nullopt) << "a 3x3x3 text is no 2x2x2 cube";
-    EXPECT_EQ(Answer(clean.substr(0, 24), 3), std::nullopt) << "nor the other way round";
-    EXPECT_EQ(Answer("uuuuffffrrrrbbbblllldddd", 2), "");
+    EXPECT_EQ(Answer(clean.substr(0, 24), 3), std::nullopt) << "a 2x2x2 text is no 3x3x3 cube";
     EXPECT_EQ(Answer(clean, 4), std::nullopt) << "only the 2x2x2 and 3x3x3 cubes are solved";
 }
 

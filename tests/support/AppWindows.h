@@ -1,7 +1,6 @@
 #pragma once
 // What the window tests share: a main window on a program folder of the test's own, a game window
-// of its own, driving a game's modal settings dialog, states to compare a cube with, and what a view
-// draws.
+// of its own, driving a game's modal settings dialog, and states to compare a cube with.
 
 #include "app/Dialogs.h"
 #include "app/FormGame.h"
@@ -17,7 +16,6 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QFile>
-#include <QImage>
 #include <QPointer>
 #include <QTemporaryDir>
 #include <QTest>
@@ -38,14 +36,6 @@ inline void WriteText(const QString& Path, const std::string& Text) {
     QFile file(Path);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << Path.toStdString();
     file.write(Text.data(), static_cast<qint64>(Text.size()));
-}
-
-// The colour the view draws at a point of the cube's own frame.
-inline QColor DrawnAt(TCube3D& View, TVector3 Point) {
-    int w = 0, h = 0;
-    const std::vector<std::uint8_t> frame = View.CaptureFrame(w, h);
-    const QImage drawn = QImage(frame.data(), w, h, QImage::Format_RGBX8888).mirrored();
-    return drawn.pixelColor(ProjectToWindow(View, Point, w, h));
 }
 
 // Opens the game's "Settings..." and lets Use drive the modal dialog; the dialog is cancelled after
