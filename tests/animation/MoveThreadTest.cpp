@@ -77,14 +77,11 @@ protected:
 
 TEST_F(MoveThreadTest, EachTurnDrawsItsLayerAndAnglesThenChangesTheModel) {
     constexpr std::int32_t N = NoLayer;
-    const struct {
-        const char* Move;
-        std::int32_t X, Y, Z; // the turning layer
-        bool Falling; // angles from 360 down to 270 (clockwise about the positive axis), or 0 up to 90
-        int Quarters; // animated quarter turns
-        std::int32_t Speed;
-        int PerQuarter; // frames; odd speeds give the nearest
-    } cases[] = {
+    // The move, its turning layer (x, y, z), whether its angles fall from 360 to 270 (clockwise about the
+    // positive axis) or rise from 0 to 90, its animated quarter turns, the speed, and frames per quarter
+    // (odd speeds give the nearest).
+    using I = std::int32_t;
+    const std::tuple<const char*, I, I, I, bool, int, I, int> cases[] = {
         {"D", N, 0, N, false, 1, 2, 21}, {"F2", N, N, 2, true, 2, 2, 21}, {"Li", 0, N, N, true, 1, 2, 21},
         {"B", N, N, 0, false, 1, 2, 21}, {"V0", 1, N, N, true, 1, 2, 21}, {"H0i", N, 1, N, false, 1, 2, 21},
         {"R", 2, N, N, true, 1, 0, 91},  {"R", 2, N, N, true, 1, 1, 46},  {"R", 2, N, N, true, 1, -5, 91},
@@ -94,25 +91,24 @@ TEST_F(MoveThreadTest, EachTurnDrawsItsLayerAndAnglesThenChangesTheModel) {
     InitSound(TORVANE_PROGRAM_DIR);
     ASSERT_EQ(SoundFailure(), "");
     testsupport::Apply(*View, [](tCubeSettings& s) { s.SoundsON = true; });
-    for (const auto& c : cases) {
-        SCOPED_TRACE(std::string(c.Move) + " at speed " + std::to_string(c.Speed));
+    for (const auto& [move, x, y, z, falling, quarters, speed, perQuarter] : cases) {
+        SCOPED_TRACE(std::string(move) + " at speed " + std::to_string(speed));
         View->ChangeCube([](TRubikCube& cube) { cube.Clean(); });
-        testsupport::Apply(*View, [&](tCubeSettings& s) { s.CubeFaceRotationSpeed = c.Speed; });
-        const std::vector<TFrame> frames = Run(c.Move);
-        ASSERT_EQ(frames.size(), static_cast<std::size_t>(c.PerQuarter * c.Quarters));
-        const float step = 90.0f / static_cast<float>(c.PerQuarter - 1);
+        testsupport::Apply(*View, [&](tCubeSettings& s) { s.CubeFaceRotationSpeed = speed; });
+        const std::vector<TFrame> frames = Run(move);
+        ASSERT_EQ(frames.size(), static_cast<std::size_t>(perQuarter * quarters));
+        const float step = 90.0f / static_cast<float>(perQuarter - 1);
         for (std::size_t i = 0; i < frames.size(); ++i) {
-            const float k = static_cast<float>(i % c.PerQuarter);
-            EXPECT_EQ(std::tuple(frames[i].LayerX, frames[i].LayerY, frames[i].LayerZ),
-                      std::tuple(c.X, c.Y, c.Z));
-            EXPECT_FLOAT_EQ(frames[i].Angle, c.Falling ? 360 - k * step : k * step) << "frame " << i;
+            const float k = static_cast<float>(i % perQuarter);
+            EXPECT_EQ(std::tuple(frames[i].LayerX, frames[i].LayerY, frames[i].LayerZ), std::tuple(x, y, z));
+            EXPECT_FLOAT_EQ(frames[i].Angle, falling ? 360 - k * step : k * step) << "frame " << i;
             // Every frame of a quarter draws the model from before that quarter.
             const std::string before =
-                i < static_cast<std::size_t>(c.PerQuarter) ? "" : std::string(1, c.Move[0]);
+                i < static_cast<std::size_t>(perQuarter) ? "" : std::string(1, move[0]);
             EXPECT_EQ(frames[i].Model.Cubies, testsupport::After(before).Cubies) << "frame " << i;
             EXPECT_TRUE(frames[i].Busy && frames[i].Sounding);
         }
-        EXPECT_EQ(View->CubeState().Cubies, testsupport::After(c.Move).Cubies);
+        EXPECT_EQ(View->CubeState().Cubies, testsupport::After(move).Cubies);
         EXPECT_FALSE(RotationSound().Inspect().Sounding);
     }
     CloseSound();

@@ -178,23 +178,18 @@ TEST_F(FormGameTest, PaintModeClicksPaintAndClearByTheRuleAndPanelsChangeTheirCo
         },
         10000));
 
-    struct TStep {
-        const char* Name;
-        int Panel; // position of the panel chosen before the click: U R F D L B
-        int Sticker;
-        Qt::MouseButton Button;
-        std::uint8_t Expected;
-    };
-    const TStep steps[] = {
+    // The panel chosen before the click (its position: U R F D L B), the sticker, the button, and the
+    // sticker's colour after the click.
+    const std::tuple<const char*, int, int, Qt::MouseButton, std::uint8_t> steps[] = {
         {"R chosen, a colourless sticker gets R", 1, 13, Qt::LeftButton, 2},
         {"a painted sticker becomes colourless, whatever the colour chosen", 2, 13, Qt::LeftButton, NoColor},
         {"B on a corner, with the middle button", 5, 9, Qt::MiddleButton, 3},
     };
-    for (const TStep& step : steps) {
-        SCOPED_TRACE(step.Name);
-        Click(Panel(step.Panel));
-        Click(Form->ClientArea, Centre(step.Sticker), step.Button);
-        EXPECT_EQ(Sticker(step.Sticker).Color, step.Expected);
+    for (const auto& [name, panel, sticker, button, expected] : steps) {
+        SCOPED_TRACE(name);
+        Click(Panel(panel));
+        Click(Form->ClientArea, Centre(sticker), button);
+        EXPECT_EQ(Sticker(sticker).Color, expected);
     }
     EXPECT_EQ(Panel(5)->Missing(), 8) << "one B sticker painted";
 
@@ -341,25 +336,21 @@ TEST_F(FormGameTest, SolveSaysWhyThereIsNoAnswerAndKeepsTheLastOne) {
     ASSERT_NE(thrower, TEngineId::None);
     const TEngineId gone = EngineTable().Add(testsupport::EngineFile("both_engine"), PROGRAM_DIR);
     ASSERT_TRUE(EngineTable().Remove(gone));
-    struct TRow {
-        TEngineId Engine;
-        bool Empty; // no engine left at all
-        const char* Text;
-    };
-    const TRow rows[] = {
+    // The game's engine, whether no engine is left at all, and what the user is told.
+    const std::tuple<TEngineId, bool, const char*> rows[] = {
         {thrower, false, "The solver engine \"Throw\" failed.\nTry another engine, or remove this one."},
         {gone, false, "The solver engine chosen for this game is no longer installed."},
         {TEngineId::First, true, "No solver engine is installed."},
     };
-    for (const TRow& row : rows) {
-        SCOPED_TRACE(row.Text);
-        Form->EngineIndex = row.Engine;
-        if (row.Empty) {
+    for (const auto& [engine, empty, text] : rows) {
+        SCOPED_TRACE(text);
+        Form->EngineIndex = engine;
+        if (empty) {
             EngineTable().Clear();
         }
         Key(Qt::Key_F7);
         ASSERT_FALSE(Messages.Shown.empty());
-        EXPECT_EQ(Messages.Shown.back().Text, row.Text);
+        EXPECT_EQ(Messages.Shown.back().Text, text);
         EXPECT_EQ(Form->SolutionList, std::vector<std::string>({"Ui"}));
         EXPECT_EQ(Form->ClientArea->cursor().shape(), Qt::CrossCursor) << "the cursor it had before";
         EXPECT_EQ(Form->cursor().shape(), Qt::ArrowCursor);

@@ -239,16 +239,10 @@ protected:
 TEST_F(FormMainBannerTest, WithoutAPageThePanelKeepsTheLocalPage) {
     const TSite proxy(TSite::Refuses);
     const QString host = QHostInfo::localHostName();
-    struct TRow {
-        const char* Name;
-        TSite::TKind Kind;
-        int Status;
-        const char* Variable; // set to Value while the main window lives
-        QByteArray Value;
-        bool AsRoot;
-        int Requests;
-    };
-    for (const TRow& row :
+    // The site's kind and status, an environment variable set to a value while the main window lives,
+    // whether the program runs as root, and the requests the site gets.
+    using TRow = std::tuple<const char*, TSite::TKind, int, const char*, QByteArray, bool, int>;
+    for (const auto& [name, kind, status, variable, value, asRoot, requests] :
          {TRow{"refuses", TSite::Refuses, 200, nullptr, {}, false, 0},
           TRow{"never answers", TSite::Silent, 200, nullptr, {}, false, 1},
           TRow{"error status", TSite::Answers, 404, nullptr, {}, false, 1},
@@ -256,26 +250,26 @@ TEST_F(FormMainBannerTest, WithoutAPageThePanelKeepsTheLocalPage) {
           TRow{"root", TSite::Answers, 200, nullptr, {}, true, 0},
           TRow{"no web engine helper", TSite::Answers, 200, "QTWEBENGINEPROCESS_PATH",
                "/nonexistent/QtWebEngineProcess", false, 1}}) {
-        SCOPED_TRACE(row.Name);
-        TSite site(row.Kind, row.Status);
-        const bool proxied = qstrcmp(row.Variable, "http_proxy") == 0;
+        SCOPED_TRACE(name);
+        TSite site(kind, status);
+        const bool proxied = qstrcmp(variable, "http_proxy") == 0;
         if (proxied && QHostInfo::fromName(host).addresses().isEmpty()) {
             continue; // this machine's name must reach the site for the row to mean anything
         }
-        const QByteArray before = row.Variable ? qgetenv(row.Variable) : QByteArray();
-        if (row.Variable) {
-            qputenv(row.Variable, row.Value);
+        const QByteArray before = variable ? qgetenv(variable) : QByteArray();
+        if (variable) {
+            qputenv(variable, value);
         }
-        std::unique_ptr<TFormMain> main = MainFor(proxied ? site.Url(host) : site.Url(), row.AsRoot);
+        std::unique_ptr<TFormMain> main = MainFor(proxied ? site.Url(host) : site.Url(), asRoot);
         main->show();
         EXPECT_TRUE(main->LocalBanner->isVisible());
-        EXPECT_EQ(main->BannerProbing(), !row.AsRoot);
+        EXPECT_EQ(main->BannerProbing(), !asRoot);
         QTRY_VERIFY_WITH_TIMEOUT(!main->BannerProbing(), 15000);
         QTest::qWait(0); // the answer's handling, queued after the probe's end
-        if (row.Variable) {
-            before.isNull() ? qunsetenv(row.Variable) : qputenv(row.Variable, before);
+        if (variable) {
+            before.isNull() ? qunsetenv(variable) : qputenv(variable, before);
         }
-        EXPECT_EQ(site.Requests, row.Requests);
+        EXPECT_EQ(site.Requests, requests);
         ExpectLocalPage(*main);
     }
 }

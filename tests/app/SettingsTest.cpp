@@ -20,11 +20,8 @@ using testsupport::ReadText;
 using testsupport::WriteText;
 
 TEST(SettingsFileTest, ValuesDefaultsAndNonsense) {
-    struct TRow {
-        const char* Text;
-        std::function<void(tCubeSettings&)> Expect; // how it differs from what an empty file gives
-    };
-    const TRow rows[] = {
+    // A file's text, and how what it gives differs from what an empty file gives.
+    const std::pair<const char*, std::function<void(tCubeSettings&)>> rows[] = {
         {"", [](auto&) {}},
         {"[CUBE]\nAnimateFaceRotations=0\nStickerType=257\nSurfaceDetail=3\n[ENVIRON]\nEnvironmentType=1\n"
          "SoundsON=7\n[FACES]\nUp=1\nNo=-16777201\n",
@@ -43,15 +40,15 @@ TEST(SettingsFileTest, ValuesDefaultsAndNonsense) {
         {"[FACES]\nUp=305419896\nRight=x\n",
          [](auto& s) { s.FaceColors[0] = 16711680, s.FaceColors[1] = 255; }},
     };
-    for (const TRow& row : rows) {
-        SCOPED_TRACE(row.Text);
+    for (const auto& [text, differs] : rows) {
+        SCOPED_TRACE(text);
         tCubeSettings read = BuiltInSettings;
         read.StickerTextureFile = "kept.bmp";
-        LoadSettings(TIniFile::FromText("/program/read.ini", row.Text), read, "/program");
+        LoadSettings(TIniFile::FromText("/program/read.ini", text), read, "/program");
         tCubeSettings expected = BuiltInSettings;
         expected.SurfaceDetail = 0; // a file without the key gives 0, not the built-in 1
         expected.StickerTextureFile = "kept.bmp";
-        row.Expect(expected);
+        differs(expected);
         EXPECT_EQ(read, expected);
     }
 }

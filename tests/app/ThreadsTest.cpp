@@ -105,11 +105,8 @@ TEST_F(ThreadsTest, CommandsGivenDuringTurnsActOnTheCubeTheTurnsLeave) {
     ASSERT_NE(EngineTable().Add(std::string(PROGRAM_DIR) + "/twophase.so", PROGRAM_DIR), TEngineId::None);
     const auto trigger = [](QAction* Action) { return [Action] { Action->trigger(); }; };
     const auto recorded = [this] { Play("U F"); };
-    struct TRow {
-        const char* Name;
-        std::function<void()> Setup, Command;
-    };
-    const TRow rows[] = {
+    // The command's name, what comes before it, and the command.
+    const std::tuple<const char*, std::function<void()>, std::function<void()>> rows[] = {
         {"Scramble", {}, [&] { RandomSeed(7), Form->ActionScrambleCube->trigger(); }},
         {"Clean", [this] { Play("B"); }, trigger(Form->ActionCleanCube)},
         {"Empty", {}, trigger(Form->ActionEmptyCube)},
@@ -126,8 +123,8 @@ TEST_F(ThreadsTest, CommandsGivenDuringTurnsActOnTheCubeTheTurnsLeave) {
         {"Restart", recorded, trigger(Form->ActionUndoAll)},
         {"Solve", {}, trigger(Form->ActionSolve)},
     };
-    for (const TRow& row : rows) {
-        SCOPED_TRACE(row.Name);
+    for (const auto& [name, setup, command] : rows) {
+        SCOPED_TRACE(name);
         std::array<std::pair<CubeState0, std::vector<std::string>>, 2> results;
         for (const bool during : {true, false}) {
             Form->ActionPlay->trigger();
@@ -135,8 +132,8 @@ TEST_F(ThreadsTest, CommandsGivenDuringTurnsActOnTheCubeTheTurnsLeave) {
             ASSERT_TRUE(Drain());
             Form->History = {};
             Form->SolutionList.clear();
-            if (row.Setup) {
-                row.Setup();
+            if (setup) {
+                setup();
             }
             ASSERT_TRUE(Drain());
             // Given at once, as a user's key right after a drag: the turns are queued, and drawn for
@@ -145,7 +142,7 @@ TEST_F(ThreadsTest, CommandsGivenDuringTurnsActOnTheCubeTheTurnsLeave) {
             if (!during) {
                 ASSERT_TRUE(Drain());
             }
-            row.Command();
+            command();
             ASSERT_TRUE(Drain());
             results[during] = {Form->View->CubeState(), Form->SolutionList};
         }

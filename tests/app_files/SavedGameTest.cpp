@@ -40,11 +40,8 @@ auto Fields(const TSavedGame& g) {
 TEST(SavedGameTest, WhatIsSavedReadsBackAsTheSameGame) {
     const TTempFolder folder;
     const std::string program = folder.Name("program"), file = folder.Name("game.hvc");
-    const struct {
-        const char* What;
-        std::function<void(TSavedGame&)> Change;
-        std::string StoredEnvironment; // the line the text holds for it
-    } rows[] = {
+    // storedEnvironment: the line the text holds for it
+    const std::tuple<const char*, std::function<void(TSavedGame&)>, std::string> rows[] = {
         {"a 3x3x3 game in play", [](TSavedGame&) {}, "EnvironFile=\n"},
         {"a 2x2x2 game", [](TSavedGame& g) { g = PlayedGame(0); }, "EnvironFile=\n"},
         {"a cube being painted, with colours no real cube has and stickers without colour",
@@ -77,13 +74,13 @@ TEST(SavedGameTest, WhatIsSavedReadsBackAsTheSameGame) {
         {"a kind name with blanks and quotes at its ends", [](TSavedGame& g) { g.KindName = " \"Würfel\" "; },
          "EnvironFile=\n"},
     };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.What);
+    for (const auto& [what, change, storedEnvironment] : rows) {
+        SCOPED_TRACE(what);
         TSavedGame game = PlayedGame(1);
-        row.Change(game);
+        change(game);
         std::string error;
         ASSERT_TRUE(WriteSavedGame(file, game, program, error)) << error;
-        EXPECT_NE(ReadFile(file).find(row.StoredEnvironment), std::string::npos) << ReadFile(file);
+        EXPECT_NE(ReadFile(file).find(storedEnvironment), std::string::npos) << ReadFile(file);
         const auto read = ReadSavedGame(file, program, error);
         ASSERT_TRUE(read) << error;
         EXPECT_TRUE(Fields(*read) == Fields(game));
@@ -155,11 +152,7 @@ TEST(SavedGameTest, AFailedSaveLeavesTheOldFileWhole) {
     huge.History.UndoList.assign(TIniFile::MaxFileBytes / 2, "U2");
     const std::string longName(250, 'g'); // the temporary file's name is too long for a folder entry
     const std::string faulty = "game.hvc was not saved: the game is faulty (";
-    const struct {
-        std::string File;
-        TSavedGame Game;
-        std::string Error;
-    } rows[] = {
+    const std::tuple<std::string, TSavedGame, std::string> rows[] = {
         {"game.hvc", doubled, faulty + "the sticker U0 is on the cube twice)."},
         {"game.hvc", twoTokens, faulty + "its stickers, history or answer do not survive being written)."},
         {"game.hvc", huge,
@@ -167,12 +160,12 @@ TEST(SavedGameTest, AFailedSaveLeavesTheOldFileWhole) {
         {longName, PlayedGame(1),
          "Cannot create a file beside " + folder.Name(longName) + ": File name too long."},
     };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.Error);
-        const std::string file = folder.Write(row.File, std::string("old game"));
+    for (const auto& [name, game, expected] : rows) {
+        SCOPED_TRACE(expected);
+        const std::string file = folder.Write(name, std::string("old game"));
         std::string error;
-        EXPECT_FALSE(WriteSavedGame(file, row.Game, "/program", error));
-        EXPECT_EQ(error, row.Error);
+        EXPECT_FALSE(WriteSavedGame(file, game, "/program", error));
+        EXPECT_EQ(error, expected);
         EXPECT_EQ(ReadFile(file), "old game");
         EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), {}), 1)
             << "no temporary file";

@@ -147,13 +147,7 @@ TEST(HostRepliesTest, BadRepliesAreRefusedAndShortOnesAwaitTheirRest) {
     for (const int size : InfoBufferSizes) {
         six += std::string(static_cast<std::size_t>(size - 1), 'x') + zero;
     }
-    struct TRow {
-        TReplyKind Kind;
-        std::string Bytes;
-        TParse Parse;
-        std::string Error;
-    };
-    const std::vector<TRow> rows = {
+    const std::tuple<TReplyKind, std::string, TParse, std::string> rows[] = {
         {TReplyKind::Hello, "", TParse::More, ""},
         {TReplyKind::Hello, "H\1\0\1"s, TParse::Done, ""},
         {TReplyKind::Hello, "H\1\2", TParse::Bad, "a flag that is neither 0 nor 1"},
@@ -182,11 +176,11 @@ TEST(HostRepliesTest, BadRepliesAreRefusedAndShortOnesAwaitTheirRest) {
          "a text longer than 1024 characters"},
         {TReplyKind::Improve, "B\1\0\0\0R\0V"s, TParse::Bad, "bytes after the reply"},
     };
-    for (const TRow& row : rows) {
+    for (const auto& [kind, bytes, parse, expected] : rows) {
         hostprotocol::TReply reply;
         std::string error;
-        EXPECT_EQ(hostprotocol::ParseReply(row.Kind, row.Bytes, reply, error), row.Parse) << row.Bytes;
-        EXPECT_EQ(error, row.Error) << row.Bytes;
+        EXPECT_EQ(hostprotocol::ParseReply(kind, bytes, reply, error), parse) << bytes;
+        EXPECT_EQ(error, expected) << bytes;
     }
 }
 
@@ -215,47 +209,43 @@ TEST_F(EnginesTest, AHostThatAnswersNonsenseIsRefused) {
 // An improve's answers, shorter each time, the first included: the list keeps the last. A stop asks the
 // engine to end its search and keeps its host; one that does not stop in time is killed.
 TEST_F(EnginesTest, AnImproveReportsShorterAnswersUntilItEnds) {
-    struct TRow {
-        std::string Engine;
-        std::string Search; // first answer's moves and milliseconds between answers
-        std::size_t StopAfter;
-        TSolveResult Result;
-        std::vector<std::size_t> Moves; // the answers' lengths, or the first of them when stopped
-        bool SameHost;
-    };
-    const std::vector<TRow> rows = {
+    // The engine, its search (the first answer's moves and the milliseconds between answers), the
+    // answer to stop after, the result, the answers' lengths (or the first of them when stopped), and
+    // whether the host is kept.
+    using TRow =
+        std::tuple<std::string, std::string, std::size_t, TSolveResult, std::vector<std::size_t>, bool>;
+    const TRow rows[] = {
         {"improve_engine", "4 1", 0, TSolveResult::Solved, {4, 3, 2, 1}, true},
         {"good_engine", "", 0, TSolveResult::Solved, {4}, true},
         {"improve_engine", "300 50", 2, TSolveResult::Solved, {300, 299}, true},
         {"stubborn_engine", "300 50", 2, TSolveResult::EngineFailed, {300, 299}, false},
     };
-    for (const TRow& row : rows) {
-        SCOPED_TRACE(row.Engine + " " + row.Search);
-        testsupport::EngineState.Write(row.Engine + ".improve", row.Search);
-        const TEngineId id = Add(row.Engine);
+    for (const auto& [engine, search, stopAfter, result, lengths, sameHost] : rows) {
+        SCOPED_TRACE(engine + " " + search);
+        testsupport::EngineState.Write(engine + ".improve", search);
+        const TEngineId id = Add(engine);
         std::stop_source stop;
         std::vector<std::size_t> moves;
         std::vector<std::string> list, last;
         const auto better = [&](std::vector<std::string> answer) {
             moves.push_back(answer.size());
             last = std::move(answer);
-            if (moves.size() == row.StopAfter) {
+            if (moves.size() == stopAfter) {
                 stop.request_stop();
             }
         };
         EXPECT_EQ(Table.Improve(id, CleanCube("R U"), 30s, better, list, stop.get_token(), nullptr, 5s),
-                  row.Result);
+                  result);
         // Stopped: the answers before the stop, and at most the one that was on its way (unless killed).
-        const std::size_t kept = row.StopAfter == 0 ? moves.size() : row.Moves.size();
+        const std::size_t kept = stopAfter == 0 ? moves.size() : lengths.size();
         ASSERT_GE(moves.size(), kept);
         EXPECT_EQ(std::vector<std::size_t>(moves.begin(), moves.begin() + static_cast<std::ptrdiff_t>(kept)),
-                  row.Moves);
-        EXPECT_TRUE(!row.SameHost || row.StopAfter == 0 || moves.size() <= row.StopAfter + 1);
-        EXPECT_EQ(list, row.Result == TSolveResult::Solved ? last : std::vector<std::string>{});
-        const std::string pid = testsupport::ReadFile(testsupport::EngineState.Name(row.Engine + ".pid"));
+                  lengths);
+        EXPECT_TRUE(!sameHost || stopAfter == 0 || moves.size() <= stopAfter + 1);
+        EXPECT_EQ(list, result == TSolveResult::Solved ? last : std::vector<std::string>{});
+        const std::string pid = testsupport::ReadFile(testsupport::EngineState.Name(engine + ".pid"));
         ASSERT_EQ(Table.Improve(id, CleanCube("R U"), 100ms, nullptr, list), TSolveResult::Solved);
-        EXPECT_EQ(testsupport::ReadFile(testsupport::EngineState.Name(row.Engine + ".pid")) == pid,
-                  row.SameHost);
+        EXPECT_EQ(testsupport::ReadFile(testsupport::EngineState.Name(engine + ".pid")) == pid, sameHost);
     }
 }
 

@@ -36,12 +36,7 @@ TEST_F(IniFileTest, ValuesAreReadAsWritten) {
                              "Late=4\n"
                              "[Open\n"
                              "Key=x"));
-    const struct {
-        const char* Section;
-        const char* Key;
-        std::int32_t Integer;
-        const char* Text;
-    } cases[] = {
+    const std::tuple<const char*, const char*, std::int32_t, const char*> cases[] = {
         {"CUBE", "speed", 2, "2"}, // names match without regard to case; the first line of a key counts
         {"Cube", "Hex", 0x00FF00, "0x00FF00"},
         {"Cube", "Pascal", 255, "$FF"},
@@ -53,10 +48,10 @@ TEST_F(IniFileTest, ValuesAreReadAsWritten) {
         {"Cube", "Late", 4, "4"}, // a section of the same name again
         {"Open", "Key", -1, "x"}, // a section without its "]", a last line without its end
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(std::string(c.Section) + "/" + c.Key);
-        EXPECT_EQ(ini.ReadInteger(c.Section, c.Key, -1), c.Integer);
-        EXPECT_EQ(ini.ReadString(c.Section, c.Key, "default"), c.Text);
+    for (const auto& [section, key, integer, text] : cases) {
+        SCOPED_TRACE(std::string(section) + "/" + key);
+        EXPECT_EQ(ini.ReadInteger(section, key, -1), integer);
+        EXPECT_EQ(ini.ReadString(section, key, "default"), text);
     }
     EXPECT_TRUE(ini.SectionExists("other"));
 }
@@ -75,14 +70,7 @@ TEST_F(IniFileTest, ATextIsReadAsItsFileWouldBeAndWrittenOverTheNamedFile) {
 }
 
 TEST_F(IniFileTest, WritesChangeOnlyTheirOwnLines) {
-    const struct {
-        const char* What;
-        std::string Before;
-        const char* Section;
-        const char* Key;
-        const char* Value;
-        std::string After;
-    } cases[] = {
+    const std::tuple<const char*, std::string, const char*, const char*, const char*, std::string> cases[] = {
         {"a key changes in place, keeping its spelling and the line ending",
          "; mine\r\n[CUBE]\r\nspeed = 1\r\nOther=x\r\n\r\n[ENGINES]\r\nEngine1=a.so\r\n", "Cube", "Speed",
          "2", "; mine\r\n[CUBE]\r\nspeed=2\r\nOther=x\r\n\r\n[ENGINES]\r\nEngine1=a.so\r\n"},
@@ -100,13 +88,13 @@ TEST_F(IniFileTest, WritesChangeOnlyTheirOwnLines) {
         {"a line break cannot start a line of its own", "[CUBE]\n", "CUBE", "A", "a\n[X]\r\nB=1",
          "[CUBE]\nA=a [X]  B=1\n"},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.What);
-        const std::string path = Write(c.Before);
+    for (const auto& [what, before, section, key, value, after] : cases) {
+        SCOPED_TRACE(what);
+        const std::string path = Write(before);
         TIniFile ini(path);
-        ini.WriteString(c.Section, c.Key, c.Value);
+        ini.WriteString(section, key, value);
         ASSERT_TRUE(ini.UpdateFile());
-        EXPECT_EQ(ReadFile(path), c.After);
+        EXPECT_EQ(ReadFile(path), after);
     }
 }
 

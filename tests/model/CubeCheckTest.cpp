@@ -46,13 +46,10 @@ TEST(CubeCheck, EachFaultIsNamedWithItsStickers) {
     const int ufl2_f = At2(U + F + L, F), ufl2_l = At2(U + F + L, L);
     const std::vector<int> ufr2 = {ufr2_u, ufr2_f, ufr2_r};
     const std::vector<int> ufr2dfl2 = {ufr2_u, ufr2_f, dfl2_f, ufr2_r, dfl2_l, dfl2_d}; // ascending
-    const struct {
-        std::uint8_t Size;
-        const char* Name;
-        std::vector<std::pair<int, int>> Swaps; // colour swaps; a second of -1 unpaints, -2 paints red
-        TCubeFault Fault;
-        std::vector<int> Stickers; // empty: not checked
-    } cases[] = {
+    // The size, the case, its colour swaps (a second of -1 unpaints, -2 paints red), the fault, and the
+    // stickers named (empty: not checked).
+    using TSwaps = std::vector<std::pair<int, int>>;
+    const std::tuple<std::uint8_t, const char*, TSwaps, TCubeFault, std::vector<int>> cases[] = {
         {1, "two stickers without colour", {{3, -1}, {50, -1}}, TCubeFault::Uncoloured, {3, 50}},
         {1, "the U centre painted like the F centre", {{4, uf_f}}, TCubeFault::Centres, {4, 13}},
         {1, "a tenth red sticker", {{0, -2}}, TCubeFault::ColourCount, {}},
@@ -74,18 +71,18 @@ TEST(CubeCheck, EachFaultIsNamedWithItsStickers) {
         // UFL turned into UFR's place and back: a lone swap, which a 2x2x2 cube can make.
         {0, "2x2x2: swapped", {{ufr2_f, ufl2_l}, {ufr2_r, ufl2_f}}, TCubeFault::None, {}},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.Name);
-        TRubikCube cube = testsupport::CleanCube("", c.Size);
-        for (const auto& [a, b] : c.Swaps) {
+    for (const auto& [size, name, swaps, fault, stickers] : cases) {
+        SCOPED_TRACE(name);
+        TRubikCube cube = testsupport::CleanCube("", size);
+        for (const auto& [a, b] : swaps) {
             b < 0 ? void(Colour(cube, a) = b == -1 ? NoColor : 1)
                   : std::swap(Colour(cube, a), Colour(cube, b));
         }
         const TCubeCheck check = CheckCube(cube);
-        EXPECT_EQ(check.Fault, c.Fault) << check.Reason;
-        EXPECT_EQ(check.Reason.empty(), c.Fault == TCubeFault::None);
-        if (!c.Stickers.empty()) {
-            EXPECT_EQ(check.Stickers, c.Stickers);
+        EXPECT_EQ(check.Fault, fault) << check.Reason;
+        EXPECT_EQ(check.Reason.empty(), fault == TCubeFault::None);
+        if (!stickers.empty()) {
+            EXPECT_EQ(check.Stickers, stickers);
         }
     }
 }

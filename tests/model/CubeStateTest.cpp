@@ -41,12 +41,7 @@ TEST(CubeState, CleanEmptyAndSetState) {
 }
 
 TEST(CubeString, FaceletTextInTheEnginesOrderOnlyForCubesItCanExpress) {
-    const struct {
-        std::uint8_t size;
-        const char* moves;
-        const char* order;
-        std::optional<std::string> expected;
-    } cases[] = {
+    const std::tuple<std::uint8_t, const char*, const char*, std::optional<std::string>> cases[] = {
         // Where R and the 2x2x2 cube carry the stickers is the turn tests' and the engine's tests'. U,
         // worked out on paper, carries each side face's top row to the face on its left; the faces
         // in the order asked for.
@@ -54,16 +49,16 @@ TEST(CubeString, FaceletTextInTheEnginesOrderOnlyForCubesItCanExpress) {
         {1, "", "ufrblx", std::nullopt},
         {1, "unpainted", "ufrbld", std::nullopt},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(std::string(c.moves) + " / " + c.order);
-        TRubikCube cube(c.size);
+    for (const auto& [size, moves, order, expected] : cases) {
+        SCOPED_TRACE(std::string(moves) + " / " + order);
+        TRubikCube cube(size);
         cube.Clean();
-        if (std::string(c.moves) == "unpainted") {
+        if (std::string(moves) == "unpainted") {
             cube.GetState().Cubies[3][8].Color = NoColor; // one sticker
         } else {
-            ASSERT_TRUE(cube.PerformMoves(c.moves));
+            ASSERT_TRUE(cube.PerformMoves(moves));
         }
-        EXPECT_EQ(cube.CubeString(c.order), c.expected);
+        EXPECT_EQ(cube.CubeString(order), expected);
     }
 }
 

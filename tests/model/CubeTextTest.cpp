@@ -8,11 +8,8 @@
 namespace {
 
 TEST(MoveText, BothNotationsTurnTheCubeAsOurs) {
-    const struct {
-        std::uint8_t Size;
-        const char* Text;
-        const char* Ours; // the same turns written by hand in our notation
-    } cases[] = {
+    // ours: the same turns written by hand in our notation
+    const std::tuple<std::uint8_t, const char*, const char*> cases[] = {
         {1, "V0 M0i H02 R Fi U2", "V0 M0i H02 R Fi U2"}, // ours passes unchanged
         {1, "R U Ri U' R2' B2", "R U Ri Ui R2 B2"},
         {1, " \tM\n\nE2' \r\n S'  ", "V0i H02 M0i"},
@@ -21,26 +18,22 @@ TEST(MoveText, BothNotationsTurnTheCubeAsOurs) {
         {1, "Dw Fw' Bw", "D H0i Fi M0i B M0i"},
         {0, "R U' F2' Li D2", "R Ui F2 Li D2"},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.Text);
-        TRubikCube cube(c.Size), reference(c.Size);
-        const TMoveTextReading reading = ReadMoveText(c.Text, cube.SliceCount);
+    for (const auto& [size, text, ours] : cases) {
+        SCOPED_TRACE(text);
+        TRubikCube cube(size), reference(size);
+        const TMoveTextReading reading = ReadMoveText(text, cube.SliceCount);
         ASSERT_EQ(reading.Error, "");
         ASSERT_TRUE(cube.PerformMoves(reading.Moves));
-        ASSERT_TRUE(reference.PerformMoves(c.Ours));
+        ASSERT_TRUE(reference.PerformMoves(ours));
         EXPECT_EQ(cube.GetState(), reference.GetState());
-        if (c.Text == std::string_view(c.Ours)) {
-            EXPECT_EQ(reading.Moves, c.Ours);
+        if (text == std::string_view(ours)) {
+            EXPECT_EQ(reading.Moves, ours);
         }
     }
 }
 
 TEST(MoveText, BadTextsAreNamedWithTheirPlace) {
-    const struct {
-        int SliceCount;
-        const char* Text;
-        const char* Error;
-    } cases[] = {
+    const std::tuple<int, const char*, const char*> cases[] = {
         {1, " \n\t", "No moves were entered."},
         {1, "R U r",
          "\"r\" at character 5 is not a move: lower-case letters are not read; write R for the "
@@ -60,10 +53,10 @@ TEST(MoveText, BadTextsAreNamedWithTheirPlace) {
          "\"RRRRRRRRRRRR...\" at character 1 is not a move: R may be followed only by "
          "', i, 2 or 2'."},
     };
-    for (const auto& c : cases) {
-        const TMoveTextReading reading = ReadMoveText(c.Text, c.SliceCount);
-        EXPECT_EQ(reading.Error, c.Error);
-        EXPECT_EQ(reading.Moves, "") << c.Text;
+    for (const auto& [sliceCount, text, error] : cases) {
+        const TMoveTextReading reading = ReadMoveText(text, sliceCount);
+        EXPECT_EQ(reading.Error, error);
+        EXPECT_EQ(reading.Moves, "") << text;
     }
 }
 
@@ -93,32 +86,24 @@ TEST(FaceletText, CommonOrderReadsAsWorkedOutByHand) {
     // Faces U R F D L B. After R: F's right column is on U, D's on F, B's (its left column, seen
     // from behind) on D, U's on B. U then carries each side face's top row to the face on its left
     // and turns the U face, so the column of F stickers becomes U's front row.
-    const struct {
-        std::uint8_t Size;
-        const char* Moves;
-        const char* Text;
-    } cases[] = {
+    const std::tuple<std::uint8_t, const char*, const char*> cases[] = {
         {1, "R", "UUFUUFUUF RRRRRRRRR FFDFFDFFD DDBDDBDDB LLLLLLLLL UBBUBBUBB"},
         {1, "R U", "UUUUUUFFF UBBRRRRRR RRRFFDFFD DDBDDBDDB FFDLLLLLL LLLUBBUBB"},
         {0, "R", "UFUF RRRR FDFD DBDB LLLL UBUB"},
     };
-    for (const auto& c : cases) {
-        const TFaceletReading reading = ReadFaceletText(c.Text, c.Size);
+    for (const auto& [size, moves, text] : cases) {
+        const TFaceletReading reading = ReadFaceletText(text, size);
         ASSERT_TRUE(reading.State) << reading.Error;
-        TRubikCube read(c.Size), turned(c.Size);
+        TRubikCube read(size), turned(size);
         ASSERT_TRUE(read.SetState(*reading.State));
         turned.Clean();
-        ASSERT_TRUE(turned.PerformMoves(c.Moves));
-        EXPECT_EQ(FaceletText(read), FaceletText(turned)) << c.Moves;
+        ASSERT_TRUE(turned.PerformMoves(moves));
+        EXPECT_EQ(FaceletText(read), FaceletText(turned)) << moves;
     }
 }
 
 TEST(FaceletText, BadTextsAreRefusedWithAReason) {
-    const struct {
-        std::uint8_t Size;
-        std::string Text;
-        const char* Error;
-    } cases[] = {
+    const std::tuple<std::uint8_t, std::string, const char*> cases[] = {
         {1, "\n ", "No stickers were entered."},
         {1, std::string(53, 'u'), "This cube has 54 stickers; the text gives 53."},
         {0, "uu\nx",
@@ -134,10 +119,10 @@ TEST(FaceletText, BadTextsAreRefusedWithAReason) {
          "\"-\" at character 2 marks a sticker without colour, which only the lower-case text can "
          "hold."},
     };
-    for (const auto& c : cases) {
-        const TFaceletReading reading = ReadFaceletText(c.Text, c.Size);
+    for (const auto& [size, text, error] : cases) {
+        const TFaceletReading reading = ReadFaceletText(text, size);
         EXPECT_FALSE(reading.State);
-        EXPECT_EQ(reading.Error, c.Error);
+        EXPECT_EQ(reading.Error, error);
     }
 }
 

@@ -10,23 +10,20 @@
 namespace {
 
 TEST(Notation, AcceptsAndRefusesWholeTexts) {
-    const struct {
-        const char* text;
-        int sliceCount; // 1 for 3x3x3, 0 for 2x2x2
-        bool valid;
-    } cases[] = {
+    // sliceCount: 1 for 3x3x3, 0 for 2x2x2
+    const std::tuple<const char*, int, bool> cases[] = {
         {"F2 V0 H0i M02", 1, true}, {"", 1, true}, {"U", 0, true},
         {"R u", 1, false}, // refused as a whole, wherever the bad token is
         {"V1", 1, false},  // no such slice on a 3x3x3 cube
         {"V0", 0, false},  // no slices at all on a 2x2x2 cube
     };
-    for (const auto& c : cases) {
-        EXPECT_EQ(ParseMoves(c.text, c.sliceCount, false).has_value(), c.valid) << c.text;
-        TRubikCube cube(static_cast<std::uint8_t>(c.sliceCount));
+    for (const auto& [text, sliceCount, valid] : cases) {
+        EXPECT_EQ(ParseMoves(text, sliceCount, false).has_value(), valid) << text;
+        TRubikCube cube(static_cast<std::uint8_t>(sliceCount));
         cube.Clean();
         const CubeState0 before = cube.GetState();
-        EXPECT_EQ(cube.PerformMoves(c.text), c.valid);
-        if (!c.valid) {
+        EXPECT_EQ(cube.PerformMoves(text), valid);
+        if (!valid) {
             EXPECT_EQ(cube.GetState(), before) << "a refused text must turn nothing";
         }
     }

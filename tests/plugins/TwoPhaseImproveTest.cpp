@@ -44,31 +44,31 @@ std::string Scrambled(const std::string& turns) {
 // ends a minute's search at once with the answer so far, and one set before the search gives none.
 TEST(TwoPhaseImproveTest, AnswersShrinkSolveTheCubeAndEndByProofOrStop) {
     randomcubes::TGenerator generator(31);
-    struct TCase {
-        std::string Facelets;
-        int Ms, StopAt, Shortest; // Shortest -1: not known; otherwise it must be proved
-    } cases[] = {{randomcubes::Facelets(generator.Next()), 300, 0, -1},
-                 {randomcubes::Facelets(generator.Next()), 60'000, 1, -1},
-                 {Scrambled("R U Fi L2 D B Ri U2 F D2 L Bi"), 300, 0, -1},
-                 {Scrambled(""), 60'000, 0, 0},
-                 {Scrambled("R"), 60'000, 0, 1},
-                 {Scrambled("R U2 D Bi L2 F"), 60'000, 0, 6}};
-    for (const TCase& c : cases) {
-        const TRun run(c.Facelets, c.Ms, c.StopAt);
-        ASSERT_FALSE(run.Answers.empty()) << c.Facelets;
-        EXPECT_LE(run.Answers.front().second, 20) << c.Facelets;
-        EXPECT_TRUE(c.StopAt == 0 || run.Answers.size() == static_cast<std::size_t>(c.StopAt)) << "stopped";
+    // The cube, the search's milliseconds, the answer to stop at, and the shortest answer's length (-1:
+    // not known; otherwise it must be proved).
+    const std::tuple<std::string, int, int, int> cases[] = {
+        {randomcubes::Facelets(generator.Next()), 300, 0, -1},
+        {randomcubes::Facelets(generator.Next()), 60'000, 1, -1},
+        {Scrambled("R U Fi L2 D B Ri U2 F D2 L Bi"), 300, 0, -1},
+        {Scrambled(""), 60'000, 0, 0},
+        {Scrambled("R"), 60'000, 0, 1},
+        {Scrambled("R U2 D Bi L2 F"), 60'000, 0, 6}};
+    for (const auto& [facelets, ms, stopAt, shortest] : cases) {
+        const TRun run(facelets, ms, stopAt);
+        ASSERT_FALSE(run.Answers.empty()) << facelets;
+        EXPECT_LE(run.Answers.front().second, 20) << facelets;
+        EXPECT_TRUE(stopAt == 0 || run.Answers.size() == static_cast<std::size_t>(stopAt)) << "stopped";
         for (std::size_t i = 0; i < run.Answers.size(); ++i) {
             const auto& [answer, length] = run.Answers[i];
             std::vector<std::string> tokens;
             SplitMoves(answer, tokens);
             EXPECT_EQ(static_cast<int>(tokens.size()), length) << answer;
-            EXPECT_TRUE(run.Solves(answer)) << c.Facelets << ": " << answer;
-            EXPECT_TRUE(i == 0 || length < run.Answers[i - 1].second) << c.Facelets;
+            EXPECT_TRUE(run.Solves(answer)) << facelets << ": " << answer;
+            EXPECT_TRUE(i == 0 || length < run.Answers[i - 1].second) << facelets;
         }
-        EXPECT_EQ(run.Result, run.Answers.back().second) << c.Facelets;
-        EXPECT_EQ(run.Solution.c_str(), run.Answers.back().first) << c.Facelets;
-        EXPECT_TRUE(c.Shortest < 0 || run.Result == c.Shortest) << c.Facelets;
+        EXPECT_EQ(run.Result, run.Answers.back().second) << facelets;
+        EXPECT_EQ(run.Solution.c_str(), run.Answers.back().first) << facelets;
+        EXPECT_TRUE(shortest < 0 || run.Result == shortest) << facelets;
     }
     std::string solution(1025, 'x');
     const volatile int stop = 1;

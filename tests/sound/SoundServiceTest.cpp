@@ -29,12 +29,7 @@ TEST(SoundService, MissingOrBrokenFilesLeaveSilentPlayersAndOneReport) {
     const std::string restartLost = "Cannot assign wave data to buffer: " + std::string(RestartSoundFile);
     const std::string rotationLost = "Cannot assign wave data to buffer: " + std::string(RotationSoundFile);
     TTempFolder here(true), program;
-    const struct {
-        const char* Name;
-        TSounds Here, InProgram;
-        bool RestartOk, RotationOk;
-        std::string Failure;
-    } cases[] = {
+    const std::tuple<const char*, TSounds, TSounds, bool, bool, std::string> cases[] = {
         {"no sounds folder", TSounds::None, TSounds::None, false, false, restartLost + "\n" + rotationLost},
         {"both here: once the files are back, the old report is forgotten", TSounds::Both, TSounds::None,
          true, true, ""},
@@ -42,19 +37,19 @@ TEST(SoundService, MissingOrBrokenFilesLeaveSilentPlayersAndOneReport) {
         {"the current folder's come first, even broken", TSounds::BrokenRestart, TSounds::Both, false, true,
          restartLost},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.Name);
-        Put(here, c.Here);
-        Put(program, c.InProgram);
+    for (const auto& [name, inHere, inProgram, restartOk, rotationOk, failure] : cases) {
+        SCOPED_TRACE(name);
+        Put(here, inHere);
+        Put(program, inProgram);
         InitSound(program.Path().string());
         InitSound(program.Path().string()); // while open: nothing changes, nothing more is reported
-        EXPECT_EQ(SoundFailure(), c.Failure);
-        EXPECT_EQ(RestartSound().Inspect().BufferAttached, c.RestartOk);
-        EXPECT_EQ(RotationSound().Inspect().Looping, c.RotationOk) << "a rotation sounds as long as a turn";
+        EXPECT_EQ(SoundFailure(), failure);
+        EXPECT_EQ(RestartSound().Inspect().BufferAttached, restartOk);
+        EXPECT_EQ(RotationSound().Inspect().Looping, rotationOk) << "a rotation sounds as long as a turn";
         // A silent player still keeps its state, so the threads that start and stop it need not care.
         RotationSound().Play();
         EXPECT_TRUE(RotationSound().Playing());
-        EXPECT_EQ(RotationSound().Inspect().Sounding, c.RotationOk);
+        EXPECT_EQ(RotationSound().Inspect().Sounding, rotationOk);
         CloseSound();
         EXPECT_FALSE(RotationSound().Inspect().Audible);
         RotationSound().Stop(); // a worker thread may still stop it after the device has gone

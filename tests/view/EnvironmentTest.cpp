@@ -126,10 +126,7 @@ constexpr double CubeRadius = 0.32;
 TEST_F(EnvironmentTest, EveryPictureLiesWhereItBelongsUnmirroredAndUprightWithNoGaps) {
     // Points of the frame (normalised, x right, y up), off both axes of their face, with the face and
     // the quarter of its picture seen there from the reset environment camera with a 90 degree view.
-    const struct {
-        double X, Y;
-        TQuarter Seen;
-    } points[] = {
+    const std::tuple<double, double, TQuarter> points[] = {
         {-0.4, 0.4, {B, false, true}},    {0.4, -0.4, {B, true, false}},   {0.75, 0.25, {R, false, true}},
         {-0.75, -0.25, {L, true, false}}, {0.25, 0.75, {U, false, false}}, {-0.25, -0.75, {D, false, false}},
     };
@@ -138,8 +135,8 @@ TEST_F(EnvironmentTest, EveryPictureLiesWhereItBelongsUnmirroredAndUprightWithNo
     View->ResetEnvironmentView();
     View->SetFieldOfView(90);
     TFrame f = Capture(*View);
-    for (const auto& point : points) {
-        EXPECT_EQ(Identify(f.AtNdc(point.X, point.Y), 0), point.Seen) << point.X << ", " << point.Y;
+    for (const auto& [x, y, seen] : points) {
+        EXPECT_EQ(Identify(f.AtNdc(x, y), 0), seen) << x << ", " << y;
     }
     View->SetEnvironmentAngles(270, 0); // half round: the front, behind the camera until now
     EXPECT_EQ(Identify(Capture(*View).AtNdc(-0.4, 0.4), 0).Face, F);

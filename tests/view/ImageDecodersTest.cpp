@@ -19,50 +19,44 @@ namespace {
 const std::string Name = "/pictures/face.x";
 using TDecoder = TImageResult (*)(std::span<const std::uint8_t>, const std::string&);
 
-struct TGood {
-    const char* What;
-    TDecoder Decode;
-    Bytes File;
-    TPicture Picture;
-    TPixelFormat Format = TPixelFormat::RGB;
-    int Tolerance = 0; // JPEG blocks of one colour come back within a step or two
-};
-
 const TPicture Tall{1, MaxImageSide, std::vector<TRGBA>(MaxImageSide, Red)};
 // FourBlocks as a grey JPEG gives it: only the red channel counts.
 const TPicture Grey = Painted(16, 16, [](int x, int row) { return (x < 8) == (row < 8) ? White : Black; });
 
 // Rows of 5 RGB pixels need padding; 16384 is the largest side taken.
-const TGood GoodFiles[] = {
-    {"Bmp24TopDownPadded", DecodeBMP, MakeBMP(Gradient(5, 3), 24, true), Gradient(5, 3)},
-    {"Bmp32", DecodeBMP, MakeBMP(Gradient(3, 2), 32), Gradient(3, 2)},
-    {"Bmp32Masks", DecodeBMP, MakeBMP(Gradient(3, 2), 32, false, 108), Gradient(3, 2)},
-    {"Bmp8", DecodeBMP, MakeBMP(Gradient(5, 3), 8), Gradient(5, 3)},
-    {"Tga32", DecodeTGA, MakeTGA(Gradient(5, 3), 2, 32), Gradient(5, 3), TPixelFormat::RGBA},
-    {"TgaRle32", DecodeTGA, MakeTGA(FourBlocks(), 10, 32), FourBlocks(), TPixelFormat::RGBA},
-    {"TgaRleLargest", DecodeTGA, MakeTGA(Tall, 10), Tall},
+// What the file is, the decoder, the file, the picture it holds, the format it gives, and how far a
+// byte may be off (JPEG blocks of one colour come back within a step or two).
+using enum TPixelFormat;
+const std::tuple<const char*, TDecoder, Bytes, TPicture, TPixelFormat, int> GoodFiles[] = {
+    {"Bmp24TopDownPadded", DecodeBMP, MakeBMP(Gradient(5, 3), 24, true), Gradient(5, 3), RGB, 0},
+    {"Bmp32", DecodeBMP, MakeBMP(Gradient(3, 2), 32), Gradient(3, 2), RGB, 0},
+    {"Bmp32Masks", DecodeBMP, MakeBMP(Gradient(3, 2), 32, false, 108), Gradient(3, 2), RGB, 0},
+    {"Bmp8", DecodeBMP, MakeBMP(Gradient(5, 3), 8), Gradient(5, 3), RGB, 0},
+    {"Tga32", DecodeTGA, MakeTGA(Gradient(5, 3), 2, 32), Gradient(5, 3), RGBA, 0},
+    {"TgaRle32", DecodeTGA, MakeTGA(FourBlocks(), 10, 32), FourBlocks(), RGBA, 0},
+    {"TgaRleLargest", DecodeTGA, MakeTGA(Tall, 10), Tall, RGB, 0},
     {"TgaRleRawPacket", DecodeTGA, TgaFile(2, 1, 10, 24, {1, 0, 0, 255, 0, 255, 0}),
-     TPicture{2, 1, {Red, Green}}},
+     TPicture{2, 1, {Red, Green}}, RGB, 0},
     // Always opaque RGBA.
-    {"Jpeg", DecodeJPG, MakeJPEG(FourBlocks()), FourBlocks(), TPixelFormat::RGBA, 3},
-    {"JpegGrey", DecodeJPG, MakeJPEG(FourBlocks(), JCS_GRAYSCALE), Grey, TPixelFormat::RGBA, 3},
+    {"Jpeg", DecodeJPG, MakeJPEG(FourBlocks()), FourBlocks(), RGBA, 3},
+    {"JpegGrey", DecodeJPG, MakeJPEG(FourBlocks(), JCS_GRAYSCALE), Grey, RGBA, 3},
 };
 
 TEST(ImageDecoders, GoodFilesGiveTheirExactPixelsBottomRowFirst) {
     // Red, green on top; blue, white below, spelled out once by hand.
     EXPECT_EQ(DecodeBMP(MakeBMP(TPicture{2, 2, {Red, Green, Blue, White}}), Name).Image->Pixels,
               (Bytes{0, 0, 255, 255, 255, 255, 255, 0, 0, 0, 255, 0}));
-    for (const TGood& c : GoodFiles) {
-        SCOPED_TRACE(c.What);
-        const TImageResult r = c.Decode(c.File, Name);
+    for (const auto& [what, decode, file, picture, format, tolerance] : GoodFiles) {
+        SCOPED_TRACE(what);
+        const TImageResult r = decode(file, Name);
         ASSERT_TRUE(r.Image) << (r.Message ? r.Message->Text : "no message");
         EXPECT_FALSE(r.Message);
         EXPECT_EQ(std::tuple(r.Image->Width, r.Image->Height, r.Image->Format),
-                  std::tuple(c.Picture.Width, c.Picture.Height, c.Format));
-        const Bytes expected = Expected(c.Picture, c.Format);
+                  std::tuple(picture.Width, picture.Height, format));
+        const Bytes expected = Expected(picture, format);
         ASSERT_EQ(r.Image->Pixels.size(), expected.size());
         for (std::size_t i = 0; i < expected.size(); ++i) {
-            ASSERT_NEAR(r.Image->Pixels[i], expected[i], c.Tolerance) << "byte " << i;
+            ASSERT_NEAR(r.Image->Pixels[i], expected[i], tolerance) << "byte " << i;
         }
     }
 }
@@ -74,13 +68,6 @@ Bytes TooWideJpeg(Bytes file) {
     return Patched(file, static_cast<std::size_t>(at - file.begin()) + 7, 0x0140, 2);
 }
 
-struct TBad {
-    const char* What;
-    TDecoder Decode;
-    Bytes File;
-    const char* Text;
-};
-
 const Bytes Bmp24 = MakeBMP(Gradient(5, 3));
 const Bytes Tga24 = MakeTGA(Gradient(5, 3));
 const Bytes Jpeg = MakeJPEG(FourBlocks());
@@ -91,7 +78,8 @@ const char* const Size = "Couldn't load \"/pictures/face.x\". Width and height m
 const char* const TgaShort = "Couldn't read file \"/pictures/face.x\".";
 const char* const JpegFailed = "Couldn't load JPG - \"/pictures/face.x\"";
 
-const TBad BadFiles[] = {
+// What the file is, the decoder, the file, and the message.
+const std::tuple<const char*, TDecoder, Bytes, const char*> BadFiles[] = {
     {"BmpEmpty", DecodeBMP, {}, BmpData},
     {"BmpRowsCut", DecodeBMP, Bytes(Bmp24.begin(), Bmp24.end() - 2), BmpData},
     {"BmpHugeColourCount", DecodeBMP, Patched(Bmp24, 46, 0xFFFFFFFFu), "Error reading palette"},
@@ -119,13 +107,13 @@ const TBad BadFiles[] = {
 };
 
 TEST(ImageDecoders, BadFilesAreRefusedWithTheirMessage) {
-    for (const TBad& c : BadFiles) {
-        SCOPED_TRACE(c.What);
-        const TImageResult r = c.Decode(c.File, Name);
+    for (const auto& [what, decode, file, text] : BadFiles) {
+        SCOPED_TRACE(what);
+        const TImageResult r = decode(file, Name);
         EXPECT_FALSE(r.Image);
         ASSERT_TRUE(r.Message);
-        EXPECT_EQ(r.Message->Text, c.Text);
-        EXPECT_EQ(r.Message->Caption, c.Decode == DecodeTGA ? "TGA File Error" : "BMP Unit");
+        EXPECT_EQ(r.Message->Text, text);
+        EXPECT_EQ(r.Message->Caption, decode == DecodeTGA ? "TGA File Error" : "BMP Unit");
     }
 }
 
@@ -136,23 +124,20 @@ TEST(ImageDecoders, TheExtensionPicksTheDecoderAndUnreadableFilesAreSilentOrRefu
     const std::string pipe = folder.Name("pipe.tga");
     ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
     const std::string bitmap = folder.Write("bitmap.tga", MakeBMP(Gradient(2, 2)));
-    const struct {
-        std::string File;
-        bool Loads;
-        std::string Text; // empty: no message
-    } cases[] = {
+    // text: empty: no message
+    const std::tuple<std::string, bool, std::string> cases[] = {
         {folder.Write("a.tar.TgA", MakeTGA(Gradient(2, 2))), true, ""},
         {bitmap, false, "Couldn't load \"" + bitmap + "\". Only 24 and 32bit TGA supported."},
         {folder.Name("folder.jpg"), false, ""},
         // A pipe is not opened at all: opening it would wait for a writer.
         {pipe, false, "Couldn't read file \"" + pipe + "\"."},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.File);
-        const TImageResult r = DecodeImageFile(c.File);
-        EXPECT_EQ(r.Image.has_value(), c.Loads);
+    for (const auto& [file, loads, text] : cases) {
+        SCOPED_TRACE(file);
+        const TImageResult r = DecodeImageFile(file);
+        EXPECT_EQ(r.Image.has_value(), loads);
         EXPECT_EQ(r.Message,
-                  c.Text.empty() ? std::nullopt : std::optional(TImageMessage{c.Text, "TGA File Error"}));
+                  text.empty() ? std::nullopt : std::optional(TImageMessage{text, "TGA File Error"}));
     }
 }
 
