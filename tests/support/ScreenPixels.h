@@ -19,20 +19,6 @@ inline QImage OnScreen(const QWidget* Widget) {
         .convertToFormat(QImage::Format_RGB32);
 }
 
-// How many pixels of two pictures of one size differ.
-inline int DifferingPixels(const QImage& A, const QImage& B) {
-    if (A.size() != B.size()) {
-        return A.width() * A.height();
-    }
-    int count = 0;
-    for (int y = 0; y < A.height(); ++y) {
-        for (int x = 0; x < A.width(); ++x) {
-            count += A.pixel(x, y) != B.pixel(x, y) ? 1 : 0;
-        }
-    }
-    return count;
-}
-
 // Whether the middle of a cube view shows stickers: a good part of the pixels around its centre are
 // bright and coloured, where an empty, black or collapsed view has none.
 inline bool ShowsCube(const QImage& Image) {

@@ -27,10 +27,6 @@ inline const TEngineStateFolder EngineState;
 inline void SetEngineAnswer(const std::string& name, const char* text) {
     EngineState.Write(name + ".answer", std::string_view(text));
 }
-// The facelet text of the engine's last solve.
-inline std::string LastFacelets(const std::string& name) {
-    return ReadFile(EngineState.Name(name + ".facelets"));
-}
 // How often the engine was asked to solve (the clean cube of each load's trial included).
 inline int SolveCalls(const std::string& name) {
     const std::string calls = ReadFile(EngineState.Name(name + ".calls"));
