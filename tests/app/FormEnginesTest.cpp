@@ -89,6 +89,12 @@ TEST_F(FormEnginesTest, TheDialogAndItsAddAndRemoveChangeTheTableAndTheTreeAndNe
     Main->ActionEngines->trigger();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(Dialog));
     EXPECT_EQ(TopLevelTexts(), QStringList({"Good Engine", "Bare Engine", "Both Sizes"}));
+    QStringList details; // the engine's own texts, each in its place
+    for (int line = 3; line < 8; ++line) {
+        details << Dialog->TreeViewEngines->topLevelItem(0)->child(line)->text(0).simplified();
+    }
+    EXPECT_EQ(details, QStringList({"Version : 1.2", "Copyright : Free for tests", "Contact : The testers",
+                                    "Web Site : https://tests.example", "e-mail : tests@tests.example"}));
     // The values line up in a column only where every letter is as wide as every other.
     const QFontMetrics shown(Dialog->TreeViewEngines->font());
     for (const char* label : TFormEngines::DetailLabels) {

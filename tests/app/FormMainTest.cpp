@@ -4,6 +4,7 @@
 #include "app/FormMain.h"
 
 #include "app/FormAbout.h"
+#include "app/FramePallete.h"
 #include "app/Version.h"
 #include "engines/Engines.h"
 #include "sound/Sound.h"
@@ -40,6 +41,8 @@ TEST_F(FormMainTest, NewGamesAreNumberedAcrossKindsAndGetTheKindsColours) {
     TFormGame* bicolor = Main->NewGame(3);
     EXPECT_EQ(Main->MdiArea->subWindowList()[0]->widget()->windowTitle(), "Rubik's Cube [Untitled-1]");
     EXPECT_EQ(bicolor->windowTitle(), "Bicolor Cube [Untitled-2]");
+    const QCursor pipette = bicolor->FramePallete->Panels[0]->cursor();
+    EXPECT_TRUE(pipette.shape() == Qt::BitmapCursor && pipette.hotSpot() == QPoint(5, 23)) << "the palette's";
     const std::array<TColor, 7> colours = bicolor->View->GetSettings().FaceColors;
     EXPECT_EQ(colours[0], colours[1]) << "U red, as F is, where the defaults have blue";
     FrameOf(bicolor)->close();
@@ -131,10 +134,10 @@ TEST_F(FormMainTest, TheHelpMenu) {
         for (const QLabel* label :
              {about->LabelTitle, about->LabelVersion, about->StaticText7, about->StaticText9,
               about->StaticTextURL, about->StaticText3, about->StaticTextSupportMail}) {
-            texts << label->text() + "@" + QString::number(label->y());
+            texts << label->text() + (label->font().bold() ? "*@" : "@") + QString::number(label->y());
         }
-        EXPECT_EQ(texts.join("|"),
-                  QString("3D Torvane@5|Version %1@54|Graphics powered by OpenGL@90|"
+        EXPECT_EQ(texts.join("|"), // * bold
+                  QString("3D Torvane*@5|Version %1*@54|Graphics powered by OpenGL@90|"
                           "Sounds powered by OpenAL@110|%2@150|Technical Support :@180|%3@198")
                       .arg(TorvaneVersion, WebSite, SupportMail));
         EXPECT_TRUE(about->Preview->IsAutoRotating());
