@@ -482,7 +482,7 @@ TEST_F(FormGameTest, AHintMarksTheFirstMoveAndFollowingHintsSolves) {
 TEST_F(FormGameTest, ShorterAnswersAreShownAsTheyComeUntilTheUserPlays) {
     Form->EngineIndex = EngineTable().Add(testsupport::EngineFile("improve_engine"), PROGRAM_DIR);
     ASSERT_NE(Form->EngineIndex, TEngineId::None);
-    testsupport::EngineState.Write("improve_engine.improve", std::string_view("6 100")); // 6 moves, 5, ... 1
+    testsupport::EngineState.Write("improve_engine.improve", std::string_view("6 400")); // 6, 5, ... 1 moves
     Play("Ri"); // "R", the last answer, solves it
     Key(Qt::Key_F7);
     ASSERT_TRUE(QTest::qWaitFor([&] { return Bar->Searching(); }, 20000));
