@@ -136,6 +136,7 @@ TE_EXPORT std::int32_t _fnRbkimprove(std::int32_t, const char*, char* Solution, 
     std::ifstream(StateFile(".improve")) >> first >> step;
     const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(MaxMilliseconds);
     const char* const tokens[] = {"R", "U", "Ri", "Ui"};
+    const auto stopped = [Stop] { return TE_IMPROVE == 1 && *Stop != 0; }; // 2 heeds no stop
     int moves = first;
     for (;; --moves) {
         std::string answer;
@@ -148,10 +149,10 @@ TE_EXPORT std::int32_t _fnRbkimprove(std::int32_t, const char*, char* Solution, 
         }
         // An engine that heeds stops looks at the flag while it waits, too.
         const auto next = std::chrono::steady_clock::now() + std::chrono::milliseconds(step);
-        while (std::chrono::steady_clock::now() < next && !(TE_IMPROVE == 1 && *Stop != 0)) {
+        while (std::chrono::steady_clock::now() < next && !stopped()) {
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
         }
-        if (moves == 1 || std::chrono::steady_clock::now() >= end || (TE_IMPROVE == 1 && *Stop != 0)) {
+        if (moves == 1 || std::chrono::steady_clock::now() >= end || stopped()) {
             return moves;
         }
     }
